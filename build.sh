@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Sorvane's two set-up commands for a fresh Debian 12 machine:
+#   ./build.sh run    install what is missing, build, start the wizard
+#   ./build.sh test   install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+BUILD_DIR=${BUILD_DIR:-build}
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick x11-apps
+               g++-mingw-w64-x86-64-win32)
+
+install_missing() {
+    local missing=()
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S . -B "$BUILD_DIR" -G Ninja "$@"
+    cmake --build "$BUILD_DIR"
+}
+
+case "${1:-}" in
+    run)
+        install_missing "${RUN_PACKAGES[@]}"
+        configure_and_build -DSORVANE_BUILD_TESTS=OFF -DSORVANE_BUILD_BENCHMARKS=OFF
+        exec "$BUILD_DIR/cli/sorvane-cli" --help
+        ;;
+    test)
+        install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+        configure_and_build -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=ON
+        cd "$BUILD_DIR"
+        exec ctest --output-on-failure -j "$(nproc)"
+        ;;
+    *)
+        echo "usage: $0 run|test" >&2
+        exit 2
+        ;;
+esac

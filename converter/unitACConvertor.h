@@ -1,0 +1,151 @@
+// Page converter: rewrites a web page so that every <object>...</object>
+// block is written by a JavaScript function in a script file.
+//
+// Conventions of this header:
+// - Every text is a byte string (std::string / std::string_view). Nothing is
+//   decoded or re-encoded; line ends and any byte value pass through as they
+//   are. Results are returned by value and owned by the caller; arguments are
+//   only read during the call.
+// - Paths are byte strings too, in one of two styles (PathStyle). The native
+//   style of the build is the default everywhere.
+// - Errors are raised, never returned: file errors as FileError with the
+//   messages "Cannot open file %s" / "Cannot create file %s", other refusals as
+//   ConvertError. Both derive from std::runtime_error.
+// - Nothing here is thread-safe: the module state below belongs to the one
+//   thread that converts.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sorvane {
+
+// ---------------------------------------------------------------- errors --
+
+// A refusal of the converter; what() is the message shown to the user.
+class ConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file that could not be read or written. The file named by path() is left
+// as it was.
+class FileError : public ConvertError {
+public:
+    enum class Kind { Open, Create };
+    FileError(Kind kind, std::string path);
+    Kind kind() const noexcept { return kind_; }
+    const std::string& path() const noexcept { return path_; }
+
+private:
+    Kind kind_;
+    std::string path_;
+};
+
+// ------------------------------------------------------------------ paths --
+
+// Windows: "\" and ":" separate, drive letters and \\server\share, folder and
+// drive names compare without regard to ASCII letter case, relative paths use
+// "..\" and "\". Posix: "/" is the only separator, no drive part,
+// case-sensitive names, relative paths use "../" and "/".
+enum class PathStyle { Windows, Posix };
+
+#ifdef _WIN32
+inline constexpr PathStyle NativePathStyle = PathStyle::Windows;
+#else
+inline constexpr PathStyle NativePathStyle = PathStyle::Posix;
+#endif
+
+// Multi-byte code pages: returns true for a byte that starts a two-byte
+// character, whose second byte is then never taken as a separator.
+using LeadByteTest = bool (*)(unsigned char);
+
+// Everything up to and including the last separator ("" if there is none).
+std::string FolderPart(std::string_view path, PathStyle style = NativePathStyle,
+                       LeadByteTest isLeadByte = nullptr);
+// Everything after the last separator.
+std::string FileNamePart(std::string_view path, PathStyle style = NativePathStyle,
+                         LeadByteTest isLeadByte = nullptr);
+// From the last "." of the file name to its end; "" when the file name has no dot.
+std::string ExtensionPart(std::string_view path, PathStyle style = NativePathStyle,
+                          LeadByteTest isLeadByte = nullptr);
+// "E:" for a drive path, "\\server\share" for a UNC path, else "" (always ""
+// in Posix style).
+std::string DrivePart(std::string_view path, PathStyle style = NativePathStyle);
+// The file name without its extension: index.htm -> index, .htaccess -> "".
+std::string BaseName(std::string_view path, PathStyle style = NativePathStyle,
+                     LeadByteTest isLeadByte = nullptr);
+// The path of target as seen from the folder of base (see the README for the
+// rules); target unchanged when the drives differ.
+std::string RelativePath(std::string_view basePath, std::string_view targetPath,
+                         PathStyle style = NativePathStyle,
+                         LeadByteTest isLeadByte = nullptr);
+// The n-th backup candidate of a page: folder + base name + "_backup" +
+// (n == 0 ? "" : decimal n) + extension.
+std::string BackupCandidate(std::string_view pagePath, int n,
+                            PathStyle style = NativePathStyle);
+
+// ------------------------------------------------------------- constants --
+
+// "Created by Sorvane. Website: " + the product's home page.
+extern const std::string_view ScriptHeaderText;
+
+// ----------------------------------------------------------- module state --
+
+// Blocks registered since the program started; the n-th block gets number n.
+extern int BlockCounter;
+// CR LF + function line, for every block registered since the program started.
+extern std::string ScriptBuffer;
+
+// ------------------------------------------------------------- rewriting --
+
+// What one ConvertPage call did; for reports such as the command-line tool's.
+struct ConvertReport {
+    int blocksConverted = 0;   // blocks of this page that became functions
+    std::string scriptPath;    // the script file written
+    std::string backupPath;    // the backup made, "" when none was asked for
+};
+
+// Converts the page file at pagePath in place and appends to the script file
+// at scriptPath; copies the page to its backup first when backup is set.
+// Writes happen in the order backup, script file, page. Raises FileError or
+// ConvertError; on an error before the script is written, no file changed.
+ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
+                          bool backup);
+
+// Registers one block: raises BlockCounter, appends its function line to
+// ScriptBuffer, and returns the markup that replaces the block in the page.
+std::string RegisterFlashBlock(std::string_view block);
+
+// The markup on one line: CR and LF become blanks, blank pairs are removed,
+// leading and trailing bytes <= 0x20 are trimmed.
+std::string FlattenMarkup(std::string_view markup);
+
+// Escapes text for a single-quoted JavaScript string: "\" -> "\\", "'" -> "\'".
+std::string EscapeSingleQuoted(std::string_view text);
+
+// The page text with the script include inserted (before </head>, after
+// <head>, before <body, after <html>, or at the start).
+std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference);
+
+// --------------------------------------------------------------- files --
+
+// The whole file as bytes. Raises FileError(Open) when it cannot be opened or
+// read completely.
+std::string LoadTextFile(const std::string& path);
+
+// Replaces the file's content with text atomically: writes a new file beside
+// it and renames it over the target, keeping the target's permissions and
+// following a symbolic link to its target. On any failure the old file is
+// whole and FileError(Create) is raised.
+void SaveTextFile(std::string_view text, const std::string& path);
+
+// Appends header + function lines + header to the script file (creating it).
+void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath);
+
+// Copies the page to its first free backup name and returns that name.
+// Raises FileError(Create) naming the backup when the copy fails.
+std::string BackupPage(const std::string& pagePath);
+
+}  // namespace sorvane
