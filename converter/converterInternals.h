@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane::detail {
 
@@ -13,17 +15,100 @@ namespace sorvane::detail {
 // written without being joined first.
 using Pieces = std::span<const std::string_view>;
 
-// Atomically replaces the content of the file at path (creating it when it is
-// missing). Raises FileError(Create, path) and leaves the old file whole on
-// any failure.
+// Receives an output text piece by piece, in order.
+class ByteSink {
+public:
+    virtual void Append(std::string_view bytes) = 0;
+
+protected:
+    ~ByteSink() = default;
+};
+
+class TempFile;
+
+// Replaces the file at path atomically with what is appended: the bytes go to
+// a new file beside the target (symbolic links followed) and take the
+// target's name, owner and permission bits on Commit. Until then, and when
+// anything fails, the old file is whole; a failure raises
+// FileError(Create, path) and leaves no new file behind.
+class AtomicFileWriter final : public ByteSink {
+public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Append(std::string_view bytes) override;
+    void Commit();
+
+private:
+    void Flush();
+    [[noreturn]] void Fail() const;
+
+    std::string path_;
+    std::unique_ptr<TempFile> temp_;
+    std::string target_;
+    std::string buffer_;
+};
+
+// Atomically replaces the content of the file at path with the pieces, one
+// after the other (see AtomicFileWriter).
 void ReplaceFileContent(const std::string& path, Pieces pieces);
+
+// Memory for large texts that the system fills cheaply: on Linux, blocks of
+// several MiB are backed by huge pages where the system allows it.
+class MemoryBlock {
+public:
+    MemoryBlock() = default;
+    explicit MemoryBlock(std::size_t size);
+    ~MemoryBlock();
+    MemoryBlock(MemoryBlock&& other) noexcept;
+    MemoryBlock& operator=(MemoryBlock&& other) noexcept;
+
+    char* data() const { return data_; }
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
+};
+
+// The whole content of a file, as LoadTextFile reads it, without the cost of
+// a string that is zeroed first.
+class FileBytes {
+public:
+    explicit FileBytes(const std::string& path);  // raises FileError(Open)
+    std::string_view view() const { return {memory_.data(), size_}; }
+
+private:
+    MemoryBlock memory_;
+    std::size_t size_ = 0;
+};
 
 // Atomically creates the file at path with the given content and the
 // permission bits of permissionsFrom. Returns false, writing nothing, when a
 // file of that name exists; raises FileError(Create, path) on other failures.
-bool CreateNewFile(const std::string& path, Pieces pieces, const std::string& permissionsFrom);
+bool CreateNewFile(const std::string& path, std::string_view content, const std::string& permissionsFrom);
 
-// Where the script include goes in a page text (0-based byte offset).
+// A movie block of a page text: its bytes [start, end) and its number.
+struct BlockSpan {
+    std::size_t start;
+    std::size_t end;
+    int number;
+};
+
+// Finds and registers the blocks that the page rewriting replaces.
+std::vector<BlockSpan> ScanBlocks(std::string_view pageText);
+
+// Writes the page text with its blocks replaced to sink. With includeAt, the
+// include goes before everything that stands for the page byte at that offset
+// (or at the end when the offset is the page's size).
+void RenderPage(std::string_view pageText, std::span<const BlockSpan> blocks,
+                std::optional<std::size_t> includeAt, std::string_view include, ByteSink& sink);
+
+// Where the script include goes in a page text (0-based byte offset). As the
+// replacement markup holds none of the tags looked for, the offset found in a
+// page before its rewriting gives the same place as in the rewritten page.
 std::size_t IncludePosition(std::string_view pageText);
 
 // The include line that loads the script file from the page.

@@ -34,6 +34,8 @@ namespace {
 
 // Largest amount handed to one write call; any size is fine for the loop.
 constexpr std::size_t WriteChunk = std::size_t{1} << 30;
+// Small pieces are gathered up to this size before they are written.
+constexpr std::size_t WriteBuffer = std::size_t{1} << 20;
 
 #ifdef _WIN32
 int OpenNewFile(const std::string& path)
@@ -84,17 +86,44 @@ std::string RandomSuffix()
     return suffix;
 }
 
+enum class Placement { Done, NameTaken, Failed };
+
 fs::path FolderOf(const fs::path& file)
 {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
-enum class Placement { Done, NameTaken, Failed };
+// The file a write to path must replace: symbolic links are followed so that
+// the link stays and the file it points to gets the new content.
+fs::path ResolveLinks(const std::string& path)
+{
+    fs::path current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error))) return current;
+        const fs::path target = fs::read_symlink(current, error);
+        if (error) break;
+        current = target.is_absolute() ? target : FolderOf(current) / target;
+    }
+    throw FileError(FileError::Kind::Create, path);
+}
+
+// Only a regular file the user may write is replaced: a read-only file keeps
+// its protection, and a folder or device is never swapped for a file.
+bool MayReplace(const fs::path& target)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    if (status.type() == fs::file_type::not_found) return true;
+    return !error && fs::is_regular_file(status) && IsWritable(target);
+}
+
+}  // namespace
 
 // A new file with a unique name in a given folder. Unless it has been moved
 // to its final name, it is deleted when the object goes away, so a failed
 // write leaves nothing behind.
-class TempFile {
+class detail::TempFile {
 public:
     explicit TempFile(const fs::path& folder)
     {
@@ -115,19 +144,18 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
 
-    bool Write(detail::Pieces pieces)
+    bool Write(std::string_view bytes)
     {
-        for (const std::string_view piece : pieces) {
-            const char* data = piece.data();
-            std::size_t left = piece.size();
-            while (left > 0) {
-                const long written = WriteSome(fd_, data, left);
-                if (written < 0 && errno == EINTR) continue;
-                if (written <= 0) return false;
-                data += written;
-                left -= static_cast<std::size_t>(written);
-            }
+        const char* data = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            const long written = WriteSome(fd_, data, left);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return false;
+            data += written;
+            left -= static_cast<std::size_t>(written);
         }
+        StartWriteback(bytes.size());
         return true;
     }
 
@@ -192,6 +220,16 @@ public:
     }
 
 private:
+    // Hands what was just written to the disk at once, so that the disk works
+    // while the rest is produced and the closing sync has little left to do.
+    void StartWriteback(std::size_t size)
+    {
+#ifdef SYNC_FILE_RANGE_WRITE
+        (void)::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+#endif
+        written_ += size;
+    }
+
 #ifndef _WIN32
     // Links the file under the target name, failing if that name exists.
     int LinkWithoutReplacing(const fs::path& target)
@@ -209,49 +247,55 @@ private:
 
     std::string path_;
     int fd_ = -1;
+    std::size_t written_ = 0;
 };
 
-// The file a write to path must replace: symbolic links are followed so that
-// the link stays and the file it points to gets the new content.
-fs::path ResolveLinks(const std::string& path)
+detail::AtomicFileWriter::AtomicFileWriter(const std::string& path)
+    : path_(path), target_(ResolveLinks(path).string())
 {
-    fs::path current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(current, error))) return current;
-        const fs::path target = fs::read_symlink(current, error);
-        if (error) break;
-        current = target.is_absolute() ? target : FolderOf(current) / target;
+    if (!MayReplace(target_)) Fail();
+    temp_ = std::make_unique<TempFile>(FolderOf(target_));
+    if (!temp_->IsOpen()) Fail();
+    buffer_.reserve(WriteBuffer);
+}
+
+detail::AtomicFileWriter::~AtomicFileWriter() = default;
+
+void detail::AtomicFileWriter::Append(std::string_view bytes)
+{
+    if (buffer_.size() + bytes.size() > WriteBuffer) Flush();
+    if (bytes.size() >= WriteBuffer) {
+        if (!temp_->Write(bytes)) Fail();
+    } else {
+        buffer_.append(bytes);
     }
-    throw FileError(FileError::Kind::Create, path);
 }
 
-// Only a regular file the user may write is replaced: a read-only file keeps
-// its protection, and a folder or device is never swapped for a file.
-bool MayReplace(const fs::path& target)
+void detail::AtomicFileWriter::Commit()
 {
-    std::error_code error;
-    const fs::file_status status = fs::status(target, error);
-    if (status.type() == fs::file_type::not_found) return true;
-    return !error && fs::is_regular_file(status) && IsWritable(target);
+    Flush();
+    if (!(temp_->TakePermissionsOf(target_) && temp_->Finish() && temp_->ReplaceTarget(target_))) Fail();
 }
 
-}  // namespace
+void detail::AtomicFileWriter::Flush()
+{
+    if (!temp_->Write(buffer_)) Fail();
+    buffer_.clear();
+}
+
+void detail::AtomicFileWriter::Fail() const { throw FileError(FileError::Kind::Create, path_); }
 
 void detail::ReplaceFileContent(const std::string& path, Pieces pieces)
 {
-    const fs::path target = ResolveLinks(path);
-    if (!MayReplace(target)) throw FileError(FileError::Kind::Create, path);
-    TempFile temp(FolderOf(target));
-    if (!(temp.IsOpen() && temp.Write(pieces) && temp.TakePermissionsOf(target) && temp.Finish()
-          && temp.ReplaceTarget(target)))
-        throw FileError(FileError::Kind::Create, path);
+    AtomicFileWriter writer(path);
+    for (const std::string_view piece : pieces) writer.Append(piece);
+    writer.Commit();
 }
 
-bool detail::CreateNewFile(const std::string& path, Pieces pieces, const std::string& permissionsFrom)
+bool detail::CreateNewFile(const std::string& path, std::string_view content, const std::string& permissionsFrom)
 {
     TempFile temp(FolderOf(path));
-    if (!(temp.IsOpen() && temp.Write(pieces) && temp.TakePermissionsOf(permissionsFrom) && temp.Finish()))
+    if (!(temp.IsOpen() && temp.Write(content) && temp.TakePermissionsOf(permissionsFrom) && temp.Finish()))
         throw FileError(FileError::Kind::Create, path);
     switch (temp.PlaceAsNew(path)) {
     case Placement::Done: return true;
@@ -261,16 +305,39 @@ bool detail::CreateNewFile(const std::string& path, Pieces pieces, const std::st
     throw FileError(FileError::Kind::Create, path);
 }
 
-std::string LoadTextFile(const std::string& path)
+namespace {
+
+// Reads the whole file at path into the memory that allocate(size) returns.
+template <class Allocate>
+void ReadWholeFile(const std::string& path, Allocate allocate)
 {
     std::error_code error;
     const std::uintmax_t size = fs::file_size(path, error);  // fails for folders and devices
     std::ifstream in(path, std::ios::binary);
     if (error || !in) throw FileError(FileError::Kind::Open, path);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(size));
+    in.read(allocate(static_cast<std::size_t>(size)), static_cast<std::streamsize>(size));
     if (in.gcount() != static_cast<std::streamsize>(size)) throw FileError(FileError::Kind::Open, path);
+}
+
+}  // namespace
+
+std::string LoadTextFile(const std::string& path)
+{
+    std::string text;
+    ReadWholeFile(path, [&text](std::size_t size) {
+        text.resize(size);
+        return text.data();
+    });
     return text;
+}
+
+detail::FileBytes::FileBytes(const std::string& path)
+{
+    ReadWholeFile(path, [this](std::size_t size) {
+        memory_ = MemoryBlock(size);
+        size_ = size;
+        return memory_.data();
+    });
 }
 
 void SaveTextFile(std::string_view text, const std::string& path)

@@ -3,6 +3,8 @@
 #include "converterInternals.h"
 #include "unitACConvertor.h"
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -63,47 +65,142 @@ private:
     bool searched_ = false;
 };
 
-std::string FunctionLine(int number, std::string_view flatMarkup)
-{
-    return "function displaySWF_" + std::to_string(number) + "() { document.write('"
-           + std::string(flatMarkup) + "'); }\r\n";
-}
-
-std::string Replacement(int number, std::string_view block)
-{
-    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(number)
-           + "(); </script>\r\n<noscript>\r\n" + std::string(block) + "\r\n</noscript>";
-}
+constexpr std::string_view CallStart = "<script language=\"JavaScript\"> displaySWF_";
+constexpr std::string_view CallEnd = "(); </script>\r\n<noscript>\r\n";
+constexpr std::string_view NoscriptClose = "\r\n</noscript>";
 
 bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool NeedsEscape(char c) { return c == '\\' || c == '\''; }
+
+// The bytes at which flattening may change something, without and with the
+// escaping of quotes.
+constexpr std::array<bool, 256> StopTable(bool escapeQuotes)
+{
+    std::array<bool, 256> stops{};
+    stops[' '] = stops['\r'] = stops['\n'] = true;
+    stops['\\'] = stops['\''] = escapeQuotes;
+    return stops;
+}
+constexpr std::array<bool, 256> FlattenStops = StopTable(false);
+constexpr std::array<bool, 256> FlattenEscapeStops = StopTable(true);
+
+// The bytes of a function line besides its number and its markup.
+constexpr std::size_t FunctionLineFrame = 64;
+
+// Appends the flattened markup, escaped for a single-quoted script string
+// when asked. Removing the first pair of adjacent blanks until none is left
+// turns a run of k blanks into k mod 2 blanks, and runs never merge because
+// no other byte goes; trimming the result equals flattening only the part
+// between the first and the last byte above 0x20. So one pass suffices, and
+// the bytes between the places that change are copied as whole spans.
+void AppendFlattened(std::string& out, std::string_view markup, bool escapeQuotes)
+{
+    const auto first = std::ranges::find_if_not(markup, IsBlankOrControl);
+    const auto last = std::find_if_not(markup.rbegin(), markup.rend(), IsBlankOrControl).base();
+    if (first >= last) return;
+    const std::string_view text(first, last);
+
+    const auto& stops = escapeQuotes ? FlattenEscapeStops : FlattenStops;
+    std::size_t copied = 0;
+    for (std::size_t i = 0;;) {
+        while (i < text.size() && !stops[static_cast<unsigned char>(text[i])]) ++i;
+        if (i == text.size()) break;
+        const char c = text[i];
+        if (c == ' ' && !IsBlank(text[i + 1])) {  // a lone blank stays; the text never ends in one
+            ++i;
+            continue;
+        }
+        out.append(text.substr(copied, i - copied));
+        if (IsBlank(c)) {
+            const std::size_t runStart = i;
+            while (i < text.size() && IsBlank(text[i])) ++i;
+            if ((i - runStart) % 2 == 1) out.push_back(' ');
+        } else {
+            out.push_back('\\');
+            out.push_back(c);
+            ++i;
+        }
+        copied = i;
+    }
+    out.append(text.substr(copied));
+}
+
+// Raises BlockCounter and appends the block's function line to ScriptBuffer;
+// returns the block's number.
+int RegisterBlock(std::string_view block)
+{
+    if (BlockCounter == INT_MAX)
+        throw ConvertError("Too many movie blocks: no function number is left for the next one");
+    const int number = ++BlockCounter;
+    ScriptBuffer.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
+    AppendFlattened(ScriptBuffer, block, true);
+    ScriptBuffer.append("'); }\r\n");
+    return number;
+}
+
+class StringSink final : public detail::ByteSink {
+public:
+    void Append(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
+};
+
+// Writes a page with its blocks replaced, and the include where it belongs.
+class PageRenderer {
+public:
+    PageRenderer(std::string_view page, std::optional<std::size_t> includeAt, std::string_view include,
+                 detail::ByteSink& sink)
+        : page_(page), includeAt_(includeAt), include_(include), sink_(sink)
+    {
+    }
+
+    // The page's own bytes [from, to).
+    void CopyPage(std::size_t from, std::size_t to)
+    {
+        if (includeAt_ && *includeAt_ >= from && *includeAt_ < to) {
+            sink_.Append(page_.substr(from, *includeAt_ - from));
+            WriteInclude();
+            from = *includeAt_;
+        }
+        sink_.Append(page_.substr(from, to - from));
+    }
+
+    void ReplaceBlock(const detail::BlockSpan& block)
+    {
+        if (includeAt_ == block.start) WriteInclude();
+        sink_.Append(CallStart);
+        sink_.Append(std::to_string(block.number));
+        sink_.Append(CallEnd);
+        CopyPage(block.start, block.end);
+        sink_.Append(NoscriptClose);
+    }
+
+    void Finish()
+    {
+        if (includeAt_) WriteInclude();
+    }
+
+private:
+    void WriteInclude()
+    {
+        sink_.Append(include_);
+        includeAt_.reset();
+    }
+
+    std::string_view page_;
+    std::optional<std::size_t> includeAt_;
+    std::string_view include_;
+    detail::ByteSink& sink_;
+};
 
 }  // namespace
 
 std::string FlattenMarkup(std::string_view markup)
 {
-    // Removing the first pair of adjacent blanks until none is left turns a
-    // run of k blanks into k mod 2 blanks; runs never merge because no other
-    // byte is removed. So each run is decided once, in a single pass.
     std::string flat;
     flat.reserve(markup.size());
-    std::size_t blanks = 0;
-    for (const char c : markup) {
-        if (IsBlank(c)) {
-            ++blanks;
-            continue;
-        }
-        if (blanks % 2 == 1) flat.push_back(' ');
-        blanks = 0;
-        flat.push_back(c);
-    }
-    if (blanks % 2 == 1) flat.push_back(' ');
-
-    std::size_t end = flat.size();
-    while (end > 0 && IsBlankOrControl(flat[end - 1])) --end;
-    std::size_t start = 0;
-    while (start < end && IsBlankOrControl(flat[start])) ++start;
-    return flat.substr(start, end - start);
+    AppendFlattened(flat, markup, false);
+    return flat;
 }
 
 std::string EscapeSingleQuoted(std::string_view text)
@@ -111,7 +208,7 @@ std::string EscapeSingleQuoted(std::string_view text)
     std::string escaped;
     escaped.reserve(text.size());
     for (const char c : text) {
-        if (c == '\\' || c == '\'') escaped.push_back('\\');
+        if (NeedsEscape(c)) escaped.push_back('\\');
         escaped.push_back(c);
     }
     return escaped;
@@ -119,23 +216,21 @@ std::string EscapeSingleQuoted(std::string_view text)
 
 std::string RegisterFlashBlock(std::string_view block)
 {
-    if (BlockCounter == INT_MAX)
-        throw ConvertError("Too many movie blocks: no function number is left for the next one");
-    const int number = ++BlockCounter;
-    ScriptBuffer += "\r\n";
-    ScriptBuffer += FunctionLine(number, EscapeSingleQuoted(FlattenMarkup(block)));
-    return Replacement(number, block);
+    const int number = RegisterBlock(block);
+    StringSink replacement;
+    PageRenderer(block, std::nullopt, {}, replacement).ReplaceBlock({0, block.size(), number});
+    return replacement.text;
 }
 
-std::string RewriteBlocks(std::string_view pageText)
+std::vector<detail::BlockSpan> detail::ScanBlocks(std::string_view pageText)
 {
     ForwardSearch objectStarts(pageText, ObjectStart);
     ForwardSearch objectEnds(pageText, ObjectEnd);
     ForwardSearch noscriptStarts(pageText, NoscriptStart);
     ForwardSearch noscriptEnds(pageText, NoscriptEnd);
 
-    std::string output;
-    output.reserve(pageText.size() + pageText.size() / 4);
+    std::vector<BlockSpan> blocks;
+    std::size_t blockBytes = 0;
     std::size_t rest = 0;  // start of the text not handled yet
     for (std::size_t object; (object = objectStarts.FirstFrom(rest)) != npos;) {
         const std::size_t noscript = noscriptStarts.FirstFrom(rest);
@@ -144,23 +239,45 @@ std::string RewriteBlocks(std::string_view pageText)
             // without scripting and stay as they are.
             const std::size_t close = noscriptEnds.FirstFrom(rest);
             if (close == npos) break;
-            const std::size_t end = close + NoscriptEnd.size();
-            output.append(pageText.substr(rest, end - rest));
-            rest = end;
+            rest = close + NoscriptEnd.size();
             continue;
         }
-        output.append(pageText.substr(rest, object - rest));
-        rest = object;
-        const std::size_t close = objectEnds.FirstFrom(rest);
+        const std::size_t close = objectEnds.FirstFrom(object);
         // Without a closing tag ahead, no later object can be closed either:
         // everything from here on stays as it is.
         if (close == npos) break;
-        const std::size_t end = close + ObjectEnd.size();
-        output += RegisterFlashBlock(pageText.substr(rest, end - rest));
-        rest = end;
+        rest = close + ObjectEnd.size();
+        blocks.push_back({object, rest, 0});
+        blockBytes += rest - object;
     }
-    output.append(pageText.substr(rest));
-    return output;
+
+    // Grown once for the whole page rather than doubling block by block.
+    ScriptBuffer.reserve(ScriptBuffer.size() + blockBytes + blocks.size() * FunctionLineFrame);
+    for (BlockSpan& block : blocks) block.number = RegisterBlock(pageText.substr(block.start, block.end - block.start));
+    return blocks;
+}
+
+void detail::RenderPage(std::string_view pageText, std::span<const BlockSpan> blocks,
+                        std::optional<std::size_t> includeAt, std::string_view include, ByteSink& sink)
+{
+    PageRenderer renderer(pageText, includeAt, include, sink);
+    std::size_t copied = 0;
+    for (const BlockSpan& block : blocks) {
+        renderer.CopyPage(copied, block.start);
+        renderer.ReplaceBlock(block);
+        copied = block.end;
+    }
+    renderer.CopyPage(copied, pageText.size());
+    renderer.Finish();
+}
+
+std::string RewriteBlocks(std::string_view pageText)
+{
+    const std::vector<detail::BlockSpan> blocks = detail::ScanBlocks(pageText);
+    StringSink output;
+    output.text.reserve(pageText.size() + blocks.size() * 80);
+    detail::RenderPage(pageText, blocks, std::nullopt, {}, output);
+    return output.text;
 }
 
 std::size_t detail::IncludePosition(std::string_view pageText)

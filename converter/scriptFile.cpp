@@ -74,6 +74,8 @@ public:
         });
     }
 
+    bool Empty() const { return heads_.empty(); }
+
     bool Clashes(std::string_view line) const
     {
         const std::string_view head = FunctionHead(line);
@@ -87,9 +89,8 @@ private:
 
 // The function lines minus those that clash with the existing script; each
 // one left out takes the empty line before it along.
-std::string UnclashedLines(std::string_view functionLines, std::string_view existingScript)
+std::string UnclashedLines(std::string_view functionLines, const ExistingFunctions& existing)
 {
-    const ExistingFunctions existing(existingScript);
     std::string kept;
     kept.reserve(functionLines.size());
     std::size_t emptyLineStart = std::string::npos;
@@ -127,8 +128,10 @@ void detail::WriteScriptAfter(std::string_view existingScript, std::string_view 
                               const std::string& scriptPath)
 {
     const std::string header = ScriptHeader();
-    const std::string lines = UnclashedLines(functionLines, existingScript);
-    const std::array<std::string_view, 4> pieces{existingScript, header, lines, header};
+    const ExistingFunctions existing(existingScript);
+    const std::string kept = existing.Empty() ? std::string() : UnclashedLines(functionLines, existing);
+    const std::array<std::string_view, 4> pieces{existingScript, header,
+                                                 existing.Empty() ? functionLines : kept, header};
     ReplaceFileContent(scriptPath, pieces);
 }
 
@@ -140,12 +143,11 @@ void WriteScriptFile(std::string_view functionLines, const std::string& scriptPa
 
 std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText)
 {
-    const std::array<std::string_view, 1> pieces{pageText};
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = BackupCandidate(pagePath, n);
         std::error_code error;
         if (fs::exists(fs::symlink_status(candidate, error))) continue;
-        if (CreateNewFile(candidate, pieces, pagePath)) return candidate;
+        if (CreateNewFile(candidate, pageText, pagePath)) return candidate;
     }
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
 }

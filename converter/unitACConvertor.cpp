@@ -4,7 +4,6 @@
 
 #include "converterInternals.h"
 
-#include <array>
 #include <filesystem>
 
 namespace sorvane {
@@ -30,13 +29,13 @@ void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
-void SavePageWithInclude(std::string_view rewritten, const std::string& pagePath,
-                         const std::string& scriptPath)
+void SavePageWithInclude(std::string_view page, std::span<const detail::BlockSpan> blocks,
+                         const std::string& pagePath, const std::string& scriptPath)
 {
-    const std::size_t at = detail::IncludePosition(rewritten);
-    const std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath));
-    const std::array<std::string_view, 3> pieces{rewritten.substr(0, at), include, rewritten.substr(at)};
-    detail::ReplaceFileContent(pagePath, pieces);
+    detail::AtomicFileWriter writer(pagePath);
+    detail::RenderPage(page, blocks, detail::IncludePosition(page),
+                       detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), writer);
+    writer.Commit();
 }
 
 }  // namespace
@@ -49,19 +48,19 @@ FileError::FileError(Kind kind, std::string path)
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup)
 {
     RefuseSameFile(pagePath, scriptPath);
-    const std::string page = LoadTextFile(pagePath);
+    const detail::FileBytes pageFile(pagePath);
+    const std::string_view page = pageFile.view();
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
     const std::optional<std::string> existingScript = detail::LoadExistingScript(scriptPath);
     if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
 
-    const int countBefore = BlockCounter;
-    const std::string rewritten = RewriteBlocks(page);
-    ConvertReport report{BlockCounter - countBefore, scriptPath, {}};
+    const std::vector<detail::BlockSpan> blocks = detail::ScanBlocks(page);
+    ConvertReport report{static_cast<int>(blocks.size()), scriptPath, {}};
 
     if (backup) report.backupPath = detail::WriteBackup(pagePath, page);
     detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
-    SavePageWithInclude(rewritten, pagePath, scriptPath);
+    SavePageWithInclude(page, blocks, pagePath, scriptPath);
     return report;
 }
 
