@@ -35,14 +35,16 @@ class AtomicFileWriter final : public ByteSink {
 public:
     explicit AtomicFileWriter(const std::string& path);
     ~AtomicFileWriter();
-    AtomicFileWriter(const AtomicFileWriter&) = delete;
-    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    AtomicFileWriter(AtomicFileWriter&& other) noexcept;
+    AtomicFileWriter& operator=(AtomicFileWriter&&) = delete;
 
     void Append(std::string_view bytes) override;
+    // Hands everything appended so far to the system, which starts writing
+    // it to the disk.
+    void Flush();
     void Commit();
 
 private:
-    void Flush();
     [[noreturn]] void Fail() const;
 
     std::string path_;
@@ -123,9 +125,9 @@ std::optional<std::string> LoadExistingScript(const std::string& path);
 void RaiseBlockCounterAbove(std::string_view existingScript);
 
 // Writes existingScript + header + the function lines that do not clash with
-// it + header to scriptPath.
-void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
-                      const std::string& scriptPath);
+// it + header to the new file of scriptPath; Commit gives it the name.
+AtomicFileWriter StartScriptFile(std::string_view existingScript, std::string_view functionLines,
+                                 const std::string& scriptPath);
 
 // Writes pageText to the first free backup name of pagePath and returns it.
 std::string WriteBackup(const std::string& pagePath, std::string_view pageText);

@@ -4,9 +4,15 @@
 #include "unitACConvertor.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <climits>
 #include <cstring>
+#include <span>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace sorvane {
 namespace {
@@ -26,20 +32,29 @@ bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
     return true;
 }
 
-// First offset >= from at which the text, with A-Z taken as a-z, holds the
-// lower-case needle. Matching letter case on the fly gives the same answer as
-// searching a lowered copy, without making one. The needle starts with a byte
-// that is not a letter ('<'), so memchr finds its candidates.
-std::size_t FindLowered(std::string_view text, std::string_view needle, std::size_t from)
+// First offset >= from at which the text, with A-Z taken as a-z, holds one
+// of the lower-case needles; which one tells its index. Matching letter case
+// on the fly gives the same answer as searching a lowered copy, without
+// making one. Every needle starts with '<', so memchr finds the candidates.
+std::size_t FindLowered(std::string_view text, std::span<const std::string_view> needles, std::size_t from,
+                        std::size_t& which)
 {
-    while (from + needle.size() <= text.size()) {
-        const void* hit = std::memchr(text.data() + from, needle[0], text.size() - from - needle.size() + 1);
+    while (from < text.size()) {
+        const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
         if (hit == nullptr) return npos;
         const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        if (EqualsLowered(text.substr(at), needle)) return at;
+        for (which = 0; which < needles.size(); ++which)
+            if (at + needles[which].size() <= text.size() && EqualsLowered(text.substr(at), needles[which]))
+                return at;
         from = at + 1;
     }
     return npos;
+}
+
+std::size_t FindLowered(std::string_view text, std::string_view needle, std::size_t from)
+{
+    std::size_t which = 0;
+    return FindLowered(text, {&needle, 1}, from, which);
 }
 
 // A search whose start only moves forward. It keeps its last hit while that
@@ -47,21 +62,28 @@ std::size_t FindLowered(std::string_view text, std::string_view needle, std::siz
 // every byte is looked at about once however the scan moves.
 class ForwardSearch {
 public:
-    ForwardSearch(std::string_view text, std::string_view needle) : text_(text), needle_(needle) {}
+    ForwardSearch(std::string_view text, std::initializer_list<std::string_view> needles)
+        : text_(text), needles_(needles.begin(), needles.end())
+    {
+    }
 
     std::size_t FirstFrom(std::size_t from)
     {
         if (!searched_ || (hit_ != npos && hit_ < from)) {
-            hit_ = FindLowered(text_, needle_, from);
+            hit_ = FindLowered(text_, needles_, from, which_);
             searched_ = true;
         }
         return hit_;
     }
 
+    // The index of the needle found by the last FirstFrom.
+    std::size_t Which() const { return which_; }
+
 private:
     std::string_view text_;
-    std::string_view needle_;
+    std::vector<std::string_view> needles_;
     std::size_t hit_ = npos;
+    std::size_t which_ = 0;
     bool searched_ = false;
 };
 
@@ -73,17 +95,36 @@ bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 bool NeedsEscape(char c) { return c == '\\' || c == '\''; }
 
-// The bytes at which flattening may change something, without and with the
-// escaping of quotes.
-constexpr std::array<bool, 256> StopTable(bool escapeQuotes)
+bool ChangesWhenFlattened(std::string_view text, std::size_t at, bool escapeQuotes)
 {
-    std::array<bool, 256> stops{};
-    stops[' '] = stops['\r'] = stops['\n'] = true;
-    stops['\\'] = stops['\''] = escapeQuotes;
-    return stops;
+    const char c = text[at];
+    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]))
+           || (escapeQuotes && NeedsEscape(c));
 }
-constexpr std::array<bool, 256> FlattenStops = StopTable(false);
-constexpr std::array<bool, 256> FlattenEscapeStops = StopTable(true);
+
+// The first offset >= from at which flattening changes something: a CR or LF,
+// a blank followed by a blank (the start of a run that shrinks), and with
+// escaping a quote or backslash. A lone blank stays as it is.
+std::size_t NextChange(std::string_view text, std::size_t from, bool escapeQuotes)
+{
+#ifdef __SSE2__
+    const auto same = [](__m128i bytes, char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+    const auto blanks = [&same](__m128i bytes) {
+        return _mm_or_si128(same(bytes, ' '), _mm_or_si128(same(bytes, '\r'), same(bytes, '\n')));
+    };
+    for (; from + 17 <= text.size(); from += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from + 1));
+        __m128i changes = _mm_or_si128(_mm_or_si128(same(here, '\r'), same(here, '\n')),
+                                       _mm_and_si128(same(here, ' '), blanks(next)));
+        if (escapeQuotes) changes = _mm_or_si128(changes, _mm_or_si128(same(here, '\''), same(here, '\\')));
+        if (const int mask = _mm_movemask_epi8(changes); mask != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+    }
+#endif
+    while (from < text.size() && !ChangesWhenFlattened(text, from, escapeQuotes)) ++from;
+    return from;
+}
 
 // The bytes of a function line besides its number and its markup.
 constexpr std::size_t FunctionLineFrame = 64;
@@ -101,27 +142,17 @@ void AppendFlattened(std::string& out, std::string_view markup, bool escapeQuote
     if (first >= last) return;
     const std::string_view text(first, last);
 
-    const auto& stops = escapeQuotes ? FlattenEscapeStops : FlattenStops;
     std::size_t copied = 0;
-    for (std::size_t i = 0;;) {
-        while (i < text.size() && !stops[static_cast<unsigned char>(text[i])]) ++i;
-        if (i == text.size()) break;
-        const char c = text[i];
-        if (c == ' ' && !IsBlank(text[i + 1])) {  // a lone blank stays; the text never ends in one
-            ++i;
-            continue;
-        }
+    for (std::size_t i = 0; (i = NextChange(text, i, escapeQuotes)) < text.size(); copied = i) {
         out.append(text.substr(copied, i - copied));
-        if (IsBlank(c)) {
+        if (IsBlank(text[i])) {
             const std::size_t runStart = i;
             while (i < text.size() && IsBlank(text[i])) ++i;
             if ((i - runStart) % 2 == 1) out.push_back(' ');
         } else {
             out.push_back('\\');
-            out.push_back(c);
-            ++i;
+            out.push_back(text[i++]);
         }
-        copied = i;
     }
     out.append(text.substr(copied));
 }
@@ -224,36 +255,37 @@ std::string RegisterFlashBlock(std::string_view block)
 
 std::vector<detail::BlockSpan> detail::ScanBlocks(std::string_view pageText)
 {
-    ForwardSearch objectStarts(pageText, ObjectStart);
-    ForwardSearch objectEnds(pageText, ObjectEnd);
-    ForwardSearch noscriptStarts(pageText, NoscriptStart);
-    ForwardSearch noscriptEnds(pageText, NoscriptEnd);
+    // A block inside a noscript element is written there for browsers without
+    // scripting and stays as it is; so whichever of the two tags comes first
+    // decides what happens next.
+    constexpr std::size_t NoscriptNeedle = 1;
+    ForwardSearch starts(pageText, {ObjectStart, NoscriptStart});
+    ForwardSearch objectEnds(pageText, {ObjectEnd});
+    ForwardSearch noscriptEnds(pageText, {NoscriptEnd});
 
     std::vector<BlockSpan> blocks;
     std::size_t blockBytes = 0;
     std::size_t rest = 0;  // start of the text not handled yet
-    for (std::size_t object; (object = objectStarts.FirstFrom(rest)) != npos;) {
-        const std::size_t noscript = noscriptStarts.FirstFrom(rest);
-        if (noscript != npos && object > noscript) {
-            // Blocks inside a noscript element are written there for browsers
-            // without scripting and stay as they are.
+    for (std::size_t start; (start = starts.FirstFrom(rest)) != npos;) {
+        if (starts.Which() == NoscriptNeedle) {
             const std::size_t close = noscriptEnds.FirstFrom(rest);
             if (close == npos) break;
             rest = close + NoscriptEnd.size();
             continue;
         }
-        const std::size_t close = objectEnds.FirstFrom(object);
+        const std::size_t close = objectEnds.FirstFrom(start);
         // Without a closing tag ahead, no later object can be closed either:
         // everything from here on stays as it is.
         if (close == npos) break;
         rest = close + ObjectEnd.size();
-        blocks.push_back({object, rest, 0});
-        blockBytes += rest - object;
+        blocks.push_back({start, rest, 0});
+        blockBytes += rest - start;
     }
 
     // Grown once for the whole page rather than doubling block by block.
     ScriptBuffer.reserve(ScriptBuffer.size() + blockBytes + blocks.size() * FunctionLineFrame);
-    for (BlockSpan& block : blocks) block.number = RegisterBlock(pageText.substr(block.start, block.end - block.start));
+    for (BlockSpan& block : blocks)
+        block.number = RegisterBlock(pageText.substr(block.start, block.end - block.start));
     return blocks;
 }
 

@@ -3,7 +3,6 @@
 #include "unitACConvertor.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <climits>
 #include <filesystem>
@@ -124,21 +123,25 @@ void detail::RaiseBlockCounterAbove(std::string_view existingScript)
     });
 }
 
-void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
-                              const std::string& scriptPath)
+detail::AtomicFileWriter detail::StartScriptFile(std::string_view existingScript, std::string_view functionLines,
+                                                 const std::string& scriptPath)
 {
     const std::string header = ScriptHeader();
     const ExistingFunctions existing(existingScript);
     const std::string kept = existing.Empty() ? std::string() : UnclashedLines(functionLines, existing);
-    const std::array<std::string_view, 4> pieces{existingScript, header,
-                                                 existing.Empty() ? functionLines : kept, header};
-    ReplaceFileContent(scriptPath, pieces);
+    AtomicFileWriter script(scriptPath);
+    for (const std::string_view piece : {existingScript, std::string_view(header),
+                                         existing.Empty() ? functionLines : std::string_view(kept),
+                                         std::string_view(header)})
+        script.Append(piece);
+    script.Flush();
+    return script;
 }
 
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
 {
     const std::string existing = detail::LoadExistingScript(scriptPath).value_or(std::string());
-    detail::WriteScriptAfter(existing, functionLines, scriptPath);
+    detail::StartScriptFile(existing, functionLines, scriptPath).Commit();
 }
 
 std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText)

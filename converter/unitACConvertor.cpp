@@ -29,13 +29,14 @@ void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
-void SavePageWithInclude(std::string_view page, std::span<const detail::BlockSpan> blocks,
-                         const std::string& pagePath, const std::string& scriptPath)
+detail::AtomicFileWriter StartPageFile(std::string_view page, std::span<const detail::BlockSpan> blocks,
+                                       const std::string& pagePath, const std::string& scriptPath)
 {
     detail::AtomicFileWriter writer(pagePath);
     detail::RenderPage(page, blocks, detail::IncludePosition(page),
                        detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), writer);
-    writer.Commit();
+    writer.Flush();
+    return writer;
 }
 
 }  // namespace
@@ -59,8 +60,19 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
     ConvertReport report{static_cast<int>(blocks.size()), scriptPath, {}};
 
     if (backup) report.backupPath = detail::WriteBackup(pagePath, page);
-    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
-    SavePageWithInclude(page, blocks, pagePath, scriptPath);
+    // The new page is written while the disk takes the new script; the script
+    // still takes its name first, and the page only when all went well.
+    detail::AtomicFileWriter script =
+        detail::StartScriptFile(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
+    std::optional<detail::AtomicFileWriter> newPage;
+    try {
+        newPage.emplace(StartPageFile(page, blocks, pagePath, scriptPath));
+    } catch (const FileError&) {
+        script.Commit();
+        throw;
+    }
+    script.Commit();
+    newPage->Commit();
     return report;
 }
 

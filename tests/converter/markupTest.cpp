@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <random>
 #include <vector>
 
 namespace sorvane {
@@ -38,6 +40,36 @@ INSTANTIATE_TEST_SUITE_P(Markup, Flatten, ::testing::Values(
     FlattenRow{"OnlyBlanks", " \r\n \r\n", ""},
     FlattenRow{"Empty", "", ""}),
     RowName<FlattenRow>);
+
+// Flattening step by step as the rule is stated: CR and LF become blanks, the
+// first pair of adjacent blanks is deleted while there is one, the ends are
+// trimmed of bytes up to 0x20.
+std::string FlattenByTheRule(std::string markup)
+{
+    std::ranges::replace(markup, '\r', ' ');
+    std::ranges::replace(markup, '\n', ' ');
+    for (std::size_t pair; (pair = markup.find("  ")) != std::string::npos;) markup.erase(pair, 2);
+    const auto above = [](char c) { return static_cast<unsigned char>(c) > 0x20; };
+    const auto first = std::ranges::find_if(markup, above);
+    const auto last = std::find_if(markup.rbegin(), markup.rend(), above).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+TEST(FlattenRandom, AgreesWithTheRuleOnAnyMixOfBlanksAndBytes)
+{
+    static constexpr std::string_view Alphabet{" \r\n\t\0a'\\<\xff", 10};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string markup(random() % 90, ' ');
+        for (char& c : markup) c = Alphabet[random() % Alphabet.size()];
+        const std::string flat = FlattenByTheRule(markup);
+        ASSERT_EQ(FlattenMarkup(markup), flat) << ::testing::PrintToString(markup);
+        testing::ResetConverterState();
+        RegisterFlashBlock(markup);
+        ASSERT_EQ(ScriptBuffer, "\r\nfunction displaySWF_1() { document.write('" + EscapeSingleQuoted(flat) + "'); }\r\n")
+            << ::testing::PrintToString(markup);
+    }
+}
 
 TEST(EscapeSingleQuoted, EscapesOnlyBackslashAndSingleQuote)
 {
