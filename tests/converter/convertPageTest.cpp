@@ -92,6 +92,36 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
     EXPECT_EQ(ReadFile(folder / "pages/index.htm"), "<head>" + Include("../js/index.js") + "</head>");
 }
 
+// The page file gets the include where InsertScriptInclude puts it in the
+// rewritten page, also where the tag it follows touches a block or stands
+// inside one.
+struct IncludePlaceRow : testing::NamedRow {
+    std::string page;
+};
+
+class IncludePlace : public ConvertPageTest, public ::testing::WithParamInterface<IncludePlaceRow> {};
+
+TEST_P(IncludePlace, IsWhereTheRewrittenPageWantsIt)
+{
+    WriteFile(page, GetParam().page);
+    const std::string expected = InsertScriptInclude(RewriteBlocks(GetParam().page), "index.js");
+    testing::ResetConverterState();
+    ConvertPage(page, script, false);
+    EXPECT_EQ(ReadFile(page), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Include, IncludePlace, ::testing::Values(
+    IncludePlaceRow{{"HtmlRightBeforeABlock"}, "<html><object>a</object></html>"},
+    IncludePlaceRow{{"HeadBeforeAdjacentBlocks"}, "<head><object>1</object><object>2</object>"},
+    IncludePlaceRow{{"BlockAtTheStartWithoutTags"}, "<object>a</object><p>"},
+    IncludePlaceRow{{"HeadInsideABlock"}, "<object><head></object><body>"},
+    IncludePlaceRow{{"CloseHeadInsideABlockWins"}, "<head><object></head></object></head>"},
+    IncludePlaceRow{{"BodyAfterABlock"}, "<object>a</object><BODY>"},
+    IncludePlaceRow{{"HtmlAtTheVeryEnd"}, "<object>a</object><html>"},
+    IncludePlaceRow{{"InsideNoscript"}, "<noscript><object><head></object></noscript><object>b</object>"},
+    IncludePlaceRow{{"EmptyPage"}, ""}),
+    testing::RowName<IncludePlaceRow>);
+
 TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
 {
     WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
