@@ -75,6 +75,10 @@ private:
     bool mapped_ = false;
 };
 
+// Asks for huge pages behind the not yet used part of a large block that
+// will be filled next (a hint; nothing changes where it is not followed).
+void PreferHugePages(const char* data, std::size_t size);
+
 // The whole content of a file, as LoadTextFile reads it, without the cost of
 // a string that is zeroed first.
 class FileBytes {

@@ -284,6 +284,7 @@ std::vector<detail::BlockSpan> detail::ScanBlocks(std::string_view pageText)
 
     // Grown once for the whole page rather than doubling block by block.
     ScriptBuffer.reserve(ScriptBuffer.size() + blockBytes + blocks.size() * FunctionLineFrame);
+    detail::PreferHugePages(ScriptBuffer.data() + ScriptBuffer.size(), ScriptBuffer.capacity() - ScriptBuffer.size());
     for (BlockSpan& block : blocks)
         block.number = RegisterBlock(pageText.substr(block.start, block.end - block.start));
     return blocks;

@@ -4,6 +4,7 @@
 // that cost vanish.
 #include "converterInternals.h"
 
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -17,6 +18,19 @@ namespace {
 constexpr std::size_t HugePageSize = std::size_t{2} << 20;
 
 }  // namespace
+
+void PreferHugePages(const char* data, std::size_t size)
+{
+#ifdef __linux__
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (address + HugePageSize - 1) & ~(HugePageSize - 1);
+    const std::uintptr_t end = (address + size) & ~(HugePageSize - 1);
+    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
 
 MemoryBlock::MemoryBlock(std::size_t size) : size_(size)
 {

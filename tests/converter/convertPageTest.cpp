@@ -119,7 +119,12 @@ INSTANTIATE_TEST_SUITE_P(Include, IncludePlace, ::testing::Values(
     IncludePlaceRow{{"BodyAfterABlock"}, "<object>a</object><BODY>"},
     IncludePlaceRow{{"HtmlAtTheVeryEnd"}, "<object>a</object><html>"},
     IncludePlaceRow{{"InsideNoscript"}, "<noscript><object><head></object></noscript><object>b</object>"},
-    IncludePlaceRow{{"EmptyPage"}, ""}),
+    IncludePlaceRow{{"EmptyPage"}, ""},
+    IncludePlaceRow{{"PageLargerThanTheWriteBuffer"}, [] {
+        std::string page = "<html><head></head><body>";
+        for (int i = 0; i < 60000; ++i) page += "<p>" + std::to_string(i) + "</p><object>\r\n  x</object>";
+        return page + std::string(1 << 21, 'z');
+    }()}),
     testing::RowName<IncludePlaceRow>);
 
 TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
