@@ -115,7 +115,8 @@ struct ConvertReport {
 // when everything else succeeded. An existing script file is read before the
 // scan; BlockCounter is raised past its function numbers, and lines of
 // ScriptBuffer that would define one of its names with other markup are not
-// written to it.
+// written to it. A script path that names the page itself is refused
+// (ConvertError) before anything is read or written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
                           bool backup);
 
@@ -149,7 +150,8 @@ std::string LoadTextFile(const std::string& path);
 // Replaces the file's content with text atomically: writes a new file beside
 // it and renames it over the target, keeping the target's permissions and
 // following a symbolic link to its target. On any failure the old file is
-// whole and FileError(Create) is raised.
+// whole and FileError(Create) is raised. A file the user may not write, a
+// folder or a device is never replaced.
 void SaveTextFile(std::string_view text, const std::string& path);
 
 // Appends header + function lines + header to the script file (creating it).
