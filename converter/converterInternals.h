@@ -7,7 +7,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace sorvane::detail {
 
@@ -35,16 +34,14 @@ class AtomicFileWriter final : public ByteSink {
 public:
     explicit AtomicFileWriter(const std::string& path);
     ~AtomicFileWriter();
-    AtomicFileWriter(AtomicFileWriter&& other) noexcept;
-    AtomicFileWriter& operator=(AtomicFileWriter&&) = delete;
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void Append(std::string_view bytes) override;
-    // Hands everything appended so far to the system, which starts writing
-    // it to the disk.
-    void Flush();
     void Commit();
 
 private:
+    void Flush();
     [[noreturn]] void Fail() const;
 
     std::string path_;
@@ -96,21 +93,13 @@ private:
 // file of that name exists; raises FileError(Create, path) on other failures.
 bool CreateNewFile(const std::string& path, std::string_view content, const std::string& permissionsFrom);
 
-// A movie block of a page text: its bytes [start, end) and its number.
-struct BlockSpan {
-    std::size_t start;
-    std::size_t end;
-    int number;
-};
-
-// Finds and registers the blocks that the page rewriting replaces.
-std::vector<BlockSpan> ScanBlocks(std::string_view pageText);
-
-// Writes the page text with its blocks replaced to sink. With includeAt, the
-// include goes before everything that stands for the page byte at that offset
-// (or at the end when the offset is the page's size).
-void RenderPage(std::string_view pageText, std::span<const BlockSpan> blocks,
-                std::optional<std::size_t> includeAt, std::string_view include, ByteSink& sink);
+// Scans a page text, registers its blocks (BlockCounter, ScriptBuffer) and
+// writes the page with its blocks replaced to sink; returns how many blocks
+// it replaced. With includeAt, the include goes before everything that stands
+// for the page byte at that offset (or at the end when the offset is the
+// page's size).
+int RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
+                ByteSink& sink);
 
 // Where the script include goes in a page text (0-based byte offset). As the
 // replacement markup holds none of the tags looked for, the offset found in a
@@ -129,9 +118,9 @@ std::optional<std::string> LoadExistingScript(const std::string& path);
 void RaiseBlockCounterAbove(std::string_view existingScript);
 
 // Writes existingScript + header + the function lines that do not clash with
-// it + header to the new file of scriptPath; Commit gives it the name.
-AtomicFileWriter StartScriptFile(std::string_view existingScript, std::string_view functionLines,
-                                 const std::string& scriptPath);
+// it + header to scriptPath.
+void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
+                      const std::string& scriptPath);
 
 // Writes pageText to the first free backup name of pagePath and returns it.
 std::string WriteBackup(const std::string& pagePath, std::string_view pageText);

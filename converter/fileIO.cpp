@@ -260,7 +260,6 @@ detail::AtomicFileWriter::AtomicFileWriter(const std::string& path)
 }
 
 detail::AtomicFileWriter::~AtomicFileWriter() = default;
-detail::AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept = default;
 
 void detail::AtomicFileWriter::Append(std::string_view bytes)
 {

@@ -126,9 +126,6 @@ std::size_t NextChange(std::string_view text, std::size_t from, bool escapeQuote
     return from;
 }
 
-// The bytes of a function line besides its number and its markup.
-constexpr std::size_t FunctionLineFrame = 64;
-
 // Appends the flattened markup, escaped for a single-quoted script string
 // when asked. Removing the first pair of adjacent blanks until none is left
 // turns a run of k blanks into k mod 2 blanks, and runs never merge because
@@ -196,13 +193,15 @@ public:
         sink_.Append(page_.substr(from, to - from));
     }
 
-    void ReplaceBlock(const detail::BlockSpan& block)
+    // The block [start, end) of the page, replaced by the call of its
+    // function and a noscript element holding it.
+    void ReplaceBlock(std::size_t start, std::size_t end, int number)
     {
-        if (includeAt_ == block.start) WriteInclude();
+        if (includeAt_ == start) WriteInclude();
         sink_.Append(CallStart);
-        sink_.Append(std::to_string(block.number));
+        sink_.Append(std::to_string(number));
         sink_.Append(CallEnd);
-        CopyPage(block.start, block.end);
+        CopyPage(start, end);
         sink_.Append(NoscriptClose);
     }
 
@@ -249,11 +248,12 @@ std::string RegisterFlashBlock(std::string_view block)
 {
     const int number = RegisterBlock(block);
     StringSink replacement;
-    PageRenderer(block, std::nullopt, {}, replacement).ReplaceBlock({0, block.size(), number});
+    PageRenderer(block, std::nullopt, {}, replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
 }
 
-std::vector<detail::BlockSpan> detail::ScanBlocks(std::string_view pageText)
+int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt,
+                        std::string_view include, ByteSink& sink)
 {
     // A block inside a noscript element is written there for browsers without
     // scripting and stays as it is; so whichever of the two tags comes first
@@ -263,9 +263,16 @@ std::vector<detail::BlockSpan> detail::ScanBlocks(std::string_view pageText)
     ForwardSearch objectEnds(pageText, {ObjectEnd});
     ForwardSearch noscriptEnds(pageText, {NoscriptEnd});
 
-    std::vector<BlockSpan> blocks;
-    std::size_t blockBytes = 0;
-    std::size_t rest = 0;  // start of the text not handled yet
+    // The function lines take about as many bytes as the blocks, which take
+    // at most the whole page: room made once spares the copies of a buffer
+    // that doubles block by block.
+    ScriptBuffer.reserve(ScriptBuffer.size() + pageText.size());
+    PreferHugePages(ScriptBuffer.data() + ScriptBuffer.size(), ScriptBuffer.capacity() - ScriptBuffer.size());
+
+    PageRenderer renderer(pageText, includeAt, include, sink);
+    int blocks = 0;
+    std::size_t copied = 0;  // the page text before this is written
+    std::size_t rest = 0;    // the page text before this is scanned
     for (std::size_t start; (start = starts.FirstFrom(rest)) != npos;) {
         if (starts.Which() == NoscriptNeedle) {
             const std::size_t close = noscriptEnds.FirstFrom(rest);
@@ -278,38 +285,22 @@ std::vector<detail::BlockSpan> detail::ScanBlocks(std::string_view pageText)
         // everything from here on stays as it is.
         if (close == npos) break;
         rest = close + ObjectEnd.size();
-        blocks.push_back({start, rest, 0});
-        blockBytes += rest - start;
-    }
-
-    // Grown once for the whole page rather than doubling block by block.
-    ScriptBuffer.reserve(ScriptBuffer.size() + blockBytes + blocks.size() * FunctionLineFrame);
-    detail::PreferHugePages(ScriptBuffer.data() + ScriptBuffer.size(), ScriptBuffer.capacity() - ScriptBuffer.size());
-    for (BlockSpan& block : blocks)
-        block.number = RegisterBlock(pageText.substr(block.start, block.end - block.start));
-    return blocks;
-}
-
-void detail::RenderPage(std::string_view pageText, std::span<const BlockSpan> blocks,
-                        std::optional<std::size_t> includeAt, std::string_view include, ByteSink& sink)
-{
-    PageRenderer renderer(pageText, includeAt, include, sink);
-    std::size_t copied = 0;
-    for (const BlockSpan& block : blocks) {
-        renderer.CopyPage(copied, block.start);
-        renderer.ReplaceBlock(block);
-        copied = block.end;
+        // Registered and written in one go, while the block is in the cache.
+        renderer.CopyPage(copied, start);
+        renderer.ReplaceBlock(start, rest, RegisterBlock(pageText.substr(start, rest - start)));
+        copied = rest;
+        ++blocks;
     }
     renderer.CopyPage(copied, pageText.size());
     renderer.Finish();
+    return blocks;
 }
 
 std::string RewriteBlocks(std::string_view pageText)
 {
-    const std::vector<detail::BlockSpan> blocks = detail::ScanBlocks(pageText);
     StringSink output;
-    output.text.reserve(pageText.size() + blocks.size() * 80);
-    detail::RenderPage(pageText, blocks, std::nullopt, {}, output);
+    output.text.reserve(pageText.size() + pageText.size() / 4);
+    detail::RewritePage(pageText, std::nullopt, {}, output);
     return output.text;
 }
 

@@ -3,6 +3,7 @@
 #include "unitACConvertor.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <filesystem>
@@ -123,25 +124,21 @@ void detail::RaiseBlockCounterAbove(std::string_view existingScript)
     });
 }
 
-detail::AtomicFileWriter detail::StartScriptFile(std::string_view existingScript, std::string_view functionLines,
-                                                 const std::string& scriptPath)
+void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
+                              const std::string& scriptPath)
 {
     const std::string header = ScriptHeader();
     const ExistingFunctions existing(existingScript);
     const std::string kept = existing.Empty() ? std::string() : UnclashedLines(functionLines, existing);
-    AtomicFileWriter script(scriptPath);
-    for (const std::string_view piece : {existingScript, std::string_view(header),
-                                         existing.Empty() ? functionLines : std::string_view(kept),
-                                         std::string_view(header)})
-        script.Append(piece);
-    script.Flush();
-    return script;
+    const std::array<std::string_view, 4> pieces{existingScript, header,
+                                                 existing.Empty() ? functionLines : kept, header};
+    ReplaceFileContent(scriptPath, pieces);
 }
 
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
 {
     const std::string existing = detail::LoadExistingScript(scriptPath).value_or(std::string());
-    detail::StartScriptFile(existing, functionLines, scriptPath).Commit();
+    detail::WriteScriptAfter(existing, functionLines, scriptPath);
 }
 
 std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText)

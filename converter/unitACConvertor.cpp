@@ -4,6 +4,7 @@
 
 #include "converterInternals.h"
 
+#include <exception>
 #include <filesystem>
 
 namespace sorvane {
@@ -29,15 +30,41 @@ void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
-detail::AtomicFileWriter StartPageFile(std::string_view page, std::span<const detail::BlockSpan> blocks,
-                                       const std::string& pagePath, const std::string& scriptPath)
-{
-    detail::AtomicFileWriter writer(pagePath);
-    detail::RenderPage(page, blocks, detail::IncludePosition(page),
-                       detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), writer);
-    writer.Flush();
-    return writer;
-}
+// The new page file, filled while the page is scanned. A failure to write it
+// is kept until the script file is in place, as the page comes last and the
+// scan must register every block whatever happens to the page.
+class PageDraft final : public detail::ByteSink {
+public:
+    explicit PageDraft(const std::string& pagePath)
+    {
+        try {
+            writer_.emplace(pagePath);
+        } catch (const FileError&) {
+            error_ = std::current_exception();
+        }
+    }
+
+    void Append(std::string_view bytes) override
+    {
+        if (error_) return;
+        try {
+            writer_->Append(bytes);
+        } catch (const FileError&) {
+            error_ = std::current_exception();
+            writer_.reset();
+        }
+    }
+
+    void Commit()
+    {
+        if (error_) std::rethrow_exception(error_);
+        writer_->Commit();
+    }
+
+private:
+    std::optional<detail::AtomicFileWriter> writer_;
+    std::exception_ptr error_;
+};
 
 }  // namespace
 
@@ -56,23 +83,14 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
     const std::optional<std::string> existingScript = detail::LoadExistingScript(scriptPath);
     if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
 
-    const std::vector<detail::BlockSpan> blocks = detail::ScanBlocks(page);
-    ConvertReport report{static_cast<int>(blocks.size()), scriptPath, {}};
+    PageDraft newPage(pagePath);
+    const int blocks = detail::RewritePage(page, detail::IncludePosition(page),
+                                           detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), newPage);
+    ConvertReport report{blocks, scriptPath, {}};
 
     if (backup) report.backupPath = detail::WriteBackup(pagePath, page);
-    // The new page is written while the disk takes the new script; the script
-    // still takes its name first, and the page only when all went well.
-    detail::AtomicFileWriter script =
-        detail::StartScriptFile(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
-    std::optional<detail::AtomicFileWriter> newPage;
-    try {
-        newPage.emplace(StartPageFile(page, blocks, pagePath, scriptPath));
-    } catch (const FileError&) {
-        script.Commit();
-        throw;
-    }
-    script.Commit();
-    newPage->Commit();
+    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
+    newPage.Commit();
     return report;
 }
 
