@@ -1,61 +1,25 @@
 // The rewriting of the page text: finding the movie blocks, turning each into
 // a script function and a call, and inserting the script include.
 #include "converterInternals.h"
+#include "textSearch.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
-#include <cstring>
-#include <span>
 #include <vector>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace sorvane {
 namespace {
 
-constexpr std::size_t npos = std::string_view::npos;
+using detail::FindLowered;
+using detail::IsBlank;
+using detail::NeedsEscape;
+
+constexpr std::size_t npos = detail::NotFound;
 constexpr std::string_view ObjectStart = "<object";
 constexpr std::string_view ObjectEnd = "</object>";
 constexpr std::string_view NoscriptStart = "<noscript";
 constexpr std::string_view NoscriptEnd = "</noscript";  // the ">" after it is left in the text
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
-{
-    for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
-        if (LowerAscii(text[i]) != lowerNeedle[i]) return false;
-    return true;
-}
-
-// First offset >= from at which the text, with A-Z taken as a-z, holds one
-// of the lower-case needles; which one tells its index. Matching letter case
-// on the fly gives the same answer as searching a lowered copy, without
-// making one. Every needle starts with '<', so memchr finds the candidates.
-std::size_t FindLowered(std::string_view text, std::span<const std::string_view> needles, std::size_t from,
-                        std::size_t& which)
-{
-    while (from < text.size()) {
-        const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
-        if (hit == nullptr) return npos;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        for (which = 0; which < needles.size(); ++which)
-            if (at + needles[which].size() <= text.size() && EqualsLowered(text.substr(at), needles[which]))
-                return at;
-        from = at + 1;
-    }
-    return npos;
-}
-
-std::size_t FindLowered(std::string_view text, std::string_view needle, std::size_t from)
-{
-    std::size_t which = 0;
-    return FindLowered(text, {&needle, 1}, from, which);
-}
 
 // A search whose start only moves forward. It keeps its last hit while that
 // still lies ahead, and once it has found nothing it never searches again, so
@@ -91,40 +55,7 @@ constexpr std::string_view CallStart = "<script language=\"JavaScript\"> display
 constexpr std::string_view CallEnd = "(); </script>\r\n<noscript>\r\n";
 constexpr std::string_view NoscriptClose = "\r\n</noscript>";
 
-bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-bool NeedsEscape(char c) { return c == '\\' || c == '\''; }
-
-bool ChangesWhenFlattened(std::string_view text, std::size_t at, bool escapeQuotes)
-{
-    const char c = text[at];
-    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]))
-           || (escapeQuotes && NeedsEscape(c));
-}
-
-// The first offset >= from at which flattening changes something: a CR or LF,
-// a blank followed by a blank (the start of a run that shrinks), and with
-// escaping a quote or backslash. A lone blank stays as it is.
-std::size_t NextChange(std::string_view text, std::size_t from, bool escapeQuotes)
-{
-#ifdef __SSE2__
-    const auto same = [](__m128i bytes, char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-    const auto blanks = [&same](__m128i bytes) {
-        return _mm_or_si128(same(bytes, ' '), _mm_or_si128(same(bytes, '\r'), same(bytes, '\n')));
-    };
-    for (; from + 17 <= text.size(); from += 16) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from + 1));
-        __m128i changes = _mm_or_si128(_mm_or_si128(same(here, '\r'), same(here, '\n')),
-                                       _mm_and_si128(same(here, ' '), blanks(next)));
-        if (escapeQuotes) changes = _mm_or_si128(changes, _mm_or_si128(same(here, '\''), same(here, '\\')));
-        if (const int mask = _mm_movemask_epi8(changes); mask != 0)
-            return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
-    }
-#endif
-    while (from < text.size() && !ChangesWhenFlattened(text, from, escapeQuotes)) ++from;
-    return from;
-}
 
 // Appends the flattened markup, escaped for a single-quoted script string
 // when asked. Removing the first pair of adjacent blanks until none is left
@@ -140,11 +71,11 @@ void AppendFlattened(std::string& out, std::string_view markup, bool escapeQuote
     const std::string_view text(first, last);
 
     std::size_t copied = 0;
-    for (std::size_t i = 0; (i = NextChange(text, i, escapeQuotes)) < text.size(); copied = i) {
+    for (std::size_t i = 0; (i = detail::NextFlattenChange(text, i, escapeQuotes)) < text.size(); copied = i) {
         out.append(text.substr(copied, i - copied));
         if (IsBlank(text[i])) {
             const std::size_t runStart = i;
-            while (i < text.size() && IsBlank(text[i])) ++i;
+            i = detail::SkipBlanks(text, i);
             if ((i - runStart) % 2 == 1) out.push_back(' ');
         } else {
             out.push_back('\\');
