@@ -142,6 +142,58 @@ INSTANTIATE_TEST_SUITE_P(Markup, Scan, ::testing::Values(
             Functions({std::string("<object>\0</object>", 18)})}),
     RowName<ScanRow>);
 
+// The scan step by step as the rule is stated, on a lowered copy of what is
+// left, registering through RegisterFlashBlock.
+std::string ScanByTheRule(std::string rest)
+{
+    const auto lowered = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return text;
+    };
+    std::string output;
+    const auto move = [&](std::size_t count) {
+        output += rest.substr(0, count);
+        rest.erase(0, count);
+    };
+    while (lowered(rest).find("<object") != std::string::npos) {
+        const std::size_t object = lowered(rest).find("<object");
+        const std::size_t noscript = lowered(rest).find("<noscript");
+        if (noscript != std::string::npos && object > noscript) {
+            const std::size_t close = lowered(rest).find("</noscript");
+            if (close == std::string::npos) break;
+            move(close + 10);
+            continue;
+        }
+        move(object);
+        const std::size_t close = lowered(rest).find("</object>");
+        if (close == std::string::npos) {
+            move(7);
+            continue;
+        }
+        output += RegisterFlashBlock(rest.substr(0, close + 9));
+        rest.erase(0, close + 9);
+    }
+    return output + rest;
+}
+
+TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
+{
+    static constexpr std::string_view Pieces[] = {
+        "<object", "<OBJECT id='a'>", "</object>", "</Object>", "<noscript>", "</noscript>", "</NOSCRIPT",
+        "<noscript", "<Noscript>", "text", " ", "\r\n", "<", "<o", "</", ">", "<p>", "\\"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        std::string page;
+        for (int n = random() % 60; n > 0; --n) page += Pieces[random() % std::size(Pieces)];
+        testing::ResetConverterState();
+        const std::string expected = ScanByTheRule(page);
+        const std::string expectedFunctions = ScriptBuffer;
+        testing::ResetConverterState();
+        ASSERT_EQ(RewriteBlocks(page), expected) << ::testing::PrintToString(page);
+        ASSERT_EQ(ScriptBuffer, expectedFunctions) << ::testing::PrintToString(page);
+    }
+}
+
 TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
 {
     testing::ResetConverterState();
