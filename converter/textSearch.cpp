@@ -38,43 +38,47 @@ std::size_t Lowest(unsigned bits) { return static_cast<std::size_t>(std::countr_
 
 __m128i Blanks(__m128i bytes) { return Or(Same(bytes, ' '), Or(Same(bytes, '\r'), Same(bytes, '\n'))); }
 
-// The first three bytes of the needles, each in both letter cases, ready to
-// be compared with 16 bytes at once.
+// The first three bytes of the needles, ready to be compared with 16 bytes
+// at once: the first byte, which all needles share and which is no letter,
+// and the second and third in both letter cases.
 class NeedlePrefixes {
 public:
     static constexpr std::size_t Most = 2;
 
-    explicit NeedlePrefixes(std::span<const std::string_view> needles) : count_(needles.size())
+    explicit NeedlePrefixes(std::span<const std::string_view> needles)
+        : count_(needles.size()), first_(_mm_set1_epi8(needles[0][0]))
     {
         for (std::size_t n = 0; n < count_; ++n)
-            for (std::size_t k = 0; k < 3; ++k) {
-                lower_[n][k] = _mm_set1_epi8(needles[n][k]);
-                upper_[n][k] = _mm_set1_epi8(UpperAscii(needles[n][k]));
+            for (std::size_t k = 0; k < 2; ++k) {
+                const char c = needles[n][k + 1];
+                lower_[n][k] = _mm_set1_epi8(c);
+                upper_[n][k] = _mm_set1_epi8(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
             }
     }
 
-    // Bit i is set where a needle's first three bytes may start at at + i.
-    // firstBytes tells whether the 16 bytes hold the needles' first byte.
+    // Bit i is set where a needle's first three bytes may start at at + i;
+    // firstBytes tells whether the 16 bytes hold the first byte at all.
     unsigned Candidates(const char* at, bool& firstBytes) const
     {
-        const __m128i bytes[3] = {Load(at), Load(at + 1), Load(at + 2)};
-        firstBytes = Bits(_mm_cmpeq_epi8(bytes[0], lower_[0][0])) != 0;
+        const __m128i first = _mm_cmpeq_epi8(Load(at), first_);
+        firstBytes = Bits(first) != 0;
+        if (!firstBytes) return 0;
+        const __m128i next[2] = {Load(at + 1), Load(at + 2)};
         __m128i any = _mm_setzero_si128();
         for (std::size_t n = 0; n < count_; ++n) {
-            __m128i all = _mm_set1_epi8(-1);
-            for (std::size_t k = 0; k < 3; ++k)
-                all = And(all, Or(_mm_cmpeq_epi8(bytes[k], lower_[n][k]), _mm_cmpeq_epi8(bytes[k], upper_[n][k])));
+            __m128i all = first;
+            for (std::size_t k = 0; k < 2; ++k)
+                all = And(all, Or(_mm_cmpeq_epi8(next[k], lower_[n][k]), _mm_cmpeq_epi8(next[k], upper_[n][k])));
             any = Or(any, all);
         }
         return Bits(any);
     }
 
 private:
-    static char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
     std::size_t count_;
-    __m128i lower_[Most][3];
-    __m128i upper_[Most][3];
+    __m128i first_;
+    __m128i lower_[Most][2];
+    __m128i upper_[Most][2];
 };
 #endif
 
