@@ -122,7 +122,8 @@ void RaiseBlockCounterAbove(std::string_view existingScript);
 void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
                       const std::string& scriptPath);
 
-// Writes pageText to the first free backup name of pagePath and returns it.
-std::string WriteBackup(const std::string& pagePath, std::string_view pageText);
+// Writes pageText to the first free backup name of pagePath, passing over the
+// name of the script file that the conversion writes next, and returns it.
+std::string WriteBackup(const std::string& pagePath, std::string_view pageText, const std::string& scriptPath);
 
 }  // namespace sorvane::detail

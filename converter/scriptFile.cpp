@@ -107,6 +107,14 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
     return kept;
 }
 
+// A full path without "." and "..", to tell whether two paths name one file
+// before that file exists; "" for "".
+fs::path Normalized(const std::string& path)
+{
+    std::error_code error;
+    return path.empty() ? fs::path() : fs::absolute(path, error).lexically_normal();
+}
+
 }  // namespace
 
 std::optional<std::string> detail::LoadExistingScript(const std::string& path)
@@ -141,12 +149,16 @@ void WriteScriptFile(std::string_view functionLines, const std::string& scriptPa
     detail::WriteScriptAfter(existing, functionLines, scriptPath);
 }
 
-std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText)
+std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText,
+                                const std::string& scriptPath)
 {
+    const fs::path script = Normalized(scriptPath);
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = BackupCandidate(pagePath, n);
         std::error_code error;
         if (fs::exists(fs::symlink_status(candidate, error))) continue;
+        // The script file about to be written must not take the backup's place.
+        if (Normalized(candidate) == script) continue;
         if (CreateNewFile(candidate, pageText, pagePath)) return candidate;
     }
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
@@ -154,7 +166,7 @@ std::string detail::WriteBackup(const std::string& pagePath, std::string_view pa
 
 std::string BackupPage(const std::string& pagePath)
 {
-    return detail::WriteBackup(pagePath, LoadTextFile(pagePath));
+    return detail::WriteBackup(pagePath, LoadTextFile(pagePath), {});
 }
 
 }  // namespace sorvane

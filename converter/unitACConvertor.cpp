@@ -88,7 +88,7 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
                                            detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), newPage);
     ConvertReport report{blocks, scriptPath, {}};
 
-    if (backup) report.backupPath = detail::WriteBackup(pagePath, page);
+    if (backup) report.backupPath = detail::WriteBackup(pagePath, page, scriptPath);
     detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
     newPage.Commit();
     return report;

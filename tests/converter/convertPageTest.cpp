@@ -220,6 +220,15 @@ TEST_F(ConvertPageTest, BackupHoldsTheOldPageUnderTheFirstFreeName)
     EXPECT_EQ(ReadFile(folder / "index_backup1.htm"), "second");
 }
 
+TEST_F(ConvertPageTest, BackupPassesOverTheNameOfTheScriptFile)
+{
+    WriteFile(page, OneBlockPage);
+    const ConvertReport report = ConvertPage(page, folder / "index_backup.htm", true);
+    EXPECT_EQ(report.backupPath, folder / "index_backup1.htm");
+    EXPECT_EQ(ReadFile(report.backupPath), OneBlockPage);
+    EXPECT_EQ(ReadFile(folder / "index_backup.htm").substr(0, Header.size()), Header);
+}
+
 TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
 {
     const std::string bigPage = OneBlockPage + std::string(64 * 1024, ' ');
