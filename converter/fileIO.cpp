@@ -225,7 +225,8 @@ private:
     void StartWriteback(std::size_t size)
     {
 #ifdef SYNC_FILE_RANGE_WRITE
-        (void)::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+        if (size > 0)
+            (void)::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
 #endif
         written_ += size;
     }
