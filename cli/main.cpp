@@ -1,2 +1,11 @@
-#include <cstdio>
-int main() { std::puts("usage: sorvane-cli convert [--no-backup] [--script-dir DIR] PAGE..."); return 0; }
+#include "commandLine.h"
+
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    return sorvane::cli::RunCommandLine(arguments, {std::cout, std::cerr});
+}

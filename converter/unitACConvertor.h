@@ -76,8 +76,9 @@ std::string DrivePart(std::string_view path, PathStyle style = NativePathStyle);
 // The file name without its extension: index.htm -> index, .htaccess -> "".
 std::string BaseName(std::string_view path, PathStyle style = NativePathStyle,
                      LeadByteTest isLeadByte = nullptr);
-// The path of target as seen from the folder of base (see the README for the
-// rules); target unchanged when the drives differ.
+// The path of target as seen from the folder of base: "..\" (or "../") for
+// each folder of base below the folders both share, then target's own folders
+// and its file name. Target unchanged when the drives differ.
 std::string RelativePath(std::string_view basePath, std::string_view targetPath,
                          PathStyle style = NativePathStyle,
                          LeadByteTest isLeadByte = nullptr);
@@ -110,13 +111,24 @@ struct ConvertReport {
 // Converts the page file at pagePath in place and appends to the script file
 // at scriptPath; copies the page to its backup first when backup is set.
 // Writes happen in the order backup, script file, page. Raises FileError or
-// ConvertError; on an error before the script is written, no file changed.
+// ConvertError and stops at once: the page is written last, so it changes only
+// when everything else succeeded. An existing script file is read before the
+// scan; BlockCounter is raised past its function numbers, and lines of
+// ScriptBuffer that would define one of its names with other markup are not
+// written to it. A script path that names the page itself is refused
+// (ConvertError) before anything is read or written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
                           bool backup);
 
 // Registers one block: raises BlockCounter, appends its function line to
 // ScriptBuffer, and returns the markup that replaces the block in the page.
+// The block goes into the function line flattened and escaped for
+// document.write('...').
 std::string RegisterFlashBlock(std::string_view block);
+
+// Scans a page text and returns it with every <object>...</object> block that
+// does not stand inside a noscript element registered and replaced.
+std::string RewriteBlocks(std::string_view pageText);
 
 // The markup on one line: CR and LF become blanks, blank pairs are removed,
 // leading and trailing bytes <= 0x20 are trimmed.
@@ -138,10 +150,13 @@ std::string LoadTextFile(const std::string& path);
 // Replaces the file's content with text atomically: writes a new file beside
 // it and renames it over the target, keeping the target's permissions and
 // following a symbolic link to its target. On any failure the old file is
-// whole and FileError(Create) is raised.
+// whole and FileError(Create) is raised. A file the user may not write, a
+// folder or a device is never replaced.
 void SaveTextFile(std::string_view text, const std::string& path);
 
 // Appends header + function lines + header to the script file (creating it).
+// Function lines that would define a name of the existing file a second time
+// with other markup are left out.
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath);
 
 // Copies the page to its first free backup name and returns that name.

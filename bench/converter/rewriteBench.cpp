@@ -1,0 +1,45 @@
+// The page rewriting in memory (scan, function lines, new page text), per
+// kind of page. Output and script buffer keep their memory from one run to
+// the next, so the figures show the work per byte rather than the cost of
+// fresh memory; bytes_per_second should be alike for every kind of a size.
+#include "benchPages.h"
+#include "converterInternals.h"
+#include "unitACConvertor.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using sorvane::bench::PageKind;
+
+class ReusedText final : public sorvane::detail::ByteSink {
+public:
+    void Append(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
+};
+
+void RewritePage(benchmark::State& state, PageKind kind)
+{
+    const std::string page = sorvane::bench::MakePage(kind, static_cast<std::size_t>(state.range(0)) << 20);
+    const std::string include = sorvane::detail::IncludeMarkup("page.js");
+    ReusedText output;
+    int blocks = 0;
+    for (auto _ : state) {
+        sorvane::BlockCounter = 0;
+        sorvane::ScriptBuffer.clear();
+        output.text.clear();
+        blocks = sorvane::detail::RewritePage(page, sorvane::detail::IncludePosition(page), include, output);
+        benchmark::DoNotOptimize(output.text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+    state.counters["blocks"] = blocks;
+}
+
+BENCHMARK_CAPTURE(RewritePage, ordinary, PageKind::Ordinary)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, unclosed, PageKind::UnclosedObjects)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, noscript, PageKind::AllInNoscript)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, blanks, PageKind::BlankRuns)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,61 @@
+#include "commandLine.h"
+
+#include "convertCommand.h"
+
+#include <algorithm>
+#include <array>
+
+namespace sorvane::cli {
+namespace {
+
+constexpr std::array Commands{
+    Command{"convert", ConvertHelp, RunConvert},
+};
+
+const Command* FindCommand(std::string_view name)
+{
+    const auto found = std::ranges::find(Commands, name, &Command::name);
+    return found == Commands.end() ? nullptr : &*found;
+}
+
+void PrintHelp(std::ostream& out)
+{
+    out << "Usage: " << ProgramName << " COMMAND [OPTION]... [ARGUMENT]...\n"
+        << "       " << ProgramName << " --help | --version\n\n"
+        << "Converts web pages so that their Flash movies are written by script.\n\n"
+        << "Commands:\n";
+    for (const Command& command : Commands) out << "  " << ProgramName << ' ' << command.help << '\n';
+    out << "Exit status: 0 when everything was done, 1 when some page failed, 2 on a usage error.\n";
+}
+
+int RunCommand(Arguments arguments, Streams streams)
+{
+    if (arguments.empty()) throw UsageError("no command given");
+    const std::string& first = arguments.front();
+    if (first == "--help" || first == "-h") {
+        PrintHelp(streams.out);
+        return Success;
+    }
+    if (first == "--version") {
+        streams.out << ProgramName << ' ' << SORVANE_VERSION << '\n';
+        return Success;
+    }
+    const Command* command = FindCommand(first);
+    if (command == nullptr) throw UsageError("unknown command '" + first + "'");
+    return command->run(arguments.subspan(1), streams);
+}
+
+}  // namespace
+
+int RunCommandLine(Arguments arguments, Streams streams)
+{
+    try {
+        return RunCommand(arguments, streams);
+    } catch (const UsageError& error) {
+        streams.err << ProgramName << ": " << error.what() << "\n"
+                    << "Try '" << ProgramName << " --help' for more information.\n";
+        return BadUsage;
+    }
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,42 @@
+// The command-line tool's entry: a table of commands, help, version and
+// usage errors. Each command lives in a file of its own and is one row of the
+// table in commandLine.cpp.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sorvane::cli {
+
+enum ExitStatus : int { Success = 0, SomeFailed = 1, BadUsage = 2 };
+
+struct Streams {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// The arguments that follow a command's name.
+using Arguments = std::span<const std::string>;
+
+// A command line that cannot be carried out; what() says why.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Command {
+    std::string_view name;
+    std::string_view help;  // synopsis line, then indented description lines
+    int (*run)(Arguments arguments, Streams streams);
+};
+
+inline constexpr std::string_view ProgramName = "sorvane-cli";
+
+// Runs the tool on its arguments (the program name left out) and returns the
+// exit status.
+int RunCommandLine(Arguments arguments, Streams streams);
+
+}  // namespace sorvane::cli

@@ -1,0 +1,151 @@
+#include "textSearch.h"
+
+#include <bit>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace sorvane::detail {
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
+{
+    for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
+        if (LowerAscii(text[i]) != lowerNeedle[i]) return false;
+    return true;
+}
+
+bool ChangesWhenFlattened(std::string_view text, std::size_t at, bool escapeQuotes)
+{
+    const char c = text[at];
+    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]))
+           || (escapeQuotes && NeedsEscape(c));
+}
+
+#ifdef __SSE2__
+constexpr std::size_t Chunk = 16;
+
+__m128i Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+__m128i Same(__m128i bytes, char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); }
+__m128i Or(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+__m128i And(__m128i a, __m128i b) { return _mm_and_si128(a, b); }
+unsigned Bits(__m128i mask) { return static_cast<unsigned>(_mm_movemask_epi8(mask)); }
+std::size_t Lowest(unsigned bits) { return static_cast<std::size_t>(std::countr_zero(bits)); }
+
+__m128i Blanks(__m128i bytes) { return Or(Same(bytes, ' '), Or(Same(bytes, '\r'), Same(bytes, '\n'))); }
+
+// The first three bytes of the needles, ready to be compared with 16 bytes
+// at once: the first byte, which all needles share and which is no letter,
+// and the second and third in both letter cases.
+class NeedlePrefixes {
+public:
+    static constexpr std::size_t Most = 2;
+
+    explicit NeedlePrefixes(std::span<const std::string_view> needles)
+        : count_(needles.size()), first_(_mm_set1_epi8(needles[0][0]))
+    {
+        for (std::size_t n = 0; n < count_; ++n)
+            for (std::size_t k = 0; k < 2; ++k) {
+                const char c = needles[n][k + 1];
+                lower_[n][k] = _mm_set1_epi8(c);
+                upper_[n][k] = _mm_set1_epi8(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+            }
+    }
+
+    // Bit i is set where a needle's first three bytes may start at at + i;
+    // firstBytes tells whether the 16 bytes hold the first byte at all.
+    unsigned Candidates(const char* at, bool& firstBytes) const
+    {
+        const __m128i first = _mm_cmpeq_epi8(Load(at), first_);
+        firstBytes = Bits(first) != 0;
+        if (!firstBytes) return 0;
+        const __m128i next[2] = {Load(at + 1), Load(at + 2)};
+        __m128i any = _mm_setzero_si128();
+        for (std::size_t n = 0; n < count_; ++n) {
+            __m128i all = first;
+            for (std::size_t k = 0; k < 2; ++k)
+                all = And(all, Or(_mm_cmpeq_epi8(next[k], lower_[n][k]), _mm_cmpeq_epi8(next[k], upper_[n][k])));
+            any = Or(any, all);
+        }
+        return Bits(any);
+    }
+
+private:
+    std::size_t count_;
+    __m128i first_;
+    __m128i lower_[Most][2];
+    __m128i upper_[Most][2];
+};
+#endif
+
+}  // namespace
+
+std::size_t FindLowered(std::string_view text, std::span<const std::string_view> needles, std::size_t from,
+                        std::size_t& which)
+{
+    const auto matches = [&](std::size_t at) {
+        for (which = 0; which < needles.size(); ++which)
+            if (at + needles[which].size() <= text.size() && EqualsLowered(text.substr(at), needles[which]))
+                return true;
+        return false;
+    };
+#ifdef __SSE2__
+    // 16 places are tested at once; where 16 bytes hold no first byte of a
+    // needle at all, memchr leaps to the next one. Text dense with '<' thus
+    // costs about as much as sparse text.
+    if (needles.size() <= NeedlePrefixes::Most) {
+        const NeedlePrefixes prefixes(needles);
+        while (from + Chunk + 2 <= text.size()) {
+            bool firstBytes = false;
+            for (unsigned bits = prefixes.Candidates(text.data() + from, firstBytes); bits != 0; bits &= bits - 1)
+                if (matches(from + Lowest(bits))) return from + Lowest(bits);
+            from += Chunk;
+            if (firstBytes || from >= text.size()) continue;
+            const void* next = std::memchr(text.data() + from, needles[0][0], text.size() - from);
+            if (next == nullptr) return NotFound;
+            from = static_cast<std::size_t>(static_cast<const char*>(next) - text.data());
+        }
+    }
+#endif
+    for (; from < text.size(); ++from)
+        if (matches(from)) return from;
+    return NotFound;
+}
+
+std::size_t FindLowered(std::string_view text, std::string_view needle, std::size_t from)
+{
+    std::size_t which = 0;
+    return FindLowered(text, {&needle, 1}, from, which);
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t from)
+{
+#ifdef __SSE2__
+    for (; from + Chunk <= text.size(); from += Chunk)
+        if (const unsigned others = ~Bits(Blanks(Load(text.data() + from))) & 0xFFFFu; others != 0)
+            return from + Lowest(others);
+#endif
+    while (from < text.size() && IsBlank(text[from])) ++from;
+    return from;
+}
+
+std::size_t NextFlattenChange(std::string_view text, std::size_t from, bool escapeQuotes)
+{
+#ifdef __SSE2__
+    for (; from + Chunk + 1 <= text.size(); from += Chunk) {
+        const __m128i here = Load(text.data() + from);
+        __m128i changes = Or(Or(Same(here, '\r'), Same(here, '\n')),
+                             And(Same(here, ' '), Blanks(Load(text.data() + from + 1))));
+        if (escapeQuotes) changes = Or(changes, Or(Same(here, '\''), Same(here, '\\')));
+        if (const unsigned bits = Bits(changes); bits != 0) return from + Lowest(bits);
+    }
+#endif
+    while (from < text.size() && !ChangesWhenFlattened(text, from, escapeQuotes)) ++from;
+    return from;
+}
+
+}  // namespace sorvane::detail

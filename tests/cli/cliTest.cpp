@@ -1,0 +1,164 @@
+#include "converterTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include <sys/wait.h>
+
+namespace sorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string ShellQuoted(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    // Runs sorvane-cli with the arguments, in the scratch folder.
+    Outcome Run(const std::vector<std::string_view>& arguments)
+    {
+        std::string command = "cd " + ShellQuoted(folder.path().string()) + " && " + ShellQuoted(SORVANE_CLI);
+        for (const std::string_view argument : arguments) command += " " + ShellQuoted(argument);
+        command += " >" + ShellQuoted(output / "out") + " 2>" + ShellQuoted(output / "err");
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output.path() / "out"),
+                ReadFile(output.path() / "err")};
+    }
+
+    testing::TempFolder folder;
+    testing::TempFolder output;
+};
+
+// ------------------------------------------------------------- golden pages --
+
+class CliGoldenPage : public CliTest, public ::testing::WithParamInterface<testing::GoldenCase> {};
+
+TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
+{
+    fs::copy_file(GetParam().folder / "page.htm", folder.path() / "page.htm");
+    const Outcome outcome = Run({"convert", "--no-backup", "page.htm"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadFile(folder / "page.htm"), ReadFile(GetParam().folder / "expected.htm"));
+    EXPECT_EQ(ReadFile(folder / "page.js"), ReadFile(GetParam().folder / "expected.js"));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"page.htm", "page.js"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testing::GoldenCases()),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+// ------------------------------------------------------------------ convert --
+
+TEST_F(CliTest, PagesOfOneCallShareNumberingAndFunctionsAndEachGetsALine)
+{
+    WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
+    WriteFile(folder / "b.htm", "<object>3</object>");
+
+    const Outcome outcome = Run({"convert", "a.htm", "b.htm"});
+
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, folder / "a.htm" + ": 2 blocks converted; script " + folder / "a.js" + "; backup "
+                               + folder / "a_backup.htm" + "\n" + folder / "b.htm" + ": 1 block converted; script "
+                               + folder / "b.js" + "; backup " + folder / "b_backup.htm" + "\n");
+    const std::string bScript = ReadFile(folder / "b.js");
+    for (const char* name : {"displaySWF_1()", "displaySWF_2()", "displaySWF_3()"})
+        EXPECT_NE(bScript.find(name), std::string::npos) << name;
+    EXPECT_EQ(ReadFile(folder / "b_backup.htm"), "<object>3</object>");
+}
+
+TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
+{
+    WriteFile(folder / "a.htm", "<object>1</object>");
+    WriteFile(folder / "b.htm", "<object>2</object>");
+    WriteFile(folder / "index.js", "<object>0</object>");  // would be its own script file
+
+    const Outcome outcome = Run({"convert", "--no-backup", "a.htm", "missing.htm", "index.js", "b.htm"});
+
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot open file " + folder / "missing.htm"
+                               + "\nsorvane-cli: The page and the script file are the same file: "
+                               + folder / "index.js" + "\n");
+    EXPECT_NE(ReadFile(folder / "b.htm").find("displaySWF_2();"), std::string::npos);
+    EXPECT_EQ(ReadFile(folder / "index.js"), "<object>0</object>");
+    EXPECT_EQ(std::ranges::count(outcome.out, '\n'), 2);
+}
+
+TEST_F(CliTest, ScriptFolderTakesTheScriptsAndRelativePathsWork)
+{
+    fs::create_directories(folder.path() / "site/pages");
+    fs::create_directories(folder.path() / "site/js");
+    WriteFile(folder / "site/pages/a.htm", "<head></head>");
+    WriteFile(folder / "site/pages/b.htm", "<head></head>");
+
+    const Outcome outcome = Run({"convert", "--no-backup", "--script-dir", "site/js/", "site/pages/a.htm",
+                                 "--script-dir=./site/pages/../js", "site/pages/b.htm"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(fs::exists(folder / "site/js/a.js"));
+    EXPECT_TRUE(fs::exists(folder / "site/js/b.js"));
+    EXPECT_NE(outcome.out.find("script " + folder / "site/js/a.js" + ";"), std::string::npos);
+    for (const char* page : {"site/pages/a.htm", "site/pages/b.htm"})
+        EXPECT_NE(ReadFile(folder / page).find("src=\"../js/"), std::string::npos) << page;
+}
+
+// ------------------------------------------------------ help and usage errors --
+
+TEST_F(CliTest, HelpAndVersion)
+{
+    const Outcome help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] PAGE..."), std::string::npos);
+    EXPECT_EQ(Run({"convert", "--help"}).status, 0);
+    const Outcome version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
+}
+
+struct UsageRow : testing::NamedRow {
+    std::vector<std::string_view> arguments;
+    std::string_view message;
+};
+
+class CliUsage : public CliTest, public ::testing::WithParamInterface<UsageRow> {};
+
+TEST_P(CliUsage, IsRefusedWithStatusTwoAndNothingWritten)
+{
+    WriteFile(folder / "a.htm", "<object>1</object>");
+    const Outcome outcome = Run(GetParam().arguments);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "sorvane-cli: " + std::string(GetParam().message)
+                               + "\nTry 'sorvane-cli --help' for more information.\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.htm"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
+    UsageRow{{"NoCommand"}, {}, "no command given"},
+    UsageRow{{"UnknownCommand"}, {"frobnicate", "a.htm"}, "unknown command 'frobnicate'"},
+    UsageRow{{"UnknownOption"}, {"convert", "--bogus", "a.htm"}, "convert: unknown option '--bogus'"},
+    UsageRow{{"NoPage"}, {"convert", "--no-backup"}, "convert: no page given"},
+    UsageRow{{"ScriptDirWithoutFolder"}, {"convert", "a.htm", "--script-dir"}, "option '--script-dir' needs a folder"},
+    UsageRow{{"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "option '--script-dir' needs a folder"}),
+    testing::RowName<UsageRow>);
+
+}  // namespace
+}  // namespace sorvane

@@ -1,0 +1,4 @@
+
+// Created by Sorvane. Website: http://www.sorvane.example/
+
+// Created by Sorvane. Website: http://www.sorvane.example/

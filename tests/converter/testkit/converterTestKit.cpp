@@ -1,0 +1,90 @@
+#include "converterTestKit.h"
+
+#include "unitACConvertor.h"
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace sorvane::testing {
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder()
+{
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = fs::temp_directory_path() / ("sorvane-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            path_ = fs::canonical(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("no scratch folder could be made");
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code error;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(path_, error);
+}
+
+std::vector<std::string> TempFolder::Names() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    std::ranges::sort(names);
+    return names;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string CrLfLines(std::initializer_list<std::string_view> lines)
+{
+    std::string text;
+    for (const std::string_view line : lines) text.append(line).append("\r\n");
+    return text;
+}
+
+void ResetConverterState()
+{
+    BlockCounter = 0;
+    ScriptBuffer.clear();
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limited = previous_;
+    limited.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &limited) != 0) throw std::runtime_error("cannot limit file sizes");
+}
+
+FileSizeLimit::~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
+
+std::vector<GoldenCase> GoldenCases()
+{
+    std::vector<GoldenCase> cases;
+    for (const auto& entry : fs::directory_iterator(SORVANE_GOLDEN_DIR))
+        if (entry.is_directory()) cases.push_back({entry.path().filename().string(), entry.path()});
+    std::ranges::sort(cases, {}, &GoldenCase::name);
+    return cases;
+}
+
+}  // namespace sorvane::testing

@@ -1,0 +1,86 @@
+// Helpers for the converter and command-line tests: scratch folders, whole
+// file access, a clean module state and the golden page cases.
+#pragma once
+
+#include <concepts>
+#include <filesystem>
+#include <initializer_list>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace sorvane::testing {
+
+// A row of a test table. Its name names the test and is what GoogleTest
+// prints for it.
+struct NamedRow {
+    const char* name;
+};
+
+template <std::derived_from<NamedRow> Row>
+void PrintTo(const Row& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+template <std::derived_from<NamedRow> Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info)
+{
+    return info.param.name;
+}
+
+// A fresh folder under the system's temporary folder, removed with all its
+// content when the object goes away.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The full path of a file in the folder, as a byte string.
+    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    // The names in the folder, sorted.
+    std::vector<std::string> Names() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Lines joined, each ending in CR LF.
+std::string CrLfLines(std::initializer_list<std::string_view> lines);
+
+// BlockCounter and ScriptBuffer as at program start.
+void ResetConverterState();
+
+// Makes every write beyond `bytes` into a regular file fail, as on a full
+// disk, for as long as the object lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+};
+
+// One golden case: a folder holding page.htm (the page before), expected.htm
+// (the page after its first conversion) and expected.js (the new script file).
+struct GoldenCase {
+    std::string name;
+    std::filesystem::path folder;
+};
+std::vector<GoldenCase> GoldenCases();
+inline void PrintTo(const GoldenCase& goldenCase, std::ostream* out) { *out << goldenCase.name; }
+
+}  // namespace sorvane::testing
