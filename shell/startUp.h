@@ -1,0 +1,18 @@
+// The program's start: the application object, the two windows and the event
+// loop.
+#pragma once
+
+namespace sorvane {
+
+class TfrmMain;
+class TfrmAbout;
+
+// The one instance of each window, set at start-up and never changed.
+extern TfrmMain* frmMain;
+extern TfrmAbout* frmAbout;
+
+// Runs the program and returns its exit status (0). The command line is not
+// read: programName is all of it that is passed on.
+int StartUp(char* programName);
+
+}  // namespace sorvane
