@@ -78,27 +78,30 @@ public:
     // The one handler of the four advert pictures; acts by the sender.
     void Logo_Click(QObject* Sender);
 
+    // Page actions. The controller reaches the entry actions and checks
+    // through virtual calls, so a window with other pages (a test's, for one)
+    // runs through the same steps.
     // ------------------------------------------ convert path (convertPages.cpp) --
-    void cv_inputEnter();
-    bool cv_inputCheck();
+    virtual void cv_inputEnter();
+    virtual bool cv_inputCheck();
     void sbtn_cv_inputClick();
-    void cv_outputEnter();
-    bool cv_outputCheck();
+    virtual void cv_outputEnter();
+    virtual bool cv_outputCheck();
     void rad_cv_output_defaultClick();
     void rad_cv_output_customClick();
     void sbtn_cv_outputClick();
-    void cv_confirmEnter();
-    void cv_progressEnter();
-    void cv_completeEnter();
+    virtual void cv_confirmEnter();
+    virtual void cv_progressEnter();
+    virtual void cv_completeEnter();
 
     // ---------------------------------------- generate path (generatePages.cpp) --
-    void gn_inputEnter();
+    virtual void gn_inputEnter();
     void sbtn_gn_inputClick();
-    bool gn_inputCheck();
-    void gn_swfoptionEnter();
-    bool gn_swfoptionCheck();
-    void gn_confirmEnter();
-    void gn_completeEnter();
+    virtual bool gn_inputCheck();
+    virtual void gn_swfoptionEnter();
+    virtual bool gn_swfoptionCheck();
+    virtual void gn_confirmEnter();
+    virtual void gn_completeEnter();
     void sbtn_gn_completeClick();
 
 protected:
