@@ -6,6 +6,7 @@
 #pragma once
 
 #include "desktop.h"
+#include "qtPrinters.h"
 
 #include <QStringList>
 #include <deque>

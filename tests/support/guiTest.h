@@ -2,6 +2,8 @@
 // resource names, and acting on the next modal window from inside its exec().
 #pragma once
 
+#include "qtPrinters.h"
+
 #include <QApplication>
 #include <QWidget>
 #include <functional>
