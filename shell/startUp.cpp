@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QIcon>
+#include <cstdio>
 
 namespace sorvane {
 
@@ -26,10 +27,30 @@ void SubstituteWindowFont()
                                 QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
 }
 
+// Without a display the toolkit would abort with a terse message; say what
+// is missing and how to run the wizard anyway.
+bool DisplayMissing()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return false;
+#endif
+}
+
 }  // namespace
 
 int StartUp(char* programName)
 {
+    if (DisplayMissing()) {
+        std::fprintf(stderr,
+                     "Sorvane is a desktop program and needs a graphical display, but none was found "
+                     "(DISPLAY is not set).\nOn a machine without a display, run it under a virtual one: "
+                     "xvfb-run -a %s\n",
+                     programName);
+        return 1;
+    }
     int argc = 1;
     char* argv[] = {programName, nullptr};
     SorvaneApplication application(argc, argv);

@@ -11,8 +11,9 @@ class TfrmAbout;
 extern TfrmMain* frmMain;
 extern TfrmAbout* frmAbout;
 
-// Runs the program and returns its exit status (0). The command line is not
-// read: programName is all of it that is passed on.
+// Runs the program and returns its exit status: 0, or 1 when there is no
+// display to show the window on. The command line is not read: programName
+// is all of it that is passed on.
 int StartUp(char* programName);
 
 }  // namespace sorvane
