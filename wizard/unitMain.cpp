@@ -96,7 +96,8 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
 void TfrmMain::ConnectHandlers()
 {
     const auto onClick = [this](QAbstractButton* button, void (TfrmMain::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, [this, handler] { RunGuarded([=, this] { (this->*handler)(); }); });
+        connect(button, &QAbstractButton::clicked, this,
+                [this, handler] { RunGuarded([=, this] { (this->*handler)(); }); });
     };
     onClick(ui->btnNext, &TfrmMain::btnNextClick);
     onClick(ui->btnBack, &TfrmMain::btnBackClick);
@@ -129,7 +130,8 @@ void TfrmMain::ConnectLinks()
     for (const TMenuLink& link : MenuLinks) {
         auto* action = findChild<QAction*>(QString::fromLatin1(link.ActionName));
         Q_ASSERT(action);
-        connect(action, &QAction::triggered, this, [this, target = link.Target] { OpenLink(desktop, LinkText(target)); });
+        connect(action, &QAction::triggered, this,
+                [this, target = link.Target] { OpenLink(desktop, LinkText(target)); });
     }
 }
 
