@@ -1,8 +1,8 @@
 // The desktop services that the wizard's windows use: message boxes, the
-// file-open dialog, the folder browser's dialog, the web browser and the
-// clipboard. The windows get one Desktop when they are created and never
-// call the toolkit's modal dialogs themselves, so tests can answer every
-// question in advance (see tests/support/fakeDesktop.h); the real
+// file-open dialog, the web browser, the clipboard and the application's
+// end. The windows get one Desktop when they are created and never call the
+// toolkit's modal dialogs themselves, so tests can answer every question in
+// advance (see tests/support/fakeDesktop.h); the real
 // implementation is QtDesktop in shell/.
 #pragma once
 
@@ -10,7 +10,6 @@
 #include <optional>
 
 class QWidget;
-class TBrowseDialogBackend;
 
 namespace sorvane {
 
@@ -37,14 +36,15 @@ public:
     // its folder from one run to the next.
     virtual std::optional<QString> OpenFile(QWidget* parent, const QString& filter) = 0;
 
-    // The dialog behind the folder picker component.
-    virtual TBrowseDialogBackend& FolderBrowser() = 0;
-
     // Hands a web address to the default browser; failures are not reported.
     virtual void OpenUrl(const QString& address) = 0;
 
     // Puts text on the clipboard as plain text.
     virtual void CopyToClipboard(const QString& text) = 0;
+
+    // Tells the application to terminate: the event loop ends and the
+    // program exits with status 0. Returns at once; nothing is asked or saved.
+    virtual void EndApplication() = 0;
 };
 
 }  // namespace sorvane

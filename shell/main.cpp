@@ -1,0 +1,6 @@
+#include "startUp.h"
+
+int main(int, char** argv)
+{
+    return sorvane::StartUp(argv[0]);
+}

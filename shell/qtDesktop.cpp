@@ -1,0 +1,102 @@
+#include "qtDesktop.h"
+
+#include "errorBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace sorvane {
+
+namespace {
+
+bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString PatternsOf(const QString& patterns)
+{
+    QStringList list = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : list) {
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+    }
+    return list.join(QLatin1Char(' '));
+}
+
+}  // namespace
+
+QStringList NameFiltersOf(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList nameFilters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        nameFilters << parts[i] + QStringLiteral(" (") + PatternsOf(parts[i + 1]) + QLatin1Char(')');
+    return nameFilters;
+}
+
+void QtDesktop::ShowInformation(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtDesktop::Confirm(QWidget* parent, const QString& text)
+{
+    return AskYesNo(parent, QMessageBox::Question, QStringLiteral("Confirm"), text);
+}
+
+bool QtDesktop::AskExit(QWidget* parent, const QString& text)
+{
+    return AskYesNo(parent, QMessageBox::Information, QStringLiteral("Information"), text);
+}
+
+void QtDesktop::ShowError(QWidget* parent, const QString& message)
+{
+    ShowDefaultErrorBox(parent, message);
+}
+
+std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filter)
+{
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns; show them only once.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(NameFiltersOf(filter));
+    if (!openFolder.isEmpty())
+        dialog.setDirectory(openFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    openFolder = QFileInfo(chosen).absolutePath();
+    return QDir::toNativeSeparators(chosen);
+}
+
+void QtDesktop::OpenUrl(const QString& address)
+{
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+void QtDesktop::CopyToClipboard(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void QtDesktop::EndApplication()
+{
+    // exit(), not quit(): quit() would ask every window to close, and the
+    // main window answers a close with the exit question.
+    QCoreApplication::exit(0);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,31 @@
+// The real desktop: Qt's message boxes and file dialog, the default browser
+// and the system clipboard.
+#pragma once
+
+#include "desktop.h"
+
+namespace sorvane {
+
+class QtDesktop final : public Desktop {
+public:
+    void ShowInformation(QWidget* parent, const QString& text) override;
+    bool Confirm(QWidget* parent, const QString& text) override;
+    bool AskExit(QWidget* parent, const QString& text) override;
+    void ShowError(QWidget* parent, const QString& message) override;
+    std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;
+    void OpenUrl(const QString& address) override;
+    void CopyToClipboard(const QString& text) override;
+    void EndApplication() override;
+
+private:
+    // Where the open dialog was left; its next run starts there.
+    QString openFolder;
+};
+
+// "description|patterns|..." as the setting strings hold it, turned into
+// the file dialog's name filters. Each entry shows its description as it
+// stands; ";" between patterns becomes a blank, and "*.*" means every file,
+// as it does in the setting strings.
+QStringList NameFiltersOf(const QString& filter);
+
+}  // namespace sorvane

@@ -1,0 +1,65 @@
+// The default error box: its text rule and the box itself.
+#include "errorBox.h"
+#include "guiTest.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+using namespace sorvane;
+
+namespace {
+
+struct TextCase {
+    const char* name;
+    const char* message;
+    const char* shown;
+};
+
+void PrintTo(const TextCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ErrorText : public testing::TestWithParam<TextCase> {};
+
+TEST_P(ErrorText, AppendsAFullStopOnlyAfterCharactersAboveIt)
+{
+    EXPECT_EQ(ErrorBoxText(QString::fromUtf8(GetParam().message)), QString::fromUtf8(GetParam().shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ErrorText,
+    testing::Values(TextCase{"EndsInLetter", "Cannot open file /site/page.htm", "Cannot open file /site/page.htm."},
+                    TextCase{"EndsInSlash", "Cannot create file /site/", "Cannot create file /site/."},
+                    TextCase{"EndsInNonAscii", "Cannot open file /site/\u00e9", "Cannot open file /site/\u00e9."},
+                    TextCase{"EndsInFullStop", "Nothing to do.", "Nothing to do."},
+                    TextCase{"EndsInHyphen", "Cannot open file -", "Cannot open file -"},
+                    TextCase{"EndsInExclamation", "Stop!", "Stop!"},
+                    TextCase{"EndsInBlank", "Cannot open file ", "Cannot open file "},
+                    TextCase{"Empty", "", ""}),
+    [](const testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+
+TEST(DefaultErrorBox, IsCaptionedWithTheApplicationTitleWithErrorIconAndOk)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Sorvane"));
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    OnNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowDefaultErrorBox(nullptr, QStringLiteral("Cannot open file /site/page.htm"));
+    EXPECT_EQ(caption, "Sorvane");
+    EXPECT_EQ(text, "Cannot open file /site/page.htm.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+// Small helpers of the GUI tests: finding a window's controls by their
+// resource names, and acting on the next modal window from inside its exec().
+#pragma once
+
+#include "qtPrinters.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+// The child of root named name, of kind T; fails the test when there is none.
+template <class T = QWidget>
+T* Find(const QObject* root, const QString& name)
+{
+    T* child = root->findChild<T*>(name);
+    if (!child)
+        ADD_FAILURE() << "no " << T::staticMetaObject.className() << " named " << name.toStdString();
+    return child;
+}
+
+// Waits (from the event loop) for a modal window to open and runs act on it;
+// act must close the window. Call before the action that shows the window.
+// Fails the test when no modal window opens within a few seconds.
+void OnNextModal(std::function<void(QWidget* modal)> act);

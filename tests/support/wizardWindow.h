@@ -1,0 +1,67 @@
+// A main window built from its resource and driven like a user would: by
+// clicking its controls, with every desktop question answered by a
+// FakeDesktop.
+#pragma once
+
+#include "fakeDesktop.h"
+#include "guiTest.h"
+#include "unitMain.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTest>
+#include <memory>
+
+template <class Window = sorvane::TfrmMain>
+class WizardWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<Window>(desktop);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    template <class T = QWidget>
+    T* Control(const QString& name) const
+    {
+        return Find<T>(window.get(), name);
+    }
+
+    void Click(const QString& name) const { QTest::mouseClick(Control(name), Qt::LeftButton); }
+    void Next() const { Click(QStringLiteral("btnNext")); }
+    void Back() const { Click(QStringLiteral("btnBack")); }
+
+    // The page the user sees: a notebook page's name, or "welcome".
+    QString Screen() const
+    {
+        for (const char* notebook : {"nbkConvert", "nbkGenerate"}) {
+            auto* book = Control<QStackedWidget>(QString::fromLatin1(notebook));
+            if (book->isVisible())
+                return book->currentWidget()->objectName();
+        }
+        return Control(QStringLiteral("panFirst"))->isVisible() ? QStringLiteral("welcome") : QStringLiteral("none");
+    }
+
+    QString Title() const { return Control<QLabel>(QStringLiteral("lblTitle"))->text(); }
+
+    // Title and the three buttons show exactly the given step row.
+    void ExpectRowShown(const sorvane::TAcPage& row) const
+    {
+        EXPECT_EQ(Title(), row.Title);
+        const std::pair<const char*, const sorvane::TNavButton*> buttons[] = {
+            {"btnBack", &row.Back}, {"btnNext", &row.Next}, {"btnExit", &row.Exit}};
+        for (const auto& [name, state] : buttons) {
+            auto* button = Control<QAbstractButton>(QString::fromLatin1(name));
+            EXPECT_EQ(button->text(), state->Caption) << name;
+            EXPECT_EQ(button->isEnabled(), state->Enabled) << name;
+        }
+    }
+
+    // Declared first: the window is destroyed before the desktop it uses.
+    FakeDesktop desktop;
+    std::unique_ptr<Window> window;
+};
+
+using WizardWindow = WizardWindowTest<>;

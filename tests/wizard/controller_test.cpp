@@ -1,0 +1,278 @@
+// The wizard's step machine, driven through the real main window.
+#include "wizardWindow.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace sorvane;
+using Kind = FakeDesktop::Kind;
+
+namespace {
+
+const QString ExitQuestion = QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
+
+TEST_F(WizardWindow, StartsOnTheWelcomeScreenWithGenerateChosenAndFocused)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_EQ(Screen(), "welcome");
+    ExpectRowShown(WelcomeStep);
+    EXPECT_EQ(Title(), "Welcome");
+    EXPECT_FALSE(Control(QStringLiteral("btnBack"))->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>(QStringLiteral("radGenerate"))->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), Control(QStringLiteral("radGenerate")));
+    EXPECT_EQ(window->CurrentNotebook(), nullptr);
+    EXPECT_TRUE(desktop.Calls().empty());
+}
+
+TEST_F(WizardWindow, WindowIsFixedSizeWithoutMaximizeBox)
+{
+    EXPECT_EQ(window->centralWidget()->size(), QSize(512, 373));
+    EXPECT_EQ(window->width(), 512);
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(window->windowTitle(), "Sorvane");
+}
+
+TEST_F(WizardWindow, QuestionFlagsAreArmedAtCreation)
+{
+    for (bool* flag : {&AskWidthBlank, &AskHeightBlank, &AskNameBlank, &AskWidthChars, &AskHeightChars})
+        EXPECT_TRUE(*flag);
+}
+
+// ------------------------------------------------------------- walking --
+
+struct PathCase {
+    const char* name;
+    const char* chooser;  // the welcome label that chooses the path
+    const char* notebook;
+    std::vector<const char*> pages;  // reached by Next, in order, each with Back enabled
+    const std::array<TAcPage, ConvertPageCount>* convertRows;
+    const std::array<TAcPage, GeneratePageCount>* generateRows;
+    const TAcPage& Row(std::size_t i) const { return convertRows ? (*convertRows)[i] : (*generateRows)[i]; }
+};
+
+void PrintTo(const PathCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PathWalk : public WizardWindowTest<>, public testing::WithParamInterface<PathCase> {};
+
+TEST_P(PathWalk, NextAndBackShowEachPageWithItsRow)
+{
+    const PathCase& path = GetParam();
+    Click(QString::fromLatin1(path.chooser));
+    for (std::size_t i = 0; i < path.pages.size(); ++i) {
+        Next();
+        EXPECT_EQ(Screen(), path.pages[i]);
+        ExpectRowShown(path.Row(i));
+        EXPECT_EQ(window->CurrentNotebook()->objectName(), path.notebook);
+    }
+    for (std::size_t i = path.pages.size() - 1; i > 0; --i) {
+        Back();
+        EXPECT_EQ(Screen(), path.pages[i - 1]);
+        ExpectRowShown(path.Row(i - 1));
+    }
+    Back();
+    EXPECT_EQ(Screen(), "welcome");
+    ExpectRowShown(WelcomeStep);
+    Next();
+    EXPECT_EQ(Screen(), path.pages[0]);
+    EXPECT_TRUE(desktop.Calls().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PathWalk,
+    testing::Values(PathCase{"Convert", "lblConvert", "nbkConvert", {"cv_input", "cv_output", "cv_confirm"},
+                             &ConvertSteps, nullptr},
+                    PathCase{"Generate", "lblGenerate", "nbkGenerate",
+                             {"gn_input", "gn_swfoption", "gn_confirm"}, nullptr, &GenerateSteps}),
+    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+
+TEST_F(WizardWindow, AgainReturnsToWelcomeKeepingEverythingEntered)
+{
+    Next();
+    Control<QLineEdit>(QStringLiteral("txt_gn_input"))->setText(QStringLiteral("/movies/intro.swf"));
+    Next();
+    Control<QLineEdit>(QStringLiteral("txt_gn_swfoption_width"))->setText(QStringLiteral("550"));
+    Next();
+    Next();
+    ASSERT_EQ(Screen(), "gn_complete");
+    ExpectRowShown(GenerateSteps[3]);
+
+    Next();  // "&Again"
+    EXPECT_EQ(Screen(), "welcome");
+    ExpectRowShown(WelcomeStep);
+    EXPECT_EQ(Control<QStackedWidget>(QStringLiteral("nbkGenerate"))->currentIndex(), 0);
+    EXPECT_EQ(Control<QStackedWidget>(QStringLiteral("nbkConvert"))->currentIndex(), 0);
+    EXPECT_TRUE(Control<QRadioButton>(QStringLiteral("radGenerate"))->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(QStringLiteral("txt_gn_input"))->text(), "/movies/intro.swf");
+    EXPECT_EQ(Control<QLineEdit>(QStringLiteral("txt_gn_swfoption_width"))->text(), "550");
+}
+
+TEST_F(WizardWindow, LabelClicksChooseTheirRadioButton)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Click(QStringLiteral("lblConvert"));
+    EXPECT_TRUE(Control<QRadioButton>(QStringLiteral("radConvert"))->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), Control(QStringLiteral("radConvert")));
+    EXPECT_EQ(Screen(), "welcome") << "choosing does not move on";
+    Next();
+    EXPECT_EQ(Screen(), "cv_input");
+
+    Back();
+    Click(QStringLiteral("lblGenerate"));
+    EXPECT_TRUE(Control<QRadioButton>(QStringLiteral("radGenerate"))->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), Control(QStringLiteral("radGenerate")));
+    Next();
+    EXPECT_EQ(Screen(), "gn_input");
+}
+
+TEST_F(WizardWindow, AltNPressesNext)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Screen() == "gn_input"; }));
+    EXPECT_EQ(Title(), "Selecting Flash Movie File");
+}
+
+// -------------------------------------------------------------- progress --
+
+class Progress : public WizardWindow {
+protected:
+    void ToConfirmPage()
+    {
+        Click(QStringLiteral("lblConvert"));
+        Next();
+        Next();
+        Next();
+        ASSERT_EQ(Screen(), "cv_confirm");
+    }
+    // Next on the confirm page, then every position the bar takes until the
+    // wizard has moved on by itself.
+    std::vector<int> RunProgress()
+    {
+        std::vector<int> positions;
+        auto* bar = Control<QProgressBar>(QStringLiteral("ProgressBar"));
+        const auto recording = QObject::connect(bar, &QProgressBar::valueChanged,
+                                                [&](int value) { positions.push_back(value); });
+        Next();
+        EXPECT_EQ(Screen(), "cv_progress");
+        ExpectRowShown(ConvertSteps[3]);
+        EXPECT_TRUE(Timer()->isActive());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !Timer()->isActive(); }, 5000));
+        QObject::disconnect(recording);
+        return positions;
+    }
+    QTimer* Timer() const { return Find<QTimer>(window.get(), QStringLiteral("Timer")); }
+};
+
+TEST_F(Progress, BarFillsInTenStepsThenMovesOnByItself)
+{
+    EXPECT_EQ(Timer()->interval(), 50);
+    EXPECT_FALSE(Timer()->isActive());
+    ToConfirmPage();
+
+    const std::vector<int> filled{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 0};
+    EXPECT_EQ(RunProgress(), filled);
+    EXPECT_EQ(Screen(), "cv_complete");
+    ExpectRowShown(ConvertSteps[4]);
+
+    Next();  // "&Again"
+    ToConfirmPage();
+    EXPECT_EQ(RunProgress(), filled) << "a second run starts from an empty bar";
+    EXPECT_EQ(Screen(), "cv_complete");
+}
+
+// ------------------------------------------------------------- leaving --
+
+TEST_F(WizardWindow, CancelAnsweredNoKeepsTheWizardWhereItWas)
+{
+    Next();
+    Next();
+    desktop.AnswerNo();
+    Click(QStringLiteral("btnExit"));
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::AskExit, ExitQuestion}}));
+    EXPECT_EQ(Screen(), "gn_swfoption");
+    ExpectRowShown(GenerateSteps[1]);
+}
+
+TEST_F(WizardWindow, CancelAnsweredYesEndsTheProgram)
+{
+    desktop.AnswerYes();
+    Click(QStringLiteral("btnExit"));
+    EXPECT_EQ(desktop.Calls(),
+              (std::vector<FakeDesktop::Call>{{Kind::AskExit, ExitQuestion}, {Kind::EndApplication, {}}}));
+}
+
+TEST_F(WizardWindow, ExitOnCompletionPageEndsWithoutQuestion)
+{
+    for (int i = 0; i < 4; ++i)
+        Next();
+    ASSERT_EQ(Control<QAbstractButton>(QStringLiteral("btnExit"))->text(), "E&xit");
+    Click(QStringLiteral("btnExit"));
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::EndApplication, {}}}));
+}
+
+TEST_F(WizardWindow, EscPressesTheThirdButtonOnlyWhileEnabled)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    desktop.AnswerNo();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(desktop.CountOf(Kind::AskExit), 1);
+
+    Control<QAbstractButton>(QStringLiteral("btnExit"))->setEnabled(false);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(desktop.CountOf(Kind::AskExit), 1);
+}
+
+struct CloseCase {
+    const char* name;
+    int nextPresses;  // from the welcome screen, on the chosen path
+    bool convert;
+    const char* screen;
+    bool asks;  // the exit question, else the program ends at once
+};
+
+void PrintTo(const CloseCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class CloseBox : public WizardWindowTest<>, public testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseBox, NeverClosesTheWindowAndActsLikeTheThirdButton)
+{
+    const CloseCase& c = GetParam();
+    if (c.convert)
+        Click(QStringLiteral("lblConvert"));
+    for (int i = 0; i < c.nextPresses; ++i)
+        Next();
+    ASSERT_EQ(Screen(), c.screen);
+    if (c.asks)
+        desktop.AnswerNo();
+
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    const auto expected = c.asks ? FakeDesktop::Call{Kind::AskExit, ExitQuestion}
+                                 : FakeDesktop::Call{Kind::EndApplication, {}};
+    EXPECT_EQ(desktop.Calls(), std::vector<FakeDesktop::Call>{expected});
+    EXPECT_EQ(Screen(), c.screen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, CloseBox,
+    testing::Values(CloseCase{"Welcome", 0, false, "welcome", true},
+                    CloseCase{"PathPage", 2, false, "gn_swfoption", true},
+                    CloseCase{"ProgressPageWithThirdButtonDisabled", 4, true, "cv_progress", true},
+                    CloseCase{"CompletionPage", 4, false, "gn_complete", false}),
+    [](const testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,109 @@
+// Errors raised by page actions end in the default error box at the
+// handler's boundary, and the wizard never shows a page it could not enter.
+#include "wizardWindow.h"
+
+#include <QProgressBar>
+#include <QTimer>
+#include <stdexcept>
+
+using namespace sorvane;
+using Kind = FakeDesktop::Kind;
+
+namespace {
+
+const char* const FileError = "Cannot open file /movies/intro.swf";
+
+// A main window whose pages can be told to fail: the entry action of the
+// page named failingPage raises, and the check of the page named
+// refusingPage returns false.
+class FailingPages : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+
+    QString failingPage;
+    QString refusingPage;
+
+    void gn_inputEnter() override { FailIf("gn_input"); }
+    void gn_swfoptionEnter() override { FailIf("gn_swfoption"); }
+    void gn_confirmEnter() override { FailIf("gn_confirm"); }
+    void cv_completeEnter() override { FailIf("cv_complete"); }
+    bool gn_inputCheck() override { return refusingPage != "gn_input"; }
+
+private:
+    void FailIf(const char* page) const
+    {
+        if (failingPage == QLatin1String(page))
+            throw std::runtime_error(FileError);
+    }
+};
+
+using PageErrors = WizardWindowTest<FailingPages>;
+
+struct EntryFailure {
+    const char* name;
+    const char* failingPage;
+    int nextPresses;  // on the generate path, before the failing move
+    bool byBack;      // the failing move is Back, else Next
+    const char* stays;
+    const TAcPage* row;
+};
+
+void PrintTo(const EntryFailure& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class FailedEntry : public PageErrors, public testing::WithParamInterface<EntryFailure> {};
+
+TEST_P(FailedEntry, ReportsTheErrorAndTurnsBackToThePageTheUserCameFrom)
+{
+    const EntryFailure& c = GetParam();
+    for (int i = 0; i < c.nextPresses; ++i)
+        Next();
+    window->failingPage = QString::fromLatin1(c.failingPage);
+
+    c.byBack ? Back() : Next();
+
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, QString::fromLatin1(FileError)}}));
+    EXPECT_EQ(Screen(), c.stays);
+    ExpectRowShown(*c.row);
+
+    window->failingPage.clear();
+    c.byBack ? Back() : Next();
+    EXPECT_NE(Screen(), c.stays) << "the wizard goes on once the page can be entered";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, FailedEntry,
+    testing::Values(EntryFailure{"FirstPageFromWelcome", "gn_input", 0, false, "welcome", &WelcomeStep},
+                    EntryFailure{"NextPage", "gn_confirm", 2, false, "gn_swfoption", &GenerateSteps[1]},
+                    EntryFailure{"PreviousPage", "gn_swfoption", 3, true, "gn_confirm", &GenerateSteps[2]}),
+    [](const testing::TestParamInfo<EntryFailure>& info) { return std::string(info.param.name); });
+
+TEST_F(PageErrors, FailedCheckKeepsThePageAndItsTitle)
+{
+    window->refusingPage = QStringLiteral("gn_input");
+    Next();
+    Next();
+    EXPECT_EQ(Screen(), "gn_input");
+    ExpectRowShown(GenerateSteps[0]);
+    EXPECT_TRUE(desktop.Calls().empty());
+}
+
+TEST_F(PageErrors, FailedMoveOnAfterProgressStopsTheTimer)
+{
+    window->failingPage = QStringLiteral("cv_complete");
+    Click(QStringLiteral("lblConvert"));
+    for (int i = 0; i < 4; ++i)
+        Next();
+    auto* timer = Find<QTimer>(window.get(), QStringLiteral("Timer"));
+    ASSERT_TRUE(timer->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); }, 5000));
+    QTest::qWait(200);
+
+    EXPECT_EQ(desktop.CountOf(Kind::Error), 1) << "one error box, not one per tick";
+    EXPECT_EQ(Control<QProgressBar>(QStringLiteral("ProgressBar"))->value(), 0);
+    EXPECT_EQ(Screen(), "cv_progress");
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// The main window TfrmMain: the wizard's step machine (welcome screen, the
+// convert and generate notebooks, Back/Next/third button, the progress
+// timer, the exit question), the page actions of both paths, the link menu
+// and the advert strip. The window is built from resources/frmMain.ui and
+// reaches the desktop (message boxes, dialogs, browser, clipboard) only
+// through the Desktop it is given.
+#pragma once
+
+#include "unitSetting.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <span>
+
+class QDialog;
+class QStackedWidget;
+class QTimer;
+
+namespace Ui {
+class frmMain;
+}
+
+namespace sorvane {
+
+class Desktop;
+
+// The generate options page's five questions: armed once when the main
+// window is created; each is disarmed by the user's first Yes to it and then
+// stays quiet for the rest of the run.
+extern bool AskWidthBlank;
+extern bool AskHeightBlank;
+extern bool AskNameBlank;
+extern bool AskWidthChars;
+extern bool AskHeightChars;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(Desktop& desktop, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The about box is created after the main window; until it is given,
+    // "&About Sorvane" does nothing.
+    void SetAboutBox(QDialog* aboutBox);
+
+    // nbkConvert or nbkGenerate while a path is showing; null on the welcome
+    // screen.
+    QStackedWidget* CurrentNotebook() const;
+
+    // ------------------------------------------------------- controller --
+    void LayoutWindow();
+    void ResetWizard();
+    void ShowWelcome();
+    void ShowConvert();
+    void ShowGenerate();
+    void GoNext();
+    void GoBack();
+    void ConfirmExit();
+    // Runs the entry action of page index of the current notebook, then
+    // applies its step row (the welcome row when no notebook is current).
+    void EnterPage(int index);
+    void ApplyStep(const TAcPage& row);
+    // Runs the check of page index of the current notebook.
+    bool CheckPage(int index);
+
+    // --------------------------------------------------- event handlers --
+    void FormCreate();
+    void FormCloseQuery(bool& CanClose);
+    void btnNextClick();
+    void btnBackClick();
+    void btnExitClick();
+    void TimerTimer();
+    void lblConvertClick();
+    void lblGenerateClick();
+    void mi_AboutClick();
+    // The one handler of the four advert pictures; acts by the sender.
+    void Logo_Click(QObject* Sender);
+
+    // Page actions. The controller reaches the entry actions and checks
+    // through virtual calls, so a window with other pages (a test's, for one)
+    // runs through the same steps.
+    // ------------------------------------------ convert path (convertPages.cpp) --
+    virtual void cv_inputEnter();
+    virtual bool cv_inputCheck();
+    void sbtn_cv_inputClick();
+    virtual void cv_outputEnter();
+    virtual bool cv_outputCheck();
+    void rad_cv_output_defaultClick();
+    void rad_cv_output_customClick();
+    void sbtn_cv_outputClick();
+    virtual void cv_confirmEnter();
+    virtual void cv_progressEnter();
+    virtual void cv_completeEnter();
+
+    // ---------------------------------------- generate path (generatePages.cpp) --
+    virtual void gn_inputEnter();
+    void sbtn_gn_inputClick();
+    virtual bool gn_inputCheck();
+    virtual void gn_swfoptionEnter();
+    virtual bool gn_swfoptionCheck();
+    virtual void gn_confirmEnter();
+    virtual void gn_completeEnter();
+    void sbtn_gn_completeClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct PageActions {
+        void (TfrmMain::*Enter)();
+        bool (TfrmMain::*Check)();  // null: the page always lets Next move on
+    };
+    static const PageActions ConvertPageActions[ConvertPageCount];
+    static const PageActions GeneratePageActions[GeneratePageCount];
+
+    std::span<const PageActions> CurrentPageActions() const;
+    std::span<const TAcPage> CurrentStepRows() const;
+    bool OnLastPage() const;
+    void ShowPath(QStackedWidget* notebook);
+    void TurnToPage(int index);
+    void EnterPageOrTurnBack(int index, const std::function<void()>& turnBack);
+
+    void ConnectHandlers();
+    void ConnectLinks();
+    // Runs one event handler; an error it raises ends there, in the default
+    // error box, instead of unwinding through the toolkit.
+    void RunGuarded(const std::function<void()>& handler);
+
+    std::unique_ptr<Ui::frmMain> ui;
+    Desktop& desktop;
+    QDialog* aboutBox = nullptr;
+    QStackedWidget* currentNotebook = nullptr;
+    // The progress page's timer: 50 ms, stopped until a conversion starts.
+    QTimer* Timer;
+};
+
+}  // namespace sorvane
