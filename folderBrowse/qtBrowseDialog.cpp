@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QUrl>
@@ -116,7 +118,7 @@ public:
     TWindowHandle Handle() const { return reinterpret_cast<TWindowHandle>(this); }
     void SelectFolder(const QString& path);
     void ShowStatus(const QString& text) { statusLine_->setText(text); }
-    QString ChosenFolder() const { return CleanAbsolute(selectedFiles().value(0)); }
+    QString ChosenFolder() const;
     int Notify(unsigned message, std::intptr_t parameter) const;
 
 protected:
@@ -124,16 +126,18 @@ protected:
 
 private:
     void AddStatusLine(bool visible);
-    void KeepInsideRoot(const QString& directory);
+    void FolderEntered(const QString& folder);
     bool IsSelectable(const QString& folder) const;
 
     const TBrowseInfo& info_;
     const QString root_;
+    QLineEdit* const nameEdit_;
     QLabel* statusLine_ = nullptr;
 };
 
 QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& info, QString root)
-    : QFileDialog(owner), info_(info), root_(std::move(root))
+    : QFileDialog(owner), info_(info), root_(std::move(root)),
+      nameEdit_(findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
 {
     setObjectName(QLatin1String(DialogObjectName));
     setOption(DontUseNativeDialog);
@@ -148,9 +152,10 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
     ShowChild(*this, "fileTypeLabel", false);
     ShowChild(*this, "fileTypeCombo", false);
     AddStatusLine((info.Flags & BIF_STATUSTEXT) != 0);
-    connect(this, &QFileDialog::directoryEntered, this, [this](const QString& directory) {
-        KeepInsideRoot(directory);
-    });
+    // Every way of moving (double-click, Up, Back, the path list) changes the
+    // model's root path; not all of them report directoryEntered.
+    if (auto* model = findChild<QFileSystemModel*>())
+        connect(model, &QFileSystemModel::rootPathChanged, this, &FolderDialog::FolderEntered);
 }
 
 void QtBrowseDialog::FolderDialog::AddStatusLine(bool visible)
@@ -186,7 +191,7 @@ void QtBrowseDialog::FolderDialog::accept()
 {
     const QString chosen = ChosenFolder();
     if (IsSelectable(chosen)) {
-        QFileDialog::accept();
+        QDialog::accept();  // on the folder checked here, not on the view's selection
         return;
     }
     const QByteArray typed = QDir::toNativeSeparators(chosen).toLocal8Bit();
@@ -199,10 +204,28 @@ void QtBrowseDialog::FolderDialog::accept()
                              .arg(QDir::toNativeSeparators(chosen), QDir::toNativeSeparators(root_)));
 }
 
-void QtBrowseDialog::FolderDialog::KeepInsideRoot(const QString& directory)
+// The dialog keeps the last name in the edit box when the user moves to
+// another folder by Up or Back; left there, Choose would pick that name in
+// the new folder, a folder the user never saw.
+void QtBrowseDialog::FolderDialog::FolderEntered(const QString& folder)
 {
-    if (!IsWithin(CleanAbsolute(directory), root_))
+    if (!IsWithin(CleanAbsolute(folder), root_)) {
         setDirectory(root_);
+        return;
+    }
+    if (nameEdit_)
+        nameEdit_->clear();
+}
+
+// The edit box holds the one folder picked in the view or typed, relative to
+// the folder shown; empty, it is the folder shown. (The view's selection can
+// still hold names typed on the way, such as "..", so it is not asked.)
+QString QtBrowseDialog::FolderDialog::ChosenFolder() const
+{
+    if (!nameEdit_)
+        return CleanAbsolute(selectedFiles().value(0));
+    const QString typed = nameEdit_->text();
+    return CleanAbsolute(typed.isEmpty() ? directory().absolutePath() : directory().absoluteFilePath(typed));
 }
 
 bool QtBrowseDialog::FolderDialog::IsSelectable(const QString& folder) const
