@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -131,12 +132,13 @@ private:
 
     const TBrowseInfo& info_;
     const QString root_;
+    const bool editBox_;
     QLineEdit* const nameEdit_;
     QLabel* statusLine_ = nullptr;
 };
 
 QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& info, QString root)
-    : QFileDialog(owner), info_(info), root_(std::move(root)),
+    : QFileDialog(owner), info_(info), root_(std::move(root)), editBox_((info.Flags & BIF_EDITBOX) != 0),
       nameEdit_(findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
 {
     setObjectName(QLatin1String(DialogObjectName));
@@ -146,9 +148,8 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
     setWindowTitle(FromCodePage(info.Title.c_str()));
     setDirectory(root_);
     setSidebarUrls({QUrl::fromLocalFile(root_)});
-    const bool editBox = (info.Flags & BIF_EDITBOX) != 0;
-    ShowChild(*this, "fileNameLabel", editBox);
-    ShowChild(*this, "fileNameEdit", editBox);
+    ShowChild(*this, "fileNameLabel", editBox_);
+    ShowChild(*this, "fileNameEdit", editBox_);
     ShowChild(*this, "fileTypeLabel", false);
     ShowChild(*this, "fileTypeCombo", false);
     AddStatusLine((info.Flags & BIF_STATUSTEXT) != 0);
@@ -204,25 +205,30 @@ void QtBrowseDialog::FolderDialog::accept()
                              .arg(QDir::toNativeSeparators(chosen), QDir::toNativeSeparators(root_)));
 }
 
-// The dialog keeps the last name in the edit box when the user moves to
+// The dialog keeps the last name in its edit box when the user moves to
 // another folder by Up or Back; left there, Choose would pick that name in
-// the new folder, a folder the user never saw.
+// the new folder, a folder the user never saw. Cleared quietly: the dialog's
+// completion would otherwise select the folder shown beside the old name.
 void QtBrowseDialog::FolderDialog::FolderEntered(const QString& folder)
 {
     if (!IsWithin(CleanAbsolute(folder), root_)) {
         setDirectory(root_);
         return;
     }
-    if (nameEdit_)
+    if (nameEdit_) {
+        const QSignalBlocker quiet(nameEdit_);
         nameEdit_->clear();
+    }
 }
 
-// The edit box holds the one folder picked in the view or typed, relative to
-// the folder shown; empty, it is the folder shown. (The view's selection can
-// still hold names typed on the way, such as "..", so it is not asked.)
+// With the edit box shown, its text is the choice, relative to the folder
+// shown (empty: that folder): the dialog copies a pick in the view into it,
+// while the view's selection can still hold names typed on the way, such as
+// "..". Without it the dialog copies nothing there, so the view's selection
+// (else the pre-selected name, else the folder shown) is the choice.
 QString QtBrowseDialog::FolderDialog::ChosenFolder() const
 {
-    if (!nameEdit_)
+    if (!editBox_ || !nameEdit_)
         return CleanAbsolute(selectedFiles().value(0));
     const QString typed = nameEdit_->text();
     return CleanAbsolute(typed.isEmpty() ? directory().absolutePath() : directory().absoluteFilePath(typed));

@@ -4,10 +4,12 @@
 #include "qtBrowseDialog.h"
 #include "qtPrinters.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,9 +90,33 @@ void Type(QFileDialog& dialog, const QString& text)
     QTest::keyClicks(&edit, text);
 }
 
+QAbstractItemView& View(QFileDialog& dialog)
+{
+    return Part<QAbstractItemView>(dialog, dialog.viewMode() == QFileDialog::Detail ? "treeView" : "listView");
+}
+
+// Up, pressed while the user browses in the view (which has the focus).
 void Up(QFileDialog& dialog)
 {
+    dialog.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    View(dialog).setFocus();
     QTest::mouseClick(&Part<QToolButton>(dialog, "toParentButton"), Qt::LeftButton);
+}
+
+// Clicks a folder in the dialog's view once the view has listed it.
+void Pick(QFileDialog& dialog, const QString& name)
+{
+    QAbstractItemView* view = &View(dialog);
+    QModelIndex item;
+    const bool listed = QTest::qWaitFor([&] {
+        const QModelIndexList found = view->model()->match(view->model()->index(0, 0, view->rootIndex()),
+                                                           Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        item = found.value(0);
+        return item.isValid();
+    });
+    EXPECT_TRUE(listed) << name.toStdString();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
 }
 
 // What the dialog showed when it opened.
@@ -138,42 +164,36 @@ protected:
     TBrowseForFolder& browse = *new TBrowseForFolder(&form, shell);
 };
 
-TEST_F(QtBrowseDialogTest, OpensOnFolderNameWithCaptionAndReturnsTheChosenFolder)
+TEST_F(QtBrowseDialogTest, OpensOverTheOwnerOnFolderNameWithCaptionAndNoEditBoxOrStatusLine)
 {
     browse.SetFolderName(Path("pages/scripts"));
     browse.SetCaption("Pick the script folder");
     Seen seen;
     const auto answer = WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
         seen = Look(dialog);
-        Choose(dialog);
+        Cancel(dialog);
     });
-    ASSERT_TRUE(browse.Execute());
+    EXPECT_FALSE(browse.Execute());
     EXPECT_EQ(seen.title, "Pick the script folder");
     EXPECT_EQ(seen.parent, &form);
     EXPECT_EQ(seen.selected, Path("pages/scripts"));
     EXPECT_FALSE(seen.editBoxVisible);
     EXPECT_FALSE(seen.statusVisible);
-    EXPECT_EQ(browse.FolderName(), Path("pages/scripts"));
-    EXPECT_EQ(browse.DisplayName(), "scripts");
 }
 
-TEST_F(QtBrowseDialogTest, EditBoxAndStatusLineShowWhenAskedForAndTypedNameIsChosen)
+TEST_F(QtBrowseDialogTest, EditBoxAndStatusLineShowWhenAskedFor)
 {
-    browse.SetFolderName(Path("pages/scripts"));
     browse.SetStatusText("Where should the script go?");
     browse.SetFlags(TBrowseFlag::bf_EditBox | TBrowseFlag::bf_statustext);
     Seen seen;
     const auto answer = WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
         seen = Look(dialog);
-        Type(dialog, "other");
-        Choose(dialog);
+        Cancel(dialog);
     });
-    ASSERT_TRUE(browse.Execute());
+    EXPECT_FALSE(browse.Execute());
     EXPECT_TRUE(seen.editBoxVisible);
     EXPECT_TRUE(seen.statusVisible);
     EXPECT_EQ(seen.status, "Where should the script go?");
-    EXPECT_EQ(browse.FolderName(), Path("pages/other"));
-    EXPECT_EQ(browse.DisplayName(), "other");
 }
 
 TEST_F(QtBrowseDialogTest, CancelKeepsTheLastResult)
@@ -191,38 +211,64 @@ TEST_F(QtBrowseDialogTest, CancelKeepsTheLastResult)
     EXPECT_EQ(browse.DisplayName(), "pages");
 }
 
-TEST_F(QtBrowseDialogTest, UpThenChooseGivesTheFolderShownNotTheEarlierName)
+struct ChoiceRow {
+    const char* name;
+    const char* folderName;  // below the temporary folder, or "/"
+    TBrowseFlags flags;
+    std::function<void(QFileDialog&)> answer;
+    const char* chosen;       // below the temporary folder ("" for itself), or "/"
+    const char* displayName;  // null: the temporary folder's name
+
+    friend void PrintTo(const ChoiceRow& row, std::ostream* out) { *out << row.name; }
+};
+
+class ChoiceTest : public QtBrowseDialogTest, public ::testing::WithParamInterface<ChoiceRow> {
+protected:
+    QString Resolve(const char* path) const { return QString(path) == "/" ? "/" : Path(path); }
+};
+
+TEST_P(ChoiceTest, GivesTheFolderTheUserChoseAndItsName)
 {
-    browse.SetFolderName(Path("pages/scripts"));
-    const auto answer = WhenOpen<QFileDialog>([](QFileDialog& dialog) {
-        Up(dialog);
-        Choose(dialog);
-    });
+    const ChoiceRow& row = GetParam();
+    browse.SetFolderName(Resolve(row.folderName));
+    browse.SetFlags(row.flags);
+    const auto answer = WhenOpen<QFileDialog>(row.answer);
     ASSERT_TRUE(browse.Execute());
-    EXPECT_EQ(browse.FolderName(), temp.path());
+    EXPECT_EQ(browse.FolderName(), QDir::cleanPath(Resolve(row.chosen)));
+    EXPECT_EQ(browse.DisplayName(), row.displayName ? row.displayName : QFileInfo(temp.path()).fileName());
 }
 
-TEST_F(QtBrowseDialogTest, TypedRelativePathIsTakenFromTheFolderShown)
+const TBrowseFlags noEditBox;
+const TBrowseFlags editBox = TBrowseFlag::bf_EditBox;
+
+template <typename... Steps>
+std::function<void(QFileDialog&)> Then(Steps... steps)
 {
-    browse.SetFolderName(Path("pages/scripts"));
-    browse.SetFlags(TBrowseFlag::bf_EditBox);
-    const auto answer = WhenOpen<QFileDialog>([](QFileDialog& dialog) {
-        Type(dialog, "../outside");
-        Choose(dialog);
-    });
-    ASSERT_TRUE(browse.Execute());
-    EXPECT_EQ(browse.FolderName(), Path("outside"));
-    EXPECT_EQ(browse.DisplayName(), "outside");
+    return [=](QFileDialog& dialog) { (steps(dialog), ...); };
 }
 
-TEST_F(QtBrowseDialogTest, FileSystemRootIsChosenWithItsOwnName)
+void PickOther(QFileDialog& dialog)
 {
-    browse.SetFolderName("/");
-    const auto answer = WhenOpen<QFileDialog>([](QFileDialog& dialog) { Choose(dialog); });
-    ASSERT_TRUE(browse.Execute());
-    EXPECT_EQ(browse.FolderName(), "/");
-    EXPECT_EQ(browse.DisplayName(), "/");
+    Pick(dialog, "other");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ChoiceTest,
+    ::testing::Values(
+        ChoiceRow{"Preselected", "pages/scripts", noEditBox, Choose, "pages/scripts", "scripts"},
+        ChoiceRow{"PreselectedInEditBox", "pages/scripts", editBox, Choose, "pages/scripts", "scripts"},
+        ChoiceRow{"PickedInView", "pages/scripts", noEditBox, Then(PickOther, Choose), "pages/other", "other"},
+        ChoiceRow{"PickedInViewWithEditBox", "pages/scripts", editBox, Then(PickOther, Choose), "pages/other",
+                  "other"},
+        ChoiceRow{"TypedName", "pages/scripts", editBox,
+                  Then([](QFileDialog& dialog) { Type(dialog, "other"); }, Choose), "pages/other", "other"},
+        ChoiceRow{"TypedRelativePath", "pages/scripts", editBox,
+                  Then([](QFileDialog& dialog) { Type(dialog, "../outside"); }, Choose), "outside", "outside"},
+        // Up leaves the earlier name in the edit box; it must not be chosen.
+        ChoiceRow{"UpThenChoose", "pages/scripts", noEditBox, Then(Up, Choose), "", nullptr},
+        ChoiceRow{"UpThenChooseWithEditBox", "pages/scripts", editBox, Then(Up, Choose), "", nullptr},
+        ChoiceRow{"FileSystemRoot", "/", noEditBox, Choose, "/", "/"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QtBrowseDialogTest, CustomRootKeepsNavigationAndChoicesInsideIt)
 {
