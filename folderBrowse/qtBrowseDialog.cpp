@@ -126,6 +126,7 @@ protected:
     void accept() override;
 
 private:
+    void ShowPlaces();
     void AddStatusLine(bool visible);
     void FolderEntered(const QString& folder);
     bool IsSelectable(const QString& folder) const;
@@ -146,8 +147,7 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
     setFileMode(Directory);
     setOption(ShowDirsOnly);
     setWindowTitle(FromCodePage(info.Title.c_str()));
-    setDirectory(root_);
-    setSidebarUrls({QUrl::fromLocalFile(root_)});
+    ShowPlaces();
     ShowChild(*this, "fileNameLabel", editBox_);
     ShowChild(*this, "fileNameEdit", editBox_);
     ShowChild(*this, "fileTypeLabel", false);
@@ -157,6 +157,21 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
     // model's root path; not all of them report directoryEntered.
     if (auto* model = findChild<QFileSystemModel*>())
         connect(model, &QFileSystemModel::rootPathChanged, this, &FolderDialog::FolderEntered);
+}
+
+// The tree's top and, when it lies inside, the user's home, where the dialog
+// opens unless a folder is pre-selected.
+void QtBrowseDialog::FolderDialog::ShowPlaces()
+{
+    const QString home = QDir::cleanPath(QDir::homePath());
+    QList<QUrl> places{QUrl::fromLocalFile(root_)};
+    if (home != root_ && IsWithin(home, root_)) {
+        places << QUrl::fromLocalFile(home);
+        setDirectory(home);
+    } else {
+        setDirectory(root_);
+    }
+    setSidebarUrls(places);
 }
 
 void QtBrowseDialog::FolderDialog::AddStatusLine(bool visible)

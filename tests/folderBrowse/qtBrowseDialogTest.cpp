@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,18 @@ TEST_F(QtBrowseDialogTest, OpensOverTheOwnerOnFolderNameWithCaptionAndNoEditBoxO
     EXPECT_EQ(seen.selected, Path("pages/scripts"));
     EXPECT_FALSE(seen.editBoxVisible);
     EXPECT_FALSE(seen.statusVisible);
+}
+
+TEST_F(QtBrowseDialogTest, ComponentWithoutABackendShowsThisPlatformsDialog)
+{
+    TBrowseForFolder& onItsOwn = *new TBrowseForFolder(&form);
+    QString shown;
+    const auto answer = WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+        shown = dialog.objectName();
+        Cancel(dialog);
+    });
+    EXPECT_FALSE(onItsOwn.Execute());
+    EXPECT_EQ(shown, QtBrowseDialog::DialogObjectName);
 }
 
 TEST_F(QtBrowseDialogTest, EditBoxAndStatusLineShowWhenAskedFor)
@@ -442,6 +455,23 @@ TEST_F(StandardLocationsTest, SpecialFolderThatDoesNotExistGivesNoItem)
 {
     for (const int csidl : {CSIDL_PERSONAL, CSIDL_STARTUP, CSIDL_FONTS, CSIDL_COMMON_STARTUP})
         EXPECT_EQ(shell.SpecialFolderLocation(csidl), nullptr) << "CSIDL " << csidl;
+}
+
+TEST_F(StandardLocationsTest, WithoutPreselectionOpensAtHomeAndListsItBesideTheRoot)
+{
+    ASSERT_TRUE(QDir(temp.path()).mkpath("home"));
+    QWidget form;
+    TBrowseForFolder browse(&form, shell);  // FolderName "C:\\": no such folder here
+    QString directory;
+    QList<QUrl> places;
+    const auto answer = WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+        directory = dialog.directory().absolutePath();
+        places = dialog.sidebarUrls();
+        Cancel(dialog);
+    });
+    EXPECT_FALSE(browse.Execute());
+    EXPECT_EQ(directory, Path("home"));
+    EXPECT_EQ(places, QList<QUrl>({QUrl::fromLocalFile("/"), QUrl::fromLocalFile(Path("home"))}));
 }
 
 TEST_F(StandardLocationsTest, SpecialFolderRootsTheDialog)
