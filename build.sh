@@ -32,7 +32,7 @@ case "${1:-}" in
     run)
         install_missing "${RUN_PACKAGES[@]}"
         configure_and_build -DSORVANE_BUILD_TESTS=OFF -DSORVANE_BUILD_BENCHMARKS=OFF
-        exec "$BUILD_DIR/cli/sorvane-cli" --help
+        exec "$BUILD_DIR/shell/sorvane"
         ;;
     test)
         install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
