@@ -1,6 +1,7 @@
 #include "commandLine.h"
 
 #include "convertCommand.h"
+#include "generateCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -10,6 +11,7 @@ namespace {
 
 constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
+    Command{"generate", GenerateHelp, RunGenerate},
 };
 
 const Command* FindCommand(std::string_view name)
@@ -22,10 +24,12 @@ void PrintHelp(std::ostream& out)
 {
     out << "Usage: " << ProgramName << " COMMAND [OPTION]... [ARGUMENT]...\n"
         << "       " << ProgramName << " --help | --version\n\n"
-        << "Converts web pages so that their Flash movies are written by script.\n\n"
+        << "Converts web pages so that their Flash movies are written by script, and\n"
+        << "generates the script and paste snippet of one Flash movie.\n\n"
         << "Commands:\n";
     for (const Command& command : Commands) out << "  " << ProgramName << ' ' << command.help << '\n';
-    out << "Exit status: 0 when everything was done, 1 when some page failed, 2 on a usage error.\n";
+    out << "Exit status: 0 when everything was done, 1 when some page or the movie's script\n"
+        << "failed, 2 on a usage error.\n";
 }
 
 int RunCommand(Arguments arguments, Streams streams)

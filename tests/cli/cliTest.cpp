@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "embedCode.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,59 @@ TEST_F(CliTest, ScriptFolderTakesTheScriptsAndRelativePathsWork)
         EXPECT_NE(ReadFile(folder / page).find("src=\"../js/"), std::string::npos) << page;
 }
 
+// ----------------------------------------------------------------- generate --
+
+TEST_F(CliTest, GeneratePrintsExactlyTheSnippetAndWritesTheScript)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    const Outcome outcome = Run({"generate", "--width", "550", "--height=400", "intro.swf"});
+    const std::string script = ReadFile(folder / "intro.js");
+
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    const EmbedCodeResult expected = GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
+    EXPECT_EQ(outcome.out, expected.snippet);
+    EXPECT_EQ(script, ReadFile(folder / "intro.js"));
+    EXPECT_TRUE(outcome.out.ends_with("\r\n</noscript>"));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"intro.js", "intro.swf"}));
+}
+
+TEST_F(CliTest, GenerateWarnsAboutWhatTheWizardWouldQuestionAndGoesOn)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    const Outcome defaults = Run({"generate", "intro.swf"});
+    EXPECT_EQ(defaults.status, 0);
+    EXPECT_EQ(defaults.err, "sorvane-cli: warning: the width is blank\n"
+                            "sorvane-cli: warning: the height is blank\n");
+    EXPECT_EQ(defaults.out, GenerateEmbedCode(folder / "intro.swf", "", "", "intro", "best").snippet);
+
+    const Outcome doubtful = Run({"generate", "--width", " 5", "--height", "4px", "--name=", "--quality=High",
+                                  "intro.swf"});
+    EXPECT_EQ(doubtful.status, 0);
+    EXPECT_EQ(doubtful.err, "sorvane-cli: warning: the name/id is blank\n"
+                            "sorvane-cli: warning: the width should contain numbers and % sign only\n"
+                            "sorvane-cli: warning: the height should contain numbers and % sign only\n");
+    EXPECT_EQ(doubtful.out, GenerateEmbedCode(folder / "intro.swf", " 5", "4px", "", "high").snippet);
+}
+
+TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    fs::create_directory(folder.path() / "intro.js");  // a folder is never replaced by the script
+
+    const Outcome unwritable = Run({"generate", "--width=1", "--height=1", "intro.swf"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.out, "");
+    EXPECT_EQ(unwritable.err, "sorvane-cli: Cannot create file intro.js\n");
+    EXPECT_TRUE(fs::is_directory(folder.path() / "intro.js"));
+
+    const Outcome missing = Run({"generate", "--width=1", "--height=1", "gone.swf"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "sorvane-cli: no movie file 'gone.swf'\n");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"intro.js", "intro.swf"}));
+}
+
 // ------------------------------------------------------ help and usage errors --
 
 TEST_F(CliTest, HelpAndVersion)
@@ -127,7 +181,11 @@ TEST_F(CliTest, HelpAndVersion)
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] PAGE..."), std::string::npos);
+    EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
+                            "[--quality best|high|low] MOVIE"),
+              std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
+    EXPECT_EQ(Run({"generate", "--help"}).status, 0);
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
@@ -157,7 +215,14 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
     UsageRow{{"UnknownOption"}, {"convert", "--bogus", "a.htm"}, "convert: unknown option '--bogus'"},
     UsageRow{{"NoPage"}, {"convert", "--no-backup"}, "convert: no page given"},
     UsageRow{{"ScriptDirWithoutFolder"}, {"convert", "a.htm", "--script-dir"}, "option '--script-dir' needs a folder"},
-    UsageRow{{"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "option '--script-dir' needs a folder"}),
+    UsageRow{{"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "option '--script-dir' needs a folder"},
+    UsageRow{{"BadQuality"}, {"generate", "--quality", "Medium", "a.htm"},
+             "generate: quality must be best, high or low, not 'Medium'"},
+    UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
+    UsageRow{{"TwoMovies"}, {"generate", "a.htm", "b.swf"}, "generate: only one movie can be given"},
+    UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
+    UsageRow{{"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"},
+             "generate: unknown option '--no-backup'"}),
     testing::RowName<UsageRow>);
 
 }  // namespace

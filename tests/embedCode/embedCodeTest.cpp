@@ -1,0 +1,229 @@
+#include "embedCode.h"
+
+#include "converterTestKit.h"
+
+#include <gtest/gtest.h>
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+namespace sorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testing::ReadFile;
+using testing::WriteFile;
+
+// Windows-style paths such as D:\site\intro.swf have no folder on this system:
+// the script file they name ("D:\site\intro.js") lands in the current folder,
+// which is a scratch folder for the length of each test.
+class EmbedCodeTest : public ::testing::Test {
+protected:
+    EmbedCodeTest() { fs::current_path(folder.path()); }
+    ~EmbedCodeTest() override { fs::current_path(previous); }
+
+    fs::path previous = fs::current_path();
+    testing::TempFolder folder;
+};
+
+// The second line of a script file: the document.write statement.
+std::string ScriptLine(const std::string& scriptText) { return scriptText.substr(scriptText.find("\r\n") + 2); }
+
+// True when the text is one single-quoted JavaScript string literal with no
+// quote or line end left unescaped inside.
+bool IsOneSingleQuotedString(std::string_view literal)
+{
+    if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'') return false;
+    std::size_t i = 1;
+    while (i < literal.size() - 1) {
+        if (literal[i] == '\\') i += 2;
+        else if (literal[i] == '\'' || literal[i] == '\r' || literal[i] == '\n') return false;
+        else ++i;
+    }
+    return i == literal.size() - 1;
+}
+
+TEST_F(EmbedCodeTest, IntroMovieGivesTheSnippetAndScriptByteForByte)
+{
+    const EmbedCodeResult result =
+        GenerateEmbedCode("D:\\site\\intro.swf", "550", "400", "intro", "best", PathStyle::Windows);
+
+    EXPECT_EQ(result.movieFileName, "intro.swf");
+    EXPECT_EQ(result.scriptName, "intro.js");
+    EXPECT_EQ(result.scriptPath, "D:\\site\\intro.js");
+    EXPECT_EQ(result.snippet,
+              "<script src=\"intro.js\"></script>\r\n"
+              "<noscript>\r\n"
+              "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"
+              "        codebase=\"http://download.macromedia.com/pub/shockwave/cabs/flash/swflash.cab#version=8,0,0,0\"\r\n"
+              "        width=\"550\" height=\"400\"\r\n"
+              "        id=\"intro\" align=\"middle\">\r\n"
+              "  <param name=\"allowScriptAccess\" value=\"sameDomain\" />\r\n"
+              "  <param name=\"movie\" value=\"intro.swf\" />\r\n"
+              "  <param name=\"quality\" value=\"best\" />\r\n"
+              "  <embed src=\"intro.swf\" quality=\"best\" \r\n"
+              "         width=\"550\" height=\"400\"\r\n"
+              "         name=\"intro\" align=\"middle\"\r\n"
+              "         allowScriptAccess=\"sameDomain\"\r\n"
+              "         type=\"application/x-shockwave-flash\"\r\n"
+              "         pluginspage=\"http://www.macromedia.com/go/getflashplayer\" />\r\n"
+              "</object>\r\n"
+              "</noscript>");
+    EXPECT_EQ(ReadFile(folder / "D:\\site\\intro.js"),
+              "// Created by Sorvane. Website: http://www.sorvane.example/\r\n"
+              "document.write('<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\""
+              "codebase=\"http://download.macromedia.com/pub/shockwave/cabs/flash/swflash.cab#version=8,0,0,0\""
+              "width=\"550\" height=\"400\"id=\"intro\" align=\"middle\">"
+              "<param name=\"allowScriptAccess\" value=\"sameDomain\" />"
+              "<param name=\"movie\" value=\"intro.swf\" />"
+              "<param name=\"quality\" value=\"best\" />"
+              "<embed src=\"intro.swf\" quality=\"best\"width=\"550\" height=\"400\" "
+              "name=\"intro\" align=\"middle\" allowScriptAccess=\"sameDomain\" "
+              "type=\"application/x-shockwave-flash\" "
+              "pluginspage=\"http://www.macromedia.com/go/getflashplayer\" /></object>');");
+}
+
+// ------------------------------------------------------------------ names --
+
+struct NameRow : testing::NamedRow {
+    const char* moviePath;
+    PathStyle style;
+    const char* movieFileName;
+    const char* scriptName;
+    const char* scriptPath;
+};
+
+class EmbedCodeNames : public EmbedCodeTest, public ::testing::WithParamInterface<NameRow> {};
+
+TEST_P(EmbedCodeNames, ScriptIsNamedAfterTheMovieInItsFolder)
+{
+    const NameRow& row = GetParam();
+    const EmbedCodeResult result = GenerateEmbedCode(row.moviePath, "1", "1", "m", "best", row.style);
+    EXPECT_EQ(result.movieFileName, row.movieFileName);
+    EXPECT_EQ(result.scriptName, row.scriptName);
+    EXPECT_EQ(result.scriptPath, row.scriptPath);
+    EXPECT_TRUE(fs::exists(folder / row.scriptPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, EmbedCodeNames,
+    ::testing::Values(
+        NameRow{{"InnerDotStays"}, "D:\\site\\intro.final.swf", PathStyle::Windows, "intro.final.swf",
+                "intro.final.js", "D:\\site\\intro.final.js"},
+        NameRow{{"NoExtension"}, "D:\\site\\intro", PathStyle::Windows, "intro", "intro.js", "D:\\site\\intro.js"},
+        NameRow{{"DriveOnly"}, "D:intro.swf", PathStyle::Windows, "intro.swf", "intro.js", "D:intro.js"},
+        NameRow{{"PosixBareName"}, "intro.swf", PathStyle::Posix, "intro.swf", "intro.js", "intro.js"}),
+    testing::RowName<NameRow>);
+
+TEST_F(EmbedCodeTest, ExistingScriptBesideAPosixMovieIsReplacedWhole)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    WriteFile(folder / "intro.js", "\r\n// Created by Sorvane. Website: http://www.sorvane.example/\r\n"
+                                   "function displaySWF_1(){document.write('<object></object>');}\r\n");
+
+    const EmbedCodeResult result = GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
+
+    EXPECT_EQ(result.scriptPath, folder / "intro.js");
+    const std::string script = ReadFile(folder / "intro.js");
+    EXPECT_TRUE(script.starts_with("// Created by Sorvane. Website: "));
+    EXPECT_THAT(script, Not(HasSubstr("displaySWF_1")));
+    EXPECT_TRUE(script.ends_with("</object>');"));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"intro.js", "intro.swf"}));
+}
+
+TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
+{
+    WriteFile(folder / "intro.js", "old script");
+    try {
+        const testing::FileSizeLimit fullDisk(16);
+        GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
+        ADD_FAILURE() << "no error raised";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.kind(), FileError::Kind::Create);
+        EXPECT_EQ(error.path(), folder / "intro.js");
+    }
+    EXPECT_EQ(ReadFile(folder / "intro.js"), "old script");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"intro.js"});
+}
+
+TEST_F(EmbedCodeTest, MissingFolderRaisesCreateError)
+{
+    EXPECT_THROW(GenerateEmbedCode(folder / "gone/intro.swf", "1", "1", "intro", "best"), FileError);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{});
+}
+
+// ----------------------------------------------------------------- values --
+
+// The options go into the snippet as given (only HTML-escaped) and into the
+// script line flattened and escaped for the single-quoted string.
+struct ValueRow : testing::NamedRow {
+    const char* movie;
+    const char* width;
+    const char* nameId;
+    std::vector<std::string> inSnippet;
+    std::vector<std::string> inScriptLine;
+};
+
+class EmbedCodeValues : public EmbedCodeTest, public ::testing::WithParamInterface<ValueRow> {};
+
+TEST_P(EmbedCodeValues, GoInAsPlainTextEscapedForTheirPlace)
+{
+    const ValueRow& row = GetParam();
+    const EmbedCodeResult result = GenerateEmbedCode(row.movie, row.width, "400", row.nameId, "best", PathStyle::Windows);
+    const std::string scriptLine = ScriptLine(ReadFile(folder / result.scriptPath));
+
+    for (const std::string& expected : row.inSnippet) EXPECT_THAT(result.snippet, HasSubstr(expected));
+    for (const std::string& expected : row.inScriptLine) EXPECT_THAT(scriptLine, HasSubstr(expected));
+    ASSERT_TRUE(scriptLine.starts_with("document.write(") && scriptLine.ends_with(");"));
+    EXPECT_TRUE(IsOneSingleQuotedString(std::string_view(scriptLine).substr(15, scriptLine.size() - 17)))
+        << scriptLine;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, EmbedCodeValues,
+    ::testing::Values(
+        ValueRow{{"PercentWidth"}, "D:\\a.swf", "100%", "a",
+                 {"        width=\"100%\" height=\"400\"\r\n", "         width=\"100%\" height=\"400\"\r\n"},
+                 {"<embed src=\"a.swf\" quality=\"best\"width=\"100%\" height=\"400\" "}},
+        ValueRow{{"PlaceholderInValueStaysText"}, "D:\\a.swf", "%s%", "%s", {"width=\"%s%\"", "id=\"%s\"", "name=\"%s\""},
+                 {"width=\"%s%\"", "name=\"%s\""}},
+        ValueRow{{"EmptyName"}, "D:\\a.swf", "", "", {"width=\"\"", "id=\"\" align", "name=\"\" align"},
+                 {"id=\"\" align", "name=\"\" align"}},
+        ValueRow{{"TwoBlanksKeptInSnippetGoneInScript"}, "D:\\a.swf", "5", "my  movie",
+                 {"id=\"my  movie\"", "name=\"my  movie\""}, {"id=\"mymovie\"", "name=\"mymovie\""}},
+        ValueRow{{"QuoteAndBackslashEscapedForScript"}, "D:\\it's.swf", "5", "a\\b'c",
+                 {"id=\"a\\b'c\"", "value=\"it's.swf\"", "<script src=\"it's.js\">"},
+                 {"id=\"a\\\\b\\'c\"", "src=\"it\\'s.swf\""}},
+        ValueRow{{"HtmlSpecialsEscapedInAttributes"}, "D:\\R&D \"<1>\".swf", "<5>", "a\"b&c",
+                 {"width=\"&lt;5&gt;\"", "id=\"a&quot;b&amp;c\"", "name=\"a&quot;b&amp;c\"",
+                  "src=\"R&amp;D &quot;&lt;1&gt;&quot;.swf\"", "<script src=\"R&amp;D &quot;&lt;1&gt;&quot;.js\">"},
+                 {"width=\"&lt;5&gt;\"", "name=\"a&quot;b&amp;c\"", "value=\"R&amp;D &quot;&lt;1&gt;&quot;.swf\""}},
+        ValueRow{{"TrailingBackslashCannotEndTheString"}, "D:\\a.swf", "5", "x\\", {"id=\"x\\\""},
+                 {"id=\"x\\\\\""}}),
+    testing::RowName<ValueRow>);
+
+TEST_F(EmbedCodeTest, HtmlEscapingCoversExactlyTheFourCharacters)
+{
+    EXPECT_EQ(EscapeHtmlAttribute("a&\"<>'b\\ %s"), "a&amp;&quot;&lt;&gt;'b\\ %s");
+}
+
+// ----------------------------------------------------------------- checks --
+
+TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)
+{
+    for (const char* text : {"", "550", "100%", "%%", "5%0", "0123456789%"}) EXPECT_TRUE(IsDigitsOrPercent(text)) << text;
+    for (const char* text : {" 550", "550 ", "-5", "+5", "1.5", "55px", "/", ":", "\xB2"})
+        EXPECT_FALSE(IsDigitsOrPercent(text)) << text;
+}
+
+TEST(FillPlaceholders, FillsInOrderAndRefusesMismatchedCounts)
+{
+    EXPECT_EQ(FillPlaceholders("<%s|%s>", {"%s", "100%"}), "<%s|100%>");
+    EXPECT_THROW(FillPlaceholders("%s %s", {"a"}), std::invalid_argument);
+    EXPECT_THROW(FillPlaceholders("%s", {"a", "b"}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace sorvane
