@@ -24,11 +24,6 @@ QString TrimControls(const QString& text)
     return text.mid(first, end - first);
 }
 
-bool IsDigitsOrPercent(const QString& text)
-{
-    return sorvane::IsDigitsOrPercent(text.toLocal8Bit().toStdString());
-}
-
 // Fills the "%s" placeholders in their order with the values as plain text:
 // a value that itself holds "%s" or "%1" is not read as a placeholder.
 QString FillFormat(const QString& format, std::initializer_list<QString> values)
@@ -110,9 +105,9 @@ bool TfrmMain::gn_swfoptionCheck()
          "You have not entered the Height\r\nAre you sure to keep this field blank?"},
         {AskNameBlank, TrimControls(name).isEmpty(), ui->txt_gn_swfoption_name,
          "You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"},
-        {AskWidthChars, !IsDigitsOrPercent(width), ui->txt_gn_swfoption_width,
+        {AskWidthChars, !IsDigitsOrPercent(ToBytes(width)), ui->txt_gn_swfoption_width,
          "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
-        {AskHeightChars, !IsDigitsOrPercent(height), ui->txt_gn_swfoption_height,
+        {AskHeightChars, !IsDigitsOrPercent(ToBytes(height)), ui->txt_gn_swfoption_height,
          "The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
     };
     bool accepted = true;
