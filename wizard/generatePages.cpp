@@ -1,29 +1,161 @@
 // The generate path's pages (nbkGenerate): their entry actions, their checks
 // before Next, and the handlers of their controls.
+#include "desktop.h"
+#include "embedCode.h"
+#include "ui_frmMain.h"
 #include "unitMain.h"
+
+#include <QFile>
 
 namespace sorvane {
 
+namespace {
+
+// Removes every character with a code of 32 or lower from both ends, as the
+// checks of the pages read "empty".
+QString TrimControls(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && text[first].unicode() <= 32)
+        ++first;
+    while (end > first && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(first, end - first);
+}
+
+// Fills the "%s" placeholders in their order with the values as plain text:
+// a value that itself holds "%s" or "%1" is not read as a placeholder.
+QString FillFormat(const QString& format, std::initializer_list<QString> values)
+{
+    QString filled;
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
+        if (at < 0)
+            break;
+        filled += QStringView(format).mid(from, at - from);
+        filled += value;
+        from = at + 2;
+    }
+    filled += QStringView(format).mid(from);
+    return filled;
+}
+
+QString FromBytes(const std::string& bytes)
+{
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+void ShowPlainText(QLabel* label, const QString& text)
+{
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+}
+
+// One question of the options page: asked while its flag is armed and its
+// condition holds; a Yes disarms it for the rest of the run.
+struct OptionQuestion {
+    bool& askFlag;
+    bool condition;
+    QLineEdit* field;
+    const char* message;
+};
+
+}  // namespace
+
+// The open dialog is given the movie filter each time Browse runs it, so the
+// filter of the convert path never shows here; nothing is left to prepare.
 void TfrmMain::gn_inputEnter() {}
 
-void TfrmMain::sbtn_gn_inputClick() {}
+void TfrmMain::sbtn_gn_inputClick()
+{
+    if (const auto path = desktop.OpenFile(this, MovieFileFilter))
+        ui->txt_gn_input->setText(*path);
+}
 
 bool TfrmMain::gn_inputCheck()
 {
-    return true;
+    if (!TrimControls(ui->txt_gn_input->text()).isEmpty())
+        return true;
+    desktop.ShowInformation(this, QStringLiteral("Please select a Flash movie (.swf) file first."));
+    return false;
 }
 
-void TfrmMain::gn_swfoptionEnter() {}
+void TfrmMain::gn_swfoptionEnter()
+{
+    ui->txt_gn_swfoption_name->setText(FromBytes(BaseName(ToBytes(ui->txt_gn_input->text()))));
+    ui->cmb_gn_swfoption_quality->setCurrentIndex(0);
+}
 
 bool TfrmMain::gn_swfoptionCheck()
 {
-    return true;
+    const QString width = ui->txt_gn_swfoption_width->text();
+    const QString height = ui->txt_gn_swfoption_height->text();
+    const QString name = ui->txt_gn_swfoption_name->text();
+    const OptionQuestion questions[] = {
+        {AskWidthBlank, TrimControls(width).isEmpty(), ui->txt_gn_swfoption_width,
+         "You have not entered the Width\r\nAre you sure to keep this field blank?"},
+        {AskHeightBlank, TrimControls(height).isEmpty(), ui->txt_gn_swfoption_height,
+         "You have not entered the Height\r\nAre you sure to keep this field blank?"},
+        {AskNameBlank, TrimControls(name).isEmpty(), ui->txt_gn_swfoption_name,
+         "You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"},
+        {AskWidthChars, !IsDigitsOrPercent(ToBytes(width)), ui->txt_gn_swfoption_width,
+         "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
+        {AskHeightChars, !IsDigitsOrPercent(ToBytes(height)), ui->txt_gn_swfoption_height,
+         "The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
+    };
+    bool accepted = true;
+    for (const OptionQuestion& question : questions) {
+        if (!question.askFlag || !question.condition)
+            continue;
+        const bool yes = desktop.Confirm(this, QString::fromLatin1(question.message));
+        question.field->selectAll();
+        question.field->setFocus();
+        if (yes)
+            question.askFlag = false;
+        else
+            accepted = false;
+    }
+    return accepted;
 }
 
-void TfrmMain::gn_confirmEnter() {}
+void TfrmMain::gn_confirmEnter()
+{
+    ShowPlainText(ui->lbl_gn_confirm_path, ui->txt_gn_input->text());
+    ShowPlainText(ui->lbl_gn_confirm_w, ui->txt_gn_swfoption_width->text());
+    ShowPlainText(ui->lbl_gn_confirm_h, ui->txt_gn_swfoption_height->text());
+    ShowPlainText(ui->lbl_gn_confirm_id, ui->txt_gn_swfoption_name->text());
+    ShowPlainText(ui->lbl_gn_confirm_q, ui->cmb_gn_swfoption_quality->currentText().toLower());
+}
 
-void TfrmMain::gn_completeEnter() {}
+// The script file is written before anything on the page changes: when it
+// cannot be, the error leaves the page as the previous generation left it
+// and the controller turns back to the confirm page.
+void TfrmMain::gn_completeEnter()
+{
+    const EmbedCodeResult result = GenerateEmbedCode(
+        QFile::encodeName(ui->txt_gn_input->text()).toStdString(), ToBytes(ui->lbl_gn_confirm_w->text()),
+        ToBytes(ui->lbl_gn_confirm_h->text()), ToBytes(ui->lbl_gn_confirm_id->text()),
+        ToBytes(ui->lbl_gn_confirm_q->text()));
+    const QString scriptName = FromBytes(result.scriptName);
+    ShowPlainText(ui->lbl_gn_complete_js, FillFormat(ScriptNamedFormat, {scriptName}));
+    ShowPlainText(ui->lbl_gn_complete_step1, FillFormat(PutFilesFormat, {scriptName, FromBytes(result.movieFileName)}));
+    ui->mem_gn_complete->setPlainText(FromBytes(result.snippet));
+}
 
-void TfrmMain::sbtn_gn_completeClick() {}
+// The box keeps lines, not line ends: its text comes back with LF alone, so
+// the snippet's CR LF line breaks are put back for the clipboard.
+void TfrmMain::sbtn_gn_completeClick()
+{
+    ui->mem_gn_complete->selectAll();
+    desktop.CopyToClipboard(ui->mem_gn_complete->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    ui->mem_gn_complete->setFocus();
+}
 
 }  // namespace sorvane

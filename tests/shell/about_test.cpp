@@ -35,11 +35,11 @@ const AboutControl AboutControls[] = {
     {"btnClose", "QPushButton", "&Close", {81, 160, 75, 25}},
 };
 
-class AboutBox : public WizardWindow {
+class AboutBox : public StepsWindow {
 protected:
     void SetUp() override
     {
-        WizardWindow::SetUp();
+        StepsWindow::SetUp();
         about = new TfrmAbout(desktop, window.get());
         window->SetAboutBox(about);
     }

@@ -65,3 +65,16 @@ protected:
 };
 
 using WizardWindow = WizardWindowTest<>;
+
+// A window whose generate pages let every Next through and whose completion
+// page writes nothing: for tests of the wizard's steps, not of what the pages
+// ask for or produce.
+class StepsOnlyWindow : public sorvane::TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+    bool gn_inputCheck() override { return true; }
+    bool gn_swfoptionCheck() override { return true; }
+    void gn_completeEnter() override {}
+};
+
+using StepsWindow = WizardWindowTest<StepsOnlyWindow>;

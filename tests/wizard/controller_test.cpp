@@ -60,7 +60,7 @@ void PrintTo(const PathCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class PathWalk : public WizardWindowTest<>, public testing::WithParamInterface<PathCase> {};
+class PathWalk : public StepsWindow, public testing::WithParamInterface<PathCase> {};
 
 TEST_P(PathWalk, NextAndBackShowEachPageWithItsRow)
 {
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                              {"gn_input", "gn_swfoption", "gn_confirm"}, nullptr, &GenerateSteps}),
     [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
-TEST_F(WizardWindow, AgainReturnsToWelcomeKeepingEverythingEntered)
+TEST_F(StepsWindow, AgainReturnsToWelcomeKeepingEverythingEntered)
 {
     Next();
     Control<QLineEdit>(QStringLiteral("txt_gn_input"))->setText(QStringLiteral("/movies/intro.swf"));
@@ -192,7 +192,7 @@ TEST_F(Progress, BarFillsInTenStepsThenMovesOnByItself)
 
 // ------------------------------------------------------------- leaving --
 
-TEST_F(WizardWindow, CancelAnsweredNoKeepsTheWizardWhereItWas)
+TEST_F(StepsWindow, CancelAnsweredNoKeepsTheWizardWhereItWas)
 {
     Next();
     Next();
@@ -211,7 +211,7 @@ TEST_F(WizardWindow, CancelAnsweredYesEndsTheProgram)
               (std::vector<FakeDesktop::Call>{{Kind::AskExit, ExitQuestion}, {Kind::EndApplication, {}}}));
 }
 
-TEST_F(WizardWindow, ExitOnCompletionPageEndsWithoutQuestion)
+TEST_F(StepsWindow, ExitOnCompletionPageEndsWithoutQuestion)
 {
     for (int i = 0; i < 4; ++i)
         Next();
@@ -246,7 +246,7 @@ void PrintTo(const CloseCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class CloseBox : public WizardWindowTest<>, public testing::WithParamInterface<CloseCase> {};
+class CloseBox : public StepsWindow, public testing::WithParamInterface<CloseCase> {};
 
 TEST_P(CloseBox, NeverClosesTheWindowAndActsLikeTheThirdButton)
 {

@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LinkCase{"mi_FreeScripts", "http://www.free-scripts.example/javascript/index.html"}),
     [](const testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
 
-TEST_F(WizardWindow, LinksLeaveTheWizardAsItWas)
+TEST_F(StepsWindow, LinksLeaveTheWizardAsItWas)
 {
     Next();
     Next();

@@ -16,9 +16,9 @@ const char* const FileError = "Cannot open file /movies/intro.swf";
 // A main window whose pages can be told to fail: the entry action of the
 // page named failingPage raises, and the check of the page named
 // refusingPage returns false.
-class FailingPages : public TfrmMain {
+class FailingPages : public StepsOnlyWindow {
 public:
-    using TfrmMain::TfrmMain;
+    using StepsOnlyWindow::StepsOnlyWindow;
 
     QString failingPage;
     QString refusingPage;

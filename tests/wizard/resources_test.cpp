@@ -276,6 +276,8 @@ QWidget* NextTabStop(QWidget* start)
 TEST_F(WizardWindow, TabOrdersOfButtonBarAndOptionsPage)
 {
     Next();
+    desktop.ChooseFile(QStringLiteral("/movies/intro.swf"));
+    Click(QStringLiteral("sbtn_gn_input"));
     Next();
     ASSERT_EQ(Screen(), "gn_swfoption");
     const char* order[] = {"txt_gn_swfoption_height", "txt_gn_swfoption_width", "txt_gn_swfoption_name",

@@ -1,0 +1,284 @@
+// The generate path driven through its real pages: the movie, the five
+// questions of the options page, the confirm page and the completion page.
+#include "embedCode.h"
+#include "wizardWindow.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <optional>
+#include <vector>
+
+using namespace sorvane;
+using Kind = FakeDesktop::Kind;
+
+namespace {
+
+const QString Questions[] = {
+    QStringLiteral("You have not entered the Width\r\nAre you sure to keep this field blank?"),
+    QStringLiteral("You have not entered the Height\r\nAre you sure to keep this field blank?"),
+    QStringLiteral("You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"),
+    QStringLiteral("The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"),
+    QStringLiteral("The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"),
+};
+
+// Keeps where the options page's check left the focus and selection, which
+// the next page would otherwise take away.
+class RecordingWindow : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+
+    QString focusAfterCheck;
+    QString selectionAfterCheck;
+
+    bool gn_swfoptionCheck() override
+    {
+        const bool accepted = TfrmMain::gn_swfoptionCheck();
+        auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        focusAfterCheck = field ? field->objectName() : QString();
+        selectionAfterCheck = field ? field->selectedText() : QString();
+        return accepted;
+    }
+};
+
+class GeneratePath : public WizardWindowTest<RecordingWindow> {
+protected:
+    void SetUp() override
+    {
+        WizardWindowTest::SetUp();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        Next();
+        ASSERT_EQ(Screen(), "gn_input");
+    }
+
+    QLineEdit* Edit(const char* name) const { return Control<QLineEdit>(QString::fromLatin1(name)); }
+    QString LabelText(const char* name) const { return Control<QLabel>(QString::fromLatin1(name))->text(); }
+
+    void Browse(const QString& moviePath)
+    {
+        desktop.ChooseFile(moviePath);
+        Click(QStringLiteral("sbtn_gn_input"));
+    }
+
+    // From gn_input with a movie chosen to the options page, then Next with
+    // the options given; every question is answered in turn.
+    void NextWithOptions(const QString& width, const QString& height, std::optional<QString> name = std::nullopt,
+                         const std::vector<bool>& answers = {})
+    {
+        Edit("txt_gn_swfoption_width")->setText(width);
+        Edit("txt_gn_swfoption_height")->setText(height);
+        if (name)
+            Edit("txt_gn_swfoption_name")->setText(*name);
+        for (bool yes : answers)
+            yes ? desktop.AnswerYes() : desktop.AnswerNo();
+        Next();
+    }
+
+    // A whole pass from gn_input for a movie written at moviePath, 550 by 400.
+    void GenerateFor(const QString& moviePath)
+    {
+        QFile movie(moviePath);
+        ASSERT_TRUE(movie.open(QIODevice::WriteOnly));
+        movie.write("FWS\x08 not a real movie");
+        movie.close();
+        Browse(moviePath);
+        Next();
+        NextWithOptions("550", "400");
+        Next();
+    }
+};
+
+// ------------------------------------------------------------ questions --
+
+struct QuestionCase {
+    const char* label;
+    QString width;
+    QString height;
+    std::optional<QString> name;  // nothing: the movie's base name stays
+    std::vector<bool> answers;
+    std::vector<int> asked;  // question numbers, 1 to 5
+    const char* screenAfter;
+    const char* focusAfter;  // empty when nothing was asked
+};
+
+void PrintTo(const QuestionCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class OptionQuestions : public GeneratePath, public testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(OptionQuestions, AskTheRowsThatHoldInOrderInOnePass)
+{
+    const QuestionCase& row = GetParam();
+    Browse(QStringLiteral("/movies/intro.swf"));
+    Next();
+    NextWithOptions(row.width, row.height, row.name, row.answers);
+
+    QStringList expected;
+    for (int number : row.asked)
+        expected << Questions[number - 1];
+    EXPECT_EQ(desktop.TextsOf(Kind::Confirm), expected);
+    EXPECT_EQ(Screen(), row.screenAfter);
+    if (*row.focusAfter) {
+        EXPECT_EQ(window->focusAfterCheck, row.focusAfter);
+        EXPECT_EQ(window->selectionAfterCheck, Edit(row.focusAfter)->text()) << "all of the field is selected";
+    }
+}
+
+const char* const Width = "txt_gn_swfoption_width";
+const char* const Height = "txt_gn_swfoption_height";
+const char* const Name = "txt_gn_swfoption_name";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OptionQuestions,
+    testing::Values(
+        QuestionCase{"EmptySizes", "", "", {}, {true, true}, {1, 2}, "gn_confirm", Height},
+        QuestionCase{"BlankWidthIsBlankAndNotDigits", "  ", "400", {}, {true, true}, {1, 4}, "gn_confirm", Width},
+        QuestionCase{"PixelWidth", "50px", "400", {}, {true}, {4}, "gn_confirm", Width},
+        QuestionCase{"PercentAndDigits", "100%", "550", {}, {}, {}, "gn_confirm", ""},
+        QuestionCase{"PercentSignsInAnyOrder", "5%0", "%%", {}, {}, {}, "gn_confirm", ""},
+        QuestionCase{"NoKeepsThePage", "", "400", {}, {false}, {1}, "gn_swfoption", Width},
+        QuestionCase{"NoDoesNotStopLaterQuestions", "", "", {}, {false, true}, {1, 2}, "gn_swfoption", Height},
+        QuestionCase{"EmptyName", "550", "400", QString(), {true}, {3}, "gn_confirm", Name},
+        QuestionCase{"FocusEndsInTheLastAsked", "550", "-5", QStringLiteral("\t "), {true, true}, {3, 5},
+                     "gn_confirm", Height},
+        QuestionCase{"BlankHeightAndName", "550", " ", QStringLiteral(" "), {true, true, true}, {2, 3, 5},
+                     "gn_confirm", Height}),
+    [](const testing::TestParamInfo<QuestionCase>& info) { return std::string(info.param.label); });
+
+TEST_F(GeneratePath, AYesSilencesItsQuestionForTheRestOfTheRunANoDoesNot)
+{
+    Browse(QStringLiteral("/movies/intro.swf"));
+    Next();
+    NextWithOptions("", "400", std::nullopt, {false});
+    NextWithOptions("", "400", std::nullopt, {true});
+    ASSERT_EQ(Screen(), "gn_confirm");
+
+    Back();
+    Back();
+    Browse(QStringLiteral("/movies/outro.swf"));
+    Next();
+    NextWithOptions("", "400");
+    EXPECT_EQ(Screen(), "gn_confirm");
+    EXPECT_EQ(desktop.TextsOf(Kind::Confirm), QStringList(2, Questions[0]));
+}
+
+// ------------------------------------------------- movie and confirm page --
+
+TEST_F(GeneratePath, NextWithoutAMovieInformsAndStays)
+{
+    Next();
+    EXPECT_EQ(desktop.TextsOf(Kind::Information), QStringList{"Please select a Flash movie (.swf) file first."});
+    EXPECT_EQ(Screen(), "gn_input");
+}
+
+TEST_F(GeneratePath, BrowseOffersMoviesAndCancelChangesNothing)
+{
+    Browse(QStringLiteral("/movies/intro.swf"));
+    desktop.CancelFileDialog();
+    Click(QStringLiteral("sbtn_gn_input"));
+    EXPECT_EQ(Edit("txt_gn_input")->text(), "/movies/intro.swf");
+    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList(2, MovieFileFilter));
+}
+
+TEST_F(GeneratePath, ConfirmShowsTheValuesAndBackResetsNameAndQuality)
+{
+    Browse(QStringLiteral("/clips/My Movie.swf"));
+    Next();
+    EXPECT_EQ(Edit(Name)->text(), "My Movie");
+    Control<QComboBox>(QStringLiteral("cmb_gn_swfoption_quality"))->setCurrentIndex(1);
+    NextWithOptions("100%", "400", QStringLiteral("<b>clip</b>"));
+    ASSERT_EQ(Screen(), "gn_confirm");
+    EXPECT_EQ(LabelText("lbl_gn_confirm_path"), "/clips/My Movie.swf");
+    EXPECT_EQ(LabelText("lbl_gn_confirm_w"), "100%");
+    EXPECT_EQ(LabelText("lbl_gn_confirm_h"), "400");
+    EXPECT_EQ(LabelText("lbl_gn_confirm_id"), "<b>clip</b>");
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl_gn_confirm_id"))->textFormat(), Qt::PlainText);
+    EXPECT_EQ(LabelText("lbl_gn_confirm_q"), "high");
+
+    Back();
+    EXPECT_EQ(Edit(Name)->text(), "My Movie");
+    EXPECT_EQ(Control<QComboBox>(QStringLiteral("cmb_gn_swfoption_quality"))->currentText(), "Best");
+    EXPECT_EQ(Edit(Width)->text(), "100%");
+    EXPECT_EQ(Edit(Height)->text(), "400");
+}
+
+// --------------------------------------------------------- generation --
+
+std::string ReadBytes(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll().toStdString();
+}
+
+
+TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
+{
+    QTemporaryDir folder, elsewhere;
+    GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
+    ASSERT_EQ(Screen(), "gn_complete");
+    ExpectRowShown(GenerateSteps[3]);
+
+    const EmbedCodeResult reference = GenerateEmbedCode(
+        QFile::encodeName(elsewhere.filePath(QStringLiteral("intro.swf"))).toStdString(), "550", "400", "intro", "best");
+    const std::string script = ReadBytes(folder.filePath(QStringLiteral("intro.js")));
+    EXPECT_EQ(script, ReadBytes(elsewhere.filePath(QStringLiteral("intro.js"))));
+    EXPECT_TRUE(script.starts_with("// ") && script.ends_with("');")) << script;
+    EXPECT_EQ(LabelText("lbl_gn_complete_js"),
+              "A JavaScript (.js) file named \"intro.js\" is created at the same folder of your Flash movie.");
+    EXPECT_EQ(LabelText("lbl_gn_complete_step1"),
+              "1. Put \"intro.js\" and \"intro.swf\" in the same folder of you web page.");
+
+    Click(QStringLiteral("sbtn_gn_complete"));
+    const QStringList copied = desktop.TextsOf(Kind::Clipboard);
+    ASSERT_EQ(copied.size(), 1);
+    EXPECT_EQ(copied[0].toStdString(), reference.snippet);
+    EXPECT_EQ(copied[0].split(QStringLiteral("\r\n")).size(), 17);
+    auto* memo = Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"));
+    EXPECT_EQ(QApplication::focusWidget(), memo);
+    EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size());
+}
+
+TEST_F(GeneratePath, LabelsTakeNamesHoldingPlaceholdersAsPlainText)
+{
+    QTemporaryDir folder;
+    GenerateFor(folder.filePath(QStringLiteral("%1 %s.swf")));
+    ASSERT_EQ(Screen(), "gn_complete");
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("%1 %s.js"))));
+    EXPECT_EQ(LabelText("lbl_gn_complete_step1"),
+              "1. Put \"%1 %s.js\" and \"%1 %s.swf\" in the same folder of you web page.");
+}
+
+TEST_F(GeneratePath, AScriptThatCannotBeWrittenLeavesTheWizardOnTheConfirmPage)
+{
+    QTemporaryDir folder;
+    GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
+    ASSERT_EQ(Screen(), "gn_complete");
+    auto* memo = Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"));
+    const QString introSnippet = memo->toPlainText();
+    Next();  // "&Again"
+    Next();
+
+    const QString goneFolder = folder.filePath(QStringLiteral("gone"));
+    ASSERT_TRUE(QDir().mkdir(goneFolder));
+    Browse(goneFolder + QStringLiteral("/outro.swf"));
+    ASSERT_TRUE(QDir().rmdir(goneFolder));
+    Next();
+    NextWithOptions("550", "400");
+    Next();
+
+    const QStringList errors = desktop.TextsOf(Kind::Error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(goneFolder + QStringLiteral("/outro.js"))) << errors[0].toStdString();
+    EXPECT_EQ(Screen(), "gn_confirm");
+    ExpectRowShown(GenerateSteps[2]);
+    EXPECT_EQ(memo->toPlainText(), introSnippet) << "nothing of the failed pass reaches the page";
+}
+
+}  // namespace
