@@ -69,7 +69,8 @@ QString DefaultScriptPath(const QString& pagePath)
     return FolderOf(pagePath) + ScriptNameFor(pagePath);
 }
 
-// Checks trim characters with code 32 or lower at both ends.
+// Nothing left once characters with code 32 or lower are trimmed from both
+// ends.
 bool IsBlank(const QString& text)
 {
     for (QChar c : text)
