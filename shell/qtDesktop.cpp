@@ -92,6 +92,11 @@ void QtDesktop::CopyToClipboard(const QString& text)
     QGuiApplication::clipboard()->setText(text);
 }
 
+TBrowseDialogBackend& QtDesktop::FolderBrowser()
+{
+    return *folderBrowser;
+}
+
 void QtDesktop::EndApplication()
 {
     // exit(), not quit(): quit() would ask every window to close, and the

@@ -1,8 +1,11 @@
-// The real desktop: Qt's message boxes and file dialog, the default browser
-// and the system clipboard.
+// The real desktop: Qt's message boxes and file dialog, the platform's folder
+// browser, the default browser and the system clipboard.
 #pragma once
 
+#include "browseDialog.h"
 #include "desktop.h"
+
+#include <memory>
 
 namespace sorvane {
 
@@ -13,6 +16,7 @@ public:
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;
+    TBrowseDialogBackend& FolderBrowser() override;
     void OpenUrl(const QString& address) override;
     void CopyToClipboard(const QString& text) override;
     void EndApplication() override;
@@ -20,6 +24,7 @@ public:
 private:
     // Where the open dialog was left; its next run starts there.
     QString openFolder;
+    std::unique_ptr<TBrowseDialogBackend> folderBrowser = DefaultBrowseDialogBackend();
 };
 
 // "description|patterns|..." as the setting strings hold it, turned into

@@ -1,42 +1,215 @@
 // The convert path's pages (nbkConvert): their entry actions, their checks
 // before Next, and the handlers of their controls.
+#include "desktop.h"
+#include "folderBrowse.h"
+#include "ui_frmMain.h"
+#include "unitACConvertor.h"
 #include "unitMain.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace sorvane {
 
-void TfrmMain::cv_inputEnter() {}
+namespace {
+
+const QString NoPageChosen = QStringLiteral("Please select a web page file first.");
+const QString PageVanished = QStringLiteral("The web page you selected does not exist now.");
+const QString NoFolderChosen = QStringLiteral("Please select a folder first.");
+const QString FolderVanished = QStringLiteral("The folder you selected does not exist now.");
+const QString ScriptWouldReplacePage = QStringLiteral(
+    "The script file would have the same name as the web page and replace it. "
+    "Please select another folder.");
+const QString NotAFileSystemFolder = QStringLiteral(
+    "The item you selected is not a folder on a disk. Please select a folder.");
+
+const QColor DisabledFieldColor(233, 233, 233);
+
+// The converter's path operations work on the file system's own bytes.
+std::string PathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+QString FolderOf(const QString& path)
+{
+    return PathText(FolderPart(PathBytes(path)));
+}
+
+QString FileNameOf(const QString& path)
+{
+    return PathText(FileNamePart(PathBytes(path)));
+}
+
+QString ScriptNameFor(const QString& pagePath)
+{
+    return PathText(BaseName(PathBytes(pagePath))) + QStringLiteral(".js");
+}
+
+// A folder that already ends in a separator (a drive root, "/") gets none
+// added.
+QString ScriptPathIn(const QString& folder, const QString& pagePath)
+{
+    const QString nativeFolder = QDir::toNativeSeparators(folder);
+    const bool endsInSeparator = FolderOf(nativeFolder) == nativeFolder;
+    return nativeFolder + (endsInSeparator ? QString() : QString(QDir::separator())) + ScriptNameFor(pagePath);
+}
+
+QString DefaultScriptPath(const QString& pagePath)
+{
+    return FolderOf(pagePath) + ScriptNameFor(pagePath);
+}
+
+// Nothing left once characters with code 32 or lower are trimmed from both
+// ends.
+bool IsBlank(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 32)
+            return false;
+    return true;
+}
+
+void SetFieldBackground(QWidget* field, const QColor& color)
+{
+    QPalette palette = field->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, color);
+    field->setPalette(palette);
+}
+
+}  // namespace
+
+void TfrmMain::cv_inputEnter()
+{
+    OpenDialogFilter = PageFileFilter;
+}
+
+void TfrmMain::sbtn_cv_inputClick()
+{
+    if (const auto page = RunOpenDialog())
+        ui->txt_cv_input->setText(*page);
+}
 
 bool TfrmMain::cv_inputCheck()
 {
+    const QString page = ui->txt_cv_input->text();
+    if (IsBlank(page)) {
+        desktop.ShowInformation(this, NoPageChosen);
+        return false;
+    }
+    if (!QFileInfo(page).isFile()) {
+        desktop.ShowInformation(this, PageVanished);
+        return false;
+    }
     return true;
 }
 
-void TfrmMain::sbtn_cv_inputClick() {}
-
-void TfrmMain::cv_outputEnter() {}
+void TfrmMain::cv_outputEnter()
+{
+    BrowseForFolder->SetFolderName(FolderOf(ui->txt_cv_input->text()));
+}
 
 bool TfrmMain::cv_outputCheck()
 {
+    if (!ui->rad_cv_output_default->isChecked()) {
+        const QString script = ui->txt_cv_output->text();
+        if (IsBlank(script)) {
+            desktop.ShowInformation(this, NoFolderChosen);
+            return false;
+        }
+        if (!QFileInfo(FolderOf(script)).isDir()) {
+            desktop.ShowInformation(this, FolderVanished);
+            return false;
+        }
+    }
+    return !RefuseScriptOverPage(ScriptPathChosen());
+}
+
+// Writing the script over the page would destroy the page the user wants
+// converted.
+bool TfrmMain::RefuseScriptOverPage(const QString& scriptPath)
+{
+    if (QFileInfo(scriptPath) != QFileInfo(ui->txt_cv_input->text()))
+        return false;
+    desktop.ShowInformation(this, ScriptWouldReplacePage);
     return true;
 }
 
-void TfrmMain::rad_cv_output_defaultClick() {}
+QString TfrmMain::ScriptPathChosen() const
+{
+    if (ui->rad_cv_output_default->isChecked())
+        return DefaultScriptPath(ui->txt_cv_input->text());
+    return ui->txt_cv_output->text();
+}
 
-void TfrmMain::rad_cv_output_customClick() {}
+void TfrmMain::rad_cv_output_defaultClick()
+{
+    SetFieldBackground(ui->txt_cv_output, DisabledFieldColor);
+    ui->sbtn_cv_output->setEnabled(false);
+}
 
-void TfrmMain::sbtn_cv_outputClick() {}
+void TfrmMain::rad_cv_output_customClick()
+{
+    SetFieldBackground(ui->txt_cv_output, QApplication::palette(ui->txt_cv_output).color(QPalette::Base));
+    ui->sbtn_cv_output->setEnabled(true);
+}
 
-void TfrmMain::cv_confirmEnter() {}
+// An item without a file-system path (a virtual folder) has no place for a
+// script file; the earlier choice stays.
+void TfrmMain::sbtn_cv_outputClick()
+{
+    if (!BrowseForFolder->Execute())
+        return;
+    const QString folder = BrowseForFolder->FolderName();
+    if (folder.isEmpty()) {
+        desktop.ShowInformation(this, NotAFileSystemFolder);
+        return;
+    }
+    ui->txt_cv_output->setText(ScriptPathIn(folder, ui->txt_cv_input->text()));
+}
+
+void TfrmMain::cv_confirmEnter()
+{
+    const QString page = ui->txt_cv_input->text();
+    ui->lbl_cv_confirm_htm->setText(page);
+    ui->lbl_cv_confirm_js->setText(ScriptPathChosen());
+    ui->chk_cv_confirm->setText(QStringLiteral("Create backup of ") + FileNameOf(page));
+}
 
 // The bar fills after the conversion, which runs to its end inside this
-// action; the timer then moves the wizard on to the completion page.
+// action; the timer then moves the wizard on to the completion page. A
+// failed conversion stops the timer and empties the bar, so the wizard stays
+// on the confirm page instead of announcing a conversion that did not happen.
 void TfrmMain::cv_progressEnter()
 {
     Timer->start();
+    auto stopProgress = qScopeGuard([this] {
+        Timer->stop();
+        ui->ProgressBar->setValue(0);
+    });
+    ConvertConfirmedPage();
+    stopProgress.dismiss();
 }
 
-void TfrmMain::cv_completeEnter() {}
+void TfrmMain::ConvertConfirmedPage()
+{
+    ConvertPage(PathBytes(ui->lbl_cv_confirm_htm->text()), PathBytes(ui->lbl_cv_confirm_js->text()),
+                ui->chk_cv_confirm->isChecked());
+}
+
+void TfrmMain::cv_completeEnter()
+{
+    ui->lbl_cv_complete->setText(ui->lbl_cv_confirm_htm->text());
+}
 
 }  // namespace sorvane

@@ -1,5 +1,5 @@
 // The desktop services that the wizard's windows use: message boxes, the
-// file-open dialog, the web browser, the clipboard and the application's
+// file-open dialog, the folder browser, the web browser, the clipboard and the application's
 // end. The windows get one Desktop when they are created and never call the
 // toolkit's modal dialogs themselves, so tests can answer every question in
 // advance (see tests/support/fakeDesktop.h); the real
@@ -10,6 +10,7 @@
 #include <optional>
 
 class QWidget;
+class TBrowseDialogBackend;
 
 namespace sorvane {
 
@@ -35,6 +36,10 @@ public:
     // native separators, or nothing when the user cancels. The dialog keeps
     // its folder from one run to the next.
     virtual std::optional<QString> OpenFile(QWidget* parent, const QString& filter) = 0;
+
+    // The folder browser behind the window's folder picker; it lives as long
+    // as the desktop.
+    virtual TBrowseDialogBackend& FolderBrowser() = 0;
 
     // Hands a web address to the default browser; failures are not reported.
     virtual void OpenUrl(const QString& address) = 0;

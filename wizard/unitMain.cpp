@@ -2,6 +2,7 @@
 
 #include "clickFilter.h"
 #include "desktop.h"
+#include "folderBrowse.h"
 #include "ui_frmMain.h"
 #include "windowResources.h"
 
@@ -63,6 +64,8 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     ui->setupUi(this);
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(TimerInterval);
+    BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
+    BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
     ConnectHandlers();
     ConnectLinks();
     FormCreate();
@@ -73,6 +76,11 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::SetAboutBox(QDialog* box)
 {
     aboutBox = box;
+}
+
+std::optional<QString> TfrmMain::RunOpenDialog()
+{
+    return desktop.OpenFile(this, OpenDialogFilter);
 }
 
 QStackedWidget* TfrmMain::CurrentNotebook() const

@@ -11,11 +11,13 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 class QDialog;
 class QStackedWidget;
 class QTimer;
+class TBrowseForFolder;
 
 namespace Ui {
 class frmMain;
@@ -104,6 +106,12 @@ public:
     virtual void gn_completeEnter();
     void sbtn_gn_completeClick();
 
+    // The window's one file-open dialog, shared by both paths: the filter
+    // each path's first page sets, and a modal run that returns the chosen
+    // file's full path, or nothing when the user cancels.
+    QString OpenDialogFilter;
+    std::optional<QString> RunOpenDialog();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -122,6 +130,12 @@ private:
     void TurnToPage(int index);
     void EnterPageOrTurnBack(int index, const std::function<void()>& turnBack);
 
+    // The script file's path as the convert path's pages stand: beside the
+    // page, or the one built when the specific folder was picked.
+    QString ScriptPathChosen() const;
+    bool RefuseScriptOverPage(const QString& scriptPath);
+    void ConvertConfirmedPage();
+
     void ConnectHandlers();
     void ConnectLinks();
     // Runs one event handler; an error it raises ends there, in the default
@@ -134,6 +148,9 @@ private:
     QStackedWidget* currentNotebook = nullptr;
     // The progress page's timer: 50 ms, stopped until a conversion starts.
     QTimer* Timer;
+    // The convert path's folder picker; its start folder is set each time
+    // the script-folder page is entered.
+    TBrowseForFolder* BrowseForFolder;
 };
 
 }  // namespace sorvane

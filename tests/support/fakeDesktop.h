@@ -1,11 +1,12 @@
 // A scripted Desktop for the GUI tests. A test queues its answers before it
 // acts (Yes/No for the questions, a file path or a cancel for the open
-// dialog) and reads back every call the window made, in order. A question
+// dialog, the folder browser's item) and reads back every call the window made, in order. A question
 // with no answer queued fails the test and is answered No / cancel; answers
 // left unused when the fake is destroyed fail the test too.
 #pragma once
 
 #include "desktop.h"
+#include "fakeBrowseDialog.h"
 #include "qtPrinters.h"
 
 #include <QStringList>
@@ -34,11 +35,15 @@ public:
     int CountOf(Kind kind) const { return static_cast<int>(TextsOf(kind).size()); }
     void ClearCalls() { calls.clear(); }
 
+    // The folder picker's dialog: set its answer before a Browse.
+    FakeBrowseDialog folderBrowser;
+
     void ShowInformation(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;
+    TBrowseDialogBackend& FolderBrowser() override { return folderBrowser; }
     void OpenUrl(const QString& address) override;
     void CopyToClipboard(const QString& text) override;
     void EndApplication() override;

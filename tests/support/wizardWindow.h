@@ -8,8 +8,12 @@
 #include "unitMain.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -46,6 +50,26 @@ protected:
 
     QString Title() const { return Control<QLabel>(QStringLiteral("lblTitle"))->text(); }
 
+    // Writes a file in the test's own folder and returns its full path as
+    // the dialogs give it.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = site.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        file.write(bytes);
+        return QDir::toNativeSeparators(path);
+    }
+
+    // A page for the convert path, put straight into its (read-only) edit
+    // box as if it had been picked.
+    QString SetConvertPage(const QString& name = QStringLiteral("index.html"))
+    {
+        const QString page = WriteFile(name, "<head></head><object>A</object>");
+        Control<QLineEdit>(QStringLiteral("txt_cv_input"))->setText(page);
+        return page;
+    }
+
     // Title and the three buttons show exactly the given step row.
     void ExpectRowShown(const sorvane::TAcPage& row) const
     {
@@ -60,6 +84,7 @@ protected:
     }
 
     // Declared first: the window is destroyed before the desktop it uses.
+    QTemporaryDir site;
     FakeDesktop desktop;
     std::unique_ptr<Window> window;
 };

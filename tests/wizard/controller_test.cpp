@@ -65,6 +65,7 @@ class PathWalk : public StepsWindow, public testing::WithParamInterface<PathCase
 TEST_P(PathWalk, NextAndBackShowEachPageWithItsRow)
 {
     const PathCase& path = GetParam();
+    SetConvertPage();
     Click(QString::fromLatin1(path.chooser));
     for (std::size_t i = 0; i < path.pages.size(); ++i) {
         Next();
@@ -148,6 +149,7 @@ class Progress : public WizardWindow {
 protected:
     void ToConfirmPage()
     {
+        SetConvertPage();
         Click(QStringLiteral("lblConvert"));
         Next();
         Next();
@@ -251,6 +253,7 @@ class CloseBox : public StepsWindow, public testing::WithParamInterface<CloseCas
 TEST_P(CloseBox, NeverClosesTheWindowAndActsLikeTheThirdButton)
 {
     const CloseCase& c = GetParam();
+    SetConvertPage();
     if (c.convert)
         Click(QStringLiteral("lblConvert"));
     for (int i = 0; i < c.nextPresses; ++i)

@@ -93,6 +93,7 @@ TEST_F(PageErrors, FailedCheckKeepsThePageAndItsTitle)
 TEST_F(PageErrors, FailedMoveOnAfterProgressStopsTheTimer)
 {
     window->failingPage = QStringLiteral("cv_complete");
+    SetConvertPage();
     Click(QStringLiteral("lblConvert"));
     for (int i = 0; i < 4; ++i)
         Next();

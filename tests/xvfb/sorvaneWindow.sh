@@ -10,13 +10,7 @@ set -euo pipefail
 sorvane=$1
 out=$2
 
-if [ -z "${SORVANE_XVFB_RUNNING:-}" ]; then
-    command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 1; }
-    exec env SORVANE_XVFB_RUNNING=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
-unset QT_QPA_PLATFORM  # the real X display, not the tests' offscreen one
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/onXvfb.sh" "$0" "$@"
 
 # Arguments are ignored: the program must start as it does without them.
 "$sorvane" --any argument &

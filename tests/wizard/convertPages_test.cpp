@@ -1,0 +1,381 @@
+// The convert path's pages driven like a user would, on real files: picking
+// the page and the script folder, the checks before Next, the confirm page
+// and whole conversions.
+#include "folderBrowse.h"
+#include "unitACConvertor.h"
+#include "wizardWindow.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+#include <functional>
+
+using namespace sorvane;
+using Kind = FakeDesktop::Kind;
+
+namespace {
+
+const std::string Page = "<head></head><object>A</object>";
+const std::string Header = "\r\n// Created by Sorvane. Website: http://www.sorvane.example/\r\n";
+
+std::string ConvertedPage(const std::string& scriptReference, int number)
+{
+    return "<head>\r\n<script language=\"JavaScript\" src=\"" + scriptReference +
+           "\"></script>\r\n</head><script language=\"JavaScript\"> displaySWF_" + std::to_string(number) +
+           "(); </script>\r\n<noscript>\r\n<object>A</object>\r\n</noscript>";
+}
+
+std::string FunctionLine(int number)
+{
+    return "\r\nfunction displaySWF_" + std::to_string(number) + "() { document.write('<object>A</object>'); }\r\n";
+}
+
+// What one conversion appends to the script file.
+std::string ScriptPart(const std::string& functionLines)
+{
+    return Header + functionLines + Header;
+}
+
+std::string ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
+}
+
+// Public, so the rows of the check table can arrange the pages.
+class ConvertPages : public WizardWindow {
+public:
+    using WizardWindow::Click;
+    using WizardWindow::Control;
+    using WizardWindow::Next;
+    using WizardWindow::site;
+
+    void SetUp() override
+    {
+        WizardWindow::SetUp();
+        BlockCounter = 0;
+        ScriptBuffer.clear();
+        Click(QStringLiteral("lblConvert"));
+        Next();
+        ASSERT_EQ(Screen(), "cv_input");
+    }
+
+    QString Folder(const QString& name) const
+    {
+        EXPECT_TRUE(QDir(site.path()).mkpath(name));
+        return QDir::toNativeSeparators(site.filePath(name));
+    }
+
+    QString PickPage(const QString& name)
+    {
+        const QString page = WriteFile(name, QByteArray::fromStdString(Page));
+        desktop.ChooseFile(page);
+        Click(QStringLiteral("sbtn_cv_input"));
+        return page;
+    }
+
+    // The folder browser answers with path; nullopt cancels.
+    void PickFolder(std::optional<std::string> path)
+    {
+        desktop.folderBrowser.answer.reset();
+        if (path)
+            desktop.folderBrowser.answer = FakeBrowseDialog::Answer{*path, "folder"};
+        Click(QStringLiteral("sbtn_cv_output"));
+    }
+
+    // On the radio button's own circle: its middle may lie beyond its text.
+    void Choose(const QString& radio)
+    {
+        QWidget* button = Control(radio);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+
+    void ChooseSpecificFolder(const QString& folder)
+    {
+        Choose(QStringLiteral("rad_cv_output_custom"));
+        PickFolder(folder.toStdString());
+    }
+
+    QString Text(const char* name) const { return Control<QLineEdit>(QString::fromLatin1(name))->text(); }
+    QString Label(const char* name) const { return Control<QLabel>(QString::fromLatin1(name))->text(); }
+    QCheckBox* BackupBox() const { return Control<QCheckBox>(QStringLiteral("chk_cv_confirm")); }
+    QTimer* Timer() const { return Find<QTimer>(window.get(), QStringLiteral("Timer")); }
+    QProgressBar* Bar() const { return Control<QProgressBar>(QStringLiteral("ProgressBar")); }
+
+    // Next on the confirm page, then waits until the timer has moved on.
+    void Convert()
+    {
+        ASSERT_EQ(Screen(), "cv_confirm");
+        Next();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Screen() == "cv_complete"; }, 5000));
+        EXPECT_FALSE(Timer()->isActive());
+    }
+};
+
+// ------------------------------------------------------------ checks --
+
+struct CheckCase {
+    const char* name;
+    std::function<void(ConvertPages&)> arrange;  // ends on the page whose Next is refused
+    const char* message;
+    const char* stays;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class Check : public ConvertPages, public testing::WithParamInterface<CheckCase> {};
+
+const char* const SameFileRefused =
+    "The script file would have the same name as the web page and replace it. Please select another folder.";
+
+TEST_P(Check, RefusesNextWithItsMessageAndKeepsThePage)
+{
+    const CheckCase& c = GetParam();
+    c.arrange(*this);
+    ASSERT_EQ(Screen(), c.stays);
+    const QString title = Title();
+    const QString output = Text("txt_cv_output");
+    desktop.ClearCalls();
+
+    Next();
+
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Information, QString::fromUtf8(c.message)}}));
+    EXPECT_EQ(Screen(), c.stays);
+    EXPECT_EQ(Title(), title);
+    EXPECT_EQ(Text("txt_cv_output"), output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, Check,
+    testing::Values(
+        CheckCase{"NoPageChosen", [](ConvertPages&) {}, "Please select a web page file first.", "cv_input"},
+        CheckCase{"BlankPagePath",
+                  [](ConvertPages& t) { t.Control<QLineEdit>(QStringLiteral("txt_cv_input"))->setText(" \t"); },
+                  "Please select a web page file first.", "cv_input"},
+        CheckCase{"PageRemoved", [](ConvertPages& t) { QFile::remove(t.PickPage(QStringLiteral("index.html"))); },
+                  "The web page you selected does not exist now.", "cv_input"},
+        CheckCase{"NoFolderPicked",
+                  [](ConvertPages& t) {
+                      t.PickPage(QStringLiteral("index.html"));
+                      t.Next();
+                      t.Choose(QStringLiteral("rad_cv_output_custom"));
+                  },
+                  "Please select a folder first.", "cv_output"},
+        CheckCase{"FolderRemoved",
+                  [](ConvertPages& t) {
+                      t.PickPage(QStringLiteral("index.html"));
+                      t.Next();
+                      t.ChooseSpecificFolder(t.Folder(QStringLiteral("js")));
+                      QDir(t.Folder(QStringLiteral("js"))).removeRecursively();
+                  },
+                  "The folder you selected does not exist now.", "cv_output"},
+        CheckCase{"ScriptPageByDefault",
+                  [](ConvertPages& t) {
+                      t.PickPage(QStringLiteral("page.js"));
+                      t.Next();
+                  },
+                  SameFileRefused, "cv_output"},
+        CheckCase{"ScriptPageInPickedFolder",
+                  [](ConvertPages& t) {
+                      t.PickPage(QStringLiteral("page.js"));
+                      t.Next();
+                      t.ChooseSpecificFolder(QDir::toNativeSeparators(t.site.path()));
+                  },
+                  SameFileRefused, "cv_output"}),
+    [](const testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------ folder picker --
+
+TEST_F(ConvertPages, FolderPickerIsCreatedAsTheWindowResourceSetsIt)
+{
+    auto* picker = Find<TBrowseForFolder>(window.get(), QStringLiteral("BrowseForFolder"));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->Caption(), "Select Folder");
+    EXPECT_EQ(picker->StatusText(), "Plase select folder");
+    EXPECT_EQ(picker->FolderName(), "C:\\");
+    EXPECT_EQ(picker->Flags(), TBrowseForFolder::TBrowseFlags());
+    EXPECT_EQ(picker->Root(), TBrowseForFolder::TBrowseLocation::bl_STANDART);
+}
+
+struct PickCase {
+    const char* name;
+    std::optional<std::string> picked;  // nullopt: the user cancels; "<sub>": the test's folder "sub"
+    const char* scriptPath;             // "<sub>/index.js" likewise; "" keeps the earlier text
+    bool refused;
+};
+
+void PrintTo(const PickCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class FolderPick : public ConvertPages, public testing::WithParamInterface<PickCase> {};
+
+TEST_P(FolderPick, BuildsTheScriptPathInThePickedFolder)
+{
+    const PickCase& c = GetParam();
+    const QString sub = Folder(QStringLiteral("sub"));
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    Control<QLineEdit>(QStringLiteral("txt_cv_output"))->setText(QStringLiteral("earlier"));
+    Choose(QStringLiteral("rad_cv_output_custom"));
+    const auto expand = [&](QString text) { return text.replace(QStringLiteral("<sub>"), sub); };
+    auto* picker = Find<TBrowseForFolder>(window.get(), QStringLiteral("BrowseForFolder"));
+    EXPECT_EQ(picker->FolderName(), QFileInfo(page).path() + "/") << "the picker starts at the page's folder";
+
+    PickFolder(c.picked ? std::optional(expand(QString::fromStdString(*c.picked)).toStdString()) : std::nullopt);
+
+    const QString expected = *c.scriptPath ? expand(QString::fromUtf8(c.scriptPath)) : QStringLiteral("earlier");
+    EXPECT_EQ(Text("txt_cv_output"), QDir::toNativeSeparators(expected));
+    EXPECT_EQ(desktop.CountOf(Kind::Information), c.refused ? 1 : 0);
+    EXPECT_EQ(desktop.folderBrowser.runs.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Picks, FolderPick,
+    testing::Values(PickCase{"Folder", "<sub>", "<sub>/index.js", false},
+                    PickCase{"FolderEndingInSeparator", "<sub>/", "<sub>/index.js", false},
+                    PickCase{"RootFolder", "/", "/index.js", false},
+                    PickCase{"ItemWithoutFileSystemPath", "", "", true},
+                    PickCase{"Cancelled", std::nullopt, "", false}),
+    [](const testing::TestParamInfo<PickCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertPages, RadioButtonsGreyTheFolderFieldAndSwitchItsBrowseButton)
+{
+    PickPage(QStringLiteral("index.html"));
+    Next();
+    auto* field = Control<QLineEdit>(QStringLiteral("txt_cv_output"));
+    auto* browse = Control(QStringLiteral("sbtn_cv_output"));
+    const QColor grey(0xE9, 0xE9, 0xE9);
+    EXPECT_EQ(field->palette().color(QPalette::Base), grey);
+    EXPECT_FALSE(browse->isEnabled());
+
+    ChooseSpecificFolder(Folder(QStringLiteral("js")));
+    EXPECT_EQ(field->palette().color(QPalette::Base), QApplication::palette(field).color(QPalette::Base));
+    EXPECT_TRUE(browse->isEnabled());
+
+    Choose(QStringLiteral("rad_cv_output_default"));
+    EXPECT_EQ(field->palette().color(QPalette::Base), grey);
+    EXPECT_FALSE(browse->isEnabled());
+    EXPECT_EQ(field->text(), QDir::toNativeSeparators(site.filePath(QStringLiteral("js/index.js"))));
+    EXPECT_TRUE(field->isReadOnly());
+    EXPECT_EQ(field->palette().color(QPalette::Text), QColor(128, 128, 128));
+    Next();
+    EXPECT_EQ(Label("lbl_cv_confirm_js"), QDir::toNativeSeparators(site.filePath(QStringLiteral("index.js"))));
+}
+
+// ------------------------------------------------------ confirm page --
+
+TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
+{
+    const QString first = PickPage(QStringLiteral("index.html"));
+    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList{PageFileFilter});
+    Next();
+    Next();
+    EXPECT_EQ(Label("lbl_cv_confirm_htm"), first);
+    EXPECT_EQ(Label("lbl_cv_confirm_js"), QDir::toNativeSeparators(site.filePath(QStringLiteral("index.js"))));
+    EXPECT_EQ(BackupBox()->text(), "Create backup of index.html");
+
+    Back();
+    Back();
+    const QString second = PickPage(QStringLiteral("about.htm"));
+    Next();
+    ChooseSpecificFolder(Folder(QStringLiteral("js")));
+    Next();
+    EXPECT_EQ(Label("lbl_cv_confirm_htm"), second);
+    EXPECT_EQ(Label("lbl_cv_confirm_js"), QDir::toNativeSeparators(site.filePath(QStringLiteral("js/about.js"))));
+    EXPECT_EQ(BackupBox()->text(), "Create backup of about.htm");
+}
+
+// ------------------------------------------------------- conversions --
+
+struct RunCase {
+    const char* name;
+    const char* scriptFolder;  // "" keeps "Same Folder (Recommended)"
+    bool backup;
+    const char* scriptReference;
+};
+
+void PrintTo(const RunCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class FullRun : public ConvertPages, public testing::WithParamInterface<RunCase> {};
+
+TEST_P(FullRun, ConvertsThePageWritesItsScriptAndBackup)
+{
+    const RunCase& c = GetParam();
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    if (*c.scriptFolder)
+        ChooseSpecificFolder(Folder(QString::fromLatin1(c.scriptFolder)));
+    Next();
+    BackupBox()->setChecked(c.backup);
+
+    Convert();
+
+    EXPECT_EQ(Label("lbl_cv_complete"), page);
+    EXPECT_EQ(ReadFile(page), ConvertedPage(c.scriptReference, 1));
+    EXPECT_EQ(ReadFile(site.filePath(QString::fromLatin1(c.scriptReference))), ScriptPart(FunctionLine(1)));
+    EXPECT_EQ(ReadFile(site.filePath(QStringLiteral("index_backup.html"))), c.backup ? Page : "<missing>");
+    EXPECT_TRUE(desktop.Calls().size() == 1u) << "only the open dialog";
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, FullRun,
+                         testing::Values(RunCase{"DefaultFolderWithBackup", "", true, "index.js"},
+                                         RunCase{"SpecificFolderWithoutBackup", "js", false, "js/index.js"}),
+                         [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertPages, AgainConvertsTheSamePageOnceMoreKeepingTheChoices)
+{
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    Next();
+    BackupBox()->setChecked(false);
+    Convert();
+
+    WriteFile(QStringLiteral("index.html"), QByteArray::fromStdString(Page));  // the author puts a new movie on the page
+    Next();                                         // "&Again"
+    ASSERT_EQ(Screen(), "welcome");
+    Next();
+    Next();
+    Next();
+    EXPECT_FALSE(BackupBox()->isChecked()) << "the cleared backup box stays cleared";
+    Convert();
+
+    EXPECT_EQ(ReadFile(page), ConvertedPage("index.js", 2));
+    EXPECT_EQ(ReadFile(site.filePath(QStringLiteral("index.js"))),
+              ScriptPart(FunctionLine(1)) + ScriptPart(FunctionLine(1) + FunctionLine(2)));
+    EXPECT_FALSE(QFileInfo::exists(site.filePath(QStringLiteral("index_backup.html"))));
+}
+
+TEST_F(ConvertPages, FailedConversionIsReportedAndLeavesTheWizardOnTheConfirmPage)
+{
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    Next();
+    QFile::remove(page);
+    desktop.ClearCalls();
+
+    Next();
+
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, "Cannot open file " + page}}));
+    EXPECT_EQ(Screen(), "cv_confirm");
+    ExpectRowShown(ConvertSteps[2]);
+    EXPECT_FALSE(Timer()->isActive());
+    EXPECT_EQ(Bar()->value(), 0);
+    QTest::qWait(700);
+    EXPECT_EQ(Screen(), "cv_confirm") << "no completion page after a failure";
+
+    WriteFile(QStringLiteral("index.html"), QByteArray::fromStdString(Page));
+    Convert();
+    EXPECT_EQ(ReadFile(page), ConvertedPage("index.js", 1));
+}
+
+}  // namespace
