@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The built sorvane under Xvfb generates for a real movie: "Generate HTML
+# Code", Browse.. picks the .swf in the real open dialog, Yes accepts the
+# blank Width and Height, and after the confirm page the movie's script file
+# is on disk beside it.
+#
+# usage: generateMovie.sh SORVANE OUTPUT_DIR
+set -euo pipefail
+
+sorvane=$1
+out=$2
+
+source "$(dirname "$0")/onXvfb.sh" "$0" "$@"
+
+site=$(mktemp -d)
+movie="$site/intro.swf"
+printf 'FWS\x08' >"$movie"
+
+"$sorvane" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
+
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sorvane$' | head -n 1) \
+    || fail "no visible window titled Sorvane"
+xdotool windowfocus --sync "$wid"
+sleep 0.5
+xdotool key --clearmodifiers alt+n   # "Generate HTML Code" is chosen at start
+sleep 0.5
+# Browse.. beside the movie path's edit box.
+xdotool mousemove --window "$wid" 445 111 click 1
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
+    || fail "Browse.. opened no file dialog"
+xdotool windowfocus --sync "$dialog"
+sleep 0.5
+xdotool type --delay 20 "$movie"
+xdotool key Return
+sleep 0.5
+xdotool windowfocus --sync "$wid"
+xdotool key --clearmodifiers alt+n   # to the options page
+sleep 0.5
+xdotool key --clearmodifiers alt+n   # its check asks about the blank Width and Height
+
+answer_yes() {
+    local box
+    box=$(timeout 10 xdotool search --sync --onlyvisible --name '^Confirm$' | head -n 1) \
+        || fail "no question about the blank $1"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return                # Yes is the default button
+    for _ in $(seq 30); do
+        xdotool search --onlyvisible --name '^Confirm$' >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+}
+answer_yes Width
+answer_yes Height
+sleep 0.5
+xdotool windowfocus --sync "$wid"
+xdotool key --clearmodifiers alt+n   # confirm page -> completion page
+written=""
+for _ in $(seq 50); do
+    if [ -e "$site/intro.js" ]; then written=1; break; fi
+    sleep 0.1
+done
+[ -n "$written" ] || fail "no script file beside the movie"
+grep -q "document.write('<object" "$site/intro.js" || fail "intro.js holds no document.write line"
+sleep 0.3
+import -window "$wid" "$out/gn_complete.png"
+echo "a movie picked in the real open dialog got its script file; screenshot in $out/gn_complete.png"
