@@ -19,24 +19,12 @@ printf '<head></head><object>A</object>' >"$page"
 pid=$!
 trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
 
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sorvane$' | head -n 1) \
-    || fail "no visible window titled Sorvane"
-xdotool windowfocus --sync "$wid"
-sleep 0.5
+wid=$(main_window)
 xdotool key Down  # from "Generate HTML Code" to "Replace HTML Code"
 sleep 0.2
 xdotool key --clearmodifiers alt+n
 sleep 0.5
-# Browse.. beside the page path's edit box.
-xdotool mousemove --window "$wid" 445 111 click 1
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
-    || fail "Browse.. opened no file dialog"
-xdotool windowfocus --sync "$dialog"
-sleep 0.5
-xdotool type --delay 20 "$page"
-xdotool key Return
-sleep 0.5
-xdotool windowfocus --sync "$wid"
+pick_in_open_dialog "$wid" "$page"
 for _ in 1 2 3; do  # to the script folder, the confirm page and the run
     xdotool key --clearmodifiers alt+n
     sleep 0.5

@@ -20,22 +20,10 @@ printf 'FWS\x08' >"$movie"
 pid=$!
 trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
 
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sorvane$' | head -n 1) \
-    || fail "no visible window titled Sorvane"
-xdotool windowfocus --sync "$wid"
-sleep 0.5
+wid=$(main_window)
 xdotool key --clearmodifiers alt+n   # "Generate HTML Code" is chosen at start
 sleep 0.5
-# Browse.. beside the movie path's edit box.
-xdotool mousemove --window "$wid" 445 111 click 1
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
-    || fail "Browse.. opened no file dialog"
-xdotool windowfocus --sync "$dialog"
-sleep 0.5
-xdotool type --delay 20 "$movie"
-xdotool key Return
-sleep 0.5
-xdotool windowfocus --sync "$wid"
+pick_in_open_dialog "$wid" "$movie"
 xdotool key --clearmodifiers alt+n   # to the options page
 sleep 0.5
 xdotool key --clearmodifiers alt+n   # its check asks about the blank Width and Height

@@ -8,3 +8,28 @@ fi
 unset QT_QPA_PLATFORM  # the real X display, not the tests' offscreen one
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The Sorvane main window's id once it is visible, focused for keys.
+main_window() {
+    local wid
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sorvane$' | head -n 1) \
+        || fail "no visible window titled Sorvane"
+    xdotool windowfocus --sync "$wid"
+    sleep 0.5
+    echo "$wid"
+}
+
+# Clicks Browse.. beside a path page's edit box and picks FILE by typing its
+# path into the real open dialog; the main window has the focus again after.
+pick_in_open_dialog() {
+    local wid=$1 file=$2 dialog
+    xdotool mousemove --window "$wid" 445 111 click 1
+    dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
+        || fail "Browse.. opened no file dialog"
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.5
+    xdotool type --delay 20 "$file"
+    xdotool key Return
+    sleep 0.5
+    xdotool windowfocus --sync "$wid"
+}
