@@ -69,13 +69,15 @@ struct OptionQuestion {
 
 }  // namespace
 
-// The open dialog is given the movie filter each time Browse runs it, so the
-// filter of the convert path never shows here; nothing is left to prepare.
-void TfrmMain::gn_inputEnter() {}
+// The open dialog is shared with the convert path, which sets its own filter.
+void TfrmMain::gn_inputEnter()
+{
+    OpenDialogFilter = MovieFileFilter;
+}
 
 void TfrmMain::sbtn_gn_inputClick()
 {
-    if (const auto path = desktop.OpenFile(this, MovieFileFilter))
+    if (const auto path = RunOpenDialog())
         ui->txt_gn_input->setText(*path);
 }
 
