@@ -69,15 +69,6 @@ QString DefaultScriptPath(const QString& pagePath)
     return FolderOf(pagePath) + ScriptNameFor(pagePath);
 }
 
-// Nothing left once characters with code 32 or lower are trimmed from both
-// ends.
-bool IsBlank(const QString& text)
-{
-    for (QChar c : text)
-        if (c.unicode() > 32)
-            return false;
-    return true;
-}
 
 void SetFieldBackground(QWidget* field, const QColor& color)
 {

@@ -11,19 +11,6 @@ namespace sorvane {
 
 namespace {
 
-// Removes every character with a code of 32 or lower from both ends, as the
-// checks of the pages read "empty".
-QString TrimControls(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && text[first].unicode() <= 32)
-        ++first;
-    while (end > first && text[end - 1].unicode() <= 32)
-        --end;
-    return text.mid(first, end - first);
-}
-
 // Fills the "%s" placeholders in their order with the values as plain text:
 // a value that itself holds "%s" or "%1" is not read as a placeholder.
 QString FillFormat(const QString& format, std::initializer_list<QString> values)
@@ -83,7 +70,7 @@ void TfrmMain::sbtn_gn_inputClick()
 
 bool TfrmMain::gn_inputCheck()
 {
-    if (!TrimControls(ui->txt_gn_input->text()).isEmpty())
+    if (!IsBlank(ui->txt_gn_input->text()))
         return true;
     desktop.ShowInformation(this, QStringLiteral("Please select a Flash movie (.swf) file first."));
     return false;
@@ -101,11 +88,11 @@ bool TfrmMain::gn_swfoptionCheck()
     const QString height = ui->txt_gn_swfoption_height->text();
     const QString name = ui->txt_gn_swfoption_name->text();
     const OptionQuestion questions[] = {
-        {AskWidthBlank, TrimControls(width).isEmpty(), ui->txt_gn_swfoption_width,
+        {AskWidthBlank, IsBlank(width), ui->txt_gn_swfoption_width,
          "You have not entered the Width\r\nAre you sure to keep this field blank?"},
-        {AskHeightBlank, TrimControls(height).isEmpty(), ui->txt_gn_swfoption_height,
+        {AskHeightBlank, IsBlank(height), ui->txt_gn_swfoption_height,
          "You have not entered the Height\r\nAre you sure to keep this field blank?"},
-        {AskNameBlank, TrimControls(name).isEmpty(), ui->txt_gn_swfoption_name,
+        {AskNameBlank, IsBlank(name), ui->txt_gn_swfoption_name,
          "You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"},
         {AskWidthChars, !IsDigitsOrPercent(ToBytes(width)), ui->txt_gn_swfoption_width,
          "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},

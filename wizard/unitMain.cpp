@@ -400,4 +400,12 @@ void TfrmMain::Logo_Click(QObject* Sender)
     }
 }
 
+bool IsBlank(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 32)
+            return false;
+    return true;
+}
+
 }  // namespace sorvane

@@ -153,4 +153,8 @@ private:
     TBrowseForFolder* BrowseForFolder;
 };
 
+// What the pages' checks read as empty: nothing left once characters with
+// code 32 or lower are trimmed from both ends.
+bool IsBlank(const QString& text);
+
 }  // namespace sorvane
