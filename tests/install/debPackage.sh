@@ -9,17 +9,15 @@ cpack=$1
 build=$2
 version=$3
 id=${4:-}
-source "$(dirname "$0")/installedFiles.sh"
+source "$(dirname "$0")/installChecks.sh"
 
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$out" >"$out/cpack.log" 2>&1; then
-    cat "$out/cpack.log" >&2
+if ! "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch/cpack.log" 2>&1; then
+    cat "$scratch/cpack.log" >&2
     exit 1
 fi
 architecture=$(dpkg --print-architecture)
-deb=$out/sorvane_${version}_$architecture.deb
-[ -f "$deb" ] || { echo "FAIL: no $(basename "$deb"); cpack made: $(ls "$out")" >&2; exit 1; }
+deb=$scratch/sorvane_${version}_$architecture.deb
+[ -f "$deb" ] || { echo "FAIL: no $(basename "$deb"); cpack made: $(ls "$scratch")" >&2; exit 1; }
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = sorvane ] || fail "Package is '$(field Package)'"
@@ -54,11 +52,11 @@ files=$(awk '$1 !~ /^d/ {sub(/^\.\/usr\//, "", $6); print $6}' <<<"$contents" | 
 [ "$files" = "$(installed_files "$id")" ] ||
     fail "the package's files differ from the expected (>):"$'\n'"$(diff <(echo "$files") <(installed_files "$id"))"
 
-dpkg-deb -x "$deb" "$out/root"
-for program in "$out"/root/usr/bin/*; do
+dpkg-deb -x "$deb" "$scratch/root"
+for program in "$scratch"/root/usr/bin/*; do
     file -b "$program" | grep -q ', stripped' || fail "$(basename "$program") is not stripped"
 done
-[ "$("$out/root/usr/bin/sorvane-cli" --version)" = "sorvane-cli $version" ] ||
+[ "$("$scratch/root/usr/bin/sorvane-cli" --version)" = "sorvane-cli $version" ] ||
     fail "the packaged sorvane-cli --version does not print 'sorvane-cli $version'"
 
 exit $failed

@@ -7,12 +7,10 @@ set -euo pipefail
 cmake=$1
 build=$2
 id=${3:-}
-source "$(dirname "$0")/installedFiles.sh"
+source "$(dirname "$0")/installChecks.sh"
 
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-DESTDIR=$root "$cmake" --install "$build" --prefix /usr >/dev/null
-usr=$root/usr
+DESTDIR=$scratch "$cmake" --install "$build" --prefix /usr >/dev/null
+usr=$scratch/usr
 
 found=$(cd "$usr" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 [ "$found" = "$(installed_files "$id")" ] ||

@@ -1,5 +1,9 @@
-# Shared by the install checks (sourced): what an install must put under its
-# prefix, and how a check reports a fault.
+# Shared by the install checks (sourced): a scratch folder that is removed at
+# the end, how a check reports a fault, and what an install must put under its
+# prefix.
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 
 failed=0
 fail() {
