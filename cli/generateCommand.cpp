@@ -77,7 +77,9 @@ GenerateOptions ParseGenerateOptions(Arguments arguments)
     return options;
 }
 
-bool IsBlank(std::string_view text)
+// Nothing is left once the bytes up to 0x20 (blanks and control bytes) are
+// trimmed from both ends, as the wizard's checks read a field.
+bool IsEmptyWhenTrimmed(std::string_view text)
 {
     return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
 }
@@ -88,9 +90,9 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
     const auto warn = [&](bool doubtful, std::string_view message) {
         if (doubtful) err << ProgramName << ": warning: " << message << '\n';
     };
-    warn(IsBlank(options.width), "the width is blank");
-    warn(IsBlank(options.height), "the height is blank");
-    warn(IsBlank(*options.name), "the name/id is blank");
+    warn(IsEmptyWhenTrimmed(options.width), "the width is blank");
+    warn(IsEmptyWhenTrimmed(options.height), "the height is blank");
+    warn(IsEmptyWhenTrimmed(*options.name), "the name/id is blank");
     warn(!IsDigitsOrPercent(options.width), "the width should contain numbers and % sign only");
     warn(!IsDigitsOrPercent(options.height), "the height should contain numbers and % sign only");
 }

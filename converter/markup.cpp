@@ -12,7 +12,7 @@ namespace sorvane {
 namespace {
 
 using detail::FindLowered;
-using detail::IsBlank;
+using detail::IsSpaceOrLineBreak;
 using detail::NeedsEscape;
 
 constexpr std::size_t npos = detail::NotFound;
@@ -73,7 +73,7 @@ void AppendFlattened(std::string& out, std::string_view markup, bool escapeQuote
     std::size_t copied = 0;
     for (std::size_t i = 0; (i = detail::NextFlattenChange(text, i, escapeQuotes)) < text.size(); copied = i) {
         out.append(text.substr(copied, i - copied));
-        if (IsBlank(text[i])) {
+        if (IsSpaceOrLineBreak(text[i])) {
             const std::size_t runStart = i;
             i = detail::SkipBlanks(text, i);
             if ((i - runStart) % 2 == 1) out.push_back(' ');

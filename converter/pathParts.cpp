@@ -1,5 +1,6 @@
 // Splitting paths into folder, file name, extension and drive, and the
 // relative path from a page to its script file, in Windows and POSIX style.
+#include "textSearch.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
@@ -46,12 +47,10 @@ std::size_t ExtensionStart(std::string_view path, PathStyle style, LeadByteTest 
     return end > 0 && path[end - 1] == '.' ? end - 1 : path.size();
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameName(std::string_view a, std::string_view b, PathStyle style)
 {
     if (style == PathStyle::Posix) return a == b;
-    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return std::ranges::equal(a, b, [](char x, char y) { return detail::LowerAscii(x) == detail::LowerAscii(y); });
 }
 
 // The texts between the separators of `text`, in order.

@@ -10,8 +10,6 @@
 namespace sorvane::detail {
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
 {
     for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
@@ -22,7 +20,7 @@ bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
 bool ChangesWhenFlattened(std::string_view text, std::size_t at, bool escapeQuotes)
 {
     const char c = text[at];
-    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]))
+    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsSpaceOrLineBreak(text[at + 1]))
            || (escapeQuotes && NeedsEscape(c));
 }
 
@@ -129,7 +127,7 @@ std::size_t SkipBlanks(std::string_view text, std::size_t from)
         if (const unsigned others = ~Bits(Blanks(Load(text.data() + from))) & 0xFFFFu; others != 0)
             return from + Lowest(others);
 #endif
-    while (from < text.size() && IsBlank(text[from])) ++from;
+    while (from < text.size() && IsSpaceOrLineBreak(text[from])) ++from;
     return from;
 }
 

@@ -11,8 +11,9 @@ namespace sorvane::detail {
 
 inline constexpr std::size_t NotFound = std::string_view::npos;
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+inline bool IsSpaceOrLineBreak(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 inline bool NeedsEscape(char c) { return c == '\\' || c == '\''; }
+inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The first offset >= from at which the text, with A-Z taken as a-z, holds
 // one of the lower-case needles (each at least three bytes long, all starting

@@ -94,7 +94,7 @@ void TfrmMain::sbtn_cv_inputClick()
 bool TfrmMain::cv_inputCheck()
 {
     const QString page = ui->txt_cv_input->text();
-    if (IsBlank(page)) {
+    if (IsEmptyWhenTrimmed(page)) {
         desktop.ShowInformation(this, NoPageChosen);
         return false;
     }
@@ -114,7 +114,7 @@ bool TfrmMain::cv_outputCheck()
 {
     if (!ui->rad_cv_output_default->isChecked()) {
         const QString script = ui->txt_cv_output->text();
-        if (IsBlank(script)) {
+        if (IsEmptyWhenTrimmed(script)) {
             desktop.ShowInformation(this, NoFolderChosen);
             return false;
         }

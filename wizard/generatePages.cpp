@@ -70,7 +70,7 @@ void TfrmMain::sbtn_gn_inputClick()
 
 bool TfrmMain::gn_inputCheck()
 {
-    if (!IsBlank(ui->txt_gn_input->text()))
+    if (!IsEmptyWhenTrimmed(ui->txt_gn_input->text()))
         return true;
     desktop.ShowInformation(this, QStringLiteral("Please select a Flash movie (.swf) file first."));
     return false;
@@ -88,11 +88,11 @@ bool TfrmMain::gn_swfoptionCheck()
     const QString height = ui->txt_gn_swfoption_height->text();
     const QString name = ui->txt_gn_swfoption_name->text();
     const OptionQuestion questions[] = {
-        {AskWidthBlank, IsBlank(width), ui->txt_gn_swfoption_width,
+        {AskWidthBlank, IsEmptyWhenTrimmed(width), ui->txt_gn_swfoption_width,
          "You have not entered the Width\r\nAre you sure to keep this field blank?"},
-        {AskHeightBlank, IsBlank(height), ui->txt_gn_swfoption_height,
+        {AskHeightBlank, IsEmptyWhenTrimmed(height), ui->txt_gn_swfoption_height,
          "You have not entered the Height\r\nAre you sure to keep this field blank?"},
-        {AskNameBlank, IsBlank(name), ui->txt_gn_swfoption_name,
+        {AskNameBlank, IsEmptyWhenTrimmed(name), ui->txt_gn_swfoption_name,
          "You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"},
         {AskWidthChars, !IsDigitsOrPercent(ToBytes(width)), ui->txt_gn_swfoption_width,
          "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},

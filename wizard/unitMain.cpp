@@ -400,7 +400,7 @@ void TfrmMain::Logo_Click(QObject* Sender)
     }
 }
 
-bool IsBlank(const QString& text)
+bool IsEmptyWhenTrimmed(const QString& text)
 {
     for (QChar c : text)
         if (c.unicode() > 32)

@@ -155,6 +155,6 @@ private:
 
 // What the pages' checks read as empty: nothing left once characters with
 // code 32 or lower are trimmed from both ends.
-bool IsBlank(const QString& text);
+bool IsEmptyWhenTrimmed(const QString& text);
 
 }  // namespace sorvane
