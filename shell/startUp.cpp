@@ -12,9 +12,6 @@
 
 namespace sorvane {
 
-TfrmMain* frmMain = nullptr;
-TfrmAbout* frmAbout = nullptr;
-
 namespace {
 
 // The windows ask for "MS Sans Serif" at 8 points; where that face is not
@@ -63,10 +60,10 @@ int StartUp(char* programName)
     SubstituteWindowFont();
 
     QtDesktop desktop;
+    // The two windows live until the event loop ends; the main window reaches
+    // the about box through the reference it is given here.
     TfrmMain mainWindow(desktop);
-    frmMain = &mainWindow;
     TfrmAbout aboutBox(desktop, &mainWindow);
-    frmAbout = &aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
 
     mainWindow.show();

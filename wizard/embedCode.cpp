@@ -4,11 +4,10 @@
 
 namespace sorvane {
 
+// The Flash Player download server (serves the player's cabinet file) and the
+// host of the plug-in download page, as standard embed markup names them.
 #define SORVANE_CABINET_HOST "download.macromedia.com"
 #define SORVANE_PLUGIN_PAGE_HOST "www.macromedia.com"
-
-const std::string_view FlashCabinetHost = SORVANE_CABINET_HOST;
-const std::string_view FlashPluginPageHost = SORVANE_PLUGIN_PAGE_HOST;
 
 const std::string_view EmbedTemplate =
     "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"

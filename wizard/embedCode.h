@@ -21,11 +21,6 @@ struct EmbedCodeResult {
     std::string snippet;        // 17 lines joined by CR LF, no final line end
 };
 
-// The Flash Player download server (serves the player's cabinet file) and the
-// host of the plug-in download page, as standard embed markup names them.
-extern const std::string_view FlashCabinetHost;
-extern const std::string_view FlashPluginPageHost;
-
 // The markup: 14 lines joined by CR LF, ten "%s" placeholders filled in this
 // order: width, height, id, movie, quality, movie, quality, width, height, name.
 extern const std::string_view EmbedTemplate;
