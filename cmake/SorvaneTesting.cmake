@@ -3,7 +3,7 @@
 #   sorvane_add_gtest(NAME <target> SOURCES <files...> LIBS <targets...> [QT])
 #
 # Builds a GoogleTest executable and registers each of its tests with CTest.
-# QT links the shared Qt test main (tests/support/qt_test_main.cpp), which
+# QT links the shared Qt test main (tests/support/qtTestMain.cpp), which
 # creates a QApplication on the offscreen platform; without it GoogleTest's own
 # main is used. Discovery happens when CTest runs, so building needs no display.
 #
@@ -21,6 +21,9 @@ set(SORVANE_TEST_ENVIRONMENT
 function(sorvane_add_gtest)
   cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  # Every test sees the shared helpers, such as the row idiom of table tests
+  # (namedRow.h).
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(T_QT)
     target_link_libraries(${T_NAME} PRIVATE sorvane_test_support)

@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "embedCode.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,8 @@ namespace sorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 struct Outcome {
     int status;
@@ -41,13 +42,13 @@ protected:
                 ReadFile(output.path() / "err")};
     }
 
-    testing::TempFolder folder;
-    testing::TempFolder output;
+    testkit::TempFolder folder;
+    testkit::TempFolder output;
 };
 
 // ------------------------------------------------------------- golden pages --
 
-class CliGoldenPage : public CliTest, public ::testing::WithParamInterface<testing::GoldenCase> {};
+class CliGoldenPage : public CliTest, public ::testing::WithParamInterface<testkit::GoldenCase> {};
 
 TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
 {
@@ -59,7 +60,7 @@ TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"page.htm", "page.js"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testing::GoldenCases()),
+INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testkit::GoldenCases()),
                          [](const auto& info) {
                              std::string name = info.param.name;
                              std::erase(name, '-');
@@ -191,7 +192,7 @@ TEST_F(CliTest, HelpAndVersion)
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
 }
 
-struct UsageRow : testing::NamedRow {
+struct UsageRow : testkit::NamedRow {
     std::vector<std::string_view> arguments;
     std::string_view message;
 };
@@ -223,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
     UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
     UsageRow{{"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"},
              "generate: unknown option '--no-backup'"}),
-    testing::RowName<UsageRow>);
+    testkit::RowName<UsageRow>);
 
 }  // namespace
 }  // namespace sorvane

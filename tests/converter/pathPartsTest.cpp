@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,8 @@ namespace {
 constexpr PathStyle Win = PathStyle::Windows;
 constexpr PathStyle Posix = PathStyle::Posix;
 
-using testing::NamedRow;
-using testing::RowName;
+using testkit::NamedRow;
+using testkit::RowName;
 
 struct SplitRow : NamedRow {
     PathStyle style;

@@ -1,6 +1,7 @@
 #include "embedCode.h"
 
 #include "converterTestKit.h"
+#include "namedRow.h"
 
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
@@ -13,8 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 // Windows-style paths such as D:\site\intro.swf have no folder on this system:
 // the script file they name ("D:\site\intro.js") lands in the current folder,
@@ -25,7 +26,7 @@ protected:
     ~EmbedCodeTest() override { fs::current_path(previous); }
 
     fs::path previous = fs::current_path();
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
 };
 
 // The second line of a script file: the document.write statement.
@@ -87,7 +88,7 @@ TEST_F(EmbedCodeTest, IntroMovieGivesTheSnippetAndScriptByteForByte)
 
 // ------------------------------------------------------------------ names --
 
-struct NameRow : testing::NamedRow {
+struct NameRow : testkit::NamedRow {
     const char* moviePath;
     PathStyle style;
     const char* movieFileName;
@@ -115,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{{"NoExtension"}, "D:\\site\\intro", PathStyle::Windows, "intro", "intro.js", "D:\\site\\intro.js"},
         NameRow{{"DriveOnly"}, "D:intro.swf", PathStyle::Windows, "intro.swf", "intro.js", "D:intro.js"},
         NameRow{{"PosixBareName"}, "intro.swf", PathStyle::Posix, "intro.swf", "intro.js", "intro.js"}),
-    testing::RowName<NameRow>);
+    testkit::RowName<NameRow>);
 
 TEST_F(EmbedCodeTest, ExistingScriptBesideAPosixMovieIsReplacedWhole)
 {
@@ -137,7 +138,7 @@ TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
 {
     WriteFile(folder / "intro.js", "old script");
     try {
-        const testing::FileSizeLimit fullDisk(16);
+        const testkit::FileSizeLimit fullDisk(16);
         GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
         ADD_FAILURE() << "no error raised";
     } catch (const FileError& error) {
@@ -158,7 +159,7 @@ TEST_F(EmbedCodeTest, MissingFolderRaisesCreateError)
 
 // The options go into the snippet as given (only HTML-escaped) and into the
 // script line flattened and escaped for the single-quoted string.
-struct ValueRow : testing::NamedRow {
+struct ValueRow : testkit::NamedRow {
     const char* movie;
     const char* width;
     const char* nameId;
@@ -202,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"width=\"&lt;5&gt;\"", "name=\"a&quot;b&amp;c\"", "value=\"R&amp;D &quot;&lt;1&gt;&quot;.swf\""}},
         ValueRow{{"TrailingBackslashCannotEndTheString"}, "D:\\a.swf", "5", "x\\", {"id=\"x\\\""},
                  {"id=\"x\\\\\""}}),
-    testing::RowName<ValueRow>);
+    testkit::RowName<ValueRow>);
 
 TEST_F(EmbedCodeTest, HtmlEscapingCoversExactlyTheFourCharacters)
 {

@@ -1,6 +1,7 @@
 // The generate path driven through its real pages: the movie, the five
 // questions of the options page, the confirm page and the completion page.
 #include "embedCode.h"
+#include "namedRow.h"
 #include "wizardWindow.h"
 
 #include <QComboBox>
@@ -13,6 +14,8 @@
 #include <vector>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
@@ -94,21 +97,15 @@ protected:
 
 // ------------------------------------------------------------ questions --
 
-struct QuestionCase {
-    const char* label;
+struct QuestionCase : NamedRow {
     QString width;
     QString height;
-    std::optional<QString> name;  // nothing: the movie's base name stays
+    std::optional<QString> nameId;  // nothing: the movie's base name stays
     std::vector<bool> answers;
     std::vector<int> asked;  // question numbers, 1 to 5
     const char* screenAfter;
     const char* focusAfter;  // empty when nothing was asked
 };
-
-void PrintTo(const QuestionCase& row, std::ostream* out)
-{
-    *out << row.label;
-}
 
 class OptionQuestions : public GeneratePath, public testing::WithParamInterface<QuestionCase> {};
 
@@ -117,7 +114,7 @@ TEST_P(OptionQuestions, AskTheRowsThatHoldInOrderInOnePass)
     const QuestionCase& row = GetParam();
     Browse(QStringLiteral("/movies/intro.swf"));
     Next();
-    NextWithOptions(row.width, row.height, row.name, row.answers);
+    NextWithOptions(row.width, row.height, row.nameId, row.answers);
 
     QStringList expected;
     for (int number : row.asked)
@@ -149,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "gn_confirm", Height},
         QuestionCase{"BlankHeightAndName", "550", " ", QStringLiteral(" "), {true, true, true}, {2, 3, 5},
                      "gn_confirm", Height}),
-    [](const testing::TestParamInfo<QuestionCase>& info) { return std::string(info.param.label); });
+    RowName<QuestionCase>);
 
 TEST_F(GeneratePath, AYesSilencesItsQuestionForTheRestOfTheRunANoDoesNot)
 {
@@ -183,7 +180,7 @@ TEST_F(GeneratePath, BrowseOffersMoviesAndCancelChangesNothing)
     desktop.CancelFileDialog();
     Click(QStringLiteral("sbtn_gn_input"));
     EXPECT_EQ(Edit("txt_gn_input")->text(), "/movies/intro.swf");
-    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList(2, MovieFileFilter));
+    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList(2, QStringLiteral("Flash Movie Files (*.swf)|*.swf")));
 }
 
 TEST_F(GeneratePath, ConfirmShowsTheValuesAndBackResetsNameAndQuality)

@@ -1,26 +1,23 @@
 // The about box: its resource, its link, and being shown modally over the
 // wizard any number of times without touching the wizard's state.
+#include "namedRow.h"
 #include "unitAbout.h"
 #include "wizardWindow.h"
 
 #include <QPushButton>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
 
-struct AboutControl {
-    const char* name;
+struct AboutControl : NamedRow {
     const char* kind;
     const char* text;
     QRect geometry;  // within panMain for its children, within the box's border for panMain and btnClose
 };
-
-void PrintTo(const AboutControl& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 constexpr int Border = 8;
 
@@ -85,7 +82,7 @@ TEST_P(AboutResource, HoldsTheControlAtItsPlace)
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, AboutResource, testing::ValuesIn(AboutControls),
-                         [](const testing::TestParamInfo<AboutControl>& info) { return std::string(info.param.name); });
+                         RowName<AboutControl>);
 
 TEST_F(AboutBox, IsAFixedBoxCaptionedAboutWithTheApplicationIcon)
 {
