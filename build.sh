@@ -30,8 +30,10 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# Every build is optimised (Release): the tests check the same program that
+# `run` starts and `package` ships.
 configure_and_build() {
-    cmake -S . -B "$BUILD_DIR" -G Ninja "$@"
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
     cmake --build "$BUILD_DIR"
 }
 

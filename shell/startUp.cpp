@@ -4,7 +4,6 @@
 #include "sorvaneApplication.h"
 #include "unitAbout.h"
 #include "unitMain.h"
-#include "windowResources.h"
 
 #include <QFont>
 #include <QIcon>
@@ -55,7 +54,6 @@ int StartUp(char* programName)
     // Ties the windows to the installed desktop entry, whose icon and name the
     // desktop then shows for them (on Wayland it has no other way to know).
     QGuiApplication::setDesktopFileName(QStringLiteral(SORVANE_DESKTOP_ID));
-    LoadWindowResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.ico")));
     SubstituteWindowFont();
 

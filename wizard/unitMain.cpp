@@ -4,7 +4,6 @@
 #include "desktop.h"
 #include "folderBrowse.h"
 #include "ui_frmMain.h"
-#include "windowResources.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -60,7 +59,6 @@ const TfrmMain::PageActions TfrmMain::GeneratePageActions[GeneratePageCount] = {
 TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), desktop(desktop), Timer(new QTimer(this))
 {
-    LoadWindowResources();
     ui->setupUi(this);
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(TimerInterval);
