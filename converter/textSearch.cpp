@@ -40,20 +40,19 @@ __m128i Blanks(__m128i bytes) { return Or(Same(bytes, ' '), Or(Same(bytes, '\r')
 
 // The first three bytes of the needles, ready to be compared with 16 bytes
 // at once: the first byte, which all needles share and which is no letter,
-// and the second and third in both letter cases.
+// and the second and third with bit 0x20 set. Setting that bit turns A-Z into
+// a-z (and a few other bytes into others), so comparing folded bytes can only
+// add candidates, which the exact test then turns down.
 class NeedlePrefixes {
 public:
-    static constexpr std::size_t Most = 2;
+    static constexpr std::size_t Most = 8;
 
     explicit NeedlePrefixes(std::span<const std::string_view> needles)
         : count_(needles.size()), first_(_mm_set1_epi8(needles[0][0]))
     {
         for (std::size_t n = 0; n < count_; ++n)
-            for (std::size_t k = 0; k < 2; ++k) {
-                const char c = needles[n][k + 1];
-                lower_[n][k] = _mm_set1_epi8(c);
-                upper_[n][k] = _mm_set1_epi8(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
-            }
+            for (std::size_t k = 0; k < 2; ++k)
+                folded_[n][k] = _mm_set1_epi8(static_cast<char>(needles[n][k + 1] | 0x20));
     }
 
     // Bit i is set where a needle's first three bytes may start at at + i;
@@ -63,22 +62,18 @@ public:
         const __m128i first = _mm_cmpeq_epi8(Load(at), first_);
         firstBytes = Bits(first) != 0;
         if (!firstBytes) return 0;
-        const __m128i next[2] = {Load(at + 1), Load(at + 2)};
+        const __m128i fold = _mm_set1_epi8(0x20);
+        const __m128i next[2] = {Or(Load(at + 1), fold), Or(Load(at + 2), fold)};
         __m128i any = _mm_setzero_si128();
-        for (std::size_t n = 0; n < count_; ++n) {
-            __m128i all = first;
-            for (std::size_t k = 0; k < 2; ++k)
-                all = And(all, Or(_mm_cmpeq_epi8(next[k], lower_[n][k]), _mm_cmpeq_epi8(next[k], upper_[n][k])));
-            any = Or(any, all);
-        }
-        return Bits(any);
+        for (std::size_t n = 0; n < count_; ++n)
+            any = Or(any, And(_mm_cmpeq_epi8(next[0], folded_[n][0]), _mm_cmpeq_epi8(next[1], folded_[n][1])));
+        return Bits(And(first, any));
     }
 
 private:
     std::size_t count_;
     __m128i first_;
-    __m128i lower_[Most][2];
-    __m128i upper_[Most][2];
+    __m128i folded_[Most][2];
 };
 #endif
 
