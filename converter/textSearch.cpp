@@ -10,8 +10,6 @@
 namespace sorvane::detail {
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
 {
     for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
@@ -19,11 +17,16 @@ bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
     return true;
 }
 
-bool ChangesWhenFlattened(std::string_view text, std::size_t at, bool escapeQuotes)
+bool StopsFlattening(std::string_view text, std::size_t at)
 {
     const char c = text[at];
-    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]))
-           || (escapeQuotes && NeedsEscape(c));
+    return c == '<' || c == '>' || c == '=' || c == '\r' || c == '\n'
+           || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]));
+}
+
+bool StopsEscaping(char c, bool highBytes)
+{
+    return NeedsEscape(c) || (highBytes && static_cast<unsigned char>(c) >= 0x80);
 }
 
 #ifdef __SSE2__
@@ -128,18 +131,52 @@ std::size_t SkipBlanks(std::string_view text, std::size_t from)
     return from;
 }
 
-std::size_t NextFlattenChange(std::string_view text, std::size_t from, bool escapeQuotes)
+std::size_t FlattenStops::NextFrom(std::size_t from)
 {
+    constexpr std::size_t Window = 64;
+    while (from < text_.size()) {
+        if (window_ == NotFound || from < window_ || from >= window_ + Window) {
+            window_ = from;
+            stops_ = StopsAt(from);
+        }
+        if (const std::uint64_t ahead = stops_ >> (from - window_); ahead != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(ahead));
+        from = window_ + Window;
+    }
+    return text_.size();
+}
+
+std::uint64_t FlattenStops::StopsAt(std::size_t at) const
+{
+    std::uint64_t stops = 0;
+    std::size_t i = 0;
 #ifdef __SSE2__
-    for (; from + Chunk + 1 <= text.size(); from += Chunk) {
-        const __m128i here = Load(text.data() + from);
-        __m128i changes = Or(Or(Same(here, '\r'), Same(here, '\n')),
-                             And(Same(here, ' '), Blanks(Load(text.data() + from + 1))));
-        if (escapeQuotes) changes = Or(changes, Or(Same(here, '\''), Same(here, '\\')));
-        if (const unsigned bits = Bits(changes); bits != 0) return from + Lowest(bits);
+    // The byte after each chunk is read too, for runs that start at its end.
+    for (; i < 64 && at + i + Chunk + 1 <= text_.size(); i += Chunk) {
+        const char* chunk = text_.data() + at + i;
+        const __m128i here = Load(chunk);
+        const __m128i syntax = Or(Or(Same(here, '<'), Same(here, '>')), Same(here, '='));
+        const __m128i lineEnds = Or(Same(here, '\r'), Same(here, '\n'));
+        const __m128i runStarts = And(Same(here, ' '), Blanks(Load(chunk + 1)));
+        stops |= static_cast<std::uint64_t>(Bits(Or(syntax, Or(lineEnds, runStarts)))) << i;
     }
 #endif
-    while (from < text.size() && !ChangesWhenFlattened(text, from, escapeQuotes)) ++from;
+    for (; i < 64 && at + i < text_.size(); ++i)
+        if (StopsFlattening(text_, at + i)) stops |= std::uint64_t{1} << i;
+    return stops;
+}
+
+std::size_t NextToEscape(std::string_view text, std::size_t from, bool highBytes)
+{
+#ifdef __SSE2__
+    for (; from + Chunk <= text.size(); from += Chunk) {
+        const __m128i here = Load(text.data() + from);
+        unsigned bits = Bits(Or(Or(Same(here, '\\'), Same(here, '\'')), Or(Same(here, '\r'), Same(here, '\n'))));
+        if (highBytes) bits |= Bits(here);  // the top bit of every byte
+        if (bits != 0) return from + Lowest(bits);
+    }
+#endif
+    while (from < text.size() && !StopsEscaping(text[from], highBytes)) ++from;
     return from;
 }
 
