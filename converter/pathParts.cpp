@@ -3,8 +3,18 @@
 #include "textSearch.h"
 #include "unitACConvertor.h"
 
+#include "textSearch.h"
+
 #include <algorithm>
 #include <vector>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace sorvane {
 namespace {
@@ -89,6 +99,15 @@ std::vector<std::string_view> FolderNames(std::string_view path, PathStyle style
 }
 
 }  // namespace
+
+LeadByteTest SystemLeadByteTest()
+{
+#ifdef _WIN32
+    return [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; };
+#else
+    return nullptr;
+#endif
+}
 
 std::string FolderPart(std::string_view path, PathStyle style, LeadByteTest isLeadByte)
 {
