@@ -1,6 +1,6 @@
 #include "converterTestKit.h"
-#include "namedRow.h"
 #include "embedCode.h"
+#include "namedRow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // TBrowseForFolder driven through a scripted dialog backend.
-#include "fakeBrowseDialog.h"
 #include "folderBrowse.h"
+#include "fakeBrowseDialog.h"
 #include "namedRow.h"
 #include "qtPrinters.h"
 

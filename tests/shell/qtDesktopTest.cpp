@@ -1,7 +1,7 @@
 // The real desktop services, answered from inside their own exec().
+#include "qtDesktop.h"
 #include "guiTest.h"
 #include "namedRow.h"
-#include "qtDesktop.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
