@@ -2,6 +2,7 @@
 
 #include "convertCommand.h"
 #include "generateCommand.h"
+#include "infoCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,7 @@ namespace {
 constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
     Command{"generate", GenerateHelp, RunGenerate},
+    Command{"info", InfoHelp, RunInfo},
 };
 
 const Command* FindCommand(std::string_view name)

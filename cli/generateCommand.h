@@ -12,8 +12,9 @@ inline constexpr std::string_view GenerateHelp =
     "      and prints the snippet to paste into a page: exactly its bytes, lines\n"
     "      ending in CR LF, no line end after the last. Blank sizes or name, and\n"
     "      sizes holding more than digits and %, are warned about, not refused.\n"
-    "      --width W         the movie's width, such as 550 or 100% (default: blank)\n"
-    "      --height H        the movie's height (default: blank)\n"
+    "      --width W         the movie's width, such as 550 or 100% (default: the\n"
+    "                        width of the movie's stage, blank when not known)\n"
+    "      --height H        the movie's height (default: its stage's, or blank)\n"
     "      --name NAME       its name/id in the page (default: the movie's base name)\n"
     "      --quality Q       best, high or low (default: best)\n";
 

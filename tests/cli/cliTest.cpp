@@ -1,5 +1,6 @@
 #include "converterTestKit.h"
 #include "embedCode.h"
+#include "movieWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,61 @@ TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"intro.js", "intro.swf"}));
 }
 
+TEST_F(CliTest, GenerateTakesTheSizeNotGivenFromTheMovie)
+{
+    WriteFile(folder / "intro.swf", testing::MovieBytes({.compression = MovieCompression::Zlib}));
+
+    const Outcome both = Run({"generate", "intro.swf"});
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.err, "sorvane-cli: using the movie's stage size: width 550, height 400\n");
+    EXPECT_EQ(both.out, GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best").snippet);
+
+    const Outcome height = Run({"generate", "--width=100%", "intro.swf"});
+    EXPECT_EQ(height.err, "sorvane-cli: using the movie's stage size: height 400\n");
+    EXPECT_EQ(height.out, GenerateEmbedCode(folder / "intro.swf", "100%", "400", "intro", "best").snippet);
+
+    const Outcome given = Run({"generate", "--width=", "--height", "50", "intro.swf"});
+    EXPECT_EQ(given.err, "sorvane-cli: warning: the width is blank\n");
+    EXPECT_EQ(given.out, GenerateEmbedCode(folder / "intro.swf", "", "50", "intro", "best").snippet);
+}
+
+// ---------------------------------------------------------------------- info --
+
+TEST_F(CliTest, InfoPrintsTheMovieHeader)
+{
+    WriteFile(folder / "intro.swf", testing::MovieBytes({.compression = MovieCompression::Lzma, .version = 13,
+                                                         .stage = {-20, 10980, 0, 8000}, .frameRate = 0x1DF8,
+                                                         .frameCount = 250, .tags = std::string(100, 'x')}));
+    const Outcome outcome = Run({"info", "intro.swf"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, "signature: ZWS (LZMA)\n"
+                           "version: 13\n"
+                           "file length: 121 bytes\n"
+                           "stage: x -20 to 10980, y 0 to 8000 twips\n"
+                           "stage size: 550 x 400 pixels\n"
+                           "frame rate: 29.96875 frames a second\n"
+                           "frame count: 250\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"intro.swf"});
+}
+
+TEST_F(CliTest, InfoReportsWhatIsNoMovie)
+{
+    WriteFile(folder / "short.swf", testing::MovieBytes({}).substr(0, 12));
+    WriteFile(folder / "empty.swf", testing::MovieBytes({.stage = {}}));
+
+    const Outcome cut = Run({"info", "short.swf"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_EQ(cut.out, "");
+    EXPECT_EQ(cut.err, "sorvane-cli: 'short.swf' is not a Flash movie, or is cut short: no size known\n");
+    const Outcome missing = Run({"info", "gone.swf"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "sorvane-cli: no movie file 'gone.swf'\n");
+    const Outcome noStage = Run({"info", "empty.swf"});
+    EXPECT_EQ(noStage.status, 0);
+    EXPECT_NE(noStage.out.find("\nstage size: none\n"), std::string::npos);
+}
+
 // ------------------------------------------------------ help and usage errors --
 
 TEST_F(CliTest, HelpAndVersion)
@@ -186,6 +242,7 @@ TEST_F(CliTest, HelpAndVersion)
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
+    EXPECT_EQ(Run({"info", "--help"}).status, 0);
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
@@ -219,6 +276,9 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
     UsageRow{{"BadQuality"}, {"generate", "--quality", "Medium", "a.htm"},
              "generate: quality must be best, high or low, not 'Medium'"},
     UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
+    UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
+    UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
+    UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
     UsageRow{{"TwoMovies"}, {"generate", "a.htm", "b.swf"}, "generate: only one movie can be given"},
     UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
     UsageRow{{"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"},
