@@ -80,6 +80,20 @@ void TfrmMain::gn_swfoptionEnter()
 {
     ui->txt_gn_swfoption_name->setText(FromBytes(BaseName(ToBytes(ui->txt_gn_input->text()))));
     ui->cmb_gn_swfoption_quality->setCurrentIndex(0);
+    movieStageSize = MovieStageSize(QFile::encodeName(ui->txt_gn_input->text()).toStdString());
+    if (movieStageSize)
+        ui->lbl_gn_swfoption_size->setText(
+            QStringLiteral("Movie size: %1 × %2").arg(movieStageSize->width).arg(movieStageSize->height));
+    ui->lbl_gn_swfoption_size->setVisible(movieStageSize.has_value());
+    ui->btn_gn_swfoption_size->setVisible(movieStageSize.has_value());
+}
+
+void TfrmMain::btn_gn_swfoption_sizeClick()
+{
+    if (!movieStageSize)
+        return;
+    ui->txt_gn_swfoption_width->setText(QString::number(movieStageSize->width));
+    ui->txt_gn_swfoption_height->setText(QString::number(movieStageSize->height));
 }
 
 bool TfrmMain::gn_swfoptionCheck()

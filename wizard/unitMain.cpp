@@ -115,6 +115,7 @@ void TfrmMain::ConnectHandlers()
     onClick(ui->rad_cv_output_custom, &TfrmMain::rad_cv_output_customClick);
     onClick(ui->sbtn_cv_output, &TfrmMain::sbtn_cv_outputClick);
     onClick(ui->sbtn_gn_input, &TfrmMain::sbtn_gn_inputClick);
+    onClick(ui->btn_gn_swfoption_size, &TfrmMain::btn_gn_swfoption_sizeClick);
     onClick(ui->sbtn_gn_complete, &TfrmMain::sbtn_gn_completeClick);
 
     ClickFilter::Install(ui->lblConvert, [this] { RunGuarded([this] { lblConvertClick(); }); });

@@ -6,6 +6,7 @@
 // through the Desktop it is given.
 #pragma once
 
+#include "movieHeader.h"
 #include "unitSetting.h"
 
 #include <QMainWindow>
@@ -102,6 +103,7 @@ public:
     virtual bool gn_inputCheck();
     virtual void gn_swfoptionEnter();
     virtual bool gn_swfoptionCheck();
+    void btn_gn_swfoption_sizeClick();
     virtual void gn_confirmEnter();
     virtual void gn_completeEnter();
     void sbtn_gn_completeClick();
@@ -135,6 +137,10 @@ private:
     QString ScriptPathChosen() const;
     bool RefuseScriptOverPage(const QString& scriptPath);
     void ConvertConfirmedPage();
+
+    // The stage size of the movie the options page was entered with, when
+    // its header tells it: offered to the author, never put in unasked.
+    std::optional<StageSize> movieStageSize;
 
     void ConnectHandlers();
     void ConnectLinks();

@@ -177,7 +177,7 @@ TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
 
 TEST_F(CliTest, GenerateTakesTheSizeNotGivenFromTheMovie)
 {
-    WriteFile(folder / "intro.swf", testing::MovieBytes({.compression = MovieCompression::Zlib}));
+    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Zlib}));
 
     const Outcome both = Run({"generate", "intro.swf"});
     EXPECT_EQ(both.status, 0);
@@ -197,7 +197,7 @@ TEST_F(CliTest, GenerateTakesTheSizeNotGivenFromTheMovie)
 
 TEST_F(CliTest, InfoPrintsTheMovieHeader)
 {
-    WriteFile(folder / "intro.swf", testing::MovieBytes({.compression = MovieCompression::Lzma, .version = 13,
+    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Lzma, .version = 13,
                                                          .stage = {-20, 10980, 0, 8000}, .frameRate = 0x1DF8,
                                                          .frameCount = 250, .tags = std::string(100, 'x')}));
     const Outcome outcome = Run({"info", "intro.swf"});
@@ -215,8 +215,8 @@ TEST_F(CliTest, InfoPrintsTheMovieHeader)
 
 TEST_F(CliTest, InfoReportsWhatIsNoMovie)
 {
-    WriteFile(folder / "short.swf", testing::MovieBytes({}).substr(0, 12));
-    WriteFile(folder / "empty.swf", testing::MovieBytes({.stage = {}}));
+    WriteFile(folder / "short.swf", testmovie::MovieBytes({}).substr(0, 12));
+    WriteFile(folder / "empty.swf", testmovie::MovieBytes({.stage = {}}));
 
     const Outcome cut = Run({"info", "short.swf"});
     EXPECT_EQ(cut.status, 1);

@@ -28,10 +28,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const unsigned long rgb = std::stoul(argv[5], nullptr, 16);
-    const sorvane::testing::TestMovie movie{
+    const sorvane::testmovie::TestMovie movie{
         .compression = *compression,
         .stage = {0, std::stoi(argv[3]) * 20, 0, std::stoi(argv[4]) * 20},
-        .tags = sorvane::testing::BackgroundMovieTags(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF)};
-    std::ofstream(argv[1], std::ios::binary) << sorvane::testing::MovieBytes(movie);
+        .tags = sorvane::testmovie::BackgroundMovieTags(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF)};
+    std::ofstream(argv[1], std::ios::binary) << sorvane::testmovie::MovieBytes(movie);
     return 0;
 }

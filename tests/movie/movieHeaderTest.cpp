@@ -18,10 +18,10 @@ void PrintTo(const MovieHeader& header, std::ostream* out)
 
 namespace {
 
-using testing::MovieBytes;
-using testing::TestMovie;
+using testmovie::MovieBytes;
+using testmovie::TestMovie;
 
-const std::string RedTags = testing::BackgroundMovieTags(0xFF, 0, 0);
+const std::string RedTags = testmovie::BackgroundMovieTags(0xFF, 0, 0);
 
 // What the reader should find in MovieBytes(movie).
 MovieHeader HeaderOf(const TestMovie& movie)

@@ -1,6 +1,7 @@
 // The generate path driven through its real pages: the movie, the five
 // questions of the options page, the confirm page and the completion page.
 #include "embedCode.h"
+#include "movieWriter.h"
 #include "wizardWindow.h"
 
 #include <QComboBox>
@@ -206,6 +207,48 @@ TEST_F(GeneratePath, ConfirmShowsTheValuesAndBackResetsNameAndQuality)
     EXPECT_EQ(Control<QComboBox>(QStringLiteral("cmb_gn_swfoption_quality"))->currentText(), "Best");
     EXPECT_EQ(Edit(Width)->text(), "100%");
     EXPECT_EQ(Edit(Height)->text(), "400");
+}
+
+// ------------------------------------------------------ the movie's size --
+
+// A movie of 550 by 400 whose header the options page can read.
+QByteArray SizedMovie()
+{
+    return QByteArray::fromStdString(sorvane::testmovie::MovieBytes({.compression = MovieCompression::Zlib}));
+}
+
+TEST_F(GeneratePath, OptionsPageOffersTheMovieSizeAndPutsItInOnlyWhenAsked)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    auto* size = Control<QLabel>(QStringLiteral("lbl_gn_swfoption_size"));
+    EXPECT_TRUE(size->isVisible());
+    EXPECT_EQ(size->text(), QStringLiteral("Movie size: 550 × 400"));
+    EXPECT_EQ(Edit(Width)->text(), "");
+    EXPECT_EQ(Edit(Height)->text(), "");
+
+    NextWithOptions("100%", "", std::nullopt, {false});
+    Click(QStringLiteral("btn_gn_swfoption_size"));
+    EXPECT_EQ(Edit(Width)->text(), "550");
+    EXPECT_EQ(Edit(Height)->text(), "400");
+    Next();
+    EXPECT_EQ(Screen(), "gn_confirm");
+    EXPECT_EQ(desktop.TextsOf(Kind::Confirm), QStringList{Questions[1]}) << "nothing more was asked";
+
+    Edit(Width)->setText(QStringLiteral("75%"));  // as if typed before the confirm page
+    Back();
+    EXPECT_EQ(Edit(Width)->text(), "75%") << "coming back fills nothing in";
+}
+
+TEST_F(GeneratePath, OptionsPageOffersNoSizeForAFileThatIsNoMovie)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    Back();
+    Browse(WriteFile(QStringLiteral("cut.swf"), "CWS\x0A\x1E\x00\x00\x00"));
+    Next();
+    EXPECT_FALSE(Control(QStringLiteral("lbl_gn_swfoption_size"))->isVisible());
+    EXPECT_FALSE(Control(QStringLiteral("btn_gn_swfoption_size"))->isVisible());
 }
 
 // --------------------------------------------------------- generation --

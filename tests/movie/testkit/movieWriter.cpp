@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace sorvane::testing {
+namespace sorvane::testmovie {
 namespace {
 
 std::string LittleEndian(std::uint32_t value, int bytes)
@@ -113,4 +113,4 @@ std::string MovieBytes(const TestMovie& movie)
     return {};
 }
 
-}  // namespace sorvane::testing
+}  // namespace sorvane::testmovie

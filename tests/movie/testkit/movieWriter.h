@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace sorvane::testing {
+namespace sorvane::testmovie {
 
 struct TestMovie {
     MovieCompression compression = MovieCompression::None;
@@ -28,4 +28,4 @@ std::string BackgroundMovieTags(std::uint8_t red, std::uint8_t green, std::uint8
 // The movie's bytes, its stated file length being its decompressed length.
 std::string MovieBytes(const TestMovie& movie);
 
-}  // namespace sorvane::testing
+}  // namespace sorvane::testmovie

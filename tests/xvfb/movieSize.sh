@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The built sorvane under Xvfb offers a movie's own size: for a 550 by 400
+# movie the options page shows "Movie size: 550 × 400", Alt+U puts it into
+# Width and Height, and Next goes on without a question to the confirm page
+# and the movie's script file with that size. Screenshots of the options and
+# confirm pages are written to OUTPUT_DIR.
+#
+# usage: movieSize.sh SORVANE MAKE_MOVIE OUTPUT_DIR
+set -euo pipefail
+
+sorvane=$1
+make_movie=$2
+out=$3
+
+source "$(dirname "$0")/onXvfb.sh" "$0" "$@"
+
+site=$(mktemp -d)
+movie="$site/intro.swf"
+"$make_movie" "$movie" CWS 550 400 ff0000
+
+"$sorvane" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
+
+wid=$(main_window)
+xdotool key --clearmodifiers alt+n   # "Generate HTML Code" is chosen at start
+sleep 0.5
+pick_in_open_dialog "$wid" "$movie"
+xdotool key --clearmodifiers alt+n   # to the options page
+sleep 0.5
+import -window "$wid" "$out/gn_swfoption_size.png"
+xdotool key --clearmodifiers alt+u   # "Use this size"
+sleep 0.5
+xdotool key --clearmodifiers alt+n   # no question: the sizes are digits
+sleep 0.5
+xdotool search --onlyvisible --name '^Confirm$' >/dev/null 2>&1 && fail "a question was asked about the sizes"
+import -window "$wid" "$out/gn_confirm_size.png"
+xdotool key --clearmodifiers alt+n
+for _ in $(seq 50); do
+    [ -e "$site/intro.js" ] && break
+    sleep 0.1
+done
+grep -q 'width="550" height="400"' "$site/intro.js" || fail "the script does not hold the movie's size"
+echo "the movie's own size went into Width and Height; screenshots in $out"
