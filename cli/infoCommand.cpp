@@ -11,15 +11,8 @@
 namespace sorvane::cli {
 namespace {
 
-std::string_view CompressionName(MovieCompression compression)
-{
-    switch (compression) {
-    case MovieCompression::None: return "uncompressed";
-    case MovieCompression::Zlib: return "zlib";
-    case MovieCompression::Lzma: return "LZMA";
-    }
-    return {};
-}
+// By MovieCompression: None, Zlib, Lzma.
+constexpr std::string_view CompressionNames[] = {"uncompressed", "zlib", "LZMA"};
 
 // 8.8 fixed point in its shortest exact decimal form: 12, 12.5, 29.96875.
 std::string FramesPerSecond(std::uint16_t frameRate)
@@ -33,7 +26,8 @@ void PrintHeader(std::ostream& out, const MovieHeader& header)
 {
     const StageRect& stage = header.stage;
     const auto size = StageSizeOf(stage);
-    out << "signature: " << SignatureOf(header.compression) << " (" << CompressionName(header.compression) << ")\n"
+    out << "signature: " << SignatureOf(header.compression) << " ("
+        << CompressionNames[static_cast<int>(header.compression)] << ")\n"
         << "version: " << int{header.version} << '\n'
         << "file length: " << header.fileLength << " bytes\n"
         << "stage: x " << stage.xMin << " to " << stage.xMax << ", y " << stage.yMin << " to " << stage.yMax

@@ -141,13 +141,6 @@ std::string UnLzmaBodyStart(std::istream& in, std::string_view properties)
     return DecompressBodyStart(in, stream, [&] { return lzma_code(&stream, LZMA_RUN) == LZMA_OK; });
 }
 
-std::optional<MovieCompression> CompressionOf(std::string_view signature)
-{
-    for (const MovieCompression compression : {MovieCompression::None, MovieCompression::Zlib, MovieCompression::Lzma})
-        if (signature == SignatureOf(compression)) return compression;
-    return std::nullopt;
-}
-
 std::string BodyStart(std::istream& in, MovieCompression compression)
 {
     switch (compression) {
@@ -190,6 +183,13 @@ std::string_view SignatureOf(MovieCompression compression)
     case MovieCompression::Lzma: return "ZWS";
     }
     return {};
+}
+
+std::optional<MovieCompression> CompressionOf(std::string_view signature)
+{
+    for (const MovieCompression compression : {MovieCompression::None, MovieCompression::Zlib, MovieCompression::Lzma})
+        if (signature == SignatureOf(compression)) return compression;
+    return std::nullopt;
 }
 
 std::optional<MovieHeader> ReadMovieHeader(std::istream& in)

@@ -44,6 +44,8 @@ struct MovieHeader {
 
 // "FWS", "CWS" or "ZWS".
 std::string_view SignatureOf(MovieCompression compression);
+// The compression a signature stands for; nothing for any other text.
+std::optional<MovieCompression> CompressionOf(std::string_view signature);
 
 // The header of the movie whose first bytes are movieStart; nothing when they
 // are not a Flash movie or are cut short before the header ends.

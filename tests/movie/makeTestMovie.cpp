@@ -8,21 +8,9 @@
 #include <iostream>
 #include <string>
 
-namespace {
-
-std::optional<sorvane::MovieCompression> CompressionNamed(const std::string& signature)
-{
-    using sorvane::MovieCompression;
-    for (const MovieCompression compression : {MovieCompression::None, MovieCompression::Zlib, MovieCompression::Lzma})
-        if (sorvane::SignatureOf(compression) == signature) return compression;
-    return std::nullopt;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
-    const auto compression = argc == 6 ? CompressionNamed(argv[2]) : std::nullopt;
+    const auto compression = argc == 6 ? sorvane::CompressionOf(argv[2]) : std::nullopt;
     if (!compression) {
         std::cerr << "usage: makeTestMovie FILE FWS|CWS|ZWS WIDTH HEIGHT RRGGBB\n";
         return 2;

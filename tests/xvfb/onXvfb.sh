@@ -33,3 +33,14 @@ pick_in_open_dialog() {
     sleep 0.5
     xdotool windowfocus --sync "$wid"
 }
+
+# From the welcome screen to the generate path's options page, for MOVIE
+# picked in the real open dialog.
+to_generate_options() {
+    local wid=$1 movie=$2
+    xdotool key --clearmodifiers alt+n   # "Generate HTML Code" is chosen at start
+    sleep 0.5
+    pick_in_open_dialog "$wid" "$movie"
+    xdotool key --clearmodifiers alt+n   # to the options page
+    sleep 0.5
+}
