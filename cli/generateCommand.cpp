@@ -17,23 +17,10 @@ struct GenerateOptions {
     std::optional<std::string> width, height;  // the movie's stage size when not given
     std::string quality{Qualities.front()};
     std::optional<std::string> name;
+    std::optional<std::string> player;
     std::optional<std::string> movie;
     bool help = false;
 };
-
-// The value of an option written "--option VALUE" or "--option=VALUE", or
-// nothing when the argument is another one. Moves i past a separate value.
-std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
-{
-    const std::string& argument = arguments[i];
-    if (argument == option) {
-        if (++i == arguments.size()) throw UsageError("option '" + std::string(option) + "' needs a value");
-        return arguments[i];
-    }
-    if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
-        return argument.substr(option.size() + 1);
-    return std::nullopt;
-}
 
 // The wizard passes the quality lowered ("High" -> "high"); so does this.
 std::string LoweredQuality(const std::string& given)
@@ -58,6 +45,7 @@ bool TakeOption(GenerateOptions& options, Arguments arguments, std::size_t& i)
     else if (auto value = OptionValue(arguments, i, "--height")) options.height = std::move(*value);
     else if (auto value = OptionValue(arguments, i, "--name")) options.name = std::move(*value);
     else if (auto value = OptionValue(arguments, i, "--quality")) options.quality = LoweredQuality(*value);
+    else if (auto value = OptionValue(arguments, i, "--player")) options.player = std::move(*value);
     else return false;
     return true;
 }
@@ -123,9 +111,11 @@ int Generate(GenerateOptions options, Streams streams)
     if (!options.name) options.name = BaseName(movie);
     try {
         RequireMovieFile(movie);
+        if (options.player) RequirePlayerScript(*options.player);
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);
-        streams.out << GenerateEmbedCode(movie, *options.width, *options.height, *options.name, options.quality)
+        streams.out << GenerateEmbedCode(movie, *options.width, *options.height, *options.name, options.quality,
+                                         NativePathStyle, options.player)
                            .snippet;
         return Success;
     } catch (const std::exception& error) {

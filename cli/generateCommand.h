@@ -1,4 +1,4 @@
-// sorvane-cli generate [--width W] [--height H] [--name NAME] [--quality best|high|low] MOVIE
+// sorvane-cli generate [--width W] [--height H] [--name NAME] [--quality best|high|low] [--player SRC] MOVIE
 #pragma once
 
 #include "commandLine.h"
@@ -6,7 +6,7 @@
 namespace sorvane::cli {
 
 inline constexpr std::string_view GenerateHelp =
-    "generate [--width W] [--height H] [--name NAME] [--quality best|high|low] MOVIE\n"
+    "generate [--width W] [--height H] [--name NAME] [--quality best|high|low] [--player SRC] MOVIE\n"
     "      Writes NAME.js beside the Flash movie MOVIE (replacing any file of that\n"
     "      name), whose one statement writes the movie's <object>/<embed> markup,\n"
     "      and prints the snippet to paste into a page: exactly its bytes, lines\n"
@@ -16,7 +16,11 @@ inline constexpr std::string_view GenerateHelp =
     "                        width of the movie's stage, blank when not known)\n"
     "      --height H        the movie's height (default: its stage's, or blank)\n"
     "      --name NAME       its name/id in the page (default: the movie's base name)\n"
-    "      --quality Q       best, high or low (default: best)\n";
+    "      --quality Q       best, high or low (default: best)\n"
+    "      --player SRC      start the snippet with a line that loads the Flash\n"
+    "                        player script SRC (such as Ruffle's ruffle.js): a web\n"
+    "                        address (http://, https://, //) as given, or a local\n"
+    "                        file, referred to from the movie's folder\n";
 
 int RunGenerate(Arguments arguments, Streams streams);
 

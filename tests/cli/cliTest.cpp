@@ -193,6 +193,52 @@ TEST_F(CliTest, GenerateTakesTheSizeNotGivenFromTheMovie)
     EXPECT_EQ(given.out, GenerateEmbedCode(folder / "intro.swf", "", "50", "intro", "best").snippet);
 }
 
+// -------------------------------------------------------------- Flash player --
+
+TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
+{
+    fs::create_directories(folder.path() / "site/sub");
+    fs::create_directories(folder.path() / "player");
+    WriteFile(folder / "player/ruffle.js", "// player");
+    WriteFile(folder / "site/a.htm", "<head></head>");
+    WriteFile(folder / "site/sub/b.htm", "<head></head>");
+    WriteFile(folder / "site/intro.swf", "FWS");
+
+    const Outcome convert = Run({"convert", "--no-backup", "--player", "player/ruffle.js", "site/a.htm",
+                                 "site/sub/b.htm"});
+    EXPECT_EQ(convert.status, 0) << convert.err;
+    EXPECT_NE(ReadFile(folder / "site/a.htm").find("<script src=\"../player/ruffle.js\"></script>\r\n</head>"),
+              std::string::npos);
+    EXPECT_NE(ReadFile(folder / "site/sub/b.htm").find("<script src=\"../../player/ruffle.js\"></script>"),
+              std::string::npos);
+
+    const Outcome generate = Run({"generate", "--width=1", "--height=1", "--player=player/ruffle.js",
+                                  "site/intro.swf"});
+    EXPECT_EQ(generate.status, 0) << generate.err;
+    EXPECT_EQ(generate.out, "<script src=\"../player/ruffle.js\"></script>\r\n"
+                                + GenerateEmbedCode(folder / "site/intro.swf", "1", "1", "intro", "best").snippet);
+
+    const Outcome web = Run({"generate", "--width=1", "--height=1", "--player", "https://example.org/r.js?a&b",
+                             "site/intro.swf"});
+    EXPECT_TRUE(web.out.starts_with("<script src=\"https://example.org/r.js?a&amp;b\"></script>\r\n<script src"))
+        << web.out;
+}
+
+TEST_F(CliTest, MissingPlayerIsRefusedBeforeAnythingIsWritten)
+{
+    WriteFile(folder / "a.htm", "<object>1</object>");
+    WriteFile(folder / "intro.swf", "FWS");
+
+    for (const auto& arguments : {std::vector<std::string_view>{"convert", "--player", "gone.js", "a.htm"},
+                                  std::vector<std::string_view>{"generate", "--player", "gone.js", "intro.swf"}}) {
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.status, 1) << arguments[0];
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "sorvane-cli: Cannot find the Flash player script gone.js\n");
+    }
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm", "intro.swf"}));
+}
+
 // ---------------------------------------------------------------------- info --
 
 TEST_F(CliTest, InfoPrintsTheMovieHeader)
@@ -236,9 +282,10 @@ TEST_F(CliTest, HelpAndVersion)
 {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] PAGE..."), std::string::npos);
+    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE..."),
+              std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
-                            "[--quality best|high|low] MOVIE"),
+                            "[--quality best|high|low] [--player SRC] MOVIE"),
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
@@ -276,6 +323,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
     UsageRow{{"BadQuality"}, {"generate", "--quality", "Medium", "a.htm"},
              "generate: quality must be best, high or low, not 'Medium'"},
     UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
+    UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
     UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
     UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
     UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
