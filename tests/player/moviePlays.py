@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The movie plays: a 550 x 400 movie whose only frame is a red background is
-embedded in a page, the page is served from 127.0.0.1 with the installed
-Flash player emulator beside it, and headless Chromium takes a screenshot.
+embedded in a page (by hand, by sorvane-cli convert or by a pasted generate
+snippet), the page is served from 127.0.0.1 with the installed Flash player
+emulator beside it, and headless Chromium takes a screenshot.
 Where the object is, the stage must be red when the page loads the player, and
 not drawn at all when it does not.
 
@@ -51,7 +52,9 @@ def write(path, text):
 
 # ------------------------------------------------------------------ cases --
 # Each case writes two pages into the site, one that should play the movie and
-# one that should not, and returns their names.
+# one that should not, and returns their names: a page that loads the player
+# itself, pages converted with and without --player, and the snippets that
+# generate prints with and without --player, each pasted into a page.
 
 def hand_written_include(site, args):
     write(os.path.join(site, "with.html"), page('<script src="player/ruffle.js"></script>\r\n', OBJECT_MARKUP))
@@ -59,8 +62,32 @@ def hand_written_include(site, args):
     return "with.html", "without.html"
 
 
+def sorvane_cli(args, *arguments):
+    result = subprocess.run([args.cli, *arguments], capture_output=True, check=True)
+    return result.stdout.decode("utf-8")
+
+
+def converted_page(site, args):
+    player = os.path.join(site, "player", "ruffle.js")
+    for name, options in (("with.html", ["--player", player]), ("without.html", [])):
+        path = os.path.join(site, name)
+        write(path, page("", OBJECT_MARKUP))
+        sorvane_cli(args, "convert", "--no-backup", *options, path)
+    return "with.html", "without.html"
+
+
+def generated_snippet(site, args):
+    movie = os.path.join(site, "red.swf")
+    player = os.path.join(site, "player", "ruffle.js")
+    for name, options in (("with.html", ["--player", player]), ("without.html", [])):
+        write(os.path.join(site, name), page("", sorvane_cli(args, "generate", *options, movie)))
+    return "with.html", "without.html"
+
+
 CASES = {
     "ruffle": hand_written_include,
+    "convert": converted_page,
+    "generate": generated_snippet,
 }
 
 

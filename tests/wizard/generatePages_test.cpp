@@ -4,6 +4,7 @@
 #include "movieWriter.h"
 #include "wizardWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -249,6 +250,37 @@ TEST_F(GeneratePath, OptionsPageOffersNoSizeForAFileThatIsNoMovie)
     Next();
     EXPECT_FALSE(Control(QStringLiteral("lbl_gn_swfoption_size"))->isVisible());
     EXPECT_FALSE(Control(QStringLiteral("btn_gn_swfoption_size"))->isVisible());
+}
+
+// ------------------------------------------------------- Flash player --
+
+TEST_F(GeneratePath, PlayerChosenOnTheOptionsPageIsConfirmedAndStartsTheSnippet)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    auto* box = Control<QCheckBox>(QStringLiteral("chk_gn_swfoption_player"));
+    EXPECT_FALSE(box->isChecked());
+    NextWithOptions("550", "400");
+    ASSERT_EQ(Screen(), "gn_confirm");
+    EXPECT_TRUE(Control(QStringLiteral("lbl_gn_confirm_player"))->isHidden()) << "no player row without a player";
+    EXPECT_TRUE(Control(QStringLiteral("lbl_gn_confirm_player_caption"))->isHidden());
+
+    Back();
+    box->setChecked(true);
+    Edit("txt_gn_swfoption_player")->setText(QStringLiteral("https://example.org/ruffle.js"));
+    Next();
+    EXPECT_EQ(LabelText("lbl_gn_confirm_player"), "https://example.org/ruffle.js");
+    EXPECT_TRUE(Control(QStringLiteral("lbl_gn_confirm_player"))->isVisible());
+    Back();
+    EXPECT_TRUE(box->isChecked()) << "coming back keeps the choice";
+    Next();
+    Next();
+
+    ASSERT_EQ(Screen(), "gn_complete");
+    EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("<script src=\"https://example.org/ruffle.js\"></script>\n"
+                                               "<script src=\"intro.js\"></script>\n")));
 }
 
 // --------------------------------------------------------- generation --

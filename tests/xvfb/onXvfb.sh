@@ -19,11 +19,12 @@ main_window() {
     echo "$wid"
 }
 
-# Clicks Browse.. beside a path page's edit box and picks FILE by typing its
-# path into the real open dialog; the main window has the focus again after.
+# Clicks Browse.. beside a path page's edit box (or the Browse.. at X Y) and
+# picks FILE by typing its path into the real open dialog; the main window has
+# the focus again after.
 pick_in_open_dialog() {
-    local wid=$1 file=$2 dialog
-    xdotool mousemove --window "$wid" 445 111 click 1
+    local wid=$1 file=$2 x=${3:-445} y=${4:-111} dialog
+    xdotool mousemove --window "$wid" "$x" "$y" click 1
     dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
         || fail "Browse.. opened no file dialog"
     xdotool windowfocus --sync "$dialog"
