@@ -16,9 +16,7 @@ site=$(mktemp -d)
 movie="$site/intro.swf"
 printf 'FWS\x08' >"$movie"
 
-"$sorvane" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
+start_sorvane "$sorvane" "$site"
 
 wid=$(main_window)
 to_generate_options "$wid" "$movie"

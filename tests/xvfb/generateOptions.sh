@@ -19,9 +19,7 @@ site=$(mktemp -d)
 movie="$site/intro.swf"
 "$make_movie" "$movie" CWS 550 400 ff0000
 
-"$sorvane" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
+start_sorvane "$sorvane" "$site"
 
 wid=$(main_window)
 to_generate_options "$wid" "$movie"

@@ -9,6 +9,15 @@ unset QT_QPA_PLATFORM  # the real X display, not the tests' offscreen one
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# Starts SORVANE in the background; when the check ends, it is ended and the
+# scratch folder SITE removed.
+start_sorvane() {
+    "$1" &
+    pid=$!
+    scratch=$2
+    trap 'kill $pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
+}
+
 # The Sorvane main window's id once it is visible, focused for keys.
 main_window() {
     local wid
@@ -44,4 +53,29 @@ to_generate_options() {
     pick_in_open_dialog "$wid" "$movie"
     xdotool key --clearmodifiers alt+n   # to the options page
     sleep 0.5
+}
+
+# From the welcome screen to the convert path's confirm page, for PAGE picked
+# in the real open dialog, with the script folder left as it is.
+to_convert_confirm() {
+    local wid=$1 page=$2
+    xdotool key Down  # from "Generate HTML Code" to "Replace HTML Code"
+    sleep 0.2
+    xdotool key --clearmodifiers alt+n
+    sleep 0.5
+    pick_in_open_dialog "$wid" "$page"
+    for _ in 1 2; do  # to the script folder and the confirm page
+        xdotool key --clearmodifiers alt+n
+        sleep 0.5
+    done
+}
+
+# Waits until PAGE on disk calls its first converted block.
+wait_until_converted() {
+    local page=$1
+    for _ in $(seq 50); do
+        grep -q 'displaySWF_1(); </script>' "$page" && return 0
+        sleep 0.1
+    done
+    fail "the page was not converted: $(cat "$page")"
 }
