@@ -2,6 +2,7 @@
 
 #include "convertCommand.h"
 #include "generateCommand.h"
+#include "infoCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,7 @@ namespace {
 constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
     Command{"generate", GenerateHelp, RunGenerate},
+    Command{"info", InfoHelp, RunInfo},
 };
 
 const Command* FindCommand(std::string_view name)
@@ -61,6 +63,18 @@ int RunCommand(Arguments arguments, Streams streams)
 }
 
 }  // namespace
+
+std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
+{
+    const std::string& argument = arguments[i];
+    if (argument == option) {
+        if (++i == arguments.size()) throw UsageError("option '" + std::string(option) + "' needs a value");
+        return arguments[i];
+    }
+    if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
+        return argument.substr(option.size() + 1);
+    return std::nullopt;
+}
 
 int RunCommandLine(Arguments arguments, Streams streams)
 {
