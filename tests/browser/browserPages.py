@@ -132,7 +132,7 @@ ROWS = [
     Generate("intro.swf", movie_name="my  movie"),
 ]
 
-# The markup that the converter adds to a page: the include and the calls.
+# The script element that the converter puts where a block stood.
 CALL_SCRIPT = re.compile(r" displaySWF_\d+\(\); ")
 
 
@@ -149,7 +149,7 @@ def main():
     with Browser() as browser:
         run = Run(args.cli.resolve(), browser)
         with ThreadPoolExecutor(max_workers=4) as pool:
-            results = list(pool.map(lambda n_row: run.row(n_row[1], work / str(n_row[0])), enumerate(rows)))
+            results = list(pool.map(run.row, rows, [work / str(n) for n in range(len(rows))]))
     failed = report(rows, results)
     print(f"{len(rows)} rows, {failed} failed, {time.monotonic() - started:.1f} s")
     if failed or args.keep:
@@ -192,7 +192,7 @@ class Run:
             if isinstance(row, Refuse):
                 return self.refuse(row, folder)
             return self.generate(row, folder)
-        except (BrowserError, OSError) as error:
+        except (BrowserError, OSError, subprocess.SubprocessError) as error:
             return [f"could not run the row: {error}"]
 
     def convert(self, row, folder):

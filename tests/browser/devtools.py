@@ -2,8 +2,8 @@
 
 Chromium reads commands from its fd 3 and writes replies and events to its
 fd 4, one JSON message each, ended by a NUL byte. One browser process serves
-every page of a run; each page is loaded in a tab of its own, so tabs can be
-driven from several threads at once.
+a whole run; tabs are driven from several threads at once, and a tab loads
+one page after another.
 """
 
 import fcntl
@@ -34,12 +34,14 @@ class Browser:
         if path is None:
             raise BrowserError(f"{executable} not found (the test command installs Debian's chromium)")
         self._profile = tempfile.mkdtemp(prefix="sorvane-chromium-")
-        self._process, self._commands, replies = _start(path, self._profile)
-        self._lock = threading.Condition()
+        self._stderr = tempfile.TemporaryFile()
+        self._process, self._commands, replies = _start(path, self._profile, self._stderr)
+        self._state = threading.Condition()  # guards everything below and the tabs' events
+        self._writing = threading.Lock()
         self._next_id = 0
         self._replies = {}
-        self._sessions = {}  # session id -> Tab
-        self._closed = False
+        self._tabs = {}  # session id -> Tab
+        self._gone = False
         threading.Thread(target=self._read, args=(replies,), daemon=True).start()
 
     def __enter__(self):
@@ -59,45 +61,53 @@ class Browser:
             self._process.kill()
             self._process.wait()
         self._commands.close()
+        self._stderr.close()
         shutil.rmtree(self._profile, ignore_errors=True)
 
     def call(self, method, params=None, session=None, timeout=REPLY_TIMEOUT):
-        with self._lock:
-            if self._closed:
-                raise BrowserError(f"{method}: the browser has gone")
+        with self._state:
+            if self._gone:
+                raise self._gone_error(method)
             self._next_id += 1
             message_id = self._next_id
-            message = {"id": message_id, "method": method, "params": params or {}}
-            if session:
-                message["sessionId"] = session
-            try:
+        message = {"id": message_id, "method": method, "params": params or {}}
+        if session:
+            message["sessionId"] = session
+        try:
+            with self._writing:
                 self._commands.write(json.dumps(message).encode() + b"\0")
-            except BrokenPipeError:
-                raise BrowserError(f"{method}: the browser has gone") from None
-            if not self._lock.wait_for(lambda: message_id in self._replies or self._closed, timeout):
-                raise BrowserError(f"{method}: no reply within {timeout} s")
-            if self._closed and message_id not in self._replies:
-                raise BrowserError(f"{method}: the browser has gone")
+        except BrokenPipeError:
+            raise self._gone_error(method) from None
+        if not self.wait_until(lambda: message_id in self._replies or self._gone, timeout):
+            raise BrowserError(f"{method}: no reply within {timeout} s")
+        with self._state:
+            if message_id not in self._replies:
+                raise self._gone_error(method)
             reply = self._replies.pop(message_id)
         if "error" in reply:
             raise BrowserError(f"{method}: {reply['error'].get('message')}")
         return reply.get("result", {})
 
+    def wait_until(self, condition, timeout=REPLY_TIMEOUT):
+        """Waits until condition() holds; it is called with the state locked."""
+        with self._state:
+            return self._state.wait_for(condition, timeout)
+
     def open_tab(self, scripting=True):
         target = self.call("Target.createTarget", {"url": "about:blank"})["targetId"]
         session = self.call("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
-        tab = Tab(self, target, session)
-        with self._lock:
-            self._sessions[session] = tab
+        tab = Tab(self, session)
+        with self._state:
+            self._tabs[session] = tab
         for domain in ("Page", "Runtime", "Log"):
             tab.call(domain + ".enable")
         if not scripting:
             tab.call("Emulation.setScriptExecutionDisabled", {"value": True})
         return tab
 
-    def _forget(self, tab):
-        with self._lock:
-            self._sessions.pop(tab.session, None)
+    def clear_events(self, tab):
+        with self._state:
+            tab.events.clear()
 
     def _read(self, replies):
         pending = b""
@@ -106,24 +116,29 @@ class Browser:
             *messages, pending = pending.split(b"\0")
             for raw in messages:
                 self._dispatch(json.loads(raw))
-        with self._lock:
-            self._closed = True
-            self._lock.notify_all()
+        with self._state:
+            self._gone = True
+            self._state.notify_all()
 
     def _dispatch(self, message):
-        with self._lock:
+        with self._state:
             if "id" in message:
                 self._replies[message["id"]] = message
-            elif message.get("sessionId") in self._sessions:
-                self._sessions[message["sessionId"]].events.append(message)
-            self._lock.notify_all()
+            elif message.get("sessionId") in self._tabs:
+                self._tabs[message["sessionId"]].events.append(message)
+            self._state.notify_all()
+
+    def _gone_error(self, method):
+        self._stderr.seek(0)
+        last_words = self._stderr.read().decode(errors="replace").strip().splitlines()[-5:]
+        return BrowserError(f"{method}: the browser has gone; it said: " + " | ".join(last_words))
 
 
 class Tab:
-    """One page target; events of its session gather in `events`."""
+    """One page target; the events of its session gather in `events`."""
 
-    def __init__(self, browser, target, session):
-        self.browser, self.target, self.session = browser, target, session
+    def __init__(self, browser, session):
+        self.browser, self.session = browser, session
         self.events = []
 
     def call(self, method, params=None):
@@ -135,37 +150,23 @@ class Tab:
         self._navigate("about:blank")
         self._navigate(url)
 
-    def _navigate(self, url):
-        with self.browser._lock:
-            self.events.clear()
-        result = self.call("Page.navigate", {"url": url})
-        if result.get("errorText"):
-            raise BrowserError(f"cannot load {url}: {result['errorText']}")
-        with self.browser._lock:
-            if not self.browser._lock.wait_for(lambda: self._has_event("Page.loadEventFired"), REPLY_TIMEOUT):
-                raise BrowserError(f"{url} did not finish loading within {REPLY_TIMEOUT} s")
-
     def evaluate(self, expression):
         result = self.call("Runtime.evaluate", {"expression": expression, "returnByValue": True})
         if "exceptionDetails" in result:
             raise BrowserError(f"evaluation failed: {result['exceptionDetails']}")
         return result["result"].get("value")
 
-    def close(self):
-        self.browser._forget(self)
-        self.browser.call("Target.closeTarget", {"targetId": self.target})
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    def _has_event(self, method):
-        return any(event["method"] == method for event in self.events)
+    def _navigate(self, url):
+        self.browser.clear_events(self)
+        result = self.call("Page.navigate", {"url": url})
+        if result.get("errorText"):
+            raise BrowserError(f"cannot load {url}: {result['errorText']}")
+        loaded = lambda: any(event["method"] == "Page.loadEventFired" for event in self.events)
+        if not self.browser.wait_until(loaded):
+            raise BrowserError(f"{url} did not finish loading within {REPLY_TIMEOUT} s")
 
 
-def _start(path, profile):
+def _start(path, profile, stderr):
     """Starts Chromium with our pipe ends on its fds 3 and 4."""
     command_read, command_write = os.pipe()
     reply_read, reply_write = os.pipe()
@@ -176,10 +177,12 @@ def _start(path, profile):
         os.dup2(high[0], 3)
         os.dup2(high[1], 4)
 
+    # close_fds stays off so that fds 3 and 4 survive; every other fd that
+    # Python made is closed on exec anyway (PEP 446).
     process = subprocess.Popen(
         [path, *CHROMIUM_FLAGS, f"--user-data-dir={profile}", "--remote-debugging-pipe", "about:blank"],
-        preexec_fn=on_fds_3_and_4, close_fds=False,  # fds made by Python are not inherited (PEP 446)
-        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        preexec_fn=on_fds_3_and_4, close_fds=False,
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
     os.close(command_read)
     os.close(reply_write)
     return process, os.fdopen(command_write, "wb", buffering=0), os.fdopen(reply_read, "rb", buffering=0)
