@@ -29,7 +29,7 @@ import threading
 import time
 from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
-from urllib.parse import unquote_to_bytes, urlsplit
+from urllib.parse import unquote_to_bytes, urljoin, urlsplit
 
 from devtools import Browser, BrowserError
 
@@ -218,7 +218,7 @@ class Run:
             if not before["flash"]:
                 return [f"the original page shows no Flash element (scripting {'on' if scripting else 'off'})"]
             after = self.snapshot(converted, scripting)
-            after["rawTexts"] = [t for t in after["rawTexts"] if not is_added_script(t, script)]
+            after["rawTexts"] = [t for t in after["rawTexts"] if not is_added_script(t, converted, script)]
             mode = "scripting " + ("on" if scripting else "off")
             problems += [f"{mode}: {p}" for p in differences(before, after)]
         return problems
@@ -262,8 +262,8 @@ class Run:
         tab.load(page.as_uri())
         snapshot = tab.evaluate(SNAPSHOT_SCRIPT)
         snapshot["errors"] = [e for e in map(error_text, tab.events) if e]
-        snapshot["base"] = page.parent.as_uri() + "/"
-        snapshot["errors"] = [e.replace(snapshot["base"], "./") for e in snapshot["errors"]]
+        folder = page.parent.as_uri() + "/"
+        snapshot["errors"] = [e.replace(folder, "./") for e in snapshot["errors"]]
         return snapshot
 
 
@@ -316,12 +316,15 @@ def file_of(url):
     return Path(os.fsdecode(unquote_to_bytes(parts.path)))
 
 
-def is_added_script(raw, script):
+def is_added_script(raw, page, script):
+    """Whether a script element is the converter's: a call, or the include of
+    the page's script. The include is fetched as the parser meets it, before
+    any <base> that follows, so its address is taken against the page's own."""
     if raw["tag"] != "script":
         return False
     if raw["src"] is None:
         return CALL_SCRIPT.fullmatch(raw["text"]) is not None
-    return raw["text"] == "" and file_of(raw["src"]) == script
+    return raw["text"] == "" and file_of(urljoin(page.as_uri(), raw["src"])) == script
 
 
 def flash_lines(snapshot):
@@ -336,7 +339,7 @@ def text_lines(text):
 
 def raw_text_lines(snapshot):
     def line(raw):
-        source = f" src={quoted(raw['src'].replace(snapshot['base'], './'))}" if raw["src"] is not None else ""
+        source = f" src={quoted(raw['src'])}" if raw["src"] is not None else ""
         return f"{raw['tag']}{source}: {quoted(raw['text'])}"
     return [line(raw) for raw in snapshot["rawTexts"]]
 

@@ -29,7 +29,7 @@
     text: document.body ? document.body.innerText : '',
     rawTexts: [...document.querySelectorAll('style, textarea, xmp, script')].map((e) => ({
       tag: e.localName,
-      src: e.localName === 'script' && e.hasAttribute('src') ? e.src : null,
+      src: e.localName === 'script' ? e.getAttribute('src') : null,
       text: e.textContent,
     })),
   };
