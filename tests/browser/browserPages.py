@@ -261,9 +261,8 @@ class Run:
         tab = self.tab(scripting)
         tab.load(page.as_uri())
         snapshot = tab.evaluate(SNAPSHOT_SCRIPT)
-        snapshot["errors"] = [e for e in map(error_text, tab.events) if e]
-        folder = page.parent.as_uri() + "/"
-        snapshot["errors"] = [e.replace(folder, "./") for e in snapshot["errors"]]
+        folder = page.parent.as_uri() + "/"  # original and converted copy differ only here
+        snapshot["errors"] = [e.replace(folder, "./") for e in map(error_text, tab.events) if e]
         return snapshot
 
 

@@ -15,10 +15,12 @@ import tempfile
 import threading
 
 # No network, no first-run work, nothing that phones home: a run sees only the
-# files it loads.
+# files it loads. Shared memory goes to /tmp, as a container's /dev/shm is
+# often too small for the browser.
 CHROMIUM_FLAGS = [
     "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
     "--disable-background-networking", "--disable-component-update", "--disable-sync",
+    "--disable-dev-shm-usage",
 ]
 
 REPLY_TIMEOUT = 30  # seconds; a page of this suite loads in well under one
