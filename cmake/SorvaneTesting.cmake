@@ -13,9 +13,12 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+# Python's compiled modules would land beside the test scripts in the source
+# tree; the tests write only into the build folder and scratch folders.
 set(SORVANE_TEST_ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen"
   "LC_ALL=C.UTF-8"
+  "PYTHONDONTWRITEBYTECODE=1"
 )
 
 function(sorvane_add_gtest)
