@@ -52,18 +52,10 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
 // real folder names, whatever the current folder.
 std::string FullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
 
-std::string WithTrailingSeparator(std::string folder)
+// Beside the page, as the wizard's default, or in the folder given.
+std::string ScriptPathOf(const std::string& page, const ConvertOptions& options)
 {
-    if (!folder.ends_with(fs::path::preferred_separator)) folder += fs::path::preferred_separator;
-    return folder;
-}
-
-// The wizard's default: the page's folder and base name with ".js"; or the
-// chosen folder with that file name.
-std::string ScriptPathFor(const std::string& page, const std::optional<std::string>& scriptFolder)
-{
-    const std::string folder = scriptFolder ? WithTrailingSeparator(FullPath(*scriptFolder)) : FolderPart(page);
-    return folder + BaseName(page) + ".js";
+    return ScriptPathFor(page, options.scriptFolder ? FullPath(*options.scriptFolder) : std::string());
 }
 
 void ReportConversion(std::ostream& out, const std::string& page, const ConvertReport& report)
@@ -77,7 +69,7 @@ bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& optio
 {
     const std::string page = FullPath(pageArgument);
     try {
-        ReportConversion(streams.out, page, ConvertPage(page, ScriptPathFor(page, options.scriptFolder),
+        ReportConversion(streams.out, page, ConvertPage(page, ScriptPathOf(page, options),
                                                         options.backup, options.player));
         return true;
     } catch (const std::exception& error) {

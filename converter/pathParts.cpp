@@ -166,4 +166,11 @@ std::string BackupCandidate(std::string_view pagePath, int n, PathStyle style)
            + (n == 0 ? std::string() : std::to_string(n)) + ExtensionPart(pagePath, style);
 }
 
+std::string ScriptPathFor(std::string_view pagePath, std::string_view scriptFolder, PathStyle style)
+{
+    std::string folder = scriptFolder.empty() ? FolderPart(pagePath, style) : std::string(scriptFolder);
+    if (FolderPart(folder, style) != folder) folder.push_back(FolderSeparator(style));
+    return folder + BaseName(pagePath, style) + ".js";
+}
+
 }  // namespace sorvane

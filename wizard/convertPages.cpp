@@ -2,13 +2,13 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "folderBrowse.h"
+#include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
 #include "unitMain.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTimer>
@@ -29,46 +29,22 @@ const QString NotAFileSystemFolder = QStringLiteral(
 
 const QColor DisabledFieldColor(233, 233, 233);
 
-// The converter's path operations work on the file system's own bytes.
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 QString FolderOf(const QString& path)
 {
-    return PathText(FolderPart(PathBytes(path)));
+    return FromBytes(FolderPart(ToBytes(path)));
 }
 
 QString FileNameOf(const QString& path)
 {
-    return PathText(FileNamePart(PathBytes(path)));
+    return FromBytes(FileNamePart(ToBytes(path)));
 }
 
-QString ScriptNameFor(const QString& pagePath)
+// The script file for the page, in folder or, when it is empty, beside the
+// page.
+QString PageScriptPath(const QString& pagePath, const QString& folder = {})
 {
-    return PathText(BaseName(PathBytes(pagePath))) + QStringLiteral(".js");
+    return FromBytes(ScriptPathFor(ToBytes(pagePath), ToBytes(QDir::toNativeSeparators(folder))));
 }
-
-// A folder that already ends in a separator (a drive root, "/") gets none
-// added.
-QString ScriptPathIn(const QString& folder, const QString& pagePath)
-{
-    const QString nativeFolder = QDir::toNativeSeparators(folder);
-    const bool endsInSeparator = FolderOf(nativeFolder) == nativeFolder;
-    return nativeFolder + (endsInSeparator ? QString() : QString(QDir::separator())) + ScriptNameFor(pagePath);
-}
-
-QString DefaultScriptPath(const QString& pagePath)
-{
-    return FolderOf(pagePath) + ScriptNameFor(pagePath);
-}
-
 
 void SetFieldBackground(QWidget* field, const QColor& color)
 {
@@ -139,7 +115,7 @@ bool TfrmMain::RefuseScriptOverPage(const QString& scriptPath)
 QString TfrmMain::ScriptPathChosen() const
 {
     if (ui->rad_cv_output_default->isChecked())
-        return DefaultScriptPath(ui->txt_cv_input->text());
+        return PageScriptPath(ui->txt_cv_input->text());
     return ui->txt_cv_output->text();
 }
 
@@ -166,7 +142,7 @@ void TfrmMain::sbtn_cv_outputClick()
         desktop.ShowInformation(this, NotAFileSystemFolder);
         return;
     }
-    ui->txt_cv_output->setText(ScriptPathIn(folder, ui->txt_cv_input->text()));
+    ui->txt_cv_output->setText(PageScriptPath(ui->txt_cv_input->text(), folder));
 }
 
 void TfrmMain::cv_confirmEnter()
@@ -200,9 +176,9 @@ void TfrmMain::sbtn_cv_confirm_playerClick()
 void TfrmMain::ConvertConfirmedPage()
 {
     const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
-                                                  ? std::optional(PathBytes(ui->txt_cv_confirm_player->text()))
+                                                  ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
                                                   : std::nullopt;
-    ConvertPage(PathBytes(ui->lbl_cv_confirm_htm->text()), PathBytes(ui->lbl_cv_confirm_js->text()),
+    ConvertPage(ToBytes(ui->lbl_cv_confirm_htm->text()), ToBytes(ui->lbl_cv_confirm_js->text()),
                 ui->chk_cv_confirm->isChecked(), player);
 }
 

@@ -1,6 +1,8 @@
 #include "embedCode.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace sorvane {
 
@@ -68,6 +70,26 @@ bool IsDigitsOrPercent(std::string_view text)
     for (const char c : text)
         if ((c < '0' || c > '9') && c != '%') return false;
     return true;
+}
+
+bool IsEmptyWhenTrimmed(std::string_view text)
+{
+    return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_view height, std::string_view name)
+{
+    const std::pair<DoubtfulValue, bool> checks[] = {
+        {DoubtfulValue::BlankWidth, IsEmptyWhenTrimmed(width)},
+        {DoubtfulValue::BlankHeight, IsEmptyWhenTrimmed(height)},
+        {DoubtfulValue::BlankName, IsEmptyWhenTrimmed(name)},
+        {DoubtfulValue::WidthNotDigits, !IsDigitsOrPercent(width)},
+        {DoubtfulValue::HeightNotDigits, !IsDigitsOrPercent(height)},
+    };
+    std::vector<DoubtfulValue> doubtful;
+    for (const auto& [value, holds] : checks)
+        if (holds) doubtful.push_back(value);
+    return doubtful;
 }
 
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,

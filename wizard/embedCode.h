@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane {
 
@@ -39,6 +40,20 @@ std::string FillPlaceholders(std::string_view templateText, std::initializer_lis
 // True when every byte is a digit 0-9 or "%"; true for the empty text. Sizes
 // failing this are questioned, not refused.
 bool IsDigitsOrPercent(std::string_view text);
+
+// True when nothing is left once the bytes up to 0x20 (blanks and control
+// bytes) are trimmed from both ends: what the wizard reads as an empty field.
+bool IsEmptyWhenTrimmed(std::string_view text);
+
+// The values of a movie's options that the wizard asks about before it goes
+// on and sorvane-cli warns about, in the order they are asked. They are
+// questioned, never refused.
+enum class DoubtfulValue { BlankWidth, BlankHeight, BlankName, WidthNotDigits, HeightNotDigits };
+
+// The doubtful values among the options, in that order: a width, height or
+// name that IsEmptyWhenTrimmed, and a width or height that is not
+// IsDigitsOrPercent.
+std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_view height, std::string_view name);
 
 // Builds the markup of the movie at moviePath with the four options (used
 // as given, only HTML-escaped inside the markup), writes the movie's script

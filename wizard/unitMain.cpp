@@ -2,7 +2,9 @@
 
 #include "clickFilter.h"
 #include "desktop.h"
+#include "embedCode.h"
 #include "folderBrowse.h"
+#include "qtBytes.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -32,12 +34,6 @@ constexpr int TimerInterval = 50;
 
 const QString ExitQuestion =
     QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
-
-// Exceptions carry bytes; paths in them are in the system's 8-bit encoding.
-QString MessageOf(const std::exception& error)
-{
-    return QString::fromLocal8Bit(error.what());
-}
 
 }  // namespace
 
@@ -93,7 +89,8 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& error) {
-        desktop.ShowError(this, MessageOf(error));
+        // An error carries bytes, the paths in it as the file system has them.
+        desktop.ShowError(this, FromBytes(error.what()));
     } catch (...) {
         desktop.ShowError(this, QStringLiteral("Unexpected error"));
     }
@@ -417,10 +414,7 @@ void TfrmMain::Logo_Click(QObject* Sender)
 
 bool IsEmptyWhenTrimmed(const QString& text)
 {
-    for (QChar c : text)
-        if (c.unicode() > 32)
-            return false;
-    return true;
+    return IsEmptyWhenTrimmed(ToBytes(text));
 }
 
 }  // namespace sorvane

@@ -169,8 +169,8 @@ private:
     TBrowseForFolder* BrowseForFolder;
 };
 
-// What the pages' checks read as empty: nothing left once characters with
-// code 32 or lower are trimmed from both ends.
+// What the pages' checks read as empty: a field whose bytes are
+// IsEmptyWhenTrimmed (the generator's rule, embedCode.h).
 bool IsEmptyWhenTrimmed(const QString& text);
 
 }  // namespace sorvane

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace sorvane {
 namespace {
@@ -252,6 +253,31 @@ TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)
     for (const char* text : {" 550", "550 ", "-5", "+5", "1.5", "55px", "/", ":", "\xB2"})
         EXPECT_FALSE(IsDigitsOrPercent(text)) << text;
 }
+
+struct DoubtRow : testkit::NamedRow {
+    std::string_view width, height, nameId;
+    std::vector<DoubtfulValue> doubtful;
+};
+
+class Doubts : public ::testing::TestWithParam<DoubtRow> {};
+
+TEST_P(Doubts, AreFoundInTheOrderTheyAreAsked)
+{
+    const DoubtRow& row = GetParam();
+    EXPECT_EQ(DoubtfulValues(row.width, row.height, row.nameId), row.doubtful);
+}
+
+using enum DoubtfulValue;
+
+INSTANTIATE_TEST_SUITE_P(Options, Doubts, ::testing::Values(
+    DoubtRow{"NoneForSizesAndAName", "550", "100%", "intro", {}},
+    DoubtRow{"EverythingEmpty", "", "", "", {BlankWidth, BlankHeight, BlankName}},
+    // Blanks and control bytes read as empty, and are not digits either.
+    DoubtRow{"BlankWidthIsAlsoNotDigits", " \t", "400", "intro", {BlankWidth, WidthNotDigits}},
+    DoubtRow{"BlankNameOnly", "550", "400", "\r\n", {BlankName}},
+    DoubtRow{"UnitsAreNotDigits", "550px", "4.5", "intro", {WidthNotDigits, HeightNotDigits}},
+    DoubtRow{"HighBytesAreNotBlank", "550", "400", "\xA0", {}}),
+    testkit::RowName<DoubtRow>);
 
 TEST(FillPlaceholders, FillsInOrderAndRefusesMismatchedCounts)
 {
