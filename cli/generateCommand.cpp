@@ -19,6 +19,7 @@ struct GenerateOptions {
     std::optional<std::string> name;
     std::optional<std::string> movie;
     bool help = false;
+    bool force = false;
 };
 
 // The value of an option written "--option VALUE" or "--option=VALUE", or
@@ -71,6 +72,7 @@ GenerateOptions ParseGenerateOptions(Arguments arguments)
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) TakeMovie(options, argument);
         else if (argument == "--") optionsEnded = true;
         else if (argument == "--help" || argument == "-h") options.help = true;
+        else if (argument == "--force") options.force = true;
         else if (!TakeOption(options, arguments, i)) throw UsageError("generate: unknown option '" + argument + "'");
     }
     if (!options.movie && !options.help) throw UsageError("generate: no movie given");
@@ -95,6 +97,15 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
     warn(!IsDigitsOrPercent(options.height), "the height should contain numbers and % sign only");
 }
 
+// A converted page's script beside the movie holds the page's functions;
+// the wizard asks before replacing it, here --force answers.
+void RefuseToReplaceOtherScript(const GenerateOptions& options)
+{
+    if (!options.force && WouldReplaceOtherScript(*options.movie))
+        throw std::runtime_error("the file '" + MovieScriptPath(*options.movie) +
+                                 "' already exists and holds other script code; --force replaces it");
+}
+
 // As the wizard's open dialog, only an existing file is taken for a movie.
 void RequireMovieFile(const std::string& movie)
 {
@@ -108,6 +119,7 @@ int Generate(GenerateOptions options, Streams streams)
     if (!options.name) options.name = BaseName(movie);
     try {
         RequireMovieFile(movie);
+        RefuseToReplaceOtherScript(options);
         WarnAboutDoubtfulValues(options, streams.err);
         streams.out << GenerateEmbedCode(movie, options.width, options.height, *options.name, options.quality)
                            .snippet;

@@ -7,15 +7,17 @@ namespace sorvane::cli {
 
 inline constexpr std::string_view GenerateHelp =
     "generate [--width W] [--height H] [--name NAME] [--quality best|high|low] MOVIE\n"
-    "      Writes NAME.js beside the Flash movie MOVIE (replacing any file of that\n"
-    "      name), whose one statement writes the movie's <object>/<embed> markup,\n"
+    "      Writes NAME.js beside the Flash movie MOVIE (replacing one that generate\n"
+    "      wrote), whose one statement writes the movie's <object>/<embed> markup,\n"
     "      and prints the snippet to paste into a page: exactly its bytes, lines\n"
     "      ending in CR LF, no line end after the last. Blank sizes or name, and\n"
     "      sizes holding more than digits and %, are warned about, not refused.\n"
     "      --width W         the movie's width, such as 550 or 100% (default: blank)\n"
     "      --height H        the movie's height (default: blank)\n"
     "      --name NAME       its name/id in the page (default: the movie's base name)\n"
-    "      --quality Q       best, high or low (default: best)\n";
+    "      --quality Q       best, high or low (default: best)\n"
+    "      --force           replace NAME.js also when it holds other script code,\n"
+    "                        such as a converted page's functions (refused without)\n";
 
 int RunGenerate(Arguments arguments, Streams streams);
 
