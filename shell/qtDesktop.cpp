@@ -15,10 +15,11 @@ namespace sorvane {
 
 namespace {
 
-bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text)
+bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+              QMessageBox::StandardButton defaultButton = QMessageBox::Yes)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -53,6 +54,11 @@ void QtDesktop::ShowInformation(QWidget* parent, const QString& text)
 bool QtDesktop::Confirm(QWidget* parent, const QString& text)
 {
     return AskYesNo(parent, QMessageBox::Question, QStringLiteral("Confirm"), text);
+}
+
+bool QtDesktop::ConfirmDefaultNo(QWidget* parent, const QString& text)
+{
+    return AskYesNo(parent, QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::No);
 }
 
 bool QtDesktop::AskExit(QWidget* parent, const QString& text)

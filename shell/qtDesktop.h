@@ -13,6 +13,7 @@ class QtDesktop final : public Desktop {
 public:
     void ShowInformation(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
+    bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;

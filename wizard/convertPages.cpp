@@ -29,17 +29,6 @@ const QString NotAFileSystemFolder = QStringLiteral(
 
 const QColor DisabledFieldColor(233, 233, 233);
 
-// The converter's path operations work on the file system's own bytes.
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 QString FolderOf(const QString& path)
 {
     return PathText(FolderPart(PathBytes(path)));

@@ -123,13 +123,27 @@ void TfrmMain::gn_confirmEnter()
     ShowPlainText(ui->lbl_gn_confirm_q, ui->cmb_gn_swfoption_quality->currentText().toLower());
 }
 
+// The script beside the movie may be a converted page's, holding the
+// functions that write the page's movies: replacing it loses them, so the
+// user is asked first, with No as the safe default.
+bool TfrmMain::gn_confirmCheck()
+{
+    const std::string moviePath = PathBytes(ui->txt_gn_input->text());
+    if (!WouldReplaceOtherScript(moviePath))
+        return true;
+    const QString scriptName = PathText(FileNamePart(MovieScriptPath(moviePath)));
+    return desktop.ConfirmDefaultNo(
+        this, FillFormat(QStringLiteral("The file \"%s\" already exists and holds other script code. Replace it?"),
+                         {scriptName}));
+}
+
 // The script file is written before anything on the page changes: when it
 // cannot be, the error leaves the page as the previous generation left it
 // and the controller turns back to the confirm page.
 void TfrmMain::gn_completeEnter()
 {
     const EmbedCodeResult result = GenerateEmbedCode(
-        QFile::encodeName(ui->txt_gn_input->text()).toStdString(), ToBytes(ui->lbl_gn_confirm_w->text()),
+        PathBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()),
         ToBytes(ui->lbl_gn_confirm_h->text()), ToBytes(ui->lbl_gn_confirm_id->text()),
         ToBytes(ui->lbl_gn_confirm_q->text()));
     const QString scriptName = FromBytes(result.scriptName);

@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QScreen>
@@ -53,7 +54,7 @@ const TfrmMain::PageActions TfrmMain::ConvertPageActions[ConvertPageCount] = {
 const TfrmMain::PageActions TfrmMain::GeneratePageActions[GeneratePageCount] = {
     {&TfrmMain::gn_inputEnter, &TfrmMain::gn_inputCheck},
     {&TfrmMain::gn_swfoptionEnter, &TfrmMain::gn_swfoptionCheck},
-    {&TfrmMain::gn_confirmEnter, nullptr},
+    {&TfrmMain::gn_confirmEnter, &TfrmMain::gn_confirmCheck},
     {&TfrmMain::gn_completeEnter, nullptr},
 };
 
@@ -406,6 +407,16 @@ bool IsBlank(const QString& text)
         if (c.unicode() > 32)
             return false;
     return true;
+}
+
+std::string PathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
 }  // namespace sorvane

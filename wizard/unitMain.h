@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 
 class QDialog;
 class QStackedWidget;
@@ -103,6 +104,7 @@ public:
     virtual void gn_swfoptionEnter();
     virtual bool gn_swfoptionCheck();
     virtual void gn_confirmEnter();
+    virtual bool gn_confirmCheck();
     virtual void gn_completeEnter();
     void sbtn_gn_completeClick();
 
@@ -156,5 +158,10 @@ private:
 // What the pages' checks read as empty: nothing left once characters with
 // code 32 or lower are trimmed from both ends.
 bool IsBlank(const QString& text);
+
+// A path as the converter and the generator take it: the file system's own
+// bytes; and such bytes shown as text.
+std::string PathBytes(const QString& path);
+QString PathText(const std::string& bytes);
 
 }  // namespace sorvane

@@ -45,6 +45,8 @@ const BoxCase Boxes[] = {
      QMessageBox::Information, "Information", QMessageBox::Ok, QMessageBox::NoButton},
     {"Confirm", [](QtDesktop& d, const QString& t) { return d.Confirm(nullptr, t); },
      QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
+    {"ConfirmDefaultNo", [](QtDesktop& d, const QString& t) { return d.ConfirmDefaultNo(nullptr, t); },
+     QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
     {"ExitQuestion", [](QtDesktop& d, const QString& t) { return d.AskExit(nullptr, t); },
      QMessageBox::Information, "Information", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
 };

@@ -1,6 +1,7 @@
 // The generate path driven through its real pages: the movie, the five
 // questions of the options page, the confirm page and the completion page.
 #include "embedCode.h"
+#include "unitACConvertor.h"
 #include "wizardWindow.h"
 
 #include <QComboBox>
@@ -243,6 +244,41 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     auto* memo = Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"));
     EXPECT_EQ(QApplication::focusWidget(), memo);
     EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size());
+}
+
+// intro.js beside intro.swf may hold a converted page's functions: without
+// them the page loses its movies.
+TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
+{
+    QTemporaryDir folder;
+    const QString page = folder.filePath(QStringLiteral("intro.htm"));
+    const QString script = folder.filePath(QStringLiteral("intro.js"));
+    QFile pageFile(page);
+    ASSERT_TRUE(pageFile.open(QIODevice::WriteOnly));
+    pageFile.write("<head></head><object>A</object>");
+    pageFile.close();
+    ConvertPage(PathBytes(page), PathBytes(script), false);
+    const std::string pageScript = ReadBytes(script);
+    const QString question =
+        QStringLiteral("The file \"intro.js\" already exists and holds other script code. Replace it?");
+
+    desktop.AnswerNo();
+    GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
+    EXPECT_EQ(desktop.TextsOf(Kind::ConfirmDefaultNo), QStringList{question});
+    EXPECT_EQ(Screen(), "gn_confirm");
+    ExpectRowShown(GenerateSteps[2]);
+    EXPECT_EQ(ReadBytes(script), pageScript);
+
+    desktop.AnswerYes();
+    Next();
+    EXPECT_EQ(Screen(), "gn_complete");
+    EXPECT_TRUE(IsGeneratedMovieScript(ReadBytes(script)));
+
+    Next();  // "&Again": the script is the generator's own now, replaced without a word
+    Next();
+    GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
+    EXPECT_EQ(Screen(), "gn_complete");
+    EXPECT_EQ(desktop.CountOf(Kind::ConfirmDefaultNo), 2);
 }
 
 TEST_F(GeneratePath, LabelsTakeNamesHoldingPlaceholdersAsPlainText)
