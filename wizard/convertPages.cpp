@@ -59,6 +59,17 @@ QString DefaultScriptPath(const QString& pagePath)
 }
 
 
+// One file under two paths: the same path, or two existing files that are
+// one (through a link, "..", or letter case where names ignore it). Two
+// missing files are not one file just because neither has a place yet.
+bool IsSameFile(const QString& first, const QString& second)
+{
+    const QFileInfo one(first), other(second);
+    if (one.exists() && other.exists())
+        return one == other;
+    return QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath());
+}
+
 void SetFieldBackground(QWidget* field, const QColor& color)
 {
     QPalette palette = field->palette();
@@ -119,7 +130,7 @@ bool TfrmMain::cv_outputCheck()
 // converted.
 bool TfrmMain::RefuseScriptOverPage(const QString& scriptPath)
 {
-    if (QFileInfo(scriptPath) != QFileInfo(ui->txt_cv_input->text()))
+    if (!IsSameFile(scriptPath, ui->txt_cv_input->text()))
         return false;
     desktop.ShowInformation(this, ScriptWouldReplacePage);
     return true;

@@ -186,8 +186,31 @@ INSTANTIATE_TEST_SUITE_P(
                       t.Next();
                       t.ChooseSpecificFolder(QDir::toNativeSeparators(t.site.path()));
                   },
+                  SameFileRefused, "cv_output"},
+        CheckCase{"ScriptPageThroughALinkedFolder",
+                  [](ConvertPages& t) {
+                      t.PickPage(QStringLiteral("page.js"));
+                      t.Next();
+                      const QString link = t.site.filePath(QStringLiteral("link"));
+                      ASSERT_TRUE(QFile::link(t.site.path(), link));
+                      t.ChooseSpecificFolder(QDir::toNativeSeparators(link));
+                  },
                   SameFileRefused, "cv_output"}),
     [](const testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+
+// The page removed after its own check: two missing files are not one file,
+// and the default folder is not refused for it. The conversion reports it.
+TEST_F(ConvertPages, APageGoneOnTheScriptFolderPageIsNoReasonToRefuseTheDefaultFolder)
+{
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    ASSERT_EQ(Screen(), "cv_output");
+    QFile::remove(page);
+    desktop.ClearCalls();
+    Next();
+    EXPECT_EQ(Screen(), "cv_confirm");
+    EXPECT_EQ(desktop.Calls(), std::vector<FakeDesktop::Call>{});
+}
 
 // ------------------------------------------------------ folder picker --
 
