@@ -149,15 +149,17 @@ void TfrmMain::gn_completeEnter()
     const QString scriptName = FromBytes(result.scriptName);
     ShowPlainText(ui->lbl_gn_complete_js, FillFormat(ScriptNamedFormat, {scriptName}));
     ShowPlainText(ui->lbl_gn_complete_step1, FillFormat(PutFilesFormat, {scriptName, FromBytes(result.movieFileName)}));
-    ui->mem_gn_complete->setPlainText(FromBytes(result.snippet));
+    GeneratedSnippet = FromBytes(result.snippet);
+    ui->mem_gn_complete->setPlainText(GeneratedSnippet);
 }
 
-// The box keeps lines, not line ends: its text comes back with LF alone, so
-// the snippet's CR LF line breaks are put back for the clipboard.
+// The clipboard gets the generator's snippet itself, not the box's text: the
+// box keeps lines, not line ends, and turns a no-break space into a blank and
+// a line or paragraph separator into a line break.
 void TfrmMain::sbtn_gn_completeClick()
 {
     ui->mem_gn_complete->selectAll();
-    desktop.CopyToClipboard(ui->mem_gn_complete->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    desktop.CopyToClipboard(GeneratedSnippet);
     ui->mem_gn_complete->setFocus();
 }
 

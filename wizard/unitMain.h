@@ -148,6 +148,9 @@ private:
     Desktop& desktop;
     QDialog* aboutBox = nullptr;
     QStackedWidget* currentNotebook = nullptr;
+    // The paste snippet of the last generation, exactly as the generator
+    // made it: what "Copy To Clipboard" copies.
+    QString GeneratedSnippet;
     // The progress page's timer: 50 ms, stopped until a conversion starts.
     QTimer* Timer;
     // The convert path's folder picker; its start folder is set each time

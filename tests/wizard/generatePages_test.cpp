@@ -281,6 +281,27 @@ TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
     EXPECT_EQ(desktop.CountOf(Kind::ConfirmDefaultNo), 2);
 }
 
+// The text box shows a no-break space as a blank and a line separator as a
+// line break; the clipboard must still get what sorvane-cli generate prints.
+TEST_F(GeneratePath, CopyToClipboardCopiesTheGeneratorsBytesNotTheBoxsText)
+{
+    QTemporaryDir folder, elsewhere;
+    const QString name = QStringLiteral("my\u00A0movie\u2028two\u2029three");
+    Browse(folder.filePath(QStringLiteral("intro.swf")));
+    Next();
+    NextWithOptions("550", "400", name);
+    Next();
+    ASSERT_EQ(Screen(), "gn_complete");
+    Click(QStringLiteral("sbtn_gn_complete"));
+
+    const std::string expected = GenerateEmbedCode(PathBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
+                                                   "400", name.toUtf8().toStdString(), "best")
+                                     .snippet;
+    const QStringList copied = desktop.TextsOf(Kind::Clipboard);
+    ASSERT_EQ(copied.size(), 1);
+    EXPECT_EQ(copied[0].toUtf8().toStdString(), expected);
+}
+
 TEST_F(GeneratePath, LabelsTakeNamesHoldingPlaceholdersAsPlainText)
 {
     QTemporaryDir folder;
