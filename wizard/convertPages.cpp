@@ -2,6 +2,7 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
 #include "unitMain.h"
@@ -172,8 +173,8 @@ void TfrmMain::sbtn_cv_outputClick()
 void TfrmMain::cv_confirmEnter()
 {
     const QString page = ui->txt_cv_input->text();
-    ui->lbl_cv_confirm_htm->setText(page);
-    ui->lbl_cv_confirm_js->setText(ScriptPathChosen());
+    cvConfirmHtm->SetPath(page);
+    cvConfirmJs->SetPath(ScriptPathChosen());
     ui->chk_cv_confirm->setText(QStringLiteral("Create backup of ") + FileNameOf(page));
 }
 
@@ -194,13 +195,12 @@ void TfrmMain::cv_progressEnter()
 
 void TfrmMain::ConvertConfirmedPage()
 {
-    ConvertPage(PathBytes(ui->lbl_cv_confirm_htm->text()), PathBytes(ui->lbl_cv_confirm_js->text()),
-                ui->chk_cv_confirm->isChecked());
+    ConvertPage(PathBytes(cvConfirmHtm->Path()), PathBytes(cvConfirmJs->Path()), ui->chk_cv_confirm->isChecked());
 }
 
 void TfrmMain::cv_completeEnter()
 {
-    ui->lbl_cv_complete->setText(ui->lbl_cv_confirm_htm->text());
+    cvComplete->SetPath(cvConfirmHtm->Path());
 }
 
 }  // namespace sorvane

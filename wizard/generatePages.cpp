@@ -2,6 +2,7 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "embedCode.h"
+#include "pathLabel.h"
 #include "ui_frmMain.h"
 #include "unitMain.h"
 
@@ -116,7 +117,7 @@ bool TfrmMain::gn_swfoptionCheck()
 
 void TfrmMain::gn_confirmEnter()
 {
-    ShowPlainText(ui->lbl_gn_confirm_path, ui->txt_gn_input->text());
+    gnConfirmPath->SetPath(ui->txt_gn_input->text());
     ShowPlainText(ui->lbl_gn_confirm_w, ui->txt_gn_swfoption_width->text());
     ShowPlainText(ui->lbl_gn_confirm_h, ui->txt_gn_swfoption_height->text());
     ShowPlainText(ui->lbl_gn_confirm_id, ui->txt_gn_swfoption_name->text());

@@ -3,6 +3,7 @@
 #include "clickFilter.h"
 #include "desktop.h"
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "ui_frmMain.h"
 #include "windowResources.h"
 
@@ -67,6 +68,7 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     Timer->setInterval(TimerInterval);
     BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
     BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
+    ShowPathsWhole();
     ConnectHandlers();
     ConnectLinks();
     FormCreate();
@@ -100,6 +102,15 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
     } catch (...) {
         desktop.ShowError(this, QStringLiteral("Unexpected error"));
     }
+}
+
+void TfrmMain::ShowPathsWhole()
+{
+    const auto copy = [this](const QString& text) { desktop.CopyToClipboard(text); };
+    cvConfirmHtm = new PathLabel(ui->lbl_cv_confirm_htm, copy);
+    cvConfirmJs = new PathLabel(ui->lbl_cv_confirm_js, copy);
+    cvComplete = new PathLabel(ui->lbl_cv_complete, copy);
+    gnConfirmPath = new PathLabel(ui->lbl_gn_confirm_path, copy);
 }
 
 void TfrmMain::ConnectHandlers()

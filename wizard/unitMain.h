@@ -27,6 +27,7 @@ class frmMain;
 namespace sorvane {
 
 class Desktop;
+class PathLabel;
 
 // The generate options page's five questions: armed once when the main
 // window is created; each is disarmed by the user's first Yes to it and then
@@ -138,6 +139,7 @@ private:
     bool RefuseScriptOverPage(const QString& scriptPath);
     void ConvertConfirmedPage();
 
+    void ShowPathsWhole();
     void ConnectHandlers();
     void ConnectLinks();
     // Runs one event handler; an error it raises ends there, in the default
@@ -148,6 +150,13 @@ private:
     Desktop& desktop;
     QDialog* aboutBox = nullptr;
     QStackedWidget* currentNotebook = nullptr;
+    // The value labels that show paths: lbl_cv_confirm_htm, lbl_cv_confirm_js,
+    // lbl_cv_complete and lbl_gn_confirm_path. They keep the paths whole
+    // while they show them cut to their size.
+    PathLabel* cvConfirmHtm;
+    PathLabel* cvConfirmJs;
+    PathLabel* cvComplete;
+    PathLabel* gnConfirmPath;
     // The paste snippet of the last generation, exactly as the generator
     // made it: what "Copy To Clipboard" copies.
     QString GeneratedSnippet;

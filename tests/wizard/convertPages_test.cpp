@@ -2,6 +2,7 @@
 // the page and the script folder, the checks before Next, the confirm page
 // and whole conversions.
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "unitACConvertor.h"
 #include "wizardWindow.h"
 
@@ -313,6 +314,37 @@ TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
     EXPECT_EQ(Label("lbl_cv_confirm_htm"), second);
     EXPECT_EQ(Label("lbl_cv_confirm_js"), QDir::toNativeSeparators(site.filePath(QStringLiteral("js/about.js"))));
     EXPECT_EQ(BackupBox()->text(), "Create backup of about.htm");
+}
+
+// The pages meant for checking the paths keep them readable, however long:
+// the labels show what fits with the file names in view, and the conversion
+// and the completion page use the paths whole.
+TEST_F(ConvertPages, LongPathsShowTheirFileNamesAndAreConvertedWhole)
+{
+    const QString folders = QStringLiteral("a rather long folder name for the web site/<b>another</b> deeply "
+                                           "nested folder/and yet one more level of folders");
+    Folder(folders);
+    const QString page = PickPage(folders + QStringLiteral("/my_favourite_page.html"));
+    Next();
+    Next();
+    const QString script = QDir::toNativeSeparators(site.filePath(folders + QStringLiteral("/my_favourite_page.js")));
+    const std::pair<const char*, QString> shown[] = {{"lbl_cv_confirm_htm", page}, {"lbl_cv_confirm_js", script}};
+    for (const auto& [name, path] : shown) {
+        auto* label = Control<QLabel>(QString::fromLatin1(name));
+        ExpectShownWhole(label);
+        EXPECT_TRUE(label->text().contains(PathLabel::Cut)) << name << " is too small for the whole path";
+        EXPECT_TRUE(label->text().endsWith(QFileInfo(path).fileName())) << label->text().toStdString();
+        EXPECT_EQ(label->toolTip(), path);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+    }
+
+    Convert();
+    EXPECT_EQ(ReadFile(page), ConvertedPage("my_favourite_page.js", 1));
+    auto* completed = Control<QLabel>(QStringLiteral("lbl_cv_complete"));
+    ExpectShownWhole(completed);
+    EXPECT_TRUE(completed->text().endsWith(QStringLiteral("/my_favourite_page.html")));
+    EXPECT_EQ(completed->toolTip(), page);
+    EXPECT_EQ(completed->textFormat(), Qt::PlainText);
 }
 
 // ------------------------------------------------------- conversions --
