@@ -69,6 +69,8 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
     BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
     ShowPathsWhole();
+    for (QAction* entry : ui->MainMenu->actions())
+        menuBarCaptions.emplace_back(entry, entry->text());
     ConnectHandlers();
     ConnectLinks();
     FormCreate();
@@ -304,6 +306,24 @@ void TfrmMain::ApplyStep(const TAcPage& row)
     ui->btnBack->setText(row.Back.Caption);
     ui->btnNext->setText(row.Next.Caption);
     ui->btnExit->setText(row.Exit.Caption);
+    ShareAltKeysWithMenuBar();
+}
+
+// The menu bar and the button bar share the Alt keys: on a completion page
+// "&Again" has the A of "&About Sorvane". The button the page shows is what
+// the user means, so while an enabled button has an entry's key, the entry
+// shows its caption without the mark and leaves the key to the button.
+void TfrmMain::ShareAltKeysWithMenuBar()
+{
+    QList<QKeySequence> buttonKeys;
+    for (const QAbstractButton* button : {ui->btnBack, ui->btnNext, ui->btnExit}) {
+        if (button->isEnabled())
+            buttonKeys << QKeySequence::mnemonic(button->text());
+    }
+    for (const auto& [entry, caption] : menuBarCaptions) {
+        const bool keyTaken = buttonKeys.contains(QKeySequence::mnemonic(caption));
+        entry->setText(keyTaken ? QString(caption).remove(QLatin1Char('&')) : caption);
+    }
 }
 
 std::span<const TfrmMain::PageActions> TfrmMain::CurrentPageActions() const

@@ -14,6 +14,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QDialog;
 class QStackedWidget;
@@ -140,6 +142,7 @@ private:
     void ConvertConfirmedPage();
 
     void ShowPathsWhole();
+    void ShareAltKeysWithMenuBar();
     void ConnectHandlers();
     void ConnectLinks();
     // Runs one event handler; an error it raises ends there, in the default
@@ -157,6 +160,8 @@ private:
     PathLabel* cvConfirmJs;
     PathLabel* cvComplete;
     PathLabel* gnConfirmPath;
+    // The menu bar's entries with their captions as the resource gives them.
+    std::vector<std::pair<QAction*, QString>> menuBarCaptions;
     // The paste snippet of the last generation, exactly as the generator
     // made it: what "Copy To Clipboard" copies.
     QString GeneratedSnippet;
