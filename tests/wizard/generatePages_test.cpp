@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <optional>
 #include <vector>
@@ -242,6 +243,10 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     EXPECT_EQ(copied[0].toStdString(), reference.snippet);
     EXPECT_EQ(copied[0].split(QStringLiteral("\r\n")).size(), 17);
     auto* memo = Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return memo->horizontalScrollBar()->maximum() == 0; }))
+        << "long lines wrap: nothing hides beyond the right edge";
+    EXPECT_TRUE(memo->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(memo->horizontalScrollBar()->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), memo);
     EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size());
 }
