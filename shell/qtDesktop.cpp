@@ -1,6 +1,7 @@
 #include "qtDesktop.h"
 
 #include "errorBox.h"
+#include "windowLook.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,7 +22,7 @@ bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, c
     QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ExecInWindowLook(box) == QMessageBox::Yes;
 }
 
 QString PatternsOf(const QString& patterns)
@@ -48,7 +49,7 @@ QStringList NameFiltersOf(const QString& filter)
 void QtDesktop::ShowInformation(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
-    box.exec();
+    ExecInWindowLook(box);
 }
 
 bool QtDesktop::Confirm(QWidget* parent, const QString& text)
@@ -81,7 +82,7 @@ std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filte
     dialog.setNameFilters(NameFiltersOf(filter));
     if (!openFolder.isEmpty())
         dialog.setDirectory(openFolder);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecInWindowLook(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
     openFolder = QFileInfo(chosen).absolutePath();

@@ -62,4 +62,17 @@ TEST(DefaultErrorBox, IsCaptionedWithTheApplicationTitleWithErrorIconAndOk)
     EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
+TEST(DefaultErrorBox, UsesTheFontOfTheWindowItIsShownOver)
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QFont font;
+    OnNextModal([&](QWidget* modal) {
+        font = modal->font();
+        static_cast<QMessageBox*>(modal)->accept();
+    });
+    ShowDefaultErrorBox(&window, QStringLiteral("Cannot open file /site/page.htm"));
+    EXPECT_EQ(font, window.font());
+}
+
 }  // namespace

@@ -27,7 +27,7 @@ namespace {
 
 struct BoxCase {
     const char* name;
-    bool (*ask)(QtDesktop&, const QString&);
+    bool (*ask)(QtDesktop&, QWidget* parent, const QString&);
     QMessageBox::Icon icon;
     const char* caption;
     QMessageBox::StandardButtons buttons;
@@ -41,13 +41,13 @@ void PrintTo(const BoxCase& c, std::ostream* out)
 
 const BoxCase Boxes[] = {
     {"Information",
-     [](QtDesktop& d, const QString& t) { d.ShowInformation(nullptr, t); return true; },
+     [](QtDesktop& d, QWidget* p, const QString& t) { d.ShowInformation(p, t); return true; },
      QMessageBox::Information, "Information", QMessageBox::Ok, QMessageBox::NoButton},
-    {"Confirm", [](QtDesktop& d, const QString& t) { return d.Confirm(nullptr, t); },
+    {"Confirm", [](QtDesktop& d, QWidget* p, const QString& t) { return d.Confirm(p, t); },
      QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
-    {"ConfirmDefaultNo", [](QtDesktop& d, const QString& t) { return d.ConfirmDefaultNo(nullptr, t); },
+    {"ConfirmDefaultNo", [](QtDesktop& d, QWidget* p, const QString& t) { return d.ConfirmDefaultNo(p, t); },
      QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
-    {"ExitQuestion", [](QtDesktop& d, const QString& t) { return d.AskExit(nullptr, t); },
+    {"ExitQuestion", [](QtDesktop& d, QWidget* p, const QString& t) { return d.AskExit(p, t); },
      QMessageBox::Information, "Information", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
 };
 
@@ -65,13 +65,16 @@ protected:
             text = box->text();
             buttons = box->standardButtons();
             defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+            font = box->font();
             act(box);
         });
-        return GetParam().ask(desktop, QStringLiteral("First line.\r\nSecond line?"));
+        return GetParam().ask(desktop, parent, QStringLiteral("First line.\r\nSecond line?"));
     }
 
     QtDesktop desktop;
+    QWidget* parent = nullptr;
     QMessageBox* seen = nullptr;
+    QFont font;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString caption, text;
     QMessageBox::StandardButtons buttons;
@@ -98,6 +101,17 @@ TEST_P(MessageBoxes, EscAnswersNo)
     const bool asksYesNo = GetParam().buttons & QMessageBox::No;
     const bool answer = Ask([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(answer, !asksYesNo);
+}
+
+// A box in the desktop's default font would look like another program's.
+TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOver)
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    ASSERT_NE(window.font(), QApplication::font());
+    parent = &window;
+    Ask([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(font, window.font());
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxes, testing::ValuesIn(Boxes),
