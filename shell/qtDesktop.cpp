@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace sorvane {
@@ -36,6 +37,16 @@ QString PatternsOf(const QString& patterns)
 }
 
 }  // namespace
+
+// Qt's file dialogs read and write their history, places and view state in
+// the user's shared settings file (QtProject.conf). The program keeps nothing
+// between runs and leaves that file alone: the dialogs' settings go to a
+// folder of this run, removed at its end.
+QtDesktop::QtDesktop()
+{
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, dialogSettings.path());
+}
 
 QStringList NameFiltersOf(const QString& filter)
 {

@@ -5,12 +5,15 @@
 #include "browseDialog.h"
 #include "desktop.h"
 
+#include <QTemporaryDir>
 #include <memory>
 
 namespace sorvane {
 
 class QtDesktop final : public Desktop {
 public:
+    QtDesktop();
+
     void ShowInformation(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
@@ -23,6 +26,9 @@ public:
     void EndApplication() override;
 
 private:
+    // Where the dialogs keep their history and view state for this run: Qt
+    // would keep them in the user's settings file that all Qt programs share.
+    QTemporaryDir dialogSettings;
     // Where the open dialog was left; its next run starts there.
     QString openFolder;
     std::unique_ptr<TBrowseDialogBackend> folderBrowser = DefaultBrowseDialogBackend();
