@@ -69,6 +69,7 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
     BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
     ShowPathsWhole();
+    NameControlsByTheirLabels();
     for (QAction* entry : ui->MainMenu->actions())
         menuBarCaptions.emplace_back(entry, entry->text());
     ConnectHandlers();
@@ -113,6 +114,29 @@ void TfrmMain::ShowPathsWhole()
     cvConfirmJs = new PathLabel(ui->lbl_cv_confirm_js, copy);
     cvComplete = new PathLabel(ui->lbl_cv_complete, copy);
     gnConfirmPath = new PathLabel(ui->lbl_gn_confirm_path, copy);
+}
+
+// Assistive tools name a control by the label that names it on screen (its
+// buddy); the few controls that no label names get a name of their own.
+void TfrmMain::NameControlsByTheirLabels()
+{
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {ui->Label1, ui->txt_cv_input},
+        {ui->Label12, ui->txt_gn_input},
+        {ui->Label17, ui->txt_gn_swfoption_width},
+        {ui->Label4, ui->txt_gn_swfoption_height},
+        {ui->Label8, ui->txt_gn_swfoption_name},
+        {ui->Label7, ui->cmb_gn_swfoption_quality},
+    };
+    for (const auto& [label, control] : labelled)
+        label->setBuddy(control);
+    ui->txt_cv_output->setAccessibleName(QStringLiteral("Script file in the specific folder"));
+    ui->mem_gn_complete->setAccessibleName(QStringLiteral("Code to paste into your web page"));
+    ui->ProgressBar->setAccessibleName(ui->Label6->text());
+    ui->radGenerate->setAccessibleDescription(ui->lblGenerate->text());
+    ui->radConvert->setAccessibleDescription(ui->lblConvert->text());
+    for (QLabel* logo : {ui->imgLogo_1, ui->imgLogo_2, ui->imgLogo_3, ui->imgLogo_4})
+        logo->setAccessibleName(logo->toolTip());
 }
 
 void TfrmMain::ConnectHandlers()
@@ -280,6 +304,7 @@ void TfrmMain::EnterPage(int index)
 {
     if (!currentNotebook) {
         ApplyStep(WelcomeStep);
+        FocusFirstControlOfScreen();
         return;
     }
     const auto pages = CurrentPageActions();
@@ -287,6 +312,37 @@ void TfrmMain::EnterPage(int index)
         return;
     (this->*pages[index].Enter)();
     ApplyStep(CurrentStepRows()[index]);
+    FocusFirstControlOfScreen();
+}
+
+// A screen that becomes current takes the keyboard focus at its first
+// control that the user can act on, in tab order, as a finished wizard does:
+// a read-only text box only shows what its Browse button set, and of a group
+// of radio buttons the chosen one takes it. A screen without such a control
+// leaves the focus to the button bar.
+void TfrmMain::FocusFirstControlOfScreen()
+{
+    QWidget* screen = currentNotebook ? currentNotebook->currentWidget() : ui->panFirst;
+    const auto actsOn = [screen](QWidget* control) {
+        if (!screen->isAncestorOf(control) || !control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus))
+            return false;
+        if (const auto* field = qobject_cast<QLineEdit*>(control))
+            return !field->isReadOnly();
+        if (const auto* radio = qobject_cast<QRadioButton*>(control))
+            return radio->isChecked();
+        return true;
+    };
+    // Tab order runs from the welcome options through the pages to the button
+    // bar, whose last button Tab leaves for the first control again.
+    QWidget* last = ui->btnExit;
+    for (QWidget* control = last->nextInFocusChain(); control != last; control = control->nextInFocusChain()) {
+        if (actsOn(control)) {
+            control->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    if (ui->btnNext->isEnabled())
+        ui->btnNext->setFocus(Qt::TabFocusReason);
 }
 
 bool TfrmMain::CheckPage(int index)

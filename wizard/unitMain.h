@@ -142,6 +142,8 @@ private:
     void ConvertConfirmedPage();
 
     void ShowPathsWhole();
+    void NameControlsByTheirLabels();
+    void FocusFirstControlOfScreen();
     void ShareAltKeysWithMenuBar();
     void ConnectHandlers();
     void ConnectLinks();
