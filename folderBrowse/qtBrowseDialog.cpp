@@ -125,6 +125,8 @@ public:
     QString ChosenFolder() const;
     int Notify(unsigned message, std::intptr_t parameter) const;
 
+    void setVisible(bool visible) override;
+
 protected:
     void accept() override;
 
@@ -211,6 +213,19 @@ void QtBrowseDialog::FolderDialog::LayOut(bool statusLineShown)
     grid->addWidget(statusLine_, statusRow, 0, 1, columns);
     grid->addWidget(buttons, statusRow + 1, 0, 1, columns);
     grid->setColumnStretch(1, 1);
+}
+
+// The keyboard starts where the choice is made: in the edit box when there
+// is one, else in the folders, where typing selects a folder by its name and
+// Enter chooses it. The file dialog would leave it on its hidden name box.
+void QtBrowseDialog::FolderDialog::setVisible(bool visible)
+{
+    QFileDialog::setVisible(visible);
+    if (!visible || editBox_)
+        return;
+    const char* view = viewMode() == Detail ? "treeView" : "listView";
+    if (auto* folders = findChild<QWidget*>(QLatin1String(view)))
+        folders->setFocus();
 }
 
 // A folder that does not exist or lies outside the tree is not selected, as

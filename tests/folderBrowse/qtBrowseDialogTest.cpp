@@ -212,7 +212,8 @@ TEST_F(QtBrowseDialogTest, EditBoxAndStatusLineShowWhenAskedFor)
 // Without the file dialog's name and type rows, its layout left the "Look
 // in" box to the right half of its row and stacked the buttons under an empty
 // strip. Laid out as a finished dialog: the box takes the row, the status
-// line and the buttons side by side lie below the folders, in the owner's font.
+// line and the buttons side by side lie below the folders, in the owner's
+// font, and the keyboard starts in the edit box or else in the folders.
 TEST_F(QtBrowseDialogTest, IsLaidOutAsAFinishedDialogInItsOwnersFont)
 {
     form.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -235,6 +236,8 @@ TEST_F(QtBrowseDialogTest, IsLaidOutAsAFinishedDialogInItsOwnersFont)
                 EXPECT_LT(at(QtBrowseDialog::StatusLineObjectName).bottom(), choose.top());
             }
             EXPECT_EQ(dialog.font(), form.font());
+            QWidget* typedInto = flags ? &Part<QWidget>(dialog, "fileNameEdit") : &View(dialog);
+            EXPECT_EQ(dialog.focusWidget(), typedInto) << "the keyboard starts where the choice is made";
             Cancel(dialog);
         });
         EXPECT_FALSE(browse.Execute());
