@@ -126,17 +126,7 @@ read -r mx my _ < <(measure "$wid")
     || fail "the about box is centred at $ax,$ay, the main window at $mx,$my"
 keys Escape
 back_to_main
-keys Escape                      # Cancel: the exit question
-focus_window '^Information$' >/dev/null
-keys Return                      # Yes
-for _ in $(seq 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 $pid 2>/dev/null && fail "the program did not end after Yes"
-status=0
-wait $pid || status=$?
-[ "$status" = 0 ] || fail "exit status $status"
+quit_by_keys $pid
 
 # ------------------------------------------- folder picker at 2x size --
 QT_SCALE_FACTOR=2 "$sorvane" &

@@ -32,6 +32,22 @@ main_window() {
     focus_window '^Sorvane$'
 }
 
+# Esc asks the exit question; Enter answers it with its default button, Yes,
+# and the program PID must then end with status 0.
+quit_by_keys() {
+    local pid=$1 status=0
+    keys Escape
+    focus_window '^Information$' >/dev/null
+    keys Return
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
+    wait "$pid" || status=$?
+    [ "$status" = 0 ] || fail "exit status $status"
+}
+
 # Clicks Browse.. beside a path page's edit box and picks FILE by typing its
 # path into the real open dialog; the main window has the focus again after.
 pick_in_open_dialog() {
