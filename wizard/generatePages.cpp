@@ -150,8 +150,8 @@ void TfrmMain::gn_completeEnter()
     const QString scriptName = FromBytes(result.scriptName);
     ShowPlainText(ui->lbl_gn_complete_js, FillFormat(ScriptNamedFormat, {scriptName}));
     ShowPlainText(ui->lbl_gn_complete_step1, FillFormat(PutFilesFormat, {scriptName, FromBytes(result.movieFileName)}));
-    GeneratedSnippet = FromBytes(result.snippet);
-    ui->mem_gn_complete->setPlainText(GeneratedSnippet);
+    generatedSnippet = FromBytes(result.snippet);
+    ui->mem_gn_complete->setPlainText(generatedSnippet);
 }
 
 // The clipboard gets the generator's snippet itself, not the box's text: the
@@ -160,7 +160,7 @@ void TfrmMain::gn_completeEnter()
 void TfrmMain::sbtn_gn_completeClick()
 {
     ui->mem_gn_complete->selectAll();
-    desktop.CopyToClipboard(GeneratedSnippet);
+    desktop.CopyToClipboard(generatedSnippet);
     ui->mem_gn_complete->setFocus();
 }
 

@@ -66,46 +66,61 @@ void PathLabel::SetPath(const QString& newPath)
     ShowPath();
 }
 
-// The path whole when it fits; else as much of its start as fits before the
-// cut and its file name after it; a file name too long for that is cut in
-// its own middle.
 void PathLabel::ShowPath()
 {
     const QFont font = label->font();
     const int width = std::max(1, label->contentsRect().width());
-    const int room = label->wordWrap() ? std::max(1, label->contentsRect().height() / QFontMetrics(font).lineSpacing()) : 1;
-    const auto fits = [&](const QString& text) { return LinesOf(text, font, width).size() <= room; };
+    const int lineHeight = QFontMetrics(font).lineSpacing();
+    const int room = label->wordWrap() ? std::max(1, label->contentsRect().height() / lineHeight) : 1;
+    PlaceCut([&](const QString& text) { return LinesOf(text, font, width).size() <= room; });
+    ShowLines(LinesOf(ShownText(), font, width));
+}
+
+// The path whole when it fits; else as much of its start as fits before the
+// cut and its file name after it; a file name too long for that is cut in
+// its own middle.
+void PathLabel::PlaceCut(const std::function<bool(const QString&)>& fits)
+{
+    cutFrom = cutLength = 0;
+    if (fits(path))
+        return;
     const auto cutBetween = [&](qsizetype headEnd, qsizetype tailStart) {
         return path.left(headEnd) + Cut + path.mid(tailStart);
     };
-
+    const qsizetype separator = std::max<qsizetype>(FileNameStart(path) - 1, 0);
     qsizetype cutEnd = 0;
-    cutFrom = 0;
-    if (!fits(path)) {
-        const qsizetype nameStart = std::max<qsizetype>(FileNameStart(path) - 1, 0);
-        if (nameStart > 0 && fits(cutBetween(0, nameStart))) {
-            cutFrom = LargestFitting(0, nameStart - 1, [&](qsizetype n) { return fits(cutBetween(n, nameStart)); });
-            cutEnd = nameStart;
-        } else {
-            const qsizetype kept = LargestFitting(0, path.size() - 1, [&](qsizetype n) {
-                return fits(cutBetween(n - n / 2, path.size() - n / 2));
-            });
-            cutFrom = kept - kept / 2;
-            cutEnd = path.size() - kept / 2;
-        }
-        // Never half a character on either side of the cut.
-        if (cutFrom > 0 && path[cutFrom - 1].isHighSurrogate())
-            --cutFrom;
-        if (cutEnd < path.size() && path[cutEnd].isLowSurrogate())
-            ++cutEnd;
+    if (separator > 0 && fits(cutBetween(0, separator))) {
+        cutFrom = LargestFitting(0, separator - 1, [&](qsizetype n) { return fits(cutBetween(n, separator)); });
+        cutEnd = separator;
+    } else {
+        const qsizetype kept = LargestFitting(0, path.size() - 1, [&](qsizetype n) {
+            return fits(cutBetween(n - n / 2, path.size() - n / 2));
+        });
+        cutFrom = kept - kept / 2;
+        cutEnd = path.size() - kept / 2;
     }
-    const bool isCut = cutEnd > cutFrom;
+    // Never half a character on either side of the cut.
+    if (cutFrom > 0 && path[cutFrom - 1].isHighSurrogate())
+        --cutFrom;
+    if (cutEnd < path.size() && path[cutEnd].isLowSurrogate())
+        ++cutEnd;
     cutLength = cutEnd - cutFrom;
+}
 
+QString PathLabel::ShownText() const
+{
+    if (cutLength == 0)
+        return path;
+    return path.left(cutFrom) + Cut + path.mid(cutFrom + cutLength);
+}
+
+// The lines joined by line breaks of their own, each character remembered
+// with the place in the path it shows.
+void PathLabel::ShowLines(const QStringList& lines)
+{
     QString shown;
     shownFrom.clear();
     qsizetype at = 0;  // position in the text with the cut mark
-    const QStringList lines = LinesOf(isCut ? cutBetween(cutFrom, cutEnd) : path, font, width);
     for (const QString& line : lines) {
         if (!shown.isEmpty()) {
             shown += QLatin1Char('\n');
@@ -113,7 +128,7 @@ void PathLabel::ShowPath()
         }
         for (const QChar c : line) {
             shown += c;
-            if (!isCut || at < cutFrom)
+            if (cutLength == 0 || at < cutFrom)
                 shownFrom.push_back(static_cast<int>(at));
             else if (at == cutFrom)
                 shownFrom.push_back(CutMark);

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -24,9 +25,6 @@ public:
     // The path as it was given, whatever the label shows of it.
     const QString& Path() const { return path; }
 
-    // The part of the path that the label's selection stands for.
-    QString SelectedPath() const;
-
     // The mark where the middle of a path is left out.
     static constexpr QChar Cut = QChar(0x2026);
 
@@ -35,7 +33,12 @@ protected:
 
 private:
     void ShowPath();
+    void PlaceCut(const std::function<bool(const QString&)>& fits);
+    QString ShownText() const;
+    void ShowLines(const QStringList& lines);
     void ShowContextMenu(const QPoint& globalPosition);
+    // The part of the path that the label's selection stands for.
+    QString SelectedPath() const;
 
     QLabel* const label;
     const std::function<void(const QString&)> copy;

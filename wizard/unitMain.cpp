@@ -68,7 +68,7 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     Timer->setInterval(TimerInterval);
     BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
     BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
-    ShowPathsWhole();
+    AttachPathLabels();
     NameControlsByTheirLabels();
     for (QAction* entry : ui->MainMenu->actions())
         menuBarCaptions.emplace_back(entry, entry->text());
@@ -107,7 +107,7 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
     }
 }
 
-void TfrmMain::ShowPathsWhole()
+void TfrmMain::AttachPathLabels()
 {
     const auto copy = [this](const QString& text) { desktop.CopyToClipboard(text); };
     cvConfirmHtm = new PathLabel(ui->lbl_cv_confirm_htm, copy);

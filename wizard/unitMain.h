@@ -141,7 +141,7 @@ private:
     bool RefuseScriptOverPage(const QString& scriptPath);
     void ConvertConfirmedPage();
 
-    void ShowPathsWhole();
+    void AttachPathLabels();
     void NameControlsByTheirLabels();
     void FocusFirstControlOfScreen();
     void ShareAltKeysWithMenuBar();
@@ -158,15 +158,15 @@ private:
     // The value labels that show paths: lbl_cv_confirm_htm, lbl_cv_confirm_js,
     // lbl_cv_complete and lbl_gn_confirm_path. They keep the paths whole
     // while they show them cut to their size.
-    PathLabel* cvConfirmHtm;
-    PathLabel* cvConfirmJs;
-    PathLabel* cvComplete;
-    PathLabel* gnConfirmPath;
+    PathLabel* cvConfirmHtm = nullptr;
+    PathLabel* cvConfirmJs = nullptr;
+    PathLabel* cvComplete = nullptr;
+    PathLabel* gnConfirmPath = nullptr;
     // The menu bar's entries with their captions as the resource gives them.
     std::vector<std::pair<QAction*, QString>> menuBarCaptions;
     // The paste snippet of the last generation, exactly as the generator
     // made it: what "Copy To Clipboard" copies.
-    QString GeneratedSnippet;
+    QString generatedSnippet;
     // The progress page's timer: 50 ms, stopped until a conversion starts.
     QTimer* Timer;
     // The convert path's folder picker; its start folder is set each time
