@@ -1,6 +1,6 @@
 #include "errorBox.h"
 
-#include "windowLook.h"
+#include "programDialog.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -18,7 +18,7 @@ void ShowDefaultErrorBox(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), ErrorBoxText(message),
                     QMessageBox::Ok, parent);
-    ExecInWindowLook(box);
+    ExecProgramDialog(box);
 }
 
 }  // namespace sorvane

@@ -1,7 +1,7 @@
 #include "qtDesktop.h"
 
 #include "errorBox.h"
-#include "windowLook.h"
+#include "programDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,7 +23,7 @@ bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, c
     QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
-    return ExecInWindowLook(box) == QMessageBox::Yes;
+    return ExecProgramDialog(box) == QMessageBox::Yes;
 }
 
 QString PatternsOf(const QString& patterns)
@@ -60,7 +60,7 @@ QStringList NameFiltersOf(const QString& filter)
 void QtDesktop::ShowInformation(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
-    ExecInWindowLook(box);
+    ExecProgramDialog(box);
 }
 
 bool QtDesktop::Confirm(QWidget* parent, const QString& text)
@@ -93,7 +93,7 @@ std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filte
     dialog.setNameFilters(NameFiltersOf(filter));
     if (!openFolder.isEmpty())
         dialog.setDirectory(openFolder);
-    if (ExecInWindowLook(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecProgramDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
     openFolder = QFileInfo(chosen).absolutePath();

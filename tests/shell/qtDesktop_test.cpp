@@ -66,6 +66,7 @@ protected:
             buttons = box->standardButtons();
             defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
             font = box->font();
+            format = box->textFormat();
             act(box);
         });
         return GetParam().ask(desktop, parent, QStringLiteral("First line.\r\nSecond line?"));
@@ -75,6 +76,7 @@ protected:
     QWidget* parent = nullptr;
     QMessageBox* seen = nullptr;
     QFont font;
+    Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString caption, text;
     QMessageBox::StandardButtons buttons;
@@ -103,8 +105,9 @@ TEST_P(MessageBoxes, EscAnswersNo)
     EXPECT_EQ(answer, !asksYesNo);
 }
 
-// A box in the desktop's default font would look like another program's.
-TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOver)
+// A box in the desktop's default font would look like another program's; a
+// path in its text such as /site/<b>x</b>/ must not turn into markup.
+TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOverAndPlainText)
 {
     QWidget window;
     window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -112,6 +115,7 @@ TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOver)
     parent = &window;
     Ask([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(font, window.font());
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxes, testing::ValuesIn(Boxes),

@@ -1,13 +1,16 @@
-#include "windowLook.h"
+#include "programDialog.h"
 
 #include <QDialog>
+#include <QMessageBox>
 
 namespace sorvane {
 
-int ExecInWindowLook(QDialog& dialog)
+int ExecProgramDialog(QDialog& dialog)
 {
     // A window does not inherit its parent's font unless asked to.
     dialog.setAttribute(Qt::WA_WindowPropagation);
+    if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+        box->setTextFormat(Qt::PlainText);
     return dialog.exec();
 }
 
