@@ -5,7 +5,6 @@
 #include "guiTest.h"
 #include "qtDesktop.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -32,13 +31,10 @@ TEST(DesktopDialogs, LeaveTheUsersSettingsFilesAlone)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    // Where settings go is read once, when they are first used.
+    // Where settings go is read once, when they are first used: nothing in
+    // this program has used them yet.
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
-    int argc = 1;
-    char name[] = "sorvane";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
     {
         QtDesktop desktop;
         QWidget window;
