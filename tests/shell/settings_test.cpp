@@ -1,12 +1,13 @@
 // The program keeps nothing between runs: its dialogs leave the user's
 // settings files alone. Qt's file dialogs would write their history into the
-// settings file that every Qt program of the user shares.
+// settings file that every Qt program of the user shares, and read it too.
 #include "folderBrowse.h"
 #include "guiTest.h"
 #include "qtDesktop.h"
 
 #include <QDialog>
 #include <QDirIterator>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -35,6 +36,13 @@ TEST(DesktopDialogs, LeaveTheUsersSettingsFilesAlone)
     // this program has used them yet.
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    const QString shared = home.filePath(QStringLiteral(".config/QtProject.conf"));
+    const QByteArray sharedBefore = "[FileDialog]\nhistory=file:///elsewhere\nviewMode=List\n";
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config")));
+    QFile file(shared);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(sharedBefore);
+    file.close();
     {
         QtDesktop desktop;
         QWidget window;
@@ -45,7 +53,9 @@ TEST(DesktopDialogs, LeaveTheUsersSettingsFilesAlone)
         CancelNextModal();
         EXPECT_FALSE(picker.Execute());
     }
-    EXPECT_EQ(FilesIn(home.path()), QStringList{});
+    EXPECT_EQ(FilesIn(home.path()), QStringList{shared});
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), sharedBefore.toStdString());
 }
 
 }  // namespace
