@@ -20,6 +20,7 @@ struct GenerateOptions {
     std::optional<std::string> player;
     std::optional<std::string> movie;
     bool help = false;
+    bool force = false;
 };
 
 // The wizard passes the quality lowered ("High" -> "high"); so does this.
@@ -59,6 +60,7 @@ GenerateOptions ParseGenerateOptions(Arguments arguments)
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) TakeMovie(options, argument);
         else if (argument == "--") optionsEnded = true;
         else if (argument == "--help" || argument == "-h") options.help = true;
+        else if (argument == "--force") options.force = true;
         else if (!TakeOption(options, arguments, i)) throw UsageError("generate: unknown option '" + argument + "'");
     }
     if (!options.movie && !options.help) throw UsageError("generate: no movie given");
@@ -82,6 +84,15 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
 {
     for (const DoubtfulValue value : DoubtfulValues(*options.width, *options.height, *options.name))
         err << ProgramName << ": warning: " << WarningAbout(value) << '\n';
+}
+
+// A converted page's script beside the movie holds the page's functions;
+// the wizard asks before replacing it, here --force answers.
+void RefuseToReplaceOtherScript(const GenerateOptions& options)
+{
+    if (!options.force && WouldReplaceOtherScript(*options.movie))
+        throw std::runtime_error("the file '" + MovieScriptPath(*options.movie) +
+                                 "' already exists and holds other script code; --force replaces it");
 }
 
 // A width or height not given is the movie's own, when its header tells it,
@@ -112,6 +123,7 @@ int Generate(GenerateOptions options, Streams streams)
     if (!options.name) options.name = BaseName(movie);
     try {
         RequireMovieFile(movie);
+        RefuseToReplaceOtherScript(options);
         if (options.player) RequirePlayerScript(*options.player);
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);

@@ -2,6 +2,7 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
@@ -44,6 +45,17 @@ QString FileNameOf(const QString& path)
 QString PageScriptPath(const QString& pagePath, const QString& folder = {})
 {
     return FromBytes(ScriptPathFor(ToBytes(pagePath), ToBytes(QDir::toNativeSeparators(folder))));
+}
+
+// One file under two paths: the same path, or two existing files that are
+// one (through a link, "..", or letter case where names ignore it). Two
+// missing files are not one file just because neither has a place yet.
+bool IsSameFile(const QString& first, const QString& second)
+{
+    const QFileInfo one(first), other(second);
+    if (one.exists() && other.exists())
+        return one == other;
+    return QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath());
 }
 
 void SetFieldBackground(QWidget* field, const QColor& color)
@@ -106,7 +118,7 @@ bool TfrmMain::cv_outputCheck()
 // converted.
 bool TfrmMain::RefuseScriptOverPage(const QString& scriptPath)
 {
-    if (QFileInfo(scriptPath) != QFileInfo(ui->txt_cv_input->text()))
+    if (!IsSameFile(scriptPath, ui->txt_cv_input->text()))
         return false;
     desktop.ShowInformation(this, ScriptWouldReplacePage);
     return true;
@@ -148,8 +160,8 @@ void TfrmMain::sbtn_cv_outputClick()
 void TfrmMain::cv_confirmEnter()
 {
     const QString page = ui->txt_cv_input->text();
-    ui->lbl_cv_confirm_htm->setText(page);
-    ui->lbl_cv_confirm_js->setText(ScriptPathChosen());
+    cvConfirmHtm->SetPath(page);
+    cvConfirmJs->SetPath(ScriptPathChosen());
     ui->chk_cv_confirm->setText(QStringLiteral("Create backup of ") + FileNameOf(page));
 }
 
@@ -178,13 +190,13 @@ void TfrmMain::ConvertConfirmedPage()
     const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
                                                   ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
                                                   : std::nullopt;
-    ConvertPage(ToBytes(ui->lbl_cv_confirm_htm->text()), ToBytes(ui->lbl_cv_confirm_js->text()),
+    ConvertPage(ToBytes(cvConfirmHtm->Path()), ToBytes(cvConfirmJs->Path()),
                 ui->chk_cv_confirm->isChecked(), player);
 }
 
 void TfrmMain::cv_completeEnter()
 {
-    ui->lbl_cv_complete->setText(ui->lbl_cv_confirm_htm->text());
+    cvComplete->SetPath(cvConfirmHtm->Path());
 }
 
 }  // namespace sorvane

@@ -277,6 +277,26 @@ TEST_F(CliTest, InfoReportsWhatIsNoMovie)
     EXPECT_NE(noStage.out.find("\nstage size: none\n"), std::string::npos);
 }
 
+TEST_F(CliTest, GenerateRefusesToReplaceOtherScriptCodeUnlessForced)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    const std::string pageScript = "\r\nfunction displaySWF_1() { document.write('<object>A</object>'); }\r\n";
+    WriteFile(folder / "intro.js", pageScript);
+
+    const Outcome refused = Run({"generate", "--width=1", "--height=1", "intro.swf"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "sorvane-cli: the file 'intro.js' already exists and holds other script code; "
+                           "--force replaces it\n");
+    EXPECT_EQ(ReadFile(folder / "intro.js"), pageScript);
+
+    const Outcome forced = Run({"generate", "--force", "--width=1", "--height=1", "intro.swf"});
+    EXPECT_EQ(forced.status, 0);
+    EXPECT_TRUE(IsGeneratedMovieScript(ReadFile(folder / "intro.js")));
+    EXPECT_EQ(forced.out, GenerateEmbedCode(folder / "intro.swf", "1", "1", "intro", "best").snippet);
+    EXPECT_EQ(Run({"generate", "--width=1", "--height=1", "intro.swf"}).status, 0) << "its own script is replaced";
+}
+
 // ------------------------------------------------------ help and usage errors --
 
 TEST_F(CliTest, HelpAndVersion)
