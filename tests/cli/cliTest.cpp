@@ -305,7 +305,7 @@ TEST_F(CliTest, HelpAndVersion)
     EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
-                            "[--quality best|high|low] [--player SRC] MOVIE"),
+                            "[--quality best|high|low] [--player SRC] [--force] MOVIE"),
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
