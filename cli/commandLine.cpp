@@ -3,6 +3,7 @@
 #include "convertCommand.h"
 #include "generateCommand.h"
 #include "infoCommand.h"
+#include "restoreCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,7 @@ constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
     Command{"generate", GenerateHelp, RunGenerate},
     Command{"info", InfoHelp, RunInfo},
+    Command{"restore", RestoreHelp, RunRestore},
 };
 
 const Command* FindCommand(std::string_view name)

@@ -1,6 +1,9 @@
 #include "convertCommand.h"
 
+#include "pageRun.h"
 #include "unitACConvertor.h"
+
+#include "jsonText.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,6 +19,7 @@ struct ConvertOptions {
     std::optional<std::string> scriptFolder;
     std::optional<std::string> player;
     std::vector<std::string> pages;
+    PageRunOptions run;
     bool help = false;
 };
 
@@ -38,6 +42,7 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
                 throw UsageError("option '--script-dir' needs a folder");
             options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
             if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
+        } else if (ParsePageRunOption(arguments, i, options.run)) {
         } else if (auto player = OptionValue(arguments, i, "--player")) {
             options.player = std::move(*player);
         } else {
@@ -47,10 +52,6 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
     if (options.pages.empty() && !options.help) throw UsageError("convert: no page given");
     return options;
 }
-
-// Relative paths are made full so that the script reference is computed from
-// real folder names, whatever the current folder.
-std::string FullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
 
 std::string WithTrailingSeparator(std::string folder)
 {
@@ -66,23 +67,37 @@ std::string ScriptPathFor(const std::string& page, const std::optional<std::stri
     return folder + BaseName(page) + ".js";
 }
 
-void ReportConversion(std::ostream& out, const std::string& page, const ConvertReport& report)
+void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report)
 {
-    out << page << ": " << report.blocksConverted << (report.blocksConverted == 1 ? " block" : " blocks")
-        << " converted; script " << report.scriptPath << "; "
-        << (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath) << '\n';
+    output.Line(page + ": " + std::to_string(report.blocksConverted)
+                + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
+                + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
+    output.JsonLine(JsonObjectLine({{"path", page},
+                                    {"blocks", std::to_string(report.blocksConverted), true},
+                                    {"script", report.scriptPath},
+                                    {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
+                                    {"error", std::nullopt}}));
 }
 
-bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, Streams streams)
+void ReportFailure(RunOutput& output, const std::string& page, const std::string& message)
+{
+    output.JsonLine(JsonObjectLine(
+        {{"path", page}, {"blocks", std::nullopt}, {"script", std::nullopt}, {"backup", std::nullopt}, {"error", message}}));
+    output.Error(message);
+}
+
+bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, RunOutput& output)
 {
     const std::string page = FullPath(pageArgument);
     try {
-        ReportConversion(streams.out, page, ConvertPage(page, ScriptPathFor(page, options.scriptFolder),
-                                                        options.backup, options.player));
+        const ConvertReport report =
+            ConvertPage(page, ScriptPathFor(page, options.scriptFolder), options.backup, options.player);
+        ReportConversion(output, page, report);
+        output.PageDone(report.blocksConverted);
         return true;
     } catch (const std::exception& error) {
-        streams.out.flush();
-        streams.err << ProgramName << ": " << error.what() << '\n';
+        ReportFailure(output, page, error.what());
+        output.PageDone(0);
         return false;
     }
 }
@@ -109,8 +124,11 @@ int RunConvert(Arguments arguments, Streams streams)
         return Success;
     }
     if (!PlayerFound(options.player, streams.err)) return SomeFailed;
-    bool allConverted = true;
-    for (const std::string& page : options.pages) allConverted &= ConvertOnePage(page, options, streams);
+    const FoundPages found = PagesOfArguments(options.pages, options.run);
+    RunOutput output(streams, options.run, found.pages);
+    for (const std::string& error : found.errors) output.Error(error);
+    bool allConverted = found.errors.empty();
+    for (const std::string& page : found.pages) allConverted &= ConvertOnePage(page, options, output);
     return allConverted ? Success : SomeFailed;
 }
 

@@ -1,12 +1,13 @@
-// sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE...
+// sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] ... PAGE...
 #pragma once
 
-#include "commandLine.h"
+#include "pageRun.h"
 
 namespace sorvane::cli {
 
 inline constexpr std::string_view ConvertHelp =
-    "convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE...\n"
+    "convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] [--exclude GLOB]...\n"
+    "        [--json] [-q] PAGE...\n"
     "      Moves every Flash <object> block of each page into a function of the\n"
     "      page's script file (NAME.js beside the page) and calls it from the page.\n"
     "      Pages are converted in the order given, in one run: the function\n"
@@ -17,7 +18,8 @@ inline constexpr std::string_view ConvertHelp =
     "      --player SRC      make each page load the Flash player script SRC (such\n"
     "                        as Ruffle's ruffle.js) after its script file: a web\n"
     "                        address (http://, https://, //) as given, or a local\n"
-    "                        file, referred to from the page\n";
+    "                        file, referred to from the page\n"
+    SORVANE_PAGE_RUN_OPTIONS_HELP;
 
 int RunConvert(Arguments arguments, Streams streams);
 
