@@ -6,8 +6,7 @@
 namespace sorvane::cli {
 
 inline constexpr std::string_view ConvertHelp =
-    "convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] [--exclude GLOB]...\n"
-    "        [--json] [-q] PAGE...\n"
+    "convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] [--exclude GLOB]... [--json] [-q] PAGE...\n"
     "      Moves every Flash <object> block of each page into a function of the\n"
     "      page's script file (NAME.js beside the page) and calls it from the page.\n"
     "      Pages are converted in the order given, in one run: the function\n"

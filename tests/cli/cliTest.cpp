@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include <sys/wait.h>
 
@@ -282,7 +283,8 @@ TEST_F(CliTest, HelpAndVersion)
 {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE..."),
+    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] "
+                            "[--exclude GLOB]... [--json] [-q] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
                             "[--quality best|high|low] [--player SRC] MOVIE"),
@@ -293,6 +295,113 @@ TEST_F(CliTest, HelpAndVersion)
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
+}
+
+// ---------------------------------------------------------------- whole sites --
+
+// Writes a file of a tree, making its folders.
+void WriteTreeFile(const fs::path& path, std::string_view bytes)
+{
+    fs::create_directories(path.parent_path());
+    WriteFile(path, bytes);
+}
+
+constexpr std::string_view FlashPage = "<html><head></head><body><object>1</object></body></html>\n";
+
+// The pages of the report lines, in order: what comes before ": ".
+std::vector<std::string> ReportedPages(const std::string& out, const fs::path& root)
+{
+    std::vector<std::string> pages;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        pages.push_back(fs::path(line.substr(0, line.find(": "))).lexically_relative(root).string());
+    return pages;
+}
+
+TEST_F(CliTest, RecursiveTakesThePagesOfTheTreeInSortedOrder)
+{
+    for (const char* page : {"site/index.htm", "site/b/INDEX.HTML", "site/a/x.php", "site/a.htm",
+                             "site/index_backup.htm", "site/index_backup3.htm", "site/lone_backup.htm",
+                             "site/notes.txt", "site/index.js", "site/draft/d.htm", "site/a/old.htm",
+                             "site/b/old.htm", "elsewhere/e.htm"})
+        WriteTreeFile(folder / page, FlashPage);
+    fs::create_directory_symlink("../elsewhere", folder / "site/linked");
+    fs::create_symlink("a.htm", folder / "site/same.htm");
+
+    const Outcome outcome = Run({"convert", "--no-backup", "-r", "--exclude", "draft", "--exclude=a/old.htm", "site"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReportedPages(outcome.out, folder.path()),
+              (std::vector<std::string>{"site/a/x.php", "site/a.htm", "site/b/INDEX.HTML", "site/b/old.htm",
+                                        "site/index.htm", "site/lone_backup.htm"}));
+    EXPECT_EQ(ReadFile(folder / "site/index_backup.htm"), FlashPage) << "a backup is no page";
+    EXPECT_EQ(ReadFile(folder / "elsewhere/e.htm"), FlashPage) << "a linked folder is not followed";
+    EXPECT_EQ(ReadFile(folder / "site/draft/d.htm"), FlashPage) << "an excluded folder is not searched";
+}
+
+TEST_F(CliTest, RestoreAfterConvertGivesBackThePagesAndKeepsTheScripts)
+{
+    const std::string other = "<p>no movie</p>\r\n<object data='a.swf'>\r\n</object>";
+    WriteTreeFile(folder / "site/a.htm", FlashPage);
+    WriteTreeFile(folder / "site/sub/b.php", other);
+    ASSERT_EQ(Run({"convert", "-r", "site"}).status, 0);
+    const std::string script = ReadFile(folder / "site/a.js");
+
+    const Outcome outcome = Run({"restore", "site/a.htm", "site/sub/b.php"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadFile(folder / "site/a.htm"), FlashPage);
+    EXPECT_EQ(ReadFile(folder / "site/sub/b.php"), other);
+    EXPECT_EQ(ReadFile(folder / "site/a.js"), script);
+    EXPECT_EQ(outcome.out, (folder / "site/a.htm") + ": restored from " + (folder / "site/a_backup.htm") + "\n"
+                               + (folder / "site/sub/b.php") + ": restored from " + (folder / "site/sub/b_backup.php")
+                               + "\n");
+}
+
+TEST_F(CliTest, RestoreTakesTheBackupWithTheHighestNumber)
+{
+    WriteFile(folder / "a.htm", "now");
+    WriteFile(folder / "a_backup.htm", "0");
+    WriteFile(folder / "a_backup2.htm", "2");
+    WriteFile(folder / "a_backup10.htm", "10");
+
+    EXPECT_EQ(Run({"restore", "-r", "."}).status, 0);
+    EXPECT_EQ(ReadFile(folder / "a.htm"), "10");
+}
+
+TEST_F(CliTest, RestoreRefusesEverythingWhenAPageHasNoBackup)
+{
+    WriteFile(folder / "a.htm", "converted");
+    WriteFile(folder / "a_backup.htm", "original");
+    WriteFile(folder / "b.htm", "no backup");
+
+    const Outcome outcome = Run({"restore", "a.htm", "b.htm"});
+
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "sorvane-cli: no backup of " + (folder / "b.htm")
+                               + " (b_backup.htm, b_backup1.htm, ...)\nsorvane-cli: nothing was restored\n");
+    EXPECT_EQ(ReadFile(folder / "a.htm"), "converted");
+    EXPECT_EQ(ReadFile(folder / "b.htm"), "no backup");
+}
+
+TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
+{
+    const std::string name = "caf\xE9 \"x\".htm";
+    WriteFile(folder / name, FlashPage);
+
+    const Outcome outcome = Run({"convert", "--json", "-r", "."});
+
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    WriteFile(output / "report.json", outcome.out);
+    // Python's own JSON reader must take the line, and the file name must come
+    // back byte for byte through os.fsencode.
+    std::string hex;
+    for (const unsigned char c : folder / name) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+    const std::string check =
+        "python3 -c 'import json, os, sys; o = json.load(open(sys.argv[1], \"rb\"));"
+        " sys.exit(0 if os.fsencode(o[\"path\"]) == bytes.fromhex(sys.argv[2]) and o[\"blocks\"] == 1 else 1)' "
+        + ShellQuoted(output / "report.json") + " " + hex;
+    EXPECT_EQ(std::system(check.c_str()), 0) << outcome.out;
 }
 
 struct UsageRow : testing::NamedRow {
