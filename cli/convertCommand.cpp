@@ -1,9 +1,8 @@
 #include "convertCommand.h"
 
-#include "pageRun.h"
-#include "unitACConvertor.h"
-
+#include "convertPreview.h"
 #include "jsonText.h"
+#include "unitACConvertor.h"
 
 #include <filesystem>
 #include <optional>
@@ -20,6 +19,7 @@ struct ConvertOptions {
     std::optional<std::string> player;
     std::vector<std::string> pages;
     PageRunOptions run;
+    std::optional<ConvertPreview::Kind> preview;  // --dry-run, --diff
     bool help = false;
 };
 
@@ -42,6 +42,11 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
                 throw UsageError("option '--script-dir' needs a folder");
             options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
             if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
+        } else if (argument == "--dry-run" || argument == "--diff") {
+            const auto kind = argument == "--diff" ? ConvertPreview::Kind::Diff : ConvertPreview::Kind::DryRun;
+            if (options.preview && options.preview != kind)
+                throw UsageError("options '--dry-run' and '--diff' cannot be used together");
+            options.preview = kind;
         } else if (ParsePageRunOption(arguments, i, options.run)) {
         } else if (auto player = OptionValue(arguments, i, "--player")) {
             options.player = std::move(*player);
@@ -50,6 +55,8 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
         }
     }
     if (options.pages.empty() && !options.help) throw UsageError("convert: no page given");
+    if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
+        throw UsageError("options '--diff' and '--json' cannot be used together");
     return options;
 }
 
@@ -67,9 +74,9 @@ std::string ScriptPathFor(const std::string& page, const std::optional<std::stri
     return folder + BaseName(page) + ".js";
 }
 
-void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report)
+void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
 {
-    output.Line(page + ": " + std::to_string(report.blocksConverted)
+    if (!previewed) output.Line(page + ": " + std::to_string(report.blocksConverted)
                 + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
                 + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
     output.JsonLine(JsonObjectLine({{"path", page},
@@ -86,13 +93,16 @@ void ReportFailure(RunOutput& output, const std::string& page, const std::string
     output.Error(message);
 }
 
-bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, RunOutput& output)
+// Converts the page, or previews it when a preview is given.
+bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, RunOutput& output,
+                    ConvertPreview* preview)
 {
     const std::string page = FullPath(pageArgument);
+    const std::string script = ScriptPathFor(page, options.scriptFolder);
     try {
-        const ConvertReport report =
-            ConvertPage(page, ScriptPathFor(page, options.scriptFolder), options.backup, options.player);
-        ReportConversion(output, page, report);
+        const ConvertReport report = preview ? preview->Page(page, script, options.backup, options.player)
+                                             : ConvertPage(page, script, options.backup, options.player);
+        ReportConversion(output, page, report, preview != nullptr);
         output.PageDone(report.blocksConverted);
         return true;
     } catch (const std::exception& error) {
@@ -127,8 +137,12 @@ int RunConvert(Arguments arguments, Streams streams)
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
     for (const std::string& error : found.errors) output.Error(error);
+    std::optional<ConvertPreview> preview;
+    if (options.preview) preview.emplace(*options.preview, output, streams.out);
     bool allConverted = found.errors.empty();
-    for (const std::string& page : found.pages) allConverted &= ConvertOnePage(page, options, output);
+    for (const std::string& page : found.pages)
+        allConverted &= ConvertOnePage(page, options, output, preview ? &*preview : nullptr);
+    if (preview) preview->Finish();
     return allConverted ? Success : SomeFailed;
 }
 

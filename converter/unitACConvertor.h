@@ -15,6 +15,7 @@
 //   thread that converts.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -130,6 +131,34 @@ struct ConvertReport {
 // refused before anything is written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
                           bool backup, std::optional<std::string_view> playerSource = std::nullopt);
+
+// What ConvertPage would do to one page, computed without writing anything.
+struct PagePreview {
+    ConvertReport report;       // backupPath: the name the backup would take
+    std::string oldPage;        // the page's bytes, when pages are kept
+    std::string newPage;        // the converted page, when pages are kept
+    std::optional<std::string> oldScript;  // nothing when there is no script file yet
+    std::string newScript;
+};
+
+// Previews the pages of one run in order, as ConvertPage converts them: the
+// same checks and errors, the same function numbers (BlockCounter and
+// ScriptBuffer go on as in a conversion), and each page sees the script
+// files that the pages before it would have written. Nothing is written.
+class ConversionPreview {
+public:
+    // keepPages: fill oldPage and newPage (a diff needs them; a report of
+    // what would change does not).
+    explicit ConversionPreview(bool keepPages) : keepPages_(keepPages) {}
+
+    PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                        std::optional<std::string_view> playerSource = std::nullopt);
+
+private:
+    bool keepPages_;
+    // The new text of every script file a page before would have written.
+    std::map<std::string, std::string> scripts_;
+};
 
 // Registers one block: raises BlockCounter, appends its function line to
 // ScriptBuffer, and returns the markup that replaces the block in the page.
