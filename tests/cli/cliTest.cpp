@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace sorvane {
@@ -402,6 +403,81 @@ TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
         " sys.exit(0 if os.fsencode(o[\"path\"]) == bytes.fromhex(sys.argv[2]) and o[\"blocks\"] == 1 else 1)' "
         + ShellQuoted(output / "report.json") + " " + hex;
     EXPECT_EQ(std::system(check.c_str()), 0) << outcome.out;
+}
+
+// Every file and folder under root with its bytes (or link target), mode,
+// size and modification time: what a run that writes nothing leaves alike.
+std::string TreeSnapshot(const fs::path& root)
+{
+    std::ostringstream snapshot;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        struct stat info {};
+        ::lstat(entry.path().c_str(), &info);
+        snapshot << entry.path().string() << ' ' << info.st_mode << ' ' << info.st_size << ' ' << info.st_mtim.tv_sec
+                 << '.' << info.st_mtim.tv_nsec << ' ' << info.st_ino << '\n';
+        if (entry.is_symlink()) snapshot << fs::read_symlink(entry.path()).string() << '\n';
+        else if (entry.is_regular_file()) snapshot << ReadFile(entry.path()) << '\n';
+    }
+    return snapshot.str();
+}
+
+// A small site: two pages with movies, one without, a script file that
+// exists already, a backup of an earlier run.
+void WriteSite(const testing::TempFolder& folder)
+{
+    WriteTreeFile(folder / "site/a.htm", FlashPage);
+    WriteTreeFile(folder / "site/a_backup.htm", "earlier");
+    WriteTreeFile(folder / "site/sub/b.htm",
+                  "<html>\r\n<head>\r\n<title>b</title>\r\n</head>\r\n<body>\r\n<p>1</p>\r\n<p>2</p>\r\n"
+                  "<p>3</p>\r\n<p>4</p>\r\n<object data=\"b.swf\">\r\n<param name=\"x\" value='y'>\r\n</object>\r\n"
+                  "<p>5</p>\r\n</body>\r\n</html>");
+    WriteTreeFile(folder / "site/sub/b.js", "// old script\r\nfunction displaySWF_7() { }\r\n");
+    WriteTreeFile(folder / "site/plain.htm", "<p>no movie</p>\n");
+}
+
+TEST_F(CliTest, DryRunReportsEveryPageAndWritesNothing)
+{
+    WriteSite(folder);
+    fs::permissions(folder / "site/sub/b.htm", fs::perms::owner_read | fs::perms::owner_write);
+    const std::string before = TreeSnapshot(folder.path());
+
+    const Outcome outcome = Run({"convert", "--dry-run", "-r", "site"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(TreeSnapshot(folder.path()), before);
+    const std::string site = folder / "site";
+    EXPECT_EQ(outcome.out,
+              site + "/a.htm: 1 block would be converted; would replace " + site + "/a.htm; would create " + site
+                  + "/a.js; would create " + site + "/a_backup1.htm\n"
+              + site + "/plain.htm: 0 blocks would be converted; would replace " + site
+                  + "/plain.htm; would create " + site + "/plain.js; would create " + site + "/plain_backup.htm\n"
+              + site + "/sub/b.htm: 1 block would be converted; would replace " + site + "/sub/b.htm; would replace "
+                  + site + "/sub/b.js; would create " + site + "/sub/b_backup.htm\n");
+}
+
+TEST_F(CliTest, DiffIsWhatDiffUPrintsForThePagesAndScriptsTheConversionWrites)
+{
+    WriteSite(folder);
+    fs::create_directory(folder / "before");
+    fs::copy(folder / "site", folder / "before/site", fs::copy_options::recursive);
+    const std::string before = TreeSnapshot(folder / "site");
+
+    const Outcome diff = Run({"convert", "--diff", "-r", "site"});
+
+    EXPECT_EQ(diff.status, 0) << diff.err;
+    EXPECT_EQ(TreeSnapshot(folder / "site"), before) << "--diff writes nothing";
+    ASSERT_EQ(Run({"convert", "--no-backup", "-r", "site"}).status, 0);
+    std::string expected;
+    for (const char* file : {"site/a.htm", "site/plain.htm", "site/sub/b.htm", "site/a.js", "site/plain.js",
+                             "site/sub/b.js"}) {
+        const fs::path earlier = folder.path() / "before" / file;
+        const std::string old = fs::exists(earlier) ? earlier.string() : "/dev/null";
+        const std::string command = "diff -u --label a/" + std::string(file) + " --label b/" + file + " "
+                                    + ShellQuoted(old) + " " + ShellQuoted(folder / file) + " >>"
+                                    + ShellQuoted(output / "expected");
+        ASSERT_LE(WEXITSTATUS(std::system(command.c_str())), 1) << command;
+    }
+    EXPECT_EQ(diff.out, ReadFile(output / "expected"));
 }
 
 struct UsageRow : testing::NamedRow {
