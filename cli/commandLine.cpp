@@ -13,9 +13,9 @@ namespace {
 
 constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
+    Command{"restore", RestoreHelp, RunRestore},
     Command{"generate", GenerateHelp, RunGenerate},
     Command{"info", InfoHelp, RunInfo},
-    Command{"restore", RestoreHelp, RunRestore},
 };
 
 const Command* FindCommand(std::string_view name)
@@ -41,9 +41,12 @@ void PrintHelp(std::ostream& out)
         << "Examples:\n"
         << "  " << ProgramName << " convert site/index.htm site/news.htm\n"
         << "  " << ProgramName << " convert --no-backup --script-dir site/js site/*.htm\n"
+        << "  " << ProgramName << " convert --dry-run --recursive --exclude 'old/**' site\n"
+        << "  " << ProgramName << " convert --diff -r site > changes.diff\n"
+        << "  " << ProgramName << " restore --recursive site\n"
         << "  " << ProgramName << " generate --width 550 --height 400 site/intro.swf > snippet.html\n\n"
         << "Exit status: 0 when everything was done, 1 when some page or the movie's script\n"
-        << "failed, 2 on a usage error.\n"
+        << "failed or a page to restore has no backup, 2 on a usage error.\n"
         << "The manual page " << ProgramName << "(1) tells more.\n";
 }
 

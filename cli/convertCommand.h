@@ -22,8 +22,8 @@ inline constexpr std::string_view ConvertHelp =
     "                        would be converted and which files would be created or\n"
     "                        replaced; write nothing\n"
     "      --diff            print the changes of every page and script file as a\n"
-    "                        unified diff (diff -u, labels a/PATH and b/PATH, the\n"
-    "                        path from the current folder); write nothing\n"
+    "                        unified diff, labels a/PATH and b/PATH with the path\n"
+    "                        from the current folder; write nothing\n"
     SORVANE_PAGE_RUN_OPTIONS_HELP;
 
 int RunConvert(Arguments arguments, Streams streams);

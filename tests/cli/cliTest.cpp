@@ -285,7 +285,7 @@ TEST_F(CliTest, HelpAndVersion)
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] "
-                            "[--exclude GLOB]... [--json] [-q] PAGE..."),
+                            "[--exclude GLOB]... [--dry-run | --diff] [--json] [-q] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
                             "[--quality best|high|low] [--player SRC] MOVIE"),
@@ -293,6 +293,7 @@ TEST_F(CliTest, HelpAndVersion)
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
     EXPECT_EQ(Run({"info", "--help"}).status, 0);
+    EXPECT_EQ(Run({"restore", "--help"}).status, 0);
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
@@ -509,6 +510,13 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
              "generate: quality must be best, high or low, not 'Medium'"},
     UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
     UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
+    UsageRow{{"DryRunAndDiff"}, {"convert", "--dry-run", "--diff", "a.htm"},
+             "options '--dry-run' and '--diff' cannot be used together"},
+    UsageRow{{"DiffAsJson"}, {"convert", "--diff", "--json", "a.htm"},
+             "options '--diff' and '--json' cannot be used together"},
+    UsageRow{{"ExcludeWithoutRecursive"}, {"convert", "--exclude=*.htm", "a.htm"},
+             "option '--exclude' needs '--recursive'"},
+    UsageRow{{"RestoreWithoutPage"}, {"restore", "-q"}, "restore: no page given"},
     UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
     UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
     UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
