@@ -39,16 +39,16 @@ ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::strin
                                    std::optional<std::string_view> playerSource)
 {
     PagePreview preview = preview_.Preview(pagePath, scriptPath, backup, playerSource);
-    const auto [script, first] = scripts_.try_emplace(scriptPath, ScriptChange{preview.oldScript, {}});
-    if (first) scriptOrder_.push_back(scriptPath);
-    script->second.after = std::move(preview.newScript);
     const ConvertReport& report = preview.report;
     if (kind_ == Kind::Diff) {
+        const auto [script, first] = scripts_.try_emplace(scriptPath, ScriptChange{preview.oldScript, {}});
+        if (first) scriptOrder_.push_back(scriptPath);
+        script->second.after = std::move(preview.newScript);
         out_ << Diff(preview.oldPage, preview.newPage, pagePath);
     } else {
         output_.Line(pagePath + ": " + std::to_string(report.blocksConverted)
                      + (report.blocksConverted == 1 ? " block" : " blocks") + " would be converted; would replace "
-                     + pagePath + "; " + Created(preview.oldScript.has_value()) + report.scriptPath + "; "
+                     + pagePath + "; " + Created(preview.scriptExists) + report.scriptPath + "; "
                      + (report.backupPath.empty() ? "no backup" : "would create " + report.backupPath));
     }
     return report;

@@ -155,18 +155,22 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
 {
     const PageScan scan(pagePath, scriptPath, playerSource);
     PagePreview preview;
+    // A script file planned before has only numbers below BlockCounter, so
+    // only one not yet planned is read for them.
     const auto planned = scripts_.find(scriptPath);
-    preview.oldScript = planned != scripts_.end() ? std::optional(planned->second)
-                                                  : detail::LoadExistingScript(scriptPath);
+    const std::optional<std::string> oldScript =
+        planned != scripts_.end() ? std::optional(planned->second) : detail::LoadExistingScript(scriptPath);
     StringSink newPage;
     DiscardingSink discarded;
-    preview.report = {scan.Rewrite(pagePath, scriptPath, preview.oldScript,
-                                   keepPages_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
+    preview.report = {scan.Rewrite(pagePath, scriptPath, oldScript,
+                                   keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
                       scriptPath, backup ? detail::FreeBackupName(pagePath, scriptPath) : std::string()};
-    preview.newScript = detail::NewScriptText(preview.oldScript.value_or(std::string()), ScriptBuffer).Joined();
-    if (keepPages_) {
+    preview.scriptExists = oldScript.has_value();
+    if (keepTexts_) {
         preview.oldPage = scan.Page();
         preview.newPage = std::move(newPage.text);
+        preview.newScript = detail::NewScriptText(oldScript.value_or(std::string()), ScriptBuffer).Joined();
+        preview.oldScript = oldScript;
     }
     scripts_[scriptPath] = preview.newScript;
     return preview;

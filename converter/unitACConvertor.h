@@ -134,10 +134,12 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
 
 // What ConvertPage would do to one page, computed without writing anything.
 struct PagePreview {
-    ConvertReport report;       // backupPath: the name the backup would take
-    std::string oldPage;        // the page's bytes, when pages are kept
-    std::string newPage;        // the converted page, when pages are kept
-    std::optional<std::string> oldScript;  // nothing when there is no script file yet
+    ConvertReport report;  // backupPath: the name the backup would take
+    bool scriptExists = false;  // the script file would be replaced, not created
+    // When texts are kept: the page before and after, the script file before
+    // (nothing when it does not exist yet) and after.
+    std::string oldPage, newPage;
+    std::optional<std::string> oldScript;
     std::string newScript;
 };
 
@@ -147,16 +149,18 @@ struct PagePreview {
 // files that the pages before it would have written. Nothing is written.
 class ConversionPreview {
 public:
-    // keepPages: fill oldPage and newPage (a diff needs them; a report of
-    // what would change does not).
-    explicit ConversionPreview(bool keepPages) : keepPages_(keepPages) {}
+    // keepTexts: fill in the texts of the pages and script files (a diff
+    // needs them; a report of what would change does not, and a long run
+    // without them costs little more than reading the pages).
+    explicit ConversionPreview(bool keepTexts) : keepTexts_(keepTexts) {}
 
     PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
                         std::optional<std::string_view> playerSource = std::nullopt);
 
 private:
-    bool keepPages_;
-    // The new text of every script file a page before would have written.
+    bool keepTexts_;
+    // Every script file a page before would have written, with its new text
+    // when texts are kept.
     std::map<std::string, std::string> scripts_;
 };
 
