@@ -81,6 +81,27 @@ std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std:
     return std::nullopt;
 }
 
+ParsedArguments ParseArguments(Arguments arguments, std::string_view command,
+                               const std::function<bool(std::size_t& i)>& takeOption)
+{
+    ParsedArguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument == "-" || !argument.starts_with('-')) parsed.operands.push_back(argument);
+        else if (argument == "--") optionsEnded = true;
+        else if (argument == "--help" || argument == "-h") parsed.help = true;
+        else if (!takeOption(i)) throw UsageError(std::string(command) + ": unknown option '" + argument + "'");
+    }
+    return parsed;
+}
+
+bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out)
+{
+    if (asked) out << "Usage: " << ProgramName << ' ' << help;
+    return asked;
+}
+
 int RunCommandLine(Arguments arguments, Streams streams)
 {
     try {

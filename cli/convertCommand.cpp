@@ -23,37 +23,37 @@ struct ConvertOptions {
     bool help = false;
 };
 
+// Takes arguments[i] when it is an option of convert.
+bool TakeConvertOption(Arguments arguments, std::size_t& i, ConvertOptions& options)
+{
+    const std::string& argument = arguments[i];
+    if (argument == "--no-backup") {
+        options.backup = false;
+    } else if (argument == "--script-dir" || argument.starts_with("--script-dir=")) {
+        if (argument == "--script-dir" && ++i == arguments.size())
+            throw UsageError("option '--script-dir' needs a folder");
+        options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
+        if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
+    } else if (argument == "--dry-run" || argument == "--diff") {
+        const auto kind = argument == "--diff" ? ConvertPreview::Kind::Diff : ConvertPreview::Kind::DryRun;
+        if (options.preview && options.preview != kind)
+            throw UsageError("options '--dry-run' and '--diff' cannot be used together");
+        options.preview = kind;
+    } else if (auto player = OptionValue(arguments, i, "--player")) {
+        options.player = std::move(*player);
+    } else {
+        return ParsePageRunOption(arguments, i, options.run);
+    }
+    return true;
+}
+
 ConvertOptions ParseConvertOptions(Arguments arguments)
 {
     ConvertOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            options.pages.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--no-backup") {
-            options.backup = false;
-        } else if (argument == "--script-dir" || argument.starts_with("--script-dir=")) {
-            if (argument == "--script-dir" && ++i == arguments.size())
-                throw UsageError("option '--script-dir' needs a folder");
-            options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
-            if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
-        } else if (argument == "--dry-run" || argument == "--diff") {
-            const auto kind = argument == "--diff" ? ConvertPreview::Kind::Diff : ConvertPreview::Kind::DryRun;
-            if (options.preview && options.preview != kind)
-                throw UsageError("options '--dry-run' and '--diff' cannot be used together");
-            options.preview = kind;
-        } else if (ParsePageRunOption(arguments, i, options.run)) {
-        } else if (auto player = OptionValue(arguments, i, "--player")) {
-            options.player = std::move(*player);
-        } else {
-            throw UsageError("convert: unknown option '" + argument + "'");
-        }
-    }
+    ParsedArguments parsed =
+        ParseArguments(arguments, "convert", [&](std::size_t& i) { return TakeConvertOption(arguments, i, options); });
+    options.pages = std::move(parsed.operands);
+    options.help = parsed.help;
     if (options.pages.empty() && !options.help) throw UsageError("convert: no page given");
     if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
         throw UsageError("options '--diff' and '--json' cannot be used together");
@@ -129,10 +129,7 @@ bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
 int RunConvert(Arguments arguments, Streams streams)
 {
     const ConvertOptions options = ParseConvertOptions(arguments);
-    if (options.help) {
-        streams.out << "Usage: " << ProgramName << ' ' << ConvertHelp;
-        return Success;
-    }
+    if (ShowHelpIfAsked(options.help, ConvertHelp, streams.out)) return Success;
     if (!PlayerFound(options.player, streams.err)) return SomeFailed;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);

@@ -22,15 +22,11 @@ struct RestoreOptions {
 RestoreOptions ParseRestoreOptions(Arguments arguments)
 {
     RestoreOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) options.pages.push_back(argument);
-        else if (argument == "--") optionsEnded = true;
-        else if (argument == "--help" || argument == "-h") options.help = true;
-        else if (!ParsePageRunOption(arguments, i, options.run))
-            throw UsageError("restore: unknown option '" + argument + "'");
-    }
+    ParsedArguments parsed = ParseArguments(arguments, "restore", [&](std::size_t& i) {
+        return ParsePageRunOption(arguments, i, options.run);
+    });
+    options.pages = std::move(parsed.operands);
+    options.help = parsed.help;
     if (options.pages.empty() && !options.help) throw UsageError("restore: no page given");
     return options;
 }
@@ -118,10 +114,7 @@ std::optional<std::vector<Restoration>> PlanRestorations(const FoundPages& found
 int RunRestore(Arguments arguments, Streams streams)
 {
     const RestoreOptions options = ParseRestoreOptions(arguments);
-    if (options.help) {
-        streams.out << "Usage: " << ProgramName << ' ' << RestoreHelp;
-        return Success;
-    }
+    if (ShowHelpIfAsked(options.help, RestoreHelp, streams.out)) return Success;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
     const std::optional<std::vector<Restoration>> plan = PlanRestorations(found, output);

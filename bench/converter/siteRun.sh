@@ -19,13 +19,9 @@ BUILD_DIR=${1:-build}
 CLI=$BUILD_DIR/cli/sorvane-cli
 ROUNDS=${ROUNDS:-7}
 PAGES=${PAGES:-2000}
-[ -x "$CLI" ] || { echo "missing $CLI: build the project first" >&2; exit 2; }
-WORK=${BENCH_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/sorvane-site.XXXXXX")}
-mkdir -p "$WORK"
-trap 'rm -rf "$WORK"' EXIT
-
-now_ns() { date +%s%N; }
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/converter/benchShell.sh
+require_tools "$CLI"
+make_scratch sorvane-site
 
 # One page: a head, paragraphs, and 8 multi-line object blocks between them.
 make_page() {
