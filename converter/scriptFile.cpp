@@ -153,6 +153,12 @@ void detail::WriteScriptAfter(std::string_view existingScript, std::string_view 
     ReplaceFileContent(scriptPath, NewScriptText(existingScript, functionLines).Parts());
 }
 
+void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
+{
+    const std::string existing = detail::LoadExistingScript(scriptPath).value_or(std::string());
+    detail::WriteScriptAfter(existing, functionLines, scriptPath);
+}
+
 namespace {
 
 // A backup takes a name that no file has, and never the name of the script
