@@ -126,6 +126,8 @@ void TfrmMain::NameControlsByTheirLabels()
     for (const auto& [label, control] : labelled)
         label->setBuddy(control);
     ui->txt_cv_output->setAccessibleName(QStringLiteral("Script file in the specific folder"));
+    for (QLineEdit* player : {ui->txt_cv_confirm_player, ui->txt_gn_swfoption_player})
+        player->setAccessibleName(QStringLiteral("Flash player script"));
     ui->mem_gn_complete->setAccessibleName(QStringLiteral("Code to paste into your web page"));
     ui->ProgressBar->setAccessibleName(ui->Label6->text());
     ui->radGenerate->setAccessibleDescription(ui->lblGenerate->text());
