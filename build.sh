@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sorvane's two set-up commands for a fresh Debian 12 machine:
 #   ./build.sh run    install what is missing, build, start the wizard
-#   ./build.sh test   install what is missing, build, run every test
+#   ./build.sh test   install what is missing, build, run every test, and run the
+#                     core suites again built with the address and UB sanitizers
 # and one more that builds the Debian package build/sorvane_<version>_<arch>.deb:
 #   ./build.sh package
 set -euo pipefail
@@ -10,7 +11,8 @@ cd "$(dirname "$0")"
 BUILD_DIR=${BUILD_DIR:-build}
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 zlib1g-dev liblzma-dev)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-apps libx11-dev
-               g++-mingw-w64-x86-64-win32 clang libclang-rt-14-dev chromium python3)
+               g++-mingw-w64-x86-64-win32 clang libclang-rt-14-dev chromium python3
+               clang-format)
 # npm installs the Flash player emulator of the movie-plays tests. Where node
 # comes from elsewhere (NodeSource's nodejs carries its own npm), Debian's
 # npm package would conflict with it, so it is asked for only when missing.
@@ -34,9 +36,26 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# Every build is optimised (Release): the tests check the same program that
+# `run` starts and `package` ships.
 configure_and_build() {
-    cmake -S . -B "$BUILD_DIR" -G Ninja "$@"
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
     cmake --build "$BUILD_DIR"
+}
+
+# The suites of the Qt-free libraries and sorvane-cli (CTest label "core")
+# once more, built with AddressSanitizer and UndefinedBehaviorSanitizer in a
+# folder of their own: an invalid memory access, a leak or undefined behaviour
+# fails the test that reaches it. No GUI is configured there.
+SANITIZE_DIR=${SANITIZE_DIR:-$BUILD_DIR-sanitize}
+SANITIZE_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1 -g"
+sanitized_core_tests() {
+    cmake -S . -B "$SANITIZE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$SANITIZE_FLAGS" \
+          -DSORVANE_BUILD_GUI=OFF -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=OFF
+    cmake --build "$SANITIZE_DIR" --target sorvane_core_tests
+    ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
+    UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir "$SANITIZE_DIR" -L core --output-on-failure -j "$(nproc)"
 }
 
 case "${1:-}" in
@@ -48,8 +67,10 @@ case "${1:-}" in
     test)
         install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
         configure_and_build -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=ON
-        cd "$BUILD_DIR"
-        exec ctest --output-on-failure -j "$(nproc)"
+        status=0
+        (cd "$BUILD_DIR" && ctest --output-on-failure -j "$(nproc)") || status=$?
+        sanitized_core_tests || status=$?
+        exit $status
         ;;
     package)
         install_missing "${RUN_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"

@@ -60,18 +60,10 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
     return options;
 }
 
-std::string WithTrailingSeparator(std::string folder)
+// Beside the page, as the wizard's default, or in the folder given.
+std::string ScriptPathOf(const std::string& page, const ConvertOptions& options)
 {
-    if (!folder.ends_with(fs::path::preferred_separator)) folder += fs::path::preferred_separator;
-    return folder;
-}
-
-// The wizard's default: the page's folder and base name with ".js"; or the
-// chosen folder with that file name.
-std::string ScriptPathFor(const std::string& page, const std::optional<std::string>& scriptFolder)
-{
-    const std::string folder = scriptFolder ? WithTrailingSeparator(FullPath(*scriptFolder)) : FolderPart(page);
-    return folder + BaseName(page) + ".js";
+    return ScriptPathFor(page, options.scriptFolder ? FullPath(*options.scriptFolder) : std::string());
 }
 
 void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
@@ -98,7 +90,7 @@ bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& optio
                     ConvertPreview* preview)
 {
     const std::string page = FullPath(pageArgument);
-    const std::string script = ScriptPathFor(page, options.scriptFolder);
+    const std::string script = ScriptPathOf(page, options);
     try {
         const ConvertReport report = preview ? preview->Page(page, script, options.backup, options.player)
                                              : ConvertPage(page, script, options.backup, options.player);

@@ -67,22 +67,23 @@ GenerateOptions ParseGenerateOptions(Arguments arguments)
     return options;
 }
 
-bool IsBlank(std::string_view text)
+std::string_view WarningAbout(DoubtfulValue value)
 {
-    return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+    switch (value) {
+    case DoubtfulValue::BlankWidth: return "the width is blank";
+    case DoubtfulValue::BlankHeight: return "the height is blank";
+    case DoubtfulValue::BlankName: return "the name/id is blank";
+    case DoubtfulValue::WidthNotDigits: return "the width should contain numbers and % sign only";
+    case DoubtfulValue::HeightNotDigits: return "the height should contain numbers and % sign only";
+    }
+    return "a value is doubtful";
 }
 
 // The wizard's questions about doubtful values, in its order, as warnings.
 void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
 {
-    const auto warn = [&](bool doubtful, std::string_view message) {
-        if (doubtful) err << ProgramName << ": warning: " << message << '\n';
-    };
-    warn(IsBlank(*options.width), "the width is blank");
-    warn(IsBlank(*options.height), "the height is blank");
-    warn(IsBlank(*options.name), "the name/id is blank");
-    warn(!IsDigitsOrPercent(*options.width), "the width should contain numbers and % sign only");
-    warn(!IsDigitsOrPercent(*options.height), "the height should contain numbers and % sign only");
+    for (const DoubtfulValue value : DoubtfulValues(*options.width, *options.height, *options.name))
+        err << ProgramName << ": warning: " << WarningAbout(value) << '\n';
 }
 
 // A converted page's script beside the movie holds the page's functions;

@@ -9,7 +9,7 @@ namespace sorvane {
 namespace {
 
 using detail::IsAsciiLetter;
-using detail::IsBlank;
+using detail::IsSpaceOrLineBreak;
 using detail::IsQuote;
 
 constexpr std::size_t npos = detail::NotFound;
@@ -25,7 +25,7 @@ bool OpensTag(char c) { return IsAsciiLetter(c) || c == '/' || c == '!' || c == 
 std::size_t ValueQuoteAfter(std::string_view text, std::size_t equals)
 {
     std::size_t at = equals + 1;
-    while (at < text.size() && (IsBlank(text[at]) || text[at] == '\t')) ++at;
+    while (at < text.size() && (IsSpaceOrLineBreak(text[at]) || text[at] == '\t')) ++at;
     return at < text.size() && IsQuote(text[at]) ? at : npos;
 }
 
@@ -77,7 +77,7 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
         }
         if ((i = stop) == text.size()) break;
         const char c = text[i];
-        if (IsBlank(c)) {
+        if (IsSpaceOrLineBreak(c)) {
             out.append(text.substr(copied, i - copied));
             const std::size_t runEnd = SkipBlanks(text, i);
             if (RunLeavesABlank(text, i, runEnd)) out.push_back(' ');

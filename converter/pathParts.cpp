@@ -1,5 +1,6 @@
 // Splitting paths into folder, file name, extension and drive, and the
 // relative path from a page to its script file, in Windows and POSIX style.
+#include "textSearch.h"
 #include "unitACConvertor.h"
 
 #include "textSearch.h"
@@ -163,6 +164,13 @@ std::string BackupCandidate(std::string_view pagePath, int n, PathStyle style)
 {
     return FolderPart(pagePath, style) + BaseName(pagePath, style) + "_backup"
            + (n == 0 ? std::string() : std::to_string(n)) + ExtensionPart(pagePath, style);
+}
+
+std::string ScriptPathFor(std::string_view pagePath, std::string_view scriptFolder, PathStyle style)
+{
+    std::string folder = scriptFolder.empty() ? FolderPart(pagePath, style) : std::string(scriptFolder);
+    if (FolderPart(folder, style) != folder) folder.push_back(FolderSeparator(style));
+    return folder + BaseName(pagePath, style) + ".js";
 }
 
 }  // namespace sorvane

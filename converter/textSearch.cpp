@@ -21,7 +21,7 @@ bool StopsFlattening(std::string_view text, std::size_t at)
 {
     const char c = text[at];
     return c == '<' || c == '>' || c == '=' || c == '\r' || c == '\n'
-           || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]));
+           || (c == ' ' && at + 1 < text.size() && IsSpaceOrLineBreak(text[at + 1]));
 }
 
 bool StopsEscaping(char c, bool highBytes)
@@ -127,7 +127,7 @@ std::size_t SkipBlanks(std::string_view text, std::size_t from)
         if (const unsigned others = ~Bits(Blanks(Load(text.data() + from))) & 0xFFFFu; others != 0)
             return from + Lowest(others);
 #endif
-    while (from < text.size() && IsBlank(text[from])) ++from;
+    while (from < text.size() && IsSpaceOrLineBreak(text[from])) ++from;
     return from;
 }
 

@@ -12,7 +12,7 @@ namespace sorvane::detail {
 
 inline constexpr std::size_t NotFound = std::string_view::npos;
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+inline bool IsSpaceOrLineBreak(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 inline bool IsQuote(char c) { return c == '"' || c == '\''; }

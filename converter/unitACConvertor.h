@@ -92,6 +92,12 @@ std::string RelativePath(std::string_view basePath, std::string_view targetPath,
 // (n == 0 ? "" : decimal n) + extension.
 std::string BackupCandidate(std::string_view pagePath, int n,
                             PathStyle style = NativePathStyle);
+// The script file of a page, as the wizard and sorvane-cli name it: the
+// page's base name with ".js", in scriptFolder, or beside the page when
+// scriptFolder is empty. A folder that already ends in a separator (a drive
+// root, "/") gets none added.
+std::string ScriptPathFor(std::string_view pagePath, std::string_view scriptFolder = {},
+                          PathStyle style = NativePathStyle);
 
 // ------------------------------------------------------------- constants --
 

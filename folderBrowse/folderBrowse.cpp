@@ -1,5 +1,7 @@
 #include "folderBrowse.h"
 
+#include "qtBytes.h"
+
 #include <QWidget>
 
 #include <iterator>
@@ -49,16 +51,6 @@ void SendOpeningMessages(TWindowHandle dialog, const TBrowseCallbackData& data)
         data.Shell->SendDialogMessage(dialog, BFFM_SETSTATUSTEXTA, 1, TextParameter(data.StatusText));
 }
 
-std::string CodePageText(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
-}
-
-QString FromCodePage(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-}
-
 }  // namespace
 
 TBrowseForFolder::TBrowseForFolder(QObject* owner)
@@ -94,20 +86,20 @@ void TBrowseForFolder::SetFlags(TBrowseFlags flags)
 bool TBrowseForFolder::Execute()
 {
     QWidget* owner = OwnerWindow();
-    browseInfo_.Title = CodePageText(caption_);
+    browseInfo_.Title = sorvane::ToBytes(caption_);
     // A special folder the platform cannot give leaves a null root, which
     // shows the whole namespace.
     const TItemIdListPtr specialRoot = SpecialRoot();
     const TItemIdList* root = root_ == TBrowseLocation::bl_CUSTOM ? customRoot_.get() : specialRoot.get();
     browseInfo_.Owner = owner->window()->winId();
-    TBrowseCallbackData callbackData{CodePageText(folderName_), CodePageText(statusText_), backend_};
+    TBrowseCallbackData callbackData{sorvane::ToBytes(folderName_), sorvane::ToBytes(statusText_), backend_};
     browseInfo_.Flags |= BIF_VALIDATE;
     std::string displayName;
     const TItemIdListPtr item = ShowDialog(root, callbackData, displayName);
     if (!item)
         return false;
-    folderName_ = FromCodePage(backend_->PathFromIdList(*item));
-    displayName_ = FromCodePage(displayName);
+    folderName_ = sorvane::FromBytes(backend_->PathFromIdList(*item));
+    displayName_ = sorvane::FromBytes(displayName);
     return true;
 }
 

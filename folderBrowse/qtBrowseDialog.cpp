@@ -1,5 +1,7 @@
 #include "qtBrowseDialog.h"
 
+#include "qtBytes.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -25,11 +27,6 @@ public:
 private:
     QString path_;
 };
-
-QString FromCodePage(const char* text)
-{
-    return QString::fromLocal8Bit(text);
-}
 
 QString CleanAbsolute(const QString& path)
 {
@@ -152,7 +149,7 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
     setOption(DontUseNativeDialog);
     setFileMode(Directory);
     setOption(ShowDirsOnly);
-    setWindowTitle(FromCodePage(info.Title.c_str()));
+    setWindowTitle(sorvane::FromBytes(info.Title));
     ShowPlaces();
     ShowChild(*this, "fileNameLabel", editBox_);
     ShowChild(*this, "fileNameEdit", editBox_);
@@ -253,8 +250,8 @@ void QtBrowseDialog::FolderDialog::accept()
         QDialog::accept();  // on the folder checked here, not on the view's selection
         return;
     }
-    const QByteArray typed = QDir::toNativeSeparators(chosen).toLocal8Bit();
-    if (Notify(BFFM_VALIDATEFAILEDA, reinterpret_cast<std::intptr_t>(typed.constData())) == 0) {
+    const std::string typed = sorvane::ToBytes(QDir::toNativeSeparators(chosen));
+    if (Notify(BFFM_VALIDATEFAILEDA, reinterpret_cast<std::intptr_t>(typed.c_str())) == 0) {
         reject();
         return;
     }
@@ -311,7 +308,7 @@ TItemIdListPtr QtBrowseDialog::ShowBrowseDialog(const TBrowseInfo& info)
         return nullptr;
     const QString folder = dialog.ChosenFolder();
     if (info.DisplayName)
-        *info.DisplayName = DisplayNameOf(folder).toLocal8Bit().toStdString();
+        *info.DisplayName = sorvane::ToBytes(DisplayNameOf(folder));
     return FolderItem(folder);
 }
 
@@ -320,7 +317,7 @@ std::intptr_t QtBrowseDialog::SendDialogMessage(TWindowHandle dialog, unsigned m
 {
     if (!openDialog_ || dialog != openDialog_->Handle() || lParam == 0)
         return 0;
-    const QString text = FromCodePage(reinterpret_cast<const char*>(lParam));
+    const QString text = sorvane::FromBytes(reinterpret_cast<const char*>(lParam));
     if (message == BFFM_SETSELECTIONA && wParam != 0)
         openDialog_->SelectFolder(text);
     else if (message == BFFM_SETSTATUSTEXTA)
@@ -341,7 +338,7 @@ std::string QtBrowseDialog::PathFromIdList(const TItemIdList& item)
     const auto* folder = dynamic_cast<const FolderPathItem*>(&item);
     if (!folder)
         return {};
-    return QDir::toNativeSeparators(folder->Path()).toLocal8Bit().toStdString();
+    return sorvane::ToBytes(QDir::toNativeSeparators(folder->Path()));
 }
 
 TItemIdListPtr QtBrowseDialog::FolderItem(const QString& path)

@@ -2,7 +2,9 @@
 // turn those names into macros of the same values.
 #include "win32BrowseDialog.h"
 
+// The shell headers need the types of <windows.h>, so it comes first.
 #include <windows.h>
+
 #include <objbase.h>
 #include <shlobj.h>
 

@@ -1,6 +1,7 @@
 #include "sorvaneApplication.h"
 
 #include "errorBox.h"
+#include "qtBytes.h"
 
 #include <exception>
 
@@ -15,7 +16,7 @@ bool SorvaneApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowDefaultErrorBox(activeWindow(), QString::fromLocal8Bit(error.what()));
+        ShowDefaultErrorBox(activeWindow(), FromBytes(error.what()));
     } catch (...) {
         ShowDefaultErrorBox(activeWindow(), QStringLiteral("Unexpected error"));
     }

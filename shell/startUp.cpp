@@ -4,16 +4,12 @@
 #include "sorvaneApplication.h"
 #include "unitAbout.h"
 #include "unitMain.h"
-#include "windowResources.h"
 
 #include <QFont>
 #include <QIcon>
 #include <cstdio>
 
 namespace sorvane {
-
-TfrmMain* frmMain = nullptr;
-TfrmAbout* frmAbout = nullptr;
 
 namespace {
 
@@ -58,15 +54,14 @@ int StartUp(char* programName)
     // Ties the windows to the installed desktop entry, whose icon and name the
     // desktop then shows for them (on Wayland it has no other way to know).
     QGuiApplication::setDesktopFileName(QStringLiteral(SORVANE_DESKTOP_ID));
-    LoadWindowResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.ico")));
     SubstituteWindowFont();
 
     QtDesktop desktop;
+    // The two windows live until the event loop ends; the main window reaches
+    // the about box through the reference it is given here.
     TfrmMain mainWindow(desktop);
-    frmMain = &mainWindow;
     TfrmAbout aboutBox(desktop, &mainWindow);
-    frmAbout = &aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
 
     mainWindow.show();

@@ -4,13 +4,6 @@
 
 namespace sorvane {
 
-class TfrmMain;
-class TfrmAbout;
-
-// The one instance of each window, set at start-up and never changed.
-extern TfrmMain* frmMain;
-extern TfrmAbout* frmAbout;
-
 // Runs the program and returns its exit status: 0, or 1 when there is no
 // display to show the window on. The command line is not read: programName
 // is all of it that is passed on.

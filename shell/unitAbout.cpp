@@ -3,14 +3,12 @@
 #include "clickFilter.h"
 #include "ui_frmAbout.h"
 #include "unitSetting.h"
-#include "windowResources.h"
 
 namespace sorvane {
 
 TfrmAbout::TfrmAbout(Desktop& desktop, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmAbout>()), desktop(desktop)
 {
-    LoadWindowResources();
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);

@@ -3,13 +3,13 @@
 #include "desktop.h"
 #include "folderBrowse.h"
 #include "pathLabel.h"
+#include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
 #include "unitMain.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QTimer>
@@ -32,33 +32,20 @@ const QColor DisabledFieldColor(233, 233, 233);
 
 QString FolderOf(const QString& path)
 {
-    return PathText(FolderPart(PathBytes(path)));
+    return FromBytes(FolderPart(ToBytes(path)));
 }
 
 QString FileNameOf(const QString& path)
 {
-    return PathText(FileNamePart(PathBytes(path)));
+    return FromBytes(FileNamePart(ToBytes(path)));
 }
 
-QString ScriptNameFor(const QString& pagePath)
+// The script file for the page, in folder or, when it is empty, beside the
+// page.
+QString PageScriptPath(const QString& pagePath, const QString& folder = {})
 {
-    return PathText(BaseName(PathBytes(pagePath))) + QStringLiteral(".js");
+    return FromBytes(ScriptPathFor(ToBytes(pagePath), ToBytes(QDir::toNativeSeparators(folder))));
 }
-
-// A folder that already ends in a separator (a drive root, "/") gets none
-// added.
-QString ScriptPathIn(const QString& folder, const QString& pagePath)
-{
-    const QString nativeFolder = QDir::toNativeSeparators(folder);
-    const bool endsInSeparator = FolderOf(nativeFolder) == nativeFolder;
-    return nativeFolder + (endsInSeparator ? QString() : QString(QDir::separator())) + ScriptNameFor(pagePath);
-}
-
-QString DefaultScriptPath(const QString& pagePath)
-{
-    return FolderOf(pagePath) + ScriptNameFor(pagePath);
-}
-
 
 // One file under two paths: the same path, or two existing files that are
 // one (through a link, "..", or letter case where names ignore it). Two
@@ -95,7 +82,7 @@ void TfrmMain::sbtn_cv_inputClick()
 bool TfrmMain::cv_inputCheck()
 {
     const QString page = ui->txt_cv_input->text();
-    if (IsBlank(page)) {
+    if (IsEmptyWhenTrimmed(page)) {
         desktop.ShowInformation(this, NoPageChosen);
         return false;
     }
@@ -115,7 +102,7 @@ bool TfrmMain::cv_outputCheck()
 {
     if (!ui->rad_cv_output_default->isChecked()) {
         const QString script = ui->txt_cv_output->text();
-        if (IsBlank(script)) {
+        if (IsEmptyWhenTrimmed(script)) {
             desktop.ShowInformation(this, NoFolderChosen);
             return false;
         }
@@ -140,7 +127,7 @@ bool TfrmMain::RefuseScriptOverPage(const QString& scriptPath)
 QString TfrmMain::ScriptPathChosen() const
 {
     if (ui->rad_cv_output_default->isChecked())
-        return DefaultScriptPath(ui->txt_cv_input->text());
+        return PageScriptPath(ui->txt_cv_input->text());
     return ui->txt_cv_output->text();
 }
 
@@ -167,7 +154,7 @@ void TfrmMain::sbtn_cv_outputClick()
         desktop.ShowInformation(this, NotAFileSystemFolder);
         return;
     }
-    ui->txt_cv_output->setText(ScriptPathIn(folder, ui->txt_cv_input->text()));
+    ui->txt_cv_output->setText(PageScriptPath(ui->txt_cv_input->text(), folder));
 }
 
 void TfrmMain::cv_confirmEnter()
@@ -201,9 +188,9 @@ void TfrmMain::sbtn_cv_confirm_playerClick()
 void TfrmMain::ConvertConfirmedPage()
 {
     const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
-                                                  ? std::optional(PathBytes(ui->txt_cv_confirm_player->text()))
+                                                  ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
                                                   : std::nullopt;
-    ConvertPage(PathBytes(cvConfirmHtm->Path()), PathBytes(cvConfirmJs->Path()),
+    ConvertPage(ToBytes(cvConfirmHtm->Path()), ToBytes(cvConfirmJs->Path()),
                 ui->chk_cv_confirm->isChecked(), player);
 }
 

@@ -1,15 +1,16 @@
 #include "embedCode.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 namespace sorvane {
 
+// The Flash Player download server (serves the player's cabinet file) and the
+// host of the plug-in download page, as standard embed markup names them.
 #define SORVANE_CABINET_HOST "download.macromedia.com"
 #define SORVANE_PLUGIN_PAGE_HOST "www.macromedia.com"
-
-const std::string_view FlashCabinetHost = SORVANE_CABINET_HOST;
-const std::string_view FlashPluginPageHost = SORVANE_PLUGIN_PAGE_HOST;
 
 const std::string_view EmbedTemplate =
     "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"
@@ -74,9 +75,29 @@ bool IsDigitsOrPercent(std::string_view text)
     return true;
 }
 
+bool IsEmptyWhenTrimmed(std::string_view text)
+{
+    return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
+std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_view height, std::string_view name)
+{
+    const std::pair<DoubtfulValue, bool> checks[] = {
+        {DoubtfulValue::BlankWidth, IsEmptyWhenTrimmed(width)},
+        {DoubtfulValue::BlankHeight, IsEmptyWhenTrimmed(height)},
+        {DoubtfulValue::BlankName, IsEmptyWhenTrimmed(name)},
+        {DoubtfulValue::WidthNotDigits, !IsDigitsOrPercent(width)},
+        {DoubtfulValue::HeightNotDigits, !IsDigitsOrPercent(height)},
+    };
+    std::vector<DoubtfulValue> doubtful;
+    for (const auto& [value, holds] : checks)
+        if (holds) doubtful.push_back(value);
+    return doubtful;
+}
+
 std::string MovieScriptPath(std::string_view moviePath, PathStyle style)
 {
-    return FolderPart(moviePath, style) + BaseName(FileNamePart(moviePath, style), style) + ".js";
+    return ScriptPathFor(moviePath, {}, style);
 }
 
 bool IsGeneratedMovieScript(std::string_view text)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane {
 
@@ -21,11 +22,6 @@ struct EmbedCodeResult {
     std::string scriptPath;     // the movie's folder + scriptName: the file written
     std::string snippet;        // 17 lines joined by CR LF, no final line end; 18 with a player
 };
-
-// The Flash Player download server (serves the player's cabinet file) and the
-// host of the plug-in download page, as standard embed markup names them.
-extern const std::string_view FlashCabinetHost;
-extern const std::string_view FlashPluginPageHost;
 
 // The markup: 14 lines joined by CR LF, ten "%s" placeholders filled in this
 // order: width, height, id, movie, quality, movie, quality, width, height, name.
@@ -44,6 +40,20 @@ std::string FillPlaceholders(std::string_view templateText, std::initializer_lis
 // True when every byte is a digit 0-9 or "%"; true for the empty text. Sizes
 // failing this are questioned, not refused.
 bool IsDigitsOrPercent(std::string_view text);
+
+// True when nothing is left once the bytes up to 0x20 (blanks and control
+// bytes) are trimmed from both ends: what the wizard reads as an empty field.
+bool IsEmptyWhenTrimmed(std::string_view text);
+
+// The values of a movie's options that the wizard asks about before it goes
+// on and sorvane-cli warns about, in the order they are asked. They are
+// questioned, never refused.
+enum class DoubtfulValue { BlankWidth, BlankHeight, BlankName, WidthNotDigits, HeightNotDigits };
+
+// The doubtful values among the options, in that order: a width, height or
+// name that IsEmptyWhenTrimmed, and a width or height that is not
+// IsDigitsOrPercent.
+std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_view height, std::string_view name);
 
 // The script file that GenerateEmbedCode writes for the movie at moviePath:
 // the movie's folder + its base name + ".js".

@@ -3,42 +3,15 @@
 #include "desktop.h"
 #include "embedCode.h"
 #include "pathLabel.h"
+#include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitMain.h"
 
-#include <QFile>
+#include <algorithm>
 
 namespace sorvane {
 
 namespace {
-
-// Fills the "%s" placeholders in their order with the values as plain text:
-// a value that itself holds "%s" or "%1" is not read as a placeholder.
-QString FillFormat(const QString& format, std::initializer_list<QString> values)
-{
-    QString filled;
-    qsizetype from = 0;
-    for (const QString& value : values) {
-        const qsizetype at = format.indexOf(QLatin1String("%s"), from);
-        if (at < 0)
-            break;
-        filled += QStringView(format).mid(from, at - from);
-        filled += value;
-        from = at + 2;
-    }
-    filled += QStringView(format).mid(from);
-    return filled;
-}
-
-QString FromBytes(const std::string& bytes)
-{
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string ToBytes(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
-}
 
 void ShowPlainText(QLabel* label, const QString& text)
 {
@@ -46,11 +19,11 @@ void ShowPlainText(QLabel* label, const QString& text)
     label->setText(text);
 }
 
-// One question of the options page: asked while its flag is armed and its
-// condition holds; a Yes disarms it for the rest of the run.
+// The question of the options page about one doubtful value: asked while
+// its flag is armed; a Yes disarms it for the rest of the run.
 struct OptionQuestion {
+    DoubtfulValue value;
     bool& askFlag;
-    bool condition;
     QLineEdit* field;
     const char* message;
 };
@@ -71,7 +44,7 @@ void TfrmMain::sbtn_gn_inputClick()
 
 bool TfrmMain::gn_inputCheck()
 {
-    if (!IsBlank(ui->txt_gn_input->text()))
+    if (!IsEmptyWhenTrimmed(ui->txt_gn_input->text()))
         return true;
     desktop.ShowInformation(this, QStringLiteral("Please select a Flash movie (.swf) file first."));
     return false;
@@ -81,7 +54,7 @@ void TfrmMain::gn_swfoptionEnter()
 {
     ui->txt_gn_swfoption_name->setText(FromBytes(BaseName(ToBytes(ui->txt_gn_input->text()))));
     ui->cmb_gn_swfoption_quality->setCurrentIndex(0);
-    movieStageSize = MovieStageSize(QFile::encodeName(ui->txt_gn_input->text()).toStdString());
+    movieStageSize = MovieStageSize(ToBytes(ui->txt_gn_input->text()));
     if (movieStageSize)
         ui->lbl_gn_swfoption_size->setText(
             QStringLiteral("Movie size: %1 × %2").arg(movieStageSize->width).arg(movieStageSize->height));
@@ -99,24 +72,24 @@ void TfrmMain::btn_gn_swfoption_sizeClick()
 
 bool TfrmMain::gn_swfoptionCheck()
 {
-    const QString width = ui->txt_gn_swfoption_width->text();
-    const QString height = ui->txt_gn_swfoption_height->text();
-    const QString name = ui->txt_gn_swfoption_name->text();
     const OptionQuestion questions[] = {
-        {AskWidthBlank, IsBlank(width), ui->txt_gn_swfoption_width,
+        {DoubtfulValue::BlankWidth, AskWidthBlank, ui->txt_gn_swfoption_width,
          "You have not entered the Width\r\nAre you sure to keep this field blank?"},
-        {AskHeightBlank, IsBlank(height), ui->txt_gn_swfoption_height,
+        {DoubtfulValue::BlankHeight, AskHeightBlank, ui->txt_gn_swfoption_height,
          "You have not entered the Height\r\nAre you sure to keep this field blank?"},
-        {AskNameBlank, IsBlank(name), ui->txt_gn_swfoption_name,
+        {DoubtfulValue::BlankName, AskNameBlank, ui->txt_gn_swfoption_name,
          "You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"},
-        {AskWidthChars, !IsDigitsOrPercent(ToBytes(width)), ui->txt_gn_swfoption_width,
+        {DoubtfulValue::WidthNotDigits, AskWidthChars, ui->txt_gn_swfoption_width,
          "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
-        {AskHeightChars, !IsDigitsOrPercent(ToBytes(height)), ui->txt_gn_swfoption_height,
+        {DoubtfulValue::HeightNotDigits, AskHeightChars, ui->txt_gn_swfoption_height,
          "The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
     };
     bool accepted = true;
-    for (const OptionQuestion& question : questions) {
-        if (!question.askFlag || !question.condition)
+    for (const DoubtfulValue value :
+         DoubtfulValues(ToBytes(ui->txt_gn_swfoption_width->text()), ToBytes(ui->txt_gn_swfoption_height->text()),
+                        ToBytes(ui->txt_gn_swfoption_name->text()))) {
+        const OptionQuestion& question = *std::ranges::find(questions, value, &OptionQuestion::value);
+        if (!question.askFlag)
             continue;
         const bool yes = desktop.Confirm(this, QString::fromLatin1(question.message));
         question.field->selectAll();
@@ -154,13 +127,12 @@ void TfrmMain::gn_confirmEnter()
 // user is asked first, with No as the safe default.
 bool TfrmMain::gn_confirmCheck()
 {
-    const std::string moviePath = PathBytes(ui->txt_gn_input->text());
+    const std::string moviePath = ToBytes(ui->txt_gn_input->text());
     if (!WouldReplaceOtherScript(moviePath))
         return true;
-    const QString scriptName = PathText(FileNamePart(MovieScriptPath(moviePath)));
     return desktop.ConfirmDefaultNo(
-        this, FillFormat(QStringLiteral("The file \"%s\" already exists and holds other script code. Replace it?"),
-                         {scriptName}));
+        this, FromBytes(FillPlaceholders("The file \"%s\" already exists and holds other script code. Replace it?",
+                                         {FileNamePart(MovieScriptPath(moviePath))})));
 }
 
 // The script file is written before anything on the page changes: when it
@@ -171,14 +143,14 @@ void TfrmMain::gn_completeEnter()
     const std::optional<std::string> player =
         ui->lbl_gn_confirm_player->isHidden()
             ? std::nullopt
-            : std::optional(QFile::encodeName(ui->lbl_gn_confirm_player->text()).toStdString());
+            : std::optional(ToBytes(ui->lbl_gn_confirm_player->text()));
     const EmbedCodeResult result = GenerateEmbedCode(
-        PathBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()),
+        ToBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()),
         ToBytes(ui->lbl_gn_confirm_h->text()), ToBytes(ui->lbl_gn_confirm_id->text()),
         ToBytes(ui->lbl_gn_confirm_q->text()), NativePathStyle, player);
-    const QString scriptName = FromBytes(result.scriptName);
-    ShowPlainText(ui->lbl_gn_complete_js, FillFormat(ScriptNamedFormat, {scriptName}));
-    ShowPlainText(ui->lbl_gn_complete_step1, FillFormat(PutFilesFormat, {scriptName, FromBytes(result.movieFileName)}));
+    ShowPlainText(ui->lbl_gn_complete_js, FromBytes(FillPlaceholders(ToBytes(ScriptNamedFormat), {result.scriptName})));
+    ShowPlainText(ui->lbl_gn_complete_step1,
+                  FromBytes(FillPlaceholders(ToBytes(PutFilesFormat), {result.scriptName, result.movieFileName})));
     generatedSnippet = FromBytes(result.snippet);
     ui->mem_gn_complete->setPlainText(generatedSnippet);
 }

@@ -2,10 +2,11 @@
 
 #include "clickFilter.h"
 #include "desktop.h"
+#include "embedCode.h"
 #include "folderBrowse.h"
 #include "pathLabel.h"
+#include "qtBytes.h"
 #include "ui_frmMain.h"
-#include "windowResources.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -36,12 +37,6 @@ constexpr int TimerInterval = 50;
 const QString ExitQuestion =
     QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
 
-// Exceptions carry bytes; paths in them are in the system's 8-bit encoding.
-QString MessageOf(const std::exception& error)
-{
-    return QString::fromLocal8Bit(error.what());
-}
-
 }  // namespace
 
 const TfrmMain::PageActions TfrmMain::ConvertPageActions[ConvertPageCount] = {
@@ -62,7 +57,6 @@ const TfrmMain::PageActions TfrmMain::GeneratePageActions[GeneratePageCount] = {
 TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), desktop(desktop), Timer(new QTimer(this))
 {
-    LoadWindowResources();
     ui->setupUi(this);
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(TimerInterval);
@@ -101,7 +95,8 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& error) {
-        desktop.ShowError(this, MessageOf(error));
+        // An error carries bytes, the paths in it as the file system has them.
+        desktop.ShowError(this, FromBytes(error.what()));
     } catch (...) {
         desktop.ShowError(this, QStringLiteral("Unexpected error"));
     }
@@ -507,22 +502,9 @@ void TfrmMain::Logo_Click(QObject* Sender)
     }
 }
 
-bool IsBlank(const QString& text)
+bool IsEmptyWhenTrimmed(const QString& text)
 {
-    for (QChar c : text)
-        if (c.unicode() > 32)
-            return false;
-    return true;
-}
-
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
+    return IsEmptyWhenTrimmed(ToBytes(text));
 }
 
 }  // namespace sorvane

@@ -191,13 +191,8 @@ private:
     TBrowseForFolder* BrowseForFolder;
 };
 
-// What the pages' checks read as empty: nothing left once characters with
-// code 32 or lower are trimmed from both ends.
-bool IsBlank(const QString& text);
-
-// A path as the converter and the generator take it: the file system's own
-// bytes; and such bytes shown as text.
-std::string PathBytes(const QString& path);
-QString PathText(const std::string& bytes);
+// What the pages' checks read as empty: a field whose bytes are
+// IsEmptyWhenTrimmed (the generator's rule, embedCode.h).
+bool IsEmptyWhenTrimmed(const QString& text);
 
 }  // namespace sorvane

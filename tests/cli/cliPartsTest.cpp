@@ -2,6 +2,7 @@
 // glob matching, JSON text, the progress line.
 #include "converterTestKit.h"
 #include "jsonText.h"
+#include "namedRow.h"
 #include "pageSearch.h"
 #include "progressLine.h"
 
@@ -13,8 +14,8 @@
 namespace sorvane::cli {
 namespace {
 
-using sorvane::testing::NamedRow;
-using sorvane::testing::RowName;
+using sorvane::testkit::NamedRow;
+using sorvane::testkit::RowName;
 
 struct GlobRow : NamedRow {
     std::string_view glob, text;

@@ -1,6 +1,7 @@
 #include "converterTestKit.h"
 #include "embedCode.h"
 #include "movieWriter.h"
+#include "namedRow.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,8 @@ namespace sorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 struct Outcome {
     int status;
@@ -44,13 +45,13 @@ protected:
                 ReadFile(output.path() / "err")};
     }
 
-    testing::TempFolder folder;
-    testing::TempFolder output;
+    testkit::TempFolder folder;
+    testkit::TempFolder output;
 };
 
 // ------------------------------------------------------------- golden pages --
 
-class CliGoldenPage : public CliTest, public ::testing::WithParamInterface<testing::GoldenCase> {};
+class CliGoldenPage : public CliTest, public ::testing::WithParamInterface<testkit::GoldenCase> {};
 
 TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
 {
@@ -62,7 +63,7 @@ TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"page.htm", "page.js"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testing::GoldenCases()),
+INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testkit::GoldenCases()),
                          [](const auto& info) {
                              std::string name = info.param.name;
                              std::erase(name, '-');
@@ -444,7 +445,7 @@ std::string TreeSnapshot(const fs::path& root)
 
 // A small site: two pages with movies, one without, a script file that
 // exists already, a backup of an earlier run.
-void WriteSite(const testing::TempFolder& folder)
+void WriteSite(const testkit::TempFolder& folder)
 {
     WriteTreeFile(folder / "site/a.htm", FlashPage);
     WriteTreeFile(folder / "site/a_backup.htm", "earlier");
@@ -501,7 +502,7 @@ TEST_F(CliTest, DiffIsWhatDiffUPrintsForThePagesAndScriptsTheConversionWrites)
     EXPECT_EQ(diff.out, ReadFile(output / "expected"));
 }
 
-struct UsageRow : testing::NamedRow {
+struct UsageRow : testkit::NamedRow {
     std::vector<std::string_view> arguments;
     std::string_view message;
 };
@@ -544,7 +545,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
     UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
     UsageRow{{"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"},
              "generate: unknown option '--no-backup'"}),
-    testing::RowName<UsageRow>);
+    testkit::RowName<UsageRow>);
 
 }  // namespace
 }  // namespace sorvane

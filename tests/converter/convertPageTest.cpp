@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,9 @@ namespace sorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CrLfLines;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::CrLfLines;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 const std::string Header = "\r\n// Created by Sorvane. Website: http://www.sorvane.example/\r\n";
 
@@ -30,7 +31,7 @@ const std::string OneBlockPage = "<html><head></head><body><object>m</object></b
 
 class ConvertPageTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::ResetConverterState(); }
+    void SetUp() override { testkit::ResetConverterState(); }
 
     // Runs call, which must raise a FileError of the given kind naming path.
     template <class Call>
@@ -47,7 +48,7 @@ protected:
         }
     }
 
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
     const std::string page = folder / "index.htm";
     const std::string script = folder / "index.js";
 };
@@ -95,7 +96,7 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
 // The page file gets the include where InsertScriptInclude puts it in the
 // rewritten page, also where the tag it follows touches a block, when no
 // block comes before that place.
-struct IncludePlaceRow : testing::NamedRow {
+struct IncludePlaceRow : testkit::NamedRow {
     std::string page;
 };
 
@@ -105,7 +106,7 @@ TEST_P(IncludePlace, IsWhereTheRewrittenPageWantsIt)
 {
     WriteFile(page, GetParam().page);
     const std::string expected = InsertScriptInclude(RewriteBlocks(GetParam().page), "index.js");
-    testing::ResetConverterState();
+    testkit::ResetConverterState();
     ConvertPage(page, script, false);
     EXPECT_EQ(ReadFile(page), expected);
 }
@@ -121,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Include, IncludePlace, ::testing::Values(
         for (int i = 0; i < 60000; ++i) page += "<p>" + std::to_string(i) + "</p><object>\r\n  x</object>";
         return page + std::string(1 << 21, 'z');
     }()}),
-    testing::RowName<IncludePlaceRow>);
+    testkit::RowName<IncludePlaceRow>);
 
 std::string Call(int n, std::string_view block)
 {
@@ -132,7 +133,7 @@ std::string Call(int n, std::string_view block)
 // A block that starts before the include's place would call its function
 // before the script is loaded: the include goes before the first converted
 // block then, unless a base element comes earlier still.
-struct IncludeFirstRow : testing::NamedRow {
+struct IncludeFirstRow : testkit::NamedRow {
     std::string page, expected;
 };
 
@@ -164,11 +165,11 @@ INSTANTIATE_TEST_SUITE_P(Include, IncludeFirst, ::testing::Values(
                     Include("index.js") + Call(1, Block) + "<base href=\"/\"></head>"},
     IncludeFirstRow{{"BlockRightAfterAByteOrderMark"}, "\xEF\xBB\xBF" + Block,
                     "\xEF\xBB\xBF" + Include("index.js") + Call(1, Block)}),
-    testing::RowName<IncludeFirstRow>);
+    testkit::RowName<IncludeFirstRow>);
 
 // The include's address is a URL: a name that holds bytes with a meaning
 // there would make the browser ask for another file or end the attribute.
-struct ReferenceRow : testing::NamedRow {
+struct ReferenceRow : testkit::NamedRow {
     std::string pageName, expectedSrc;
 };
 
@@ -194,11 +195,11 @@ INSTANTIATE_TEST_SUITE_P(Include, ScriptReference, ::testing::Values(
     ReferenceRow{{"ControlBytes"}, "a\tb\x7F", "a%09b%7F.js"},
     ReferenceRow{{"BackslashIsNoSeparatorHere"}, "a\\b", "a%5Cb.js"},
     ReferenceRow{{"OtherBytesStay"}, "it's \xE9", "it's \xE9.js"}),
-    testing::RowName<ReferenceRow>);
+    testkit::RowName<ReferenceRow>);
 
 // A UTF-16 page would get ASCII bytes before its byte-order mark, and a file
 // with NUL bytes is no page at all: both are refused, and nothing is written.
-struct NotTextRow : testing::NamedRow {
+struct NotTextRow : testkit::NamedRow {
     std::string content, reason;
 };
 
@@ -226,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Refusal, NotEightBitText, ::testing::Values(
     NotTextRow{{"PictureWithAPageName"}, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR<object></object>", 32),
                "it holds NUL bytes"},
     NotTextRow{{"NulLateInAPage"}, OneBlockPage + std::string(1, '\0'), "it holds NUL bytes"}),
-    testing::RowName<NotTextRow>);
+    testkit::RowName<NotTextRow>);
 
 TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
 {
@@ -261,7 +262,7 @@ TEST_F(ConvertPageTest, ConvertedPageInALaterRunGainsOnlyHeadersAndAnInclude)
     const std::string convertedPage = ReadFile(page);
     const std::string firstScript = ReadFile(script);
 
-    testing::ResetConverterState();  // a new program run
+    testkit::ResetConverterState();  // a new program run
     EXPECT_EQ(ConvertPage(page, script, false).blocksConverted, 0);
     EXPECT_EQ(ReadFile(script), firstScript + Header + Header);
     EXPECT_EQ(ReadFile(page), InsertScriptInclude(convertedPage, "index.js"));
@@ -335,7 +336,7 @@ TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
     const std::string bigPage = OneBlockPage + std::string(64 * 1024, ' ');
     WriteFile(page, bigPage);
     {
-        testing::FileSizeLimit diskFull(16 * 1024);
+        testkit::FileSizeLimit diskFull(16 * 1024);
         ExpectFileError([&] { ConvertPage(page, script, true); }, FileError::Kind::Create,
                         folder / "index_backup.htm");
     }
@@ -389,7 +390,7 @@ TEST_F(ConvertPageTest, UncreatablePageLeavesItWholeAfterTheScriptIsWritten)
     const std::string bigPage = "<p>" + std::string(64 * 1024, 'x') + "</p>";
     WriteFile(page, bigPage);
     {
-        testing::FileSizeLimit diskFull(16 * 1024);  // room for the script, not for the page
+        testkit::FileSizeLimit diskFull(16 * 1024);  // room for the script, not for the page
         ExpectFileError([&] { ConvertPage(page, script, false); }, FileError::Kind::Create, page);
     }
     EXPECT_EQ(ReadFile(page), bigPage);

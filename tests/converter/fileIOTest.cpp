@@ -19,8 +19,8 @@ namespace sorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 std::string AllByteValues()
 {
@@ -38,7 +38,7 @@ ino_t InodeOf(const std::string& path)
 
 class FileIOTest : public ::testing::Test {
 protected:
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
     const std::string file = folder / "page.htm";
 };
 
@@ -122,7 +122,7 @@ TEST_F(FileIOTest, FullDiskLeavesTheOldFileWholeAndNoTempFile)
 {
     WriteFile(file, "old content");
     {
-        testing::FileSizeLimit diskFull(4096);
+        testkit::FileSizeLimit diskFull(4096);
         EXPECT_THROW(SaveTextFile(std::string(100000, 'n'), file), FileError);
     }
     EXPECT_EQ(ReadFile(file), "old content");

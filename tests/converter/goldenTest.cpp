@@ -10,15 +10,15 @@
 namespace sorvane {
 namespace {
 
-using testing::GoldenCase;
-using testing::ReadFile;
+using testkit::GoldenCase;
+using testkit::ReadFile;
 
 class GoldenPage : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenPage, ConvertsToTheExpectedPageAndScript)
 {
-    testing::ResetConverterState();
-    testing::TempFolder folder;
+    testkit::ResetConverterState();
+    testkit::TempFolder folder;
     std::filesystem::copy_file(GetParam().folder / "page.htm", folder.path() / "page.htm");
 
     ConvertPage(folder / "page.htm", folder / "page.js", false);
@@ -27,7 +27,7 @@ TEST_P(GoldenPage, ConvertsToTheExpectedPageAndScript)
     EXPECT_EQ(ReadFile(folder / "page.js"), ReadFile(GetParam().folder / "expected.js"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, GoldenPage, ::testing::ValuesIn(testing::GoldenCases()),
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenPage, ::testing::ValuesIn(testkit::GoldenCases()),
                          [](const auto& info) {
                              std::string name = info.param.name;
                              std::erase(name, '-');

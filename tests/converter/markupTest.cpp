@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,8 @@
 namespace sorvane {
 namespace {
 
-using testing::NamedRow;
-using testing::RowName;
+using testkit::NamedRow;
+using testkit::RowName;
 
 // -------------------------------------------------------------- flattening --
 
@@ -126,7 +127,7 @@ TEST(FlattenRandom, AgreesWithTheRuleOnAnyMixOfBlanksAndBytes)
         for (char& c : markup) c = Alphabet[random() % Alphabet.size()];
         const std::string flat = FlattenByTheRule(markup);
         ASSERT_EQ(FlattenMarkup(markup), flat) << ::testing::PrintToString(markup);
-        testing::ResetConverterState();
+        testkit::ResetConverterState();
         RegisterFlashBlock(markup);
         ASSERT_EQ(ScriptBuffer, "\r\nfunction displaySWF_1() { document.write('" + EscapeSingleQuoted(flat) + "'); }\r\n")
             << ::testing::PrintToString(markup);
@@ -172,7 +173,7 @@ struct ScanRow : NamedRow {
 
 class Scan : public ::testing::TestWithParam<ScanRow> {
 protected:
-    void SetUp() override { testing::ResetConverterState(); }
+    void SetUp() override { testkit::ResetConverterState(); }
 };
 
 TEST_P(Scan, ReplacesTheBlocksOutsideNoscript)
@@ -297,10 +298,10 @@ TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
     for (int round = 0; round < 3000; ++round) {
         std::string page;
         for (int n = random() % 60; n > 0; --n) page += Pieces[random() % std::size(Pieces)];
-        testing::ResetConverterState();
+        testkit::ResetConverterState();
         const std::string expected = ScanByTheRule(page);
         const std::string expectedFunctions = ScriptBuffer;
-        testing::ResetConverterState();
+        testkit::ResetConverterState();
         ASSERT_EQ(RewriteBlocks(page), expected) << ::testing::PrintToString(page);
         ASSERT_EQ(ScriptBuffer, expectedFunctions) << ::testing::PrintToString(page);
     }
@@ -318,7 +319,7 @@ struct EncodingRow : NamedRow {
 
 class DeclaredEncoding : public ::testing::TestWithParam<EncodingRow> {
 protected:
-    void SetUp() override { testing::ResetConverterState(); }
+    void SetUp() override { testkit::ResetConverterState(); }
 };
 
 TEST_P(DeclaredEncoding, DecidesWhatIsOneCharacterWhenEscaping)
@@ -349,7 +350,7 @@ INSTANTIATE_TEST_SUITE_P(Markup, DeclaredEncoding, ::testing::Values(
 
 TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
 {
-    testing::ResetConverterState();
+    testkit::ResetConverterState();
     RewriteBlocks("<object>1</object><object>2</object>");
     EXPECT_EQ(RewriteBlocks("<object>3</object>"), Call(3, "<object>3</object>"));
     EXPECT_EQ(BlockCounter, 3);
@@ -358,7 +359,7 @@ TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
 
 TEST(ScanState, RefusesABlockWhenTheNumbersAreUsedUp)
 {
-    testing::ResetConverterState();
+    testkit::ResetConverterState();
     BlockCounter = INT_MAX;
     EXPECT_THROW(RegisterFlashBlock("<object></object>"), ConvertError);
     EXPECT_EQ(BlockCounter, INT_MAX);

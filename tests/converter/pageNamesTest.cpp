@@ -1,5 +1,7 @@
-#include "converterTestKit.h"
 #include "pageNames.h"
+
+#include "converterTestKit.h"
+#include "namedRow.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +9,8 @@
 namespace sorvane {
 namespace {
 
-using testing::NamedRow;
-using testing::RowName;
+using testkit::NamedRow;
+using testkit::RowName;
 
 TEST(PageNames, FilterListsEveryPatternOfTheGroups)
 {

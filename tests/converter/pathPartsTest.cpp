@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,8 @@ namespace {
 constexpr PathStyle Win = PathStyle::Windows;
 constexpr PathStyle Posix = PathStyle::Posix;
 
-using testing::NamedRow;
-using testing::RowName;
+using testkit::NamedRow;
+using testkit::RowName;
 
 struct SplitRow : NamedRow {
     PathStyle style;
@@ -139,6 +140,30 @@ INSTANTIATE_TEST_SUITE_P(Paths, BackupNames, ::testing::Values(
     BackupRow{"PosixThird", Posix, "/site/index.html", 2, "/site/index_backup2.html"},
     BackupRow{"PosixOnlyExtension", Posix, "/site/.htaccess", 0, "/site/_backup.htaccess"}),
     RowName<BackupRow>);
+
+struct ScriptPathRow : NamedRow {
+    PathStyle style;
+    std::string_view page, folder, expected;
+};
+
+class ScriptPaths : public ::testing::TestWithParam<ScriptPathRow> {};
+
+TEST_P(ScriptPaths, AreThePageBaseNameWithJsBesideItOrInTheFolder)
+{
+    const ScriptPathRow& row = GetParam();
+    EXPECT_EQ(ScriptPathFor(row.page, row.folder, row.style), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ScriptPaths, ::testing::Values(
+    ScriptPathRow{"WinBesidePage", Win, R"(E:\site\index.html)", "", R"(E:\site\index.js)"},
+    ScriptPathRow{"WinInFolder", Win, R"(E:\site\index.html)", R"(E:\js)", R"(E:\js\index.js)"},
+    ScriptPathRow{"WinDriveRoot", Win, R"(E:\site\index.html)", R"(D:\)", R"(D:\index.js)"},
+    ScriptPathRow{"PosixBesidePage", Posix, "/site/news.old.htm", "", "/site/news.old.js"},
+    ScriptPathRow{"PosixPageWithoutFolder", Posix, "index.htm", "", "index.js"},
+    ScriptPathRow{"PosixInFolder", Posix, "/site/index.htm", "/site/js", "/site/js/index.js"},
+    ScriptPathRow{"PosixFolderEndingInSeparator", Posix, "/site/index.htm", "/site/js/", "/site/js/index.js"},
+    ScriptPathRow{"PosixRoot", Posix, "/site/index.htm", "/", "/index.js"}),
+    RowName<ScriptPathRow>);
 
 }  // namespace
 }  // namespace sorvane

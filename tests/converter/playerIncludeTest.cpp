@@ -1,6 +1,7 @@
 // A Flash player script loaded by converted pages: its reference, the line
 // that loads it, and a conversion that adds it once.
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +12,12 @@ namespace sorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 // ---------------------------------------------------------------- reference --
 
-struct ReferenceRow : testing::NamedRow {
+struct ReferenceRow : testkit::NamedRow {
     std::string_view source;     // a web address, or a path in the scratch folder
     std::string_view page;       // in the scratch folder
     std::string_view reference;  // as the page writes it
@@ -27,7 +28,7 @@ class PlayerReferenceOf : public ::testing::TestWithParam<ReferenceRow> {};
 TEST_P(PlayerReferenceOf, IsWhatThePageWrites)
 {
     const ReferenceRow& row = GetParam();
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
     const bool local = !IsWebAddress(row.source);
     if (local) {
         fs::create_directories((folder.path() / row.source).parent_path());
@@ -46,11 +47,11 @@ INSTANTIATE_TEST_SUITE_P(Sources, PlayerReferenceOf, ::testing::Values(
     ReferenceRow{{"LocalBesideThePage"}, "ruffle.js", "a.htm", "ruffle.js"},
     ReferenceRow{{"LocalInAnotherFolder"}, "player/ruffle.js", "pages/a.htm", "../player/ruffle.js"},
     ReferenceRow{{"LocalNameMadeSafeAsAUrl"}, "R&D #1/100%.js", "a.htm", "R&amp;D %231/100%25.js"}),
-    testing::RowName<ReferenceRow>);
+    testkit::RowName<ReferenceRow>);
 
 TEST(PlayerScript, ThatIsNoFileIsRefused)
 {
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
     fs::create_directory(folder.path() / "player");
     for (const std::string& source : {folder / "gone.js", folder / "player"}) {
         EXPECT_THROW(
@@ -70,7 +71,7 @@ TEST(PlayerScript, ThatIsNoFileIsRefused)
 
 // ------------------------------------------------------ already loaded --
 
-struct LoadsRow : testing::NamedRow {
+struct LoadsRow : testkit::NamedRow {
     std::string_view page;
     bool loads;
 };
@@ -92,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, PageLoadingPlayer, ::testing::Values(
     LoadsRow{{"OtherAttributeEndingInSrc"}, "<script data-src=\"player/ruffle.js\"></script>", false},
     LoadsRow{{"OtherElement"}, "<scripts src=\"player/ruffle.js\"><img src=\"player/ruffle.js\">", false},
     LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false}),
-    testing::RowName<LoadsRow>);
+    testkit::RowName<LoadsRow>);
 
 // --------------------------------------------------------------- convert --
 
@@ -100,12 +101,12 @@ class ConvertWithPlayer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing::ResetConverterState();
+        testkit::ResetConverterState();
         fs::create_directory(folder.path() / "player");
         WriteFile(player, "// player");
     }
 
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
     const std::string page = folder / "index.htm";
     const std::string script = folder / "index.js";
     const std::string player = folder / "player/ruffle.js";

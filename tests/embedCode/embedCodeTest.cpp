@@ -1,11 +1,13 @@
 #include "embedCode.h"
 
 #include "converterTestKit.h"
+#include "namedRow.h"
 
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace sorvane {
 namespace {
@@ -13,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 // Windows-style paths such as D:\site\intro.swf have no folder on this system:
 // the script file they name ("D:\site\intro.js") lands in the current folder,
@@ -25,7 +27,7 @@ protected:
     ~EmbedCodeTest() override { fs::current_path(previous); }
 
     fs::path previous = fs::current_path();
-    testing::TempFolder folder;
+    testkit::TempFolder folder;
 };
 
 // The second line of a script file: the document.write statement.
@@ -87,7 +89,7 @@ TEST_F(EmbedCodeTest, IntroMovieGivesTheSnippetAndScriptByteForByte)
 
 // ------------------------------------------------------------------ names --
 
-struct NameRow : testing::NamedRow {
+struct NameRow : testkit::NamedRow {
     const char* moviePath;
     PathStyle style;
     const char* movieFileName;
@@ -115,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{{"NoExtension"}, "D:\\site\\intro", PathStyle::Windows, "intro", "intro.js", "D:\\site\\intro.js"},
         NameRow{{"DriveOnly"}, "D:intro.swf", PathStyle::Windows, "intro.swf", "intro.js", "D:intro.js"},
         NameRow{{"PosixBareName"}, "intro.swf", PathStyle::Posix, "intro.swf", "intro.js", "intro.js"}),
-    testing::RowName<NameRow>);
+    testkit::RowName<NameRow>);
 
 TEST_F(EmbedCodeTest, ExistingScriptBesideAPosixMovieIsReplacedWhole)
 {
@@ -137,7 +139,7 @@ TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
 {
     WriteFile(folder / "intro.js", "old script");
     try {
-        const testing::FileSizeLimit fullDisk(16);
+        const testkit::FileSizeLimit fullDisk(16);
         GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
         ADD_FAILURE() << "no error raised";
     } catch (const FileError& error) {
@@ -158,7 +160,7 @@ TEST_F(EmbedCodeTest, MissingFolderRaisesCreateError)
 
 // The options go into the snippet as given (only HTML-escaped) and into the
 // script line flattened and escaped for the single-quoted string.
-struct ValueRow : testing::NamedRow {
+struct ValueRow : testkit::NamedRow {
     const char* movie;
     const char* width;
     const char* nameId;
@@ -213,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"value=\"My Movie's.swf\"", "<script src=\"My Movie's.js\">"}, {"src=\"My Movie\\'s.swf\""}},
         ValueRow{{"TrailingBackslashCannotEndTheString"}, "D:\\a.swf", "5", "x\\", {"id=\"x\\\""},
                  {"id=\"x\\\\\""}}),
-    testing::RowName<ValueRow>);
+    testkit::RowName<ValueRow>);
 
 TEST_F(EmbedCodeTest, HtmlEscapingCoversExactlyTheFourCharacters)
 {
@@ -246,7 +248,7 @@ TEST_F(EmbedCodeTest, PlayerLineStartsTheSnippetAndAMissingPlayerWritesNothing)
 // ------------------------------------------------------ protected scripts --
 
 // What the generator writes, and look-alikes that hold more than that.
-struct ScriptRow : testing::NamedRow {
+struct ScriptRow : testkit::NamedRow {
     std::string text;
     bool generated;
 };
@@ -276,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{{"UnclosedString"}, GeneratedHeader + "document.write('a\\');", false},
         ScriptRow{{"OtherHeader"}, "// written by hand\r\ndocument.write('a');", false},
         ScriptRow{{"Empty"}, "", false}),
-    testing::RowName<ScriptRow>);
+    testkit::RowName<ScriptRow>);
 
 TEST_F(EmbedCodeTest, OnlyAFileHoldingOtherScriptCodeIsProtected)
 {
@@ -302,6 +304,31 @@ TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)
     for (const char* text : {" 550", "550 ", "-5", "+5", "1.5", "55px", "/", ":", "\xB2"})
         EXPECT_FALSE(IsDigitsOrPercent(text)) << text;
 }
+
+struct DoubtRow : testkit::NamedRow {
+    std::string_view width, height, nameId;
+    std::vector<DoubtfulValue> doubtful;
+};
+
+class Doubts : public ::testing::TestWithParam<DoubtRow> {};
+
+TEST_P(Doubts, AreFoundInTheOrderTheyAreAsked)
+{
+    const DoubtRow& row = GetParam();
+    EXPECT_EQ(DoubtfulValues(row.width, row.height, row.nameId), row.doubtful);
+}
+
+using enum DoubtfulValue;
+
+INSTANTIATE_TEST_SUITE_P(Options, Doubts, ::testing::Values(
+    DoubtRow{"NoneForSizesAndAName", "550", "100%", "intro", {}},
+    DoubtRow{"EverythingEmpty", "", "", "", {BlankWidth, BlankHeight, BlankName}},
+    // Blanks and control bytes read as empty, and are not digits either.
+    DoubtRow{"BlankWidthIsAlsoNotDigits", " \t", "400", "intro", {BlankWidth, WidthNotDigits}},
+    DoubtRow{"BlankNameOnly", "550", "400", "\r\n", {BlankName}},
+    DoubtRow{"UnitsAreNotDigits", "550px", "4.5", "intro", {WidthNotDigits, HeightNotDigits}},
+    DoubtRow{"HighBytesAreNotBlank", "550", "400", "\xA0", {}}),
+    testkit::RowName<DoubtRow>);
 
 TEST(FillPlaceholders, FillsInOrderAndRefusesMismatchedCounts)
 {

@@ -1,6 +1,7 @@
 // TBrowseForFolder driven through a scripted dialog backend.
-#include "fakeBrowseDialog.h"
 #include "folderBrowse.h"
+#include "fakeBrowseDialog.h"
+#include "namedRow.h"
 #include "qtPrinters.h"
 
 #include <QMetaEnum>
@@ -15,6 +16,9 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using Message = FakeBrowseDialog::Message;
+
+using sorvane::testkit::NamedRow;
+using sorvane::testkit::RowName;
 
 namespace {
 
@@ -56,7 +60,6 @@ TEST_F(BrowseForFolderTest, NewComponentHasTheValuesOfCreation)
     EXPECT_EQ(browse.DisplayName(), "");
     EXPECT_EQ(browse.StatusText(), "Plase select folder");
     EXPECT_EQ(browse.FolderName(), "C:\\");
-    EXPECT_EQ(browse.FolderName().size(), 3);
     EXPECT_EQ(browse.Flags(), TBrowseFlags());
     EXPECT_EQ(browse.Root(), TBrowseLocation::bl_STANDART);
     EXPECT_EQ(browse.Caption(), "Select Folder");
@@ -97,12 +100,9 @@ TEST(BrowseForFolderTypes, MembersAreSpelledAndOrderedAsTheWindowResourceNamesTh
 
 // ------------------------------------------------------------ flag word --
 
-struct FlagRow {
-    const char* name;
+struct FlagRow : NamedRow {
     TBrowseFlag member;
     unsigned bit;
-
-    friend void PrintTo(const FlagRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class FlagBitTest : public BrowseForFolderTest, public ::testing::WithParamInterface<FlagRow> {};
@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagRow{"ReturnFSanceStors", TBrowseFlag::bf_ReturnFSanceStors, 0x0008},
                       FlagRow{"ReturnOnlyFSDIRS", TBrowseFlag::bf_ReturnOnlyFSDIRS, 0x0001},
                       FlagRow{"EditBox", TBrowseFlag::bf_EditBox, 0x0010}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName<FlagRow>);
 
 TEST_F(BrowseForFolderTest, FlagsRoundTripAndARunAddsValidateToTheWordOnly)
 {
@@ -156,13 +156,10 @@ TEST_F(BrowseForFolderTest, RootAndFlagsCanBeSetByMemberName)
 
 // ------------------------------------------------------- opening messages --
 
-struct OpeningRow {
-    const char* name;
+struct OpeningRow : NamedRow {
     QString folderName;
     QString statusText;
     std::vector<Message> expected;
-
-    friend void PrintTo(const OpeningRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class OpeningMessagesTest : public BrowseForFolderTest, public ::testing::WithParamInterface<OpeningRow> {};
@@ -185,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
         OpeningRow{"Neither", "", "", {}},
         OpeningRow{"NotAscii", QString::fromUtf8("/tmp/d\xc3\xa9p\xc3\xb4t"), "",
                    {{BFFM_SETSELECTIONA, 1, "/tmp/d\xc3\xa9p\xc3\xb4t"}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName<OpeningRow>);
 
 // ----------------------------------------------------------------- runs --
 
@@ -233,11 +230,8 @@ TEST_F(BrowseForFolderTest, CancelOnANewComponentChangesNothing)
     EXPECT_EQ(browse.DisplayName(), "");
 }
 
-struct OwnerRow {
-    const char* name;
+struct OwnerRow : NamedRow {
     bool hasOwner;
-
-    friend void PrintTo(const OwnerRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class NonWindowOwnerTest : public ::testing::TestWithParam<OwnerRow> {};
@@ -261,17 +255,17 @@ TEST_P(NonWindowOwnerTest, FailsWithTheTypeCastErrorBeforeAnythingIsShown)
 
 INSTANTIATE_TEST_SUITE_P(Owners, NonWindowOwnerTest,
                          ::testing::Values(OwnerRow{"PlainObject", true}, OwnerRow{"None", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName<OwnerRow>);
 
 // ----------------------------------------------------------------- roots --
 
-struct RootRow {
-    TBrowseLocation location;
+// name: the location's member name.
+struct RootRow : NamedRow {
     int csidl;  // FakeBrowseDialog::NoSpecialFolder: no special folder is asked for
 
-    friend void PrintTo(const RootRow& row, std::ostream* out)
+    TBrowseLocation Location() const
     {
-        *out << QMetaEnum::fromType<TBrowseLocation>().valueToKey(int(row.location));
+        return TBrowseLocation(QMetaEnum::fromType<TBrowseLocation>().keyToValue(name));
     }
 };
 
@@ -279,7 +273,8 @@ class RootTest : public BrowseForFolderTest, public ::testing::WithParamInterfac
 
 TEST_P(RootTest, EachLocationRootsTheTreeAtItsSpecialFolder)
 {
-    browse.SetRoot(GetParam().location);
+    ASSERT_NE(int(GetParam().Location()), -1) << "no location named " << GetParam().name;
+    browse.SetRoot(GetParam().Location());
     browse.Execute();
     if (GetParam().csidl == FakeBrowseDialog::NoSpecialFolder) {
         EXPECT_THAT(shell.requestedFolders, IsEmpty());
@@ -293,34 +288,32 @@ TEST_P(RootTest, EachLocationRootsTheTreeAtItsSpecialFolder)
 
 INSTANTIATE_TEST_SUITE_P(
     Locations, RootTest,
-    ::testing::Values(RootRow{TBrowseLocation::bl_STANDART, FakeBrowseDialog::NoSpecialFolder},
-                      RootRow{TBrowseLocation::bl_CUSTOM, FakeBrowseDialog::NoSpecialFolder},
-                      RootRow{TBrowseLocation::bl_DESKTOP, 0x00},
-                      RootRow{TBrowseLocation::bl_PROGRAMS, 0x02},
-                      RootRow{TBrowseLocation::bl_CONTROLS, 0x03},
-                      RootRow{TBrowseLocation::bl_PRINTERS, 0x04},
-                      RootRow{TBrowseLocation::bl_PERSONAL, 0x05},
-                      RootRow{TBrowseLocation::bl_FAVORITES, 0x06},
-                      RootRow{TBrowseLocation::bl_STARTUP, 0x07},
-                      RootRow{TBrowseLocation::bl_RECENT, 0x08},
-                      RootRow{TBrowseLocation::bl_SENDTO, 0x09},
-                      RootRow{TBrowseLocation::bl_BITBUCKET, 0x0A},
-                      RootRow{TBrowseLocation::bl_STARTMENU, 0x0B},
-                      RootRow{TBrowseLocation::bl_DESKTOPDIRECTORY, 0x10},
-                      RootRow{TBrowseLocation::bl_DRIVES, 0x11},
-                      RootRow{TBrowseLocation::bl_NETWORK, 0x12},
-                      RootRow{TBrowseLocation::bl_NETHOOD, 0x13},
-                      RootRow{TBrowseLocation::bl_FONTS, 0x14},
-                      RootRow{TBrowseLocation::bl_TEMPLATES, 0x15},
-                      RootRow{TBrowseLocation::bl_COMMON_STARTMENU, 0x16},
-                      RootRow{TBrowseLocation::bl_COMMON_PROGRAMS, 0x17},
-                      RootRow{TBrowseLocation::bl_COMMON_STARTUP, 0x18},
-                      RootRow{TBrowseLocation::bl_COMMON_DESKTOPDIRECTORY, 0x19},
-                      RootRow{TBrowseLocation::bl_APPDATA, 0x1A},
-                      RootRow{TBrowseLocation::bl_PRINTHOOD, 0x1B}),
-    [](const auto& info) {
-        return std::string(QMetaEnum::fromType<TBrowseLocation>().valueToKey(int(info.param.location)));
-    });
+    ::testing::Values(RootRow{"bl_STANDART", FakeBrowseDialog::NoSpecialFolder},
+                      RootRow{"bl_CUSTOM", FakeBrowseDialog::NoSpecialFolder},
+                      RootRow{"bl_DESKTOP", 0x00},
+                      RootRow{"bl_PROGRAMS", 0x02},
+                      RootRow{"bl_CONTROLS", 0x03},
+                      RootRow{"bl_PRINTERS", 0x04},
+                      RootRow{"bl_PERSONAL", 0x05},
+                      RootRow{"bl_FAVORITES", 0x06},
+                      RootRow{"bl_STARTUP", 0x07},
+                      RootRow{"bl_RECENT", 0x08},
+                      RootRow{"bl_SENDTO", 0x09},
+                      RootRow{"bl_BITBUCKET", 0x0A},
+                      RootRow{"bl_STARTMENU", 0x0B},
+                      RootRow{"bl_DESKTOPDIRECTORY", 0x10},
+                      RootRow{"bl_DRIVES", 0x11},
+                      RootRow{"bl_NETWORK", 0x12},
+                      RootRow{"bl_NETHOOD", 0x13},
+                      RootRow{"bl_FONTS", 0x14},
+                      RootRow{"bl_TEMPLATES", 0x15},
+                      RootRow{"bl_COMMON_STARTMENU", 0x16},
+                      RootRow{"bl_COMMON_PROGRAMS", 0x17},
+                      RootRow{"bl_COMMON_STARTUP", 0x18},
+                      RootRow{"bl_COMMON_DESKTOPDIRECTORY", 0x19},
+                      RootRow{"bl_APPDATA", 0x1A},
+                      RootRow{"bl_PRINTHOOD", 0x1B}),
+    RowName<RootRow>);
 
 TEST_F(BrowseForFolderTest, MissingSpecialFolderShowsTheWholeNamespace)
 {
@@ -344,13 +337,10 @@ TEST_F(BrowseForFolderTest, CustomLocationUsesTheCustomRootAndKeepsIt)
 
 // -------------------------------------------------------------- callback --
 
-struct CallbackRow {
-    const char* name;
+struct CallbackRow : NamedRow {
     unsigned message;
     int result;
     bool sendsOpeningMessages;
-
-    friend void PrintTo(const CallbackRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class CallbackTest : public ::testing::TestWithParam<CallbackRow> {};
@@ -370,6 +360,6 @@ INSTANTIATE_TEST_SUITE_P(Messages, CallbackTest,
                                            CallbackRow{"SelectionChanged", BFFM_SELCHANGED, 0, false},
                                            CallbackRow{"ValidateFailed", BFFM_VALIDATEFAILEDA, 1, false},
                                            CallbackRow{"Other", 4, 0, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName<CallbackRow>);
 
 }  // namespace

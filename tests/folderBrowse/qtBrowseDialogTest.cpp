@@ -1,6 +1,7 @@
 // The Qt folder dialog behind TBrowseForFolder, opened for real (offscreen)
 // and answered from a timer once it is the active modal window.
 #include "folderBrowse.h"
+#include "namedRow.h"
 #include "qtBrowseDialog.h"
 #include "qtPrinters.h"
 
@@ -26,6 +27,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+
+using sorvane::testkit::NamedRow;
+using sorvane::testkit::RowName;
 
 namespace {
 
@@ -259,15 +263,12 @@ TEST_F(QtBrowseDialogTest, CancelKeepsTheLastResult)
     EXPECT_EQ(browse.DisplayName(), "pages");
 }
 
-struct ChoiceRow {
-    const char* name;
+struct ChoiceRow : NamedRow {
     const char* folderName;  // below the temporary folder, or "/"
     TBrowseFlags flags;
     std::function<void(QFileDialog&)> answer;
     const char* chosen;       // below the temporary folder ("" for itself), or "/"
     const char* displayName;  // null: the temporary folder's name
-
-    friend void PrintTo(const ChoiceRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class ChoiceTest : public QtBrowseDialogTest, public ::testing::WithParamInterface<ChoiceRow> {
@@ -316,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceRow{"UpThenChoose", "pages/scripts", noEditBox, Then(Up, Choose), "", nullptr},
         ChoiceRow{"UpThenChooseWithEditBox", "pages/scripts", editBox, Then(Up, Choose), "", nullptr},
         ChoiceRow{"FileSystemRoot", "/", noEditBox, Choose, "/", "/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName<ChoiceRow>);
 
 TEST_F(QtBrowseDialogTest, CustomRootKeepsNavigationAndChoicesInsideIt)
 {
@@ -424,12 +425,9 @@ protected:
     QtBrowseDialog shell;
 };
 
-struct SpecialFolderRow {
-    const char* name;
+struct SpecialFolderRow : NamedRow {
     int csidl;
     const char* folder;  // below the temporary folder; "/" the file system; null: none
-
-    friend void PrintTo(const SpecialFolderRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class SpecialFolderTest : public StandardLocationsTest, public ::testing::WithParamInterface<SpecialFolderRow> {
@@ -484,7 +482,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SpecialFolderRow{"COMMON_DESKTOPDIRECTORY", CSIDL_COMMON_DESKTOPDIRECTORY, nullptr},
                       SpecialFolderRow{"APPDATA", CSIDL_APPDATA, "home/.config"},
                       SpecialFolderRow{"PRINTHOOD", CSIDL_PRINTHOOD, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName<SpecialFolderRow>);
 
 TEST_F(StandardLocationsTest, SpecialFolderThatDoesNotExistGivesNoItem)
 {

@@ -24,7 +24,9 @@ constexpr int specialFolders[] = SPECIAL_FOLDERS;
 constexpr unsigned messages[] = MESSAGES;
 }  // namespace ours
 
+// The shell headers need the types of <windows.h>, so it comes first.
 #include <windows.h>
+
 #include <shlobj.h>
 
 namespace shell {

@@ -1,6 +1,8 @@
-#include "converterTestKit.h"
 #include "movieHeader.h"
+
+#include "converterTestKit.h"
 #include "movieWriter.h"
+#include "namedRow.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +49,7 @@ TEST(MovieHeader, HandWrittenRedMovieIsReadAndIsWhatTheWriterWrites)
     EXPECT_EQ(StageSizeOf(header->stage), (StageSize{550, 400}));
 }
 
-struct MovieRow : testing::NamedRow {
+struct MovieRow : testkit::NamedRow {
     TestMovie movie;
 };
 
@@ -96,10 +98,10 @@ INSTANTIATE_TEST_SUITE_P(Movies, MovieHeaderOf, ::testing::Values(
     MovieRow{{"WiderFieldsThanNeeded"}, {.stage = {0, 20, 0, 20}, .rectFieldBits = 23}},
     MovieRow{{"LastFieldsOfEveryKind"}, {.compression = MovieCompression::Lzma, .version = 255,
                                          .frameRate = 0x1DF8, .frameCount = 0xFFFF, .tags = RedTags}}),
-    testing::RowName<MovieRow>);
+    testkit::RowName<MovieRow>);
 
 // Something else than a movie's start: never a header.
-struct ForeignRow : testing::NamedRow {
+struct ForeignRow : testkit::NamedRow {
     std::string bytes;
 };
 
@@ -128,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ForeignBytes, ::testing::Values(
     ForeignRow{{"ZlibStreamWithBadHeaderCheck"}, Patched(ZlibMovie, 9, "\x02")},
     ForeignRow{{"LzmaPropertiesOutOfRange"}, Patched(LzmaMovie, 12, "\xFF")},
     ForeignRow{{"LzmaWithoutStream"}, LzmaMovie.substr(0, 17)}),
-    testing::RowName<ForeignRow>);
+    testkit::RowName<ForeignRow>);
 
 // A foreign file may claim any dictionary; the header never needs more than
 // its first few bytes, so it is read all the same.
@@ -155,7 +157,7 @@ TEST(MovieHeader, StreamIsLeftSoonAfterTheHeaderOfALongMovie)
     EXPECT_LT(in.tellg(), 16 * 1024);
 }
 
-struct SizeRow : testing::NamedRow {
+struct SizeRow : testkit::NamedRow {
     StageRect stage;
     std::optional<StageSize> size;
 };
@@ -176,13 +178,13 @@ INSTANTIATE_TEST_SUITE_P(Stages, StageSizeOfRect, ::testing::Values(
     SizeRow{{"BackwardsIsNone"}, {11000, 0, 0, 8000}, std::nullopt},
     SizeRow{{"WidestWithoutOverflow"}, {Smallest31, Largest31, Smallest31, Largest31},
             StageSize{107374182, 107374182}}),
-    testing::RowName<SizeRow>);
+    testkit::RowName<SizeRow>);
 
 TEST(MovieHeader, StageSizeOfAFileIsKnownOnlyForAMovie)
 {
-    testing::TempFolder folder;
-    testing::WriteFile(folder / "intro.swf", MovieBytes({.compression = MovieCompression::Zlib}));
-    testing::WriteFile(folder / "page.htm", "<html></html>");
+    testkit::TempFolder folder;
+    testkit::WriteFile(folder / "intro.swf", MovieBytes({.compression = MovieCompression::Zlib}));
+    testkit::WriteFile(folder / "page.htm", "<html></html>");
     EXPECT_EQ(MovieStageSize(folder / "intro.swf"), (StageSize{550, 400}));
     EXPECT_EQ(MovieStageSize(folder / "page.htm"), std::nullopt);
     EXPECT_EQ(MovieStageSize(folder / "gone.swf"), std::nullopt);

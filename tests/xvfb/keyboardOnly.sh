@@ -31,9 +31,7 @@ printf '<head></head><object>A</object>' >"$page"
 printf 'FWS\x08' >"$site/movies/intro.swf"
 cp "$site/movies/intro.swf" "$site/elsewhere/intro.swf"
 
-"$sorvane" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
+start_sorvane "$sorvane" "$site"
 
 wid=$(main_window)
 snap() { import -window "${2:-$wid}" "$out/$1.png"; }
@@ -129,8 +127,7 @@ back_to_main
 quit_by_keys $pid
 
 # ------------------------------------------- folder picker at 2x size --
-QT_SCALE_FACTOR=2 "$sorvane" &
-pid=$!
+QT_SCALE_FACTOR=2 start_sorvane "$sorvane" "$site"
 wid=$(main_window)
 to_script_folder_page
 picker2x=$(open_folder_picker)

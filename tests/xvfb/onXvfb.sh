@@ -27,13 +27,15 @@ focus_window() {
     echo "$found"
 }
 
-# Starts SORVANE in the background; when the check ends, it is ended and the
-# scratch folder SITE removed.
+# start_sorvane SORVANE SCRATCH [ARGUMENT...]
+# Starts SORVANE with the arguments in the background, its process id in pid;
+# when the check ends, it is ended and the scratch folder SCRATCH (if any)
+# removed.
 start_sorvane() {
-    "$1" &
-    pid=$!
     scratch=$2
-    trap 'kill $pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
+    "$1" "${@:3}" &
+    pid=$!
+    trap 'kill $pid 2>/dev/null || true; [ -z "$scratch" ] || rm -rf "$scratch"' EXIT
 }
 
 # The Sorvane main window's id once it is visible, focused for keys.

@@ -13,12 +13,8 @@ out=$2
 source "$(dirname "$0")/onXvfb.sh" "$0" "$@"
 
 # Arguments are ignored: the program must start as it does without them.
-"$sorvane" --any argument &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sorvane$' | head -n 1) \
-    || fail "no visible window titled Sorvane"
+start_sorvane "$sorvane" "" --any argument
+wid=$(main_window)
 info=$(xwininfo -id "$wid")
 width=$(sed -n 's/^ *Width: //p' <<<"$info")
 [ "$width" = 512 ] || fail "window is $width pixels wide, not 512"
@@ -28,8 +24,6 @@ snap() { import -window "$wid" "$1"; }
 # The title strip, under the menu bar.
 title_strip() { import -window "$wid" -crop 512x40+0+18 +repage "$1"; }
 
-xdotool windowfocus --sync "$wid"
-sleep 0.3
 snap "$out/welcome.png"
 title_strip "$out/welcome_title.png"
 

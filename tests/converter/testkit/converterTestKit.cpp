@@ -9,7 +9,7 @@
 #include <random>
 #include <stdexcept>
 
-namespace sorvane::testing {
+namespace sorvane::testkit {
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder()
@@ -87,4 +87,4 @@ std::vector<GoldenCase> GoldenCases()
     return cases;
 }
 
-}  // namespace sorvane::testing
+}  // namespace sorvane::testkit

@@ -2,7 +2,6 @@
 // file access, a clean module state and the golden page cases.
 #pragma once
 
-#include <concepts>
 #include <filesystem>
 #include <initializer_list>
 #include <ostream>
@@ -10,28 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <sys/resource.h>
 
-namespace sorvane::testing {
-
-// A row of a test table. Its name names the test and is what GoogleTest
-// prints for it.
-struct NamedRow {
-    const char* name;
-};
-
-template <std::derived_from<NamedRow> Row>
-void PrintTo(const Row& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
-template <std::derived_from<NamedRow> Row>
-std::string RowName(const ::testing::TestParamInfo<Row>& info)
-{
-    return info.param.name;
-}
+namespace sorvane::testkit {
 
 // A fresh folder under the system's temporary folder, removed with all its
 // content when the object goes away.
@@ -83,4 +63,4 @@ struct GoldenCase {
 std::vector<GoldenCase> GoldenCases();
 inline void PrintTo(const GoldenCase& goldenCase, std::ostream* out) { *out << goldenCase.name; }
 
-}  // namespace sorvane::testing
+}  // namespace sorvane::testkit

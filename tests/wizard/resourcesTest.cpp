@@ -1,5 +1,6 @@
 // The main window's resource holds every control under its own name, with
 // its kind, text, look and initial state.
+#include "namedRow.h"
 #include "wizardWindow.h"
 
 #include <QAction>
@@ -13,19 +14,15 @@
 #include <QToolButton>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 
 namespace {
 
-struct ControlCase {
-    const char* name;
+struct ControlCase : NamedRow {
     const char* kind;
     const char* text;  // null: the control shows no text of its own
 };
-
-void PrintTo(const ControlCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 // Texts as the wizard's own; "\r\n" is the toolkit's line break "\n".
 QString Shown(const char* text)
@@ -162,20 +159,14 @@ TEST_P(MainResource, HoldsTheControlWithItsKindAndText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, MainResource, testing::ValuesIn(MainControls),
-                         [](const testing::TestParamInfo<ControlCase>& info) { return std::string(info.param.name); });
+                         RowName<ControlCase>);
 
 // ------------------------------------------------------------------ look --
 
-struct ColourCase {
-    const char* name;
+struct ColourCase : NamedRow {
     QPalette::ColorRole role;
     QRgb colour;
 };
-
-void PrintTo(const ColourCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class MainColours : public WizardWindowTest<>, public testing::WithParamInterface<ColourCase> {};
 
@@ -201,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ColourCase{"txt_cv_output", QPalette::Base, 0xFFE9E9E9},
                     ColourCase{"Label18", QPalette::WindowText, 0xFFFF0000},
                     ColourCase{"Label19", QPalette::WindowText, 0xFFFF0000}),
-    [](const testing::TestParamInfo<ColourCase>& info) { return std::string(info.param.name); });
+    RowName<ColourCase>);
 
 TEST_F(WizardWindow, StripsHaveTheirHeightsAndTheContentFillsTheRest)
 {

@@ -1,23 +1,21 @@
 // Every link of the advert strip and the menu opens its exact address, with
 // "?Sorvane" appended where the link table says so.
+#include "namedRow.h"
 #include "wizardWindow.h"
 
 #include <QAction>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
 
-struct LinkCase {
-    const char* name;  // picture or menu action
+// name: the picture or menu action that is clicked.
+struct LinkCase : NamedRow {
     const char* opens;
 };
-
-void PrintTo(const LinkCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 constexpr char Home1[] = "http://www.sorvane.example/";
 constexpr char Site2Query[] = "http://www.flash-templates.example/?Sorvane";
@@ -52,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LinkCase{"mi_Gallery", "http://www.swf-gallery.example/"},
                     LinkCase{"mi_HtmlHelp", "http://www.html-help.example/"},
                     LinkCase{"mi_FreeScripts", "http://www.free-scripts.example/javascript/index.html"}),
-    [](const testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+    RowName<LinkCase>);
 
 TEST_F(StepsWindow, LinksLeaveTheWizardAsItWas)
 {

@@ -2,6 +2,7 @@
 // the page and the script folder, the checks before Next, the confirm page
 // and whole conversions.
 #include "folderBrowse.h"
+#include "namedRow.h"
 #include "pathLabel.h"
 #include "unitACConvertor.h"
 #include "wizardWindow.h"
@@ -14,6 +15,8 @@
 #include <functional>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
@@ -117,17 +120,11 @@ public:
 
 // ------------------------------------------------------------ checks --
 
-struct CheckCase {
-    const char* name;
+struct CheckCase : NamedRow {
     std::function<void(ConvertPages&)> arrange;  // ends on the page whose Next is refused
     const char* message;
     const char* stays;
 };
-
-void PrintTo(const CheckCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class Check : public ConvertPages, public testing::WithParamInterface<CheckCase> {};
 
@@ -197,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                       t.ChooseSpecificFolder(QDir::toNativeSeparators(link));
                   },
                   SameFileRefused, "cv_output"}),
-    [](const testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+    RowName<CheckCase>);
 
 // The page removed after its own check: two missing files are not one file,
 // and the default folder is not refused for it. The conversion reports it.
@@ -215,28 +212,11 @@ TEST_F(ConvertPages, APageGoneOnTheScriptFolderPageIsNoReasonToRefuseTheDefaultF
 
 // ------------------------------------------------------ folder picker --
 
-TEST_F(ConvertPages, FolderPickerIsCreatedAsTheWindowResourceSetsIt)
-{
-    auto* picker = Find<TBrowseForFolder>(window.get(), QStringLiteral("BrowseForFolder"));
-    ASSERT_NE(picker, nullptr);
-    EXPECT_EQ(picker->Caption(), "Select Folder");
-    EXPECT_EQ(picker->StatusText(), "Plase select folder");
-    EXPECT_EQ(picker->FolderName(), "C:\\");
-    EXPECT_EQ(picker->Flags(), TBrowseForFolder::TBrowseFlags());
-    EXPECT_EQ(picker->Root(), TBrowseForFolder::TBrowseLocation::bl_STANDART);
-}
-
-struct PickCase {
-    const char* name;
+struct PickCase : NamedRow {
     std::optional<std::string> picked;  // nullopt: the user cancels; "<sub>": the test's folder "sub"
     const char* scriptPath;             // "<sub>/index.js" likewise; "" keeps the earlier text
     bool refused;
 };
-
-void PrintTo(const PickCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class FolderPick : public ConvertPages, public testing::WithParamInterface<PickCase> {};
 
@@ -267,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PickCase{"RootFolder", "/", "/index.js", false},
                     PickCase{"ItemWithoutFileSystemPath", "", "", true},
                     PickCase{"Cancelled", std::nullopt, "", false}),
-    [](const testing::TestParamInfo<PickCase>& info) { return std::string(info.param.name); });
+    RowName<PickCase>);
 
 TEST_F(ConvertPages, RadioButtonsGreyTheFolderFieldAndSwitchItsBrowseButton)
 {
@@ -295,10 +275,19 @@ TEST_F(ConvertPages, RadioButtonsGreyTheFolderFieldAndSwitchItsBrowseButton)
 
 // ------------------------------------------------------ confirm page --
 
+// The open dialog's four entries: web pages, dynamic pages, text files and
+// all files.
+const QString PageFilter = QStringLiteral(
+    "Webpage Files (*.htm;*.html;*.shtm;*.shtml)|*.htm;*.html;*.shtm;*.shtml|"
+    "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)|"
+    "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm|"
+    "Text Files (*.txt)|*.txt|"
+    "All Files(*.*)|*.*");
+
 TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
 {
     const QString first = PickPage(QStringLiteral("index.html"));
-    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList{PageFileFilter});
+    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList{PageFilter});
     Next();
     Next();
     EXPECT_EQ(Label("lbl_cv_confirm_htm"), first);
@@ -394,17 +383,11 @@ TEST_F(ConvertPages, LongPathsShowTheirFileNamesAndAreConvertedWhole)
 
 // ------------------------------------------------------- conversions --
 
-struct RunCase {
-    const char* name;
+struct RunCase : NamedRow {
     const char* scriptFolder;  // "" keeps "Same Folder (Recommended)"
     bool backup;
     const char* scriptReference;
 };
-
-void PrintTo(const RunCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class FullRun : public ConvertPages, public testing::WithParamInterface<RunCase> {};
 
@@ -430,7 +413,7 @@ TEST_P(FullRun, ConvertsThePageWritesItsScriptAndBackup)
 INSTANTIATE_TEST_SUITE_P(Runs, FullRun,
                          testing::Values(RunCase{"DefaultFolderWithBackup", "", true, "index.js"},
                                          RunCase{"SpecificFolderWithoutBackup", "js", false, "js/index.js"}),
-                         [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
+                         RowName<RunCase>);
 
 TEST_F(ConvertPages, AgainConvertsTheSamePageOnceMoreKeepingTheChoices)
 {

@@ -1,6 +1,7 @@
 // The real desktop services, answered from inside their own exec().
 #include "qtDesktop.h"
 #include "guiTest.h"
+#include "namedRow.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -20,24 +21,20 @@
 #include <QUrl>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 
 namespace {
 
 // ------------------------------------------------------------ questions --
 
-struct BoxCase {
-    const char* name;
+struct BoxCase : NamedRow {
     bool (*ask)(QtDesktop&, QWidget* parent, const QString&);
     QMessageBox::Icon icon;
     const char* caption;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton;
 };
-
-void PrintTo(const BoxCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 const BoxCase Boxes[] = {
     {"Information",
@@ -119,7 +116,7 @@ TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOverAndPlainText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxes, testing::ValuesIn(Boxes),
-                         [](const testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
+                         RowName<BoxCase>);
 
 TEST(QtDesktopErrors, ShowTheDefaultErrorBox)
 {
@@ -140,16 +137,10 @@ TEST(QtDesktopErrors, ShowTheDefaultErrorBox)
 
 // ---------------------------------------------------------- open dialog --
 
-struct FilterCase {
-    const char* name;
+struct FilterCase : NamedRow {
     const char* filter;
     QStringList nameFilters;
 };
-
-void PrintTo(const FilterCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class NameFilters : public testing::TestWithParam<FilterCase> {};
 
@@ -165,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"SeveralPatternsAndAllFiles", "Pages (*.htm;*.html)|*.htm;*.html|All Files(*.*)|*.*",
                    {"Pages (*.htm;*.html) (*.htm *.html)", "All Files(*.*) (*)"}},
         FilterCase{"Empty", "", {}}),
-    [](const testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
+    RowName<FilterCase>);
 
 class OpenDialog : public testing::Test {
 protected:
@@ -262,4 +253,4 @@ TEST(Clipboard, HoldsTheTextAsPlainText)
 
 }  // namespace
 
-#include "qtDesktop_test.moc"
+#include "qtDesktopTest.moc"

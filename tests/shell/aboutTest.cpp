@@ -1,5 +1,6 @@
 // The about box: its resource, its link, and being shown modally over the
 // wizard any number of times without touching the wizard's state.
+#include "namedRow.h"
 #include "unitAbout.h"
 #include "wizardWindow.h"
 
@@ -7,21 +8,17 @@
 #include <QTimer>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
 
-struct AboutControl {
-    const char* name;
+struct AboutControl : NamedRow {
     const char* kind;
     const char* text;
     QRect geometry;  // within panMain for its children, within the box's border for panMain and btnClose
 };
-
-void PrintTo(const AboutControl& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 constexpr int Border = 8;
 
@@ -86,7 +83,7 @@ TEST_P(AboutResource, HoldsTheControlAtItsPlace)
 }
 
 INSTANTIATE_TEST_SUITE_P(Controls, AboutResource, testing::ValuesIn(AboutControls),
-                         [](const testing::TestParamInfo<AboutControl>& info) { return std::string(info.param.name); });
+                         RowName<AboutControl>);
 
 TEST_F(AboutBox, IsAFixedBoxCaptionedAboutWithTheApplicationIcon)
 {

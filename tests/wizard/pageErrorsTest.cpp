@@ -1,5 +1,6 @@
 // Errors raised by page actions end in the default error box at the
 // handler's boundary, and the wizard never shows a page it could not enter.
+#include "namedRow.h"
 #include "wizardWindow.h"
 
 #include <QProgressBar>
@@ -7,11 +8,13 @@
 #include <stdexcept>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
 
-const char* const FileError = "Cannot open file /movies/intro.swf";
+const char* const OpenFailure = "Cannot open file /movies/intro.swf";
 
 // A main window whose pages can be told to fail: the entry action of the
 // page named failingPage raises, and the check of the page named
@@ -33,25 +36,19 @@ private:
     void FailIf(const char* page) const
     {
         if (failingPage == QLatin1String(page))
-            throw std::runtime_error(FileError);
+            throw std::runtime_error(OpenFailure);
     }
 };
 
 using PageErrors = WizardWindowTest<FailingPages>;
 
-struct EntryFailure {
-    const char* name;
+struct EntryFailure : NamedRow {
     const char* failingPage;
     int nextPresses;  // on the generate path, before the failing move
     bool byBack;      // the failing move is Back, else Next
     const char* stays;
     const TAcPage* row;
 };
-
-void PrintTo(const EntryFailure& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class FailedEntry : public PageErrors, public testing::WithParamInterface<EntryFailure> {};
 
@@ -64,7 +61,7 @@ TEST_P(FailedEntry, ReportsTheErrorAndTurnsBackToThePageTheUserCameFrom)
 
     c.byBack ? Back() : Next();
 
-    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, QString::fromLatin1(FileError)}}));
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, QString::fromLatin1(OpenFailure)}}));
     EXPECT_EQ(Screen(), c.stays);
     ExpectRowShown(*c.row);
 
@@ -78,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EntryFailure{"FirstPageFromWelcome", "gn_input", 0, false, "welcome", &WelcomeStep},
                     EntryFailure{"NextPage", "gn_confirm", 2, false, "gn_swfoption", &GenerateSteps[1]},
                     EntryFailure{"PreviousPage", "gn_swfoption", 3, true, "gn_confirm", &GenerateSteps[2]}),
-    [](const testing::TestParamInfo<EntryFailure>& info) { return std::string(info.param.name); });
+    RowName<EntryFailure>);
 
 TEST_F(PageErrors, FailedCheckKeepsThePageAndItsTitle)
 {

@@ -1,6 +1,7 @@
 // The wizard for users of the keyboard and of assistive tools: every control
 // has a name a screen reader can say, and each screen takes the focus where
 // its work starts, so Tab is rarely needed.
+#include "namedRow.h"
 #include "wizardWindow.h"
 
 #include <QAccessible>
@@ -10,6 +11,8 @@
 #include <QRadioButton>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 
 namespace {
 
@@ -56,16 +59,10 @@ TEST_F(WizardWindow, FieldsAreNamedByTheirLabels)
 }
 
 // Where the focus is once each screen has been entered by Next.
-struct FocusCase {
-    const char* name;
+struct FocusCase : NamedRow {
     bool convert;
     std::vector<const char*> focusAfterEachNext;  // the welcome screen's first
 };
-
-void PrintTo(const FocusCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class ScreenFocus : public StepsWindow, public testing::WithParamInterface<FocusCase> {};
 
@@ -91,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "sbtn_gn_complete"}},
                     FocusCase{"Convert", true,
                               {"radConvert", "sbtn_cv_input", "rad_cv_output_default", "chk_cv_confirm"}}),
-    [](const testing::TestParamInfo<FocusCase>& info) { return std::string(info.param.name); });
+    RowName<FocusCase>);
 
 TEST_F(StepsWindow, BackToTheWelcomeScreenFocusesTheChosenOption)
 {

@@ -1,25 +1,22 @@
 // The default error box: its text rule and the box itself.
 #include "errorBox.h"
 #include "guiTest.h"
+#include "namedRow.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QMessageBox>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 
 namespace {
 
-struct TextCase {
-    const char* name;
+struct TextCase : NamedRow {
     const char* message;
     const char* shown;
 };
-
-void PrintTo(const TextCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class ErrorText : public testing::TestWithParam<TextCase> {};
 
@@ -38,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"EndsInExclamation", "Stop!", "Stop!"},
                     TextCase{"EndsInBlank", "Cannot open file ", "Cannot open file "},
                     TextCase{"Empty", "", ""}),
-    [](const testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+    RowName<TextCase>);
 
 TEST(DefaultErrorBox, IsCaptionedWithTheApplicationTitleWithErrorIconAndOk)
 {

@@ -1,15 +1,16 @@
-// The step rows and setting strings as the wizard shows them.
+// The step rows as the wizard shows them.
+#include "namedRow.h"
 #include "unitSetting.h"
-
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
 namespace sorvane {
 namespace {
 
-struct StepCase {
-    const char* name;
+using testkit::NamedRow;
+using testkit::RowName;
+
+struct StepCase : NamedRow {
     const TAcPage* row;
     int index;
     const char* title;
@@ -20,11 +21,6 @@ struct StepCase {
     const char* exit;
     bool exitEnabled;
 };
-
-void PrintTo(const StepCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class StepTable : public testing::TestWithParam<StepCase> {
 protected:
@@ -59,30 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"gn_swfoption", &GenerateSteps[1], 1, "Entering Your Flash options", "&Back", true, "&Next", true, "&Cancel", true},
         StepCase{"gn_confirm", &GenerateSteps[2], 2, "Confirm Your Options", "&Back", true, "&Next", true, "&Cancel", true},
         StepCase{"gn_complete", &GenerateSteps[3], 3, "Complete", "&Back", false, "&Again", true, "E&xit", true}),
-    [](const testing::TestParamInfo<StepCase>& info) { return std::string(info.param.name); });
-
-TEST(SettingStrings, HoldTheirExactTexts)
-{
-    EXPECT_EQ(LinkQuery, "?Sorvane");
-    EXPECT_EQ(MovieFileFilter, "Flash Movie Files (*.swf)|*.swf");
-    EXPECT_EQ(ScriptNamedFormat,
-              "A JavaScript (.js) file named \"%s\" is created at the same folder of your Flash movie.");
-    EXPECT_EQ(PutFilesFormat, "1. Put \"%s\" and \"%s\" in the same folder of you web page.");
-}
-
-TEST(SettingStrings, PageFilterOffersFourEntriesInOrder)
-{
-    const QStringList parts = PageFileFilter.split('|');
-    ASSERT_EQ(parts.size(), 8);
-    EXPECT_EQ(parts[0], "Webpage Files (*.htm;*.html;*.shtm;*.shtml)");
-    EXPECT_EQ(parts[1], "*.htm;*.html;*.shtm;*.shtml");
-    EXPECT_EQ(parts[2], "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)");
-    EXPECT_EQ(parts[3], "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm");
-    EXPECT_EQ(parts[4], "Text Files (*.txt)");
-    EXPECT_EQ(parts[5], "*.txt");
-    EXPECT_EQ(parts[6], "All Files(*.*)");
-    EXPECT_EQ(parts[7], "*.*");
-}
+    RowName<StepCase>);
 
 }  // namespace
 }  // namespace sorvane

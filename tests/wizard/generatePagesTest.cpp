@@ -2,6 +2,8 @@
 // questions of the options page, the confirm page and the completion page.
 #include "embedCode.h"
 #include "movieWriter.h"
+#include "namedRow.h"
+#include "qtBytes.h"
 #include "unitACConvertor.h"
 #include "wizardWindow.h"
 
@@ -17,6 +19,8 @@
 #include <vector>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
@@ -98,21 +102,15 @@ protected:
 
 // ------------------------------------------------------------ questions --
 
-struct QuestionCase {
-    const char* label;
+struct QuestionCase : NamedRow {
     QString width;
     QString height;
-    std::optional<QString> name;  // nothing: the movie's base name stays
+    std::optional<QString> nameId;  // nothing: the movie's base name stays
     std::vector<bool> answers;
     std::vector<int> asked;  // question numbers, 1 to 5
     const char* screenAfter;
     const char* focusAfter;  // empty when nothing was asked
 };
-
-void PrintTo(const QuestionCase& row, std::ostream* out)
-{
-    *out << row.label;
-}
 
 class OptionQuestions : public GeneratePath, public testing::WithParamInterface<QuestionCase> {};
 
@@ -121,7 +119,7 @@ TEST_P(OptionQuestions, AskTheRowsThatHoldInOrderInOnePass)
     const QuestionCase& row = GetParam();
     Browse(QStringLiteral("/movies/intro.swf"));
     Next();
-    NextWithOptions(row.width, row.height, row.name, row.answers);
+    NextWithOptions(row.width, row.height, row.nameId, row.answers);
 
     QStringList expected;
     for (int number : row.asked)
@@ -153,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "gn_confirm", Height},
         QuestionCase{"BlankHeightAndName", "550", " ", QStringLiteral(" "), {true, true, true}, {2, 3, 5},
                      "gn_confirm", Height}),
-    [](const testing::TestParamInfo<QuestionCase>& info) { return std::string(info.param.label); });
+    RowName<QuestionCase>);
 
 TEST_F(GeneratePath, AYesSilencesItsQuestionForTheRestOfTheRunANoDoesNot)
 {
@@ -187,7 +185,7 @@ TEST_F(GeneratePath, BrowseOffersMoviesAndCancelChangesNothing)
     desktop.CancelFileDialog();
     Click(QStringLiteral("sbtn_gn_input"));
     EXPECT_EQ(Edit("txt_gn_input")->text(), "/movies/intro.swf");
-    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList(2, MovieFileFilter));
+    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList(2, QStringLiteral("Flash Movie Files (*.swf)|*.swf")));
 }
 
 TEST_F(GeneratePath, ConfirmShowsTheValuesAndBackResetsNameAndQuality)
@@ -303,7 +301,7 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     ExpectRowShown(GenerateSteps[3]);
 
     const EmbedCodeResult reference = GenerateEmbedCode(
-        QFile::encodeName(elsewhere.filePath(QStringLiteral("intro.swf"))).toStdString(), "550", "400", "intro", "best");
+        ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550", "400", "intro", "best");
     const std::string script = ReadBytes(folder.filePath(QStringLiteral("intro.js")));
     EXPECT_EQ(script, ReadBytes(elsewhere.filePath(QStringLiteral("intro.js"))));
     EXPECT_TRUE(script.starts_with("// ") && script.ends_with("');")) << script;
@@ -337,7 +335,7 @@ TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
     ASSERT_TRUE(pageFile.open(QIODevice::WriteOnly));
     pageFile.write("<head></head><object>A</object>");
     pageFile.close();
-    ConvertPage(PathBytes(page), PathBytes(script), false);
+    ConvertPage(ToBytes(page), ToBytes(script), false);
     const std::string pageScript = ReadBytes(script);
     const QString question =
         QStringLiteral("The file \"intro.js\" already exists and holds other script code. Replace it?");
@@ -374,7 +372,7 @@ TEST_F(GeneratePath, CopyToClipboardCopiesTheGeneratorsBytesNotTheBoxsText)
     ASSERT_EQ(Screen(), "gn_complete");
     Click(QStringLiteral("sbtn_gn_complete"));
 
-    const std::string expected = GenerateEmbedCode(PathBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
+    const std::string expected = GenerateEmbedCode(ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
                                                    "400", name.toUtf8().toStdString(), "best")
                                      .snippet;
     const QStringList copied = desktop.TextsOf(Kind::Clipboard);

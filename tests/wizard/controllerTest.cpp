@@ -1,4 +1,5 @@
 // The wizard's step machine, driven through the real main window.
+#include "namedRow.h"
 #include "wizardWindow.h"
 
 #include <QLineEdit>
@@ -7,6 +8,8 @@
 #include <QTimer>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 using Kind = FakeDesktop::Kind;
 
 namespace {
@@ -45,8 +48,7 @@ TEST_F(WizardWindow, QuestionFlagsAreArmedAtCreation)
 
 // ------------------------------------------------------------- walking --
 
-struct PathCase {
-    const char* name;
+struct PathCase : NamedRow {
     const char* chooser;  // the welcome label that chooses the path
     const char* notebook;
     std::vector<const char*> pages;  // reached by Next, in order, each with Back enabled
@@ -54,11 +56,6 @@ struct PathCase {
     const std::array<TAcPage, GeneratePageCount>* generateRows;
     const TAcPage& Row(std::size_t i) const { return convertRows ? (*convertRows)[i] : (*generateRows)[i]; }
 };
-
-void PrintTo(const PathCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class PathWalk : public StepsWindow, public testing::WithParamInterface<PathCase> {};
 
@@ -92,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                              &ConvertSteps, nullptr},
                     PathCase{"Generate", "lblGenerate", "nbkGenerate",
                              {"gn_input", "gn_swfoption", "gn_confirm"}, nullptr, &GenerateSteps}),
-    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+    RowName<PathCase>);
 
 TEST_F(StepsWindow, AgainReturnsToWelcomeKeepingEverythingEntered)
 {
@@ -235,18 +232,12 @@ TEST_F(WizardWindow, EscPressesTheThirdButtonOnlyWhileEnabled)
     EXPECT_EQ(desktop.CountOf(Kind::AskExit), 1);
 }
 
-struct CloseCase {
-    const char* name;
+struct CloseCase : NamedRow {
     int nextPresses;  // from the welcome screen, on the chosen path
     bool convert;
     const char* screen;
     bool asks;  // the exit question, else the program ends at once
 };
-
-void PrintTo(const CloseCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class CloseBox : public StepsWindow, public testing::WithParamInterface<CloseCase> {};
 
@@ -276,6 +267,6 @@ INSTANTIATE_TEST_SUITE_P(
                     CloseCase{"PathPage", 2, false, "gn_swfoption", true},
                     CloseCase{"ProgressPageWithThirdButtonDisabled", 4, true, "cv_progress", true},
                     CloseCase{"CompletionPage", 4, false, "gn_complete", false}),
-    [](const testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+    RowName<CloseCase>);
 
 }  // namespace

@@ -1,31 +1,28 @@
 // A path in a label of fixed size: whole when it fits, else cut in the middle
 // with its file name in view; never a line cut off at the label's edge; the
 // full path in the tooltip and in what a selection copies.
-#include "guiTest.h"
 #include "pathLabel.h"
+#include "guiTest.h"
+#include "namedRow.h"
 
 #include <QFont>
 #include <QTest>
 
 using namespace sorvane;
+using testkit::NamedRow;
+using testkit::RowName;
 
 namespace {
 
 const QString Folders = QStringLiteral("/home/author/web sites/a rather long folder name for the site/another "
                                        "deeply nested folder/and yet one more level of folders/");
 
-struct PathCase {
-    const char* name;
+struct PathCase : NamedRow {
     QString path;
     QSize size;
     bool wraps;
     const char* shownEnd;  // how the shown text ends; null: the path shows whole
 };
-
-void PrintTo(const PathCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 class ShownPath : public testing::TestWithParam<PathCase> {
 protected:
@@ -83,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {200, 15}, false, "hold.html"},
         PathCase{"MarkupInAFolderNameIsText", QStringLiteral("/site/<b>x</b>/index.html"), {345, 15}, false,
                  nullptr}),
-    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+    RowName<PathCase>);
 
 // A selection that spans the cut stands for the hidden part too; one that
 // does not, for just what it covers.
