@@ -10,8 +10,17 @@
 #   sorvane_add_script_test(NAME <name> COMMAND <cmd...> [LABELS <labels...>])
 #
 # Registers a test that runs a command (shell scripts driving the built programs).
-find_package(GTest REQUIRED)
 include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # No GoogleTest for the target system comes packaged: build it from the
+  # sources of Debian's googletest package with the cross compiler.
+  set(SORVANE_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${SORVANE_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  find_package(GTest REQUIRED)
+endif()
 
 set(SORVANE_TEST_ENVIRONMENT
   "QT_QPA_PLATFORM=offscreen"

@@ -1,13 +1,11 @@
+#include "childProcess.h"
 #include "converterTestKit.h"
 #include "embedCode.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-
-#include <sys/wait.h>
 
 namespace sorvane {
 namespace {
@@ -21,24 +19,13 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string ShellQuoted(std::string_view text)
-{
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 class CliTest : public ::testing::Test {
 protected:
     // Runs sorvane-cli with the arguments, in the scratch folder.
     Outcome Run(const std::vector<std::string_view>& arguments)
     {
-        std::string command = "cd " + ShellQuoted(folder.path().string()) + " && " + ShellQuoted(SORVANE_CLI);
-        for (const std::string_view argument : arguments) command += " " + ShellQuoted(argument);
-        command += " >" + ShellQuoted(output / "out") + " 2>" + ShellQuoted(output / "err");
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output.path() / "out"),
-                ReadFile(output.path() / "err")};
+        const int status = testing::RunProgram(SORVANE_CLI, arguments, folder.path(), output / "out", output / "err");
+        return {status, ReadFile(output.path() / "out"), ReadFile(output.path() / "err")};
     }
 
     testing::TempFolder folder;
@@ -118,7 +105,9 @@ TEST_F(CliTest, ScriptFolderTakesTheScriptsAndRelativePathsWork)
     EXPECT_TRUE(fs::exists(folder / "site/js/b.js"));
     EXPECT_NE(outcome.out.find("script " + folder / "site/js/a.js" + ";"), std::string::npos);
     for (const char* page : {"site/pages/a.htm", "site/pages/b.htm"})
-        EXPECT_NE(ReadFile(folder / page).find("src=\"../js/"), std::string::npos) << page;
+        EXPECT_NE(ReadFile(folder / page).find("src=\"" + fs::path("../js/").make_preferred().string()),
+                  std::string::npos)
+            << page;
 }
 
 // ----------------------------------------------------------------- generate --

@@ -133,6 +133,7 @@ TEST_F(EmbedCodeTest, ExistingScriptBesideAPosixMovieIsReplacedWhole)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"intro.js", "intro.swf"}));
 }
 
+#ifndef _WIN32  // a full disk is made with a file size limit, which Windows lacks
 TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
 {
     WriteFile(folder / "intro.js", "old script");
@@ -147,6 +148,7 @@ TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
     EXPECT_EQ(ReadFile(folder / "intro.js"), "old script");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"intro.js"});
 }
+#endif
 
 TEST_F(EmbedCodeTest, MissingFolderRaisesCreateError)
 {

@@ -67,6 +67,7 @@ void ResetConverterState()
     ScriptBuffer.clear();
 }
 
+#ifndef _WIN32
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead
@@ -77,6 +78,7 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
 }
 
 FileSizeLimit::~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
+#endif
 
 std::vector<GoldenCase> GoldenCases()
 {

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace sorvane::testing {
 
@@ -43,8 +45,9 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The full path of a file in the folder, as a byte string.
-    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    // The full path of a file in the folder, as a byte string, with the
+    // system's own separators ("a/b" is "a\\b" on Windows).
+    std::string operator/(std::string_view name) const { return (path_ / name).make_preferred().string(); }
     // The names in the folder, sorted.
     std::vector<std::string> Names() const;
 
@@ -61,6 +64,7 @@ std::string CrLfLines(std::initializer_list<std::string_view> lines);
 // BlockCounter and ScriptBuffer as at program start.
 void ResetConverterState();
 
+#ifndef _WIN32
 // Makes every write beyond `bytes` into a regular file fail, as on a full
 // disk, for as long as the object lives.
 class FileSizeLimit {
@@ -73,6 +77,7 @@ public:
 private:
     rlimit previous_{};
 };
+#endif
 
 // One golden case: a folder holding page.htm (the page before), expected.htm
 // (the page after its first conversion) and expected.js (the new script file).
