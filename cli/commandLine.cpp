@@ -6,6 +6,12 @@
 #include <algorithm>
 #include <array>
 
+#ifdef _WIN32
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace sorvane::cli {
 namespace {
 
@@ -50,6 +56,14 @@ int RunCommand(Arguments arguments, Streams streams)
 }
 
 }  // namespace
+
+void KeepOutputBytes()
+{
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
 
 int RunCommandLine(Arguments arguments, Streams streams)
 {

@@ -35,6 +35,11 @@ struct Command {
 
 inline constexpr std::string_view ProgramName = "sorvane-cli";
 
+// Makes standard output and error pass bytes as they are written. On Windows
+// they start in text mode, which turns every LF into CR LF: the snippet's
+// CR LF would reach a file as CR CR LF.
+void KeepOutputBytes();
+
 // Runs the tool on its arguments (the program name left out) and returns the
 // exit status.
 int RunCommandLine(Arguments arguments, Streams streams);

@@ -1,5 +1,6 @@
 #include "convertCommand.h"
 
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <filesystem>
@@ -47,7 +48,7 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
 
 // Relative paths are made full so that the script reference is computed from
 // real folder names, whatever the current folder.
-std::string FullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+std::string FullPath(const std::string& path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); }
 
 std::string WithTrailingSeparator(std::string folder)
 {

@@ -1,6 +1,7 @@
 #include "generateCommand.h"
 
 #include "embedCode.h"
+#include "nativePath.h"
 
 #include <algorithm>
 #include <array>
@@ -99,7 +100,7 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
 void RequireMovieFile(const std::string& movie)
 {
     std::error_code error;
-    if (!fs::is_regular_file(movie, error)) throw std::runtime_error("no movie file '" + movie + "'");
+    if (!fs::is_regular_file(NativePath(movie), error)) throw std::runtime_error("no movie file '" + movie + "'");
 }
 
 int Generate(GenerateOptions options, Streams streams)

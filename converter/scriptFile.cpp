@@ -1,5 +1,6 @@
 // The convert script file and the page backup.
 #include "converterInternals.h"
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
 fs::path Normalized(const std::string& path)
 {
     std::error_code error;
-    return path.empty() ? fs::path() : fs::absolute(path, error).lexically_normal();
+    return path.empty() ? fs::path() : fs::absolute(NativePath(path), error).lexically_normal();
 }
 
 }  // namespace
@@ -120,7 +121,7 @@ fs::path Normalized(const std::string& path)
 std::optional<std::string> detail::LoadExistingScript(const std::string& path)
 {
     std::error_code error;
-    if (!fs::exists(path, error)) return std::nullopt;
+    if (!fs::exists(NativePath(path), error)) return std::nullopt;
     return LoadTextFile(path);
 }
 
@@ -156,7 +157,7 @@ std::string detail::WriteBackup(const std::string& pagePath, std::string_view pa
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = BackupCandidate(pagePath, n);
         std::error_code error;
-        if (fs::exists(fs::symlink_status(candidate, error))) continue;
+        if (fs::exists(fs::symlink_status(NativePath(candidate), error))) continue;
         // The script file about to be written must not take the backup's place.
         if (Normalized(candidate) == script) continue;
         if (CreateNewFile(candidate, pageText, pagePath)) return candidate;

@@ -1,4 +1,4 @@
-#include "childProcess.h"
+#include "cliFixture.h"
 #include "converterTestKit.h"
 #include "embedCode.h"
 
@@ -13,24 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    // Runs sorvane-cli with the arguments, in the scratch folder.
-    Outcome Run(const std::vector<std::string_view>& arguments)
-    {
-        const int status = testing::RunProgram(SORVANE_CLI, arguments, folder.path(), output / "out", output / "err");
-        return {status, ReadFile(output.path() / "out"), ReadFile(output.path() / "err")};
-    }
-
-    testing::TempFolder folder;
-    testing::TempFolder output;
-};
 
 // ------------------------------------------------------------- golden pages --
 
