@@ -9,6 +9,11 @@
 #include <random>
 #include <stdexcept>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace sorvane::testing {
 namespace fs = std::filesystem;
 
@@ -67,7 +72,13 @@ void ResetConverterState()
     ScriptBuffer.clear();
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+bool RunsUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#else
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead

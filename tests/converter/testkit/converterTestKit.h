@@ -64,6 +64,12 @@ std::string CrLfLines(std::initializer_list<std::string_view> lines);
 // BlockCounter and ScriptBuffer as at program start.
 void ResetConverterState();
 
+#ifdef _WIN32
+// True when the tests run under Wine rather than Windows, for the few places
+// where the two differ.
+bool RunsUnderWine();
+#endif
+
 #ifndef _WIN32
 // Makes every write beyond `bytes` into a regular file fail, as on a full
 // disk, for as long as the object lives.
