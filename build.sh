@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 BUILD_DIR=${BUILD_DIR:-build}
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick x11-apps libx11-dev
-               g++-mingw-w64-x86-64-win32)
+               g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64)
 
 install_missing() {
     local missing=()

@@ -18,8 +18,22 @@ if(CMAKE_CROSSCOMPILING)
   set(SORVANE_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(${SORVANE_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  if(SORVANE_WINE_PREFIX)
+    # Wine sets up a prefix on first use, which takes about 15 s: do it once
+    # while building rather than inside the time of the first test.
+    add_custom_command(OUTPUT ${SORVANE_WINE_PREFIX}/system.reg
+      COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} cmd /c exit
+      COMMENT "Setting up the Wine prefix")
+    add_custom_target(sorvane_wine_prefix ALL DEPENDS ${SORVANE_WINE_PREFIX}/system.reg)
+  endif()
 else()
   find_package(GTest REQUIRED)
+endif()
+
+# The tests of a Windows build carry this prefix, so that they keep names of
+# their own when the Linux build runs them beside its own (tests/windows).
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  set(SORVANE_TEST_PREFIX "windows/")
 endif()
 
 set(SORVANE_TEST_ENVIRONMENT
@@ -37,6 +51,7 @@ function(sorvane_add_gtest)
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
   endif()
   gtest_discover_tests(${T_NAME}
+    TEST_PREFIX "${SORVANE_TEST_PREFIX}"
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT}" TIMEOUT 120)

@@ -14,6 +14,7 @@ export WINEDEBUG=-all
 # No display and no prompts to download Wine's .NET or HTML engines.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+wineserver=$(dirname "$(readlink -f "$wine")")/wineserver
 
 if [ ! -e "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
@@ -22,8 +23,15 @@ if [ ! -e "$WINEPREFIX/system.reg" ]; then
         if [ ! -e "$WINEPREFIX/system.reg" ]; then
             # A 64-bit-only Wine reports that it has no 32-bit rundll32: harmless.
             "$wine" wineboot --init >"$WINEPREFIX.log" 2>&1 || true
-            "$(dirname "$(readlink -f "$wine")")/wineserver" -w 2>/dev/null || true
+            "$wineserver" -w 2>/dev/null || true
         fi
     ) 9>"$WINEPREFIX.lock"
 fi
+
+# Wine's server for the prefix ends 3 s after its last program by default,
+# and a program started in the moment it ends can fail to start at all.
+# Tests run one after the other keep one server for 10 s past the last
+# instead (which also spares each test the server's start-up); a server that
+# is running already stays as it is.
+"$wineserver" -p10 </dev/null >/dev/null 2>&1 || true
 exec "$wine" "$@"
