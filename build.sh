@@ -2,6 +2,8 @@
 # Sorvane's two set-up commands for a fresh Debian 12 machine:
 #   ./build.sh run    install what is missing, build, start the wizard
 #   ./build.sh test   install what is missing, build, run every test
+# and one more that builds the Debian package build/sorvane_<version>_<arch>.deb:
+#   ./build.sh package
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +11,11 @@ BUILD_DIR=${BUILD_DIR:-build}
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick x11-apps libx11-dev
                g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64)
+
+# dpkg-shlibdeps (dpkg-dev, which needs file) fills in the package's Depends line; the install checks
+# build the package too, validate the desktop entry and metainfo and check the manual page.
+PACKAGE_PACKAGES=(dpkg-dev file)
+TEST_PACKAGES+=(desktop-file-utils appstream groff-base "${PACKAGE_PACKAGES[@]}")
 
 install_missing() {
     local missing=()
@@ -40,8 +47,14 @@ case "${1:-}" in
         cd "$BUILD_DIR"
         exec ctest --output-on-failure -j "$(nproc)"
         ;;
+    package)
+        install_missing "${RUN_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+        configure_and_build -DSORVANE_BUILD_TESTS=OFF -DSORVANE_BUILD_BENCHMARKS=OFF
+        cd "$BUILD_DIR"
+        exec cpack -G DEB
+        ;;
     *)
-        echo "usage: $0 run|test" >&2
+        echo "usage: $0 run|test|package" >&2
         exit 2
         ;;
 esac

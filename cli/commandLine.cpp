@@ -29,13 +29,24 @@ const Command* FindCommand(std::string_view name)
 void PrintHelp(std::ostream& out)
 {
     out << "Usage: " << ProgramName << " COMMAND [OPTION]... [ARGUMENT]...\n"
+        << "       " << ProgramName << " COMMAND --help\n"
         << "       " << ProgramName << " --help | --version\n\n"
         << "Converts web pages so that their Flash movies are written by script, and\n"
         << "generates the script and paste snippet of one Flash movie.\n\n"
         << "Commands:\n";
     for (const Command& command : Commands) out << "  " << ProgramName << ' ' << command.help << '\n';
-    out << "Exit status: 0 when everything was done, 1 when some page or the movie's script\n"
-        << "failed, 2 on a usage error.\n";
+    out << "Options:\n"
+        << "  -h, --help    show this help; after a command, that command's help\n"
+        << "  --version     show the version\n"
+        << "An option's value follows it as the next argument or after '=' (--width=550).\n"
+        << "An argument '--' ends the options: every argument after it is a page or movie.\n\n"
+        << "Examples:\n"
+        << "  " << ProgramName << " convert site/index.htm site/news.htm\n"
+        << "  " << ProgramName << " convert --no-backup --script-dir site/js site/*.htm\n"
+        << "  " << ProgramName << " generate --width 550 --height 400 site/intro.swf > snippet.html\n\n"
+        << "Exit status: 0 when everything was done, 1 when some page or the movie's script\n"
+        << "failed, 2 on a usage error.\n"
+        << "The manual page " << ProgramName << "(1) tells more.\n";
 }
 
 int RunCommand(Arguments arguments, Streams streams)

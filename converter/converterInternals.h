@@ -1,6 +1,8 @@
 // Pieces shared by the converter's source files; not part of its interface.
 #pragma once
 
+#include "unitACConvertor.h"
+
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -101,13 +103,30 @@ bool CreateNewFile(const std::string& path, std::string_view content, const std:
 int RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
                 ByteSink& sink);
 
-// Where the script include goes in a page text (0-based byte offset). As the
-// replacement markup holds none of the tags looked for, the offset found in a
-// page before its rewriting gives the same place as in the rewritten page.
+// Where the script include goes in a page text (0-based byte offset), by its
+// tags, a UTF-8 byte-order mark and a base element (RewritePage moves it
+// before the first block when that comes first). As the replacement markup
+// holds none of the tags looked for, the offset found in a page before its
+// rewriting gives the same place as in the rewritten page.
 std::size_t IncludePosition(std::string_view pageText);
 
-// The include line that loads the script file from the page.
+// The include line that loads the script file from the page; the reference
+// goes in as EscapeUrlAttribute makes it.
 std::string IncludeMarkup(std::string_view scriptReference);
+
+// Appends the markup as FlattenMarkup returns it.
+void AppendFlattened(std::string& out, std::string_view markup);
+
+// Appends the text escaped for a single-quoted script string, as
+// EscapeSingleQuoted does; with a lead-byte test, a lead byte and the byte
+// after it, when that is 0x40 or above, go as they are.
+void AppendEscapedForScript(std::string& out, std::string_view text, LeadByteTest isLeadByte);
+
+// The lead-byte test of the double-byte encoding that the page declares
+// (Shift_JIS, GBK, GB18030 or Big5 and their other names), or nullptr: a
+// byte-order mark, else the first meta charset declaration in the first
+// 1024 bytes, as browsers look for it.
+LeadByteTest DeclaredLeadByteTest(std::string_view pageText);
 
 // The content of the script file at path, or nothing when there is no such
 // file. Raises FileError(Open) when a file exists but cannot be read.

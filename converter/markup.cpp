@@ -4,32 +4,69 @@
 #include "textSearch.h"
 #include "unitACConvertor.h"
 
-#include <algorithm>
+#include <array>
 #include <climits>
+#include <span>
 #include <vector>
 
 namespace sorvane {
 namespace {
 
 using detail::FindLowered;
-using detail::IsBlank;
-using detail::NeedsEscape;
 
 constexpr std::size_t npos = detail::NotFound;
 constexpr std::string_view ObjectStart = "<object";
 constexpr std::string_view ObjectEnd = "</object>";
-constexpr std::string_view NoscriptStart = "<noscript";
-constexpr std::string_view NoscriptEnd = "</noscript";  // the ">" after it is left in the text
+
+// Elements whose content the scan passes over whole. A block inside a
+// noscript element is written there for browsers without scripting. Inside
+// a script, style, textarea, title or xmp element, "<object" is no markup
+// but text: a script's string, an example to copy; replacing it would put a
+// "</script>" into the page's own script and end it early. The scan moves
+// through the name of the first end tag ("</script", whatever follows it).
+struct SkippedElement {
+    std::string_view start, end;
+    // A raw-text element starts only where its name ends ("<scripts" is
+    // another tag). The noscript rule is older and stays as it was: any
+    // "<noscript" starts one.
+    bool rawText;
+};
+
+constexpr std::array<SkippedElement, 6> SkippedElements{{
+    {"<noscript", "</noscript", false},
+    {"<script", "</script", true},
+    {"<style", "</style", true},
+    {"<textarea", "</textarea", true},
+    {"<title", "</title", true},
+    {"<xmp", "</xmp", true},
+}};
+
+// What the scan looks for first: an object, or the start of an element
+// that it passes over (SkippedElements, in their order, from index 1 on).
+constexpr auto ScanStarts = [] {
+    std::array<std::string_view, 1 + SkippedElements.size()> starts{ObjectStart};
+    for (std::size_t i = 0; i < SkippedElements.size(); ++i) starts[i + 1] = SkippedElements[i].start;
+    return starts;
+}();
+
+// A tag name ends at a blank, tab, CR, LF, FF, "/" or ">".
+bool EndsTagName(std::string_view text, std::size_t at)
+{
+    if (at >= text.size()) return false;
+    const char c = text[at];
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '/' || c == '>';
+}
 
 // A search whose start only moves forward. It keeps its last hit while that
 // still lies ahead, and once it has found nothing it never searches again, so
 // every byte is looked at about once however the scan moves.
 class ForwardSearch {
 public:
-    ForwardSearch(std::string_view text, std::initializer_list<std::string_view> needles)
+    ForwardSearch(std::string_view text, std::span<const std::string_view> needles)
         : text_(text), needles_(needles.begin(), needles.end())
     {
     }
+    ForwardSearch(std::string_view text, std::string_view needle) : ForwardSearch(text, {&needle, 1}) {}
 
     std::size_t FirstFrom(std::size_t from)
     {
@@ -55,45 +92,18 @@ constexpr std::string_view CallStart = "<script language=\"JavaScript\"> display
 constexpr std::string_view CallEnd = "(); </script>\r\n<noscript>\r\n";
 constexpr std::string_view NoscriptClose = "\r\n</noscript>";
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-// Appends the flattened markup, escaped for a single-quoted script string
-// when asked. Removing the first pair of adjacent blanks until none is left
-// turns a run of k blanks into k mod 2 blanks, and runs never merge because
-// no other byte goes; trimming the result equals flattening only the part
-// between the first and the last byte above 0x20. So one pass suffices, and
-// the bytes between the places that change are copied as whole spans.
-void AppendFlattened(std::string& out, std::string_view markup, bool escapeQuotes)
-{
-    const auto first = std::ranges::find_if_not(markup, IsBlankOrControl);
-    const auto last = std::find_if_not(markup.rbegin(), markup.rend(), IsBlankOrControl).base();
-    if (first >= last) return;
-    const std::string_view text(first, last);
-
-    std::size_t copied = 0;
-    for (std::size_t i = 0; (i = detail::NextFlattenChange(text, i, escapeQuotes)) < text.size(); copied = i) {
-        out.append(text.substr(copied, i - copied));
-        if (IsBlank(text[i])) {
-            const std::size_t runStart = i;
-            i = detail::SkipBlanks(text, i);
-            if ((i - runStart) % 2 == 1) out.push_back(' ');
-        } else {
-            out.push_back('\\');
-            out.push_back(text[i++]);
-        }
-    }
-    out.append(text.substr(copied));
-}
-
 // Raises BlockCounter and appends the block's function line to ScriptBuffer;
-// returns the block's number.
-int RegisterBlock(std::string_view block)
+// returns the block's number. The block is flattened into `flat` first, room
+// that the caller keeps so that the blocks of a page share it.
+int RegisterBlock(std::string_view block, LeadByteTest isLeadByte, std::string& flat)
 {
     if (BlockCounter == INT_MAX)
         throw ConvertError("Too many movie blocks: no function number is left for the next one");
     const int number = ++BlockCounter;
+    flat.clear();
+    detail::AppendFlattened(flat, block);
     ScriptBuffer.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
-    AppendFlattened(ScriptBuffer, block, true);
+    detail::AppendEscapedForScript(ScriptBuffer, flat, isLeadByte);
     ScriptBuffer.append("'); }\r\n");
     return number;
 }
@@ -125,10 +135,12 @@ public:
     }
 
     // The block [start, end) of the page, replaced by the call of its
-    // function and a noscript element holding it.
+    // function and a noscript element holding it. An include still to be
+    // written was to go here or later, inside the block or behind it: the
+    // call would run before the script is loaded, so the include goes first.
     void ReplaceBlock(std::size_t start, std::size_t end, int number)
     {
-        if (includeAt_ == start) WriteInclude();
+        if (includeAt_) WriteInclude();
         sink_.Append(CallStart);
         sink_.Append(std::to_string(number));
         sink_.Append(CallEnd);
@@ -156,28 +168,10 @@ private:
 
 }  // namespace
 
-std::string FlattenMarkup(std::string_view markup)
-{
-    std::string flat;
-    flat.reserve(markup.size());
-    AppendFlattened(flat, markup, false);
-    return flat;
-}
-
-std::string EscapeSingleQuoted(std::string_view text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        if (NeedsEscape(c)) escaped.push_back('\\');
-        escaped.push_back(c);
-    }
-    return escaped;
-}
-
 std::string RegisterFlashBlock(std::string_view block)
 {
-    const int number = RegisterBlock(block);
+    std::string flat;
+    const int number = RegisterBlock(block, nullptr, flat);
     StringSink replacement;
     PageRenderer(block, std::nullopt, {}, replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
@@ -186,13 +180,14 @@ std::string RegisterFlashBlock(std::string_view block)
 int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt,
                         std::string_view include, ByteSink& sink)
 {
-    // A block inside a noscript element is written there for browsers without
-    // scripting and stays as it is; so whichever of the two tags comes first
-    // decides what happens next.
-    constexpr std::size_t NoscriptNeedle = 1;
-    ForwardSearch starts(pageText, {ObjectStart, NoscriptStart});
-    ForwardSearch objectEnds(pageText, {ObjectEnd});
-    ForwardSearch noscriptEnds(pageText, {NoscriptEnd});
+    // Whichever comes first decides what happens next: an object, or an
+    // element that is passed over whole.
+    ForwardSearch starts(pageText, ScanStarts);
+    ForwardSearch objectEnds(pageText, ObjectEnd);
+    std::vector<ForwardSearch> skippedEnds;
+    for (const SkippedElement& element : SkippedElements) skippedEnds.emplace_back(pageText, element.end);
+    const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
+    std::string flat;
 
     // The function lines take about as many bytes as the blocks, which take
     // at most the whole page: room made once spares the copies of a buffer
@@ -205,10 +200,17 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
     std::size_t copied = 0;  // the page text before this is written
     std::size_t rest = 0;    // the page text before this is scanned
     for (std::size_t start; (start = starts.FirstFrom(rest)) != npos;) {
-        if (starts.Which() == NoscriptNeedle) {
-            const std::size_t close = noscriptEnds.FirstFrom(rest);
+        if (starts.Which() > 0) {
+            const SkippedElement& element = SkippedElements[starts.Which() - 1];
+            const std::size_t nameEnd = start + element.start.size();
+            if (element.rawText && !EndsTagName(pageText, nameEnd)) {
+                rest = start + 1;
+                continue;
+            }
+            // Without its end tag the element runs to the end of the page.
+            const std::size_t close = skippedEnds[starts.Which() - 1].FirstFrom(nameEnd);
             if (close == npos) break;
-            rest = close + NoscriptEnd.size();
+            rest = close + element.end.size();
             continue;
         }
         const std::size_t close = objectEnds.FirstFrom(start);
@@ -218,7 +220,7 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
         rest = close + ObjectEnd.size();
         // Registered and written in one go, while the block is in the cache.
         renderer.CopyPage(copied, start);
-        renderer.ReplaceBlock(start, rest, RegisterBlock(pageText.substr(start, rest - start)));
+        renderer.ReplaceBlock(start, rest, RegisterBlock(pageText.substr(start, rest - start), isLeadByte, flat));
         copied = rest;
         ++blocks;
     }
@@ -235,19 +237,44 @@ std::string RewriteBlocks(std::string_view pageText)
     return output.text;
 }
 
-std::size_t detail::IncludePosition(std::string_view pageText)
+namespace {
+
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view BaseStart = "<base";
+
+// Where the page's tags put the include, or the start of the page; behind a
+// UTF-8 byte-order mark, which must stay the first bytes to be read as one.
+std::size_t PlaceByTags(std::string_view pageText)
 {
     if (const std::size_t at = FindLowered(pageText, "</head>", 0); at != npos) return at;
     if (const std::size_t at = FindLowered(pageText, "<head>", 0); at != npos) return at + 6;
     if (const std::size_t at = FindLowered(pageText, "<body", 0); at != npos) return at;
     if (const std::size_t at = FindLowered(pageText, "<html>", 0); at != npos) return at + 6;
-    return 0;
+    return pageText.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+}
+
+// The first base element that starts before `end`, or `end`. ("<basefont"
+// is another element.)
+std::size_t FirstBaseBefore(std::string_view pageText, std::size_t end)
+{
+    const std::string_view before = pageText.substr(0, end);
+    for (std::size_t at = FindLowered(before, BaseStart, 0); at != npos; at = FindLowered(before, BaseStart, at + 1))
+        if (EndsTagName(pageText, at + BaseStart.size())) return at;
+    return end;
+}
+
+}  // namespace
+
+// A base element before the include would make its relative address lead
+// elsewhere, so the include goes before the base element then.
+std::size_t detail::IncludePosition(std::string_view pageText)
+{
+    return FirstBaseBefore(pageText, PlaceByTags(pageText));
 }
 
 std::string detail::IncludeMarkup(std::string_view scriptReference)
 {
-    return "\r\n<script language=\"JavaScript\" src=\"" + std::string(scriptReference)
-           + "\"></script>\r\n";
+    return "\r\n<script language=\"JavaScript\" src=\"" + EscapeUrlAttribute(scriptReference) + "\"></script>\r\n";
 }
 
 std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference)

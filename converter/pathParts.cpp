@@ -2,8 +2,18 @@
 // relative path from a page to its script file, in Windows and POSIX style.
 #include "unitACConvertor.h"
 
+#include "textSearch.h"
+
 #include <algorithm>
 #include <vector>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace sorvane {
 namespace {
@@ -46,12 +56,10 @@ std::size_t ExtensionStart(std::string_view path, PathStyle style, LeadByteTest 
     return end > 0 && path[end - 1] == '.' ? end - 1 : path.size();
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameName(std::string_view a, std::string_view b, PathStyle style)
 {
     if (style == PathStyle::Posix) return a == b;
-    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return std::ranges::equal(a, b, [](char x, char y) { return detail::LowerAscii(x) == detail::LowerAscii(y); });
 }
 
 // The texts between the separators of `text`, in order.
@@ -90,6 +98,15 @@ std::vector<std::string_view> FolderNames(std::string_view path, PathStyle style
 }
 
 }  // namespace
+
+LeadByteTest SystemLeadByteTest()
+{
+#ifdef _WIN32
+    return [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; };
+#else
+    return nullptr;
+#endif
+}
 
 std::string FolderPart(std::string_view path, PathStyle style, LeadByteTest isLeadByte)
 {

@@ -10,8 +10,6 @@
 namespace sorvane::detail {
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
 {
     for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
@@ -19,11 +17,16 @@ bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
     return true;
 }
 
-bool ChangesWhenFlattened(std::string_view text, std::size_t at, bool escapeQuotes)
+bool StopsFlattening(std::string_view text, std::size_t at)
 {
     const char c = text[at];
-    return c == '\r' || c == '\n' || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]))
-           || (escapeQuotes && NeedsEscape(c));
+    return c == '<' || c == '>' || c == '=' || c == '\r' || c == '\n'
+           || (c == ' ' && at + 1 < text.size() && IsBlank(text[at + 1]));
+}
+
+bool StopsEscaping(char c, bool highBytes)
+{
+    return NeedsEscape(c) || (highBytes && static_cast<unsigned char>(c) >= 0x80);
 }
 
 #ifdef __SSE2__
@@ -40,20 +43,19 @@ __m128i Blanks(__m128i bytes) { return Or(Same(bytes, ' '), Or(Same(bytes, '\r')
 
 // The first three bytes of the needles, ready to be compared with 16 bytes
 // at once: the first byte, which all needles share and which is no letter,
-// and the second and third in both letter cases.
+// and the second and third with bit 0x20 set. Setting that bit turns A-Z into
+// a-z (and a few other bytes into others), so comparing folded bytes can only
+// add candidates, which the exact test then turns down.
 class NeedlePrefixes {
 public:
-    static constexpr std::size_t Most = 2;
+    static constexpr std::size_t Most = 8;
 
     explicit NeedlePrefixes(std::span<const std::string_view> needles)
         : count_(needles.size()), first_(_mm_set1_epi8(needles[0][0]))
     {
         for (std::size_t n = 0; n < count_; ++n)
-            for (std::size_t k = 0; k < 2; ++k) {
-                const char c = needles[n][k + 1];
-                lower_[n][k] = _mm_set1_epi8(c);
-                upper_[n][k] = _mm_set1_epi8(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
-            }
+            for (std::size_t k = 0; k < 2; ++k)
+                folded_[n][k] = _mm_set1_epi8(static_cast<char>(needles[n][k + 1] | 0x20));
     }
 
     // Bit i is set where a needle's first three bytes may start at at + i;
@@ -63,22 +65,18 @@ public:
         const __m128i first = _mm_cmpeq_epi8(Load(at), first_);
         firstBytes = Bits(first) != 0;
         if (!firstBytes) return 0;
-        const __m128i next[2] = {Load(at + 1), Load(at + 2)};
+        const __m128i fold = _mm_set1_epi8(0x20);
+        const __m128i next[2] = {Or(Load(at + 1), fold), Or(Load(at + 2), fold)};
         __m128i any = _mm_setzero_si128();
-        for (std::size_t n = 0; n < count_; ++n) {
-            __m128i all = first;
-            for (std::size_t k = 0; k < 2; ++k)
-                all = And(all, Or(_mm_cmpeq_epi8(next[k], lower_[n][k]), _mm_cmpeq_epi8(next[k], upper_[n][k])));
-            any = Or(any, all);
-        }
-        return Bits(any);
+        for (std::size_t n = 0; n < count_; ++n)
+            any = Or(any, And(_mm_cmpeq_epi8(next[0], folded_[n][0]), _mm_cmpeq_epi8(next[1], folded_[n][1])));
+        return Bits(And(first, any));
     }
 
 private:
     std::size_t count_;
     __m128i first_;
-    __m128i lower_[Most][2];
-    __m128i upper_[Most][2];
+    __m128i folded_[Most][2];
 };
 #endif
 
@@ -133,18 +131,52 @@ std::size_t SkipBlanks(std::string_view text, std::size_t from)
     return from;
 }
 
-std::size_t NextFlattenChange(std::string_view text, std::size_t from, bool escapeQuotes)
+std::size_t FlattenStops::NextFrom(std::size_t from)
 {
+    constexpr std::size_t Window = 64;
+    while (from < text_.size()) {
+        if (window_ == NotFound || from < window_ || from >= window_ + Window) {
+            window_ = from;
+            stops_ = StopsAt(from);
+        }
+        if (const std::uint64_t ahead = stops_ >> (from - window_); ahead != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(ahead));
+        from = window_ + Window;
+    }
+    return text_.size();
+}
+
+std::uint64_t FlattenStops::StopsAt(std::size_t at) const
+{
+    std::uint64_t stops = 0;
+    std::size_t i = 0;
 #ifdef __SSE2__
-    for (; from + Chunk + 1 <= text.size(); from += Chunk) {
-        const __m128i here = Load(text.data() + from);
-        __m128i changes = Or(Or(Same(here, '\r'), Same(here, '\n')),
-                             And(Same(here, ' '), Blanks(Load(text.data() + from + 1))));
-        if (escapeQuotes) changes = Or(changes, Or(Same(here, '\''), Same(here, '\\')));
-        if (const unsigned bits = Bits(changes); bits != 0) return from + Lowest(bits);
+    // The byte after each chunk is read too, for runs that start at its end.
+    for (; i < 64 && at + i + Chunk + 1 <= text_.size(); i += Chunk) {
+        const char* chunk = text_.data() + at + i;
+        const __m128i here = Load(chunk);
+        const __m128i syntax = Or(Or(Same(here, '<'), Same(here, '>')), Same(here, '='));
+        const __m128i lineEnds = Or(Same(here, '\r'), Same(here, '\n'));
+        const __m128i runStarts = And(Same(here, ' '), Blanks(Load(chunk + 1)));
+        stops |= static_cast<std::uint64_t>(Bits(Or(syntax, Or(lineEnds, runStarts)))) << i;
     }
 #endif
-    while (from < text.size() && !ChangesWhenFlattened(text, from, escapeQuotes)) ++from;
+    for (; i < 64 && at + i < text_.size(); ++i)
+        if (StopsFlattening(text_, at + i)) stops |= std::uint64_t{1} << i;
+    return stops;
+}
+
+std::size_t NextToEscape(std::string_view text, std::size_t from, bool highBytes)
+{
+#ifdef __SSE2__
+    for (; from + Chunk <= text.size(); from += Chunk) {
+        const __m128i here = Load(text.data() + from);
+        unsigned bits = Bits(Or(Or(Same(here, '\\'), Same(here, '\'')), Or(Same(here, '\r'), Same(here, '\n'))));
+        if (highBytes) bits |= Bits(here);  // the top bit of every byte
+        if (bits != 0) return from + Lowest(bits);
+    }
+#endif
+    while (from < text.size() && !StopsEscaping(text[from], highBytes)) ++from;
     return from;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -12,12 +13,17 @@ namespace sorvane::detail {
 inline constexpr std::size_t NotFound = std::string_view::npos;
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
-inline bool NeedsEscape(char c) { return c == '\\' || c == '\''; }
+inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline bool IsQuote(char c) { return c == '"' || c == '\''; }
+// Bytes that a single-quoted script string cannot hold as they are.
+inline bool NeedsEscape(char c) { return c == '\\' || c == '\'' || c == '\r' || c == '\n'; }
 
 // The first offset >= from at which the text, with A-Z taken as a-z, holds
 // one of the lower-case needles (each at least three bytes long, all starting
-// with the same byte, which is no letter); `which` tells which one. Matching letter case on the fly gives the same answer as
-// searching a lowered copy, without making one.
+// with the same byte, which is no letter; up to eight are searched for at
+// the full speed); `which` tells which one. Matching letter case on the fly
+// gives the same answer as searching a lowered copy, without making one.
 std::size_t FindLowered(std::string_view text, std::span<const std::string_view> needles, std::size_t from,
                         std::size_t& which);
 std::size_t FindLowered(std::string_view text, std::string_view needle, std::size_t from);
@@ -26,9 +32,28 @@ std::size_t FindLowered(std::string_view text, std::string_view needle, std::siz
 // text's size.
 std::size_t SkipBlanks(std::string_view text, std::size_t from);
 
-// The first offset >= from at which flattening changes something: a CR or LF,
-// a blank followed by a blank (the start of a run that shrinks), and with
-// escaping a quote or backslash; or the text's size. A lone blank stays.
-std::size_t NextFlattenChange(std::string_view text, std::size_t from, bool escapeQuotes);
+// The offsets that flattening has to look at: a byte of tag syntax (< > =),
+// a CR or LF, or a blank followed by a blank (the start of a run); a lone
+// blank stays as it is. Markup holds many of them close together, so they
+// are found for 64 bytes at a time and handed out from there.
+class FlattenStops {
+public:
+    explicit FlattenStops(std::string_view text) : text_(text) {}
+
+    // The first stop at or after from, or the text's size.
+    std::size_t NextFrom(std::size_t from);
+
+private:
+    // Bit i is set when at + i is a stop.
+    std::uint64_t StopsAt(std::size_t at) const;
+
+    std::string_view text_;
+    std::size_t window_ = NotFound;  // the offset that bit 0 of stops_ stands for
+    std::uint64_t stops_ = 0;
+};
+
+// The first offset >= from holding a byte that NeedsEscape, or with
+// highBytes any byte from 0x80 up; or the text's size.
+std::size_t NextToEscape(std::string_view text, std::size_t from, bool highBytes);
 
 }  // namespace sorvane::detail

@@ -31,6 +31,17 @@ void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
+// A UTF-16 page would get ASCII bytes before its byte-order mark and become
+// unreadable; a NUL byte marks a picture or another binary file with a page's
+// name. Such files are left alone before anything is written.
+void RefuseUnlessEightBitText(const std::string& pagePath, std::string_view page)
+{
+    const bool utf16 = page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF");
+    if (!utf16 && page.find('\0') == std::string_view::npos) return;
+    throw ConvertError(pagePath + " is not a web page in an 8-bit encoding: "
+                       + (utf16 ? "it starts with a UTF-16 byte-order mark" : "it holds NUL bytes"));
+}
+
 // The new page file, filled while the page is scanned. A failure to write it
 // is kept until the script file is in place, as the page comes last and the
 // scan must register every block whatever happens to the page.
@@ -79,6 +90,7 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
     RefuseSameFile(pagePath, scriptPath);
     const detail::FileBytes pageFile(pagePath);
     const std::string_view page = pageFile.view();
+    RefuseUnlessEightBitText(pagePath, page);
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
     const std::optional<std::string> existingScript = detail::LoadExistingScript(scriptPath);

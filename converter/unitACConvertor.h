@@ -61,6 +61,10 @@ inline constexpr PathStyle NativePathStyle = PathStyle::Posix;
 // character, whose second byte is then never taken as a separator.
 using LeadByteTest = bool (*)(unsigned char);
 
+// The lead bytes of the system's code page: the system's own table on
+// Windows; nullptr (none) elsewhere, where file names are UTF-8.
+LeadByteTest SystemLeadByteTest();
+
 // Everything up to and including the last separator ("" if there is none).
 std::string FolderPart(std::string_view path, PathStyle style = NativePathStyle,
                        LeadByteTest isLeadByte = nullptr);
@@ -81,7 +85,7 @@ std::string BaseName(std::string_view path, PathStyle style = NativePathStyle,
 // and its file name. Target unchanged when the drives differ.
 std::string RelativePath(std::string_view basePath, std::string_view targetPath,
                          PathStyle style = NativePathStyle,
-                         LeadByteTest isLeadByte = nullptr);
+                         LeadByteTest isLeadByte = SystemLeadByteTest());
 // The n-th backup candidate of a page: folder + base name + "_backup" +
 // (n == 0 ? "" : decimal n) + extension.
 std::string BackupCandidate(std::string_view pagePath, int n,
@@ -117,6 +121,8 @@ struct ConvertReport {
 // ScriptBuffer that would define one of its names with other markup are not
 // written to it. A script path that names the page itself is refused
 // (ConvertError) before anything is read or written.
+// A page that is no text in an 8-bit encoding (a UTF-16 byte-order mark, a
+// NUL byte) is refused (ConvertError naming it) before anything is written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
                           bool backup);
 
@@ -127,18 +133,35 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
 std::string RegisterFlashBlock(std::string_view block);
 
 // Scans a page text and returns it with every <object>...</object> block that
-// does not stand inside a noscript element registered and replaced.
+// stands neither inside a noscript element nor in the raw text of a script,
+// style, textarea, title or xmp element registered and replaced. Function
+// lines of a page that declares a double-byte encoding keep its characters
+// whole (see DeclaredLeadByteTest in the sources).
 std::string RewriteBlocks(std::string_view pageText);
 
-// The markup on one line: CR and LF become blanks, blank pairs are removed,
-// leading and trailing bytes <= 0x20 are trimmed.
+// The markup on one line, reading the same to a browser: leading and trailing
+// bytes <= 0x20 are trimmed; the bytes of a quoted attribute value stay as
+// they are, line ends included; elsewhere CR and LF become blanks and a run
+// of k blanks becomes k mod 2 blanks, but a run that would vanish keeps one
+// blank unless it follows ">" or a quote or comes before "<".
 std::string FlattenMarkup(std::string_view markup);
 
-// Escapes text for a single-quoted JavaScript string: "\" -> "\\", "'" -> "\'".
+// Escapes text for a single-quoted JavaScript string: "\" -> "\\", "'" -> "\'",
+// CR -> "\r", LF -> "\n".
 std::string EscapeSingleQuoted(std::string_view text);
 
+// Escapes a text for a double-quoted HTML attribute value: & " < > become
+// &amp; &quot; &lt; &gt;. Any other byte stays as it is.
+std::string EscapeHtmlAttribute(std::string_view text);
+
+// A path made safe as a URL in a double-quoted attribute (a script's src, a
+// movie's address): % # ? " < >, bytes below 0x20 and 0x7F, and in POSIX
+// style "\", become %XX; then & becomes &amp;. Other paths stay byte-exact.
+std::string EscapeUrlAttribute(std::string_view path, PathStyle style = NativePathStyle);
+
 // The page text with the script include inserted (before </head>, after
-// <head>, before <body, after <html>, or at the start).
+// <head>, before <body, after <html>, or at the start, behind a UTF-8
+// byte-order mark; before the first base element when that comes earlier).
 std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference);
 
 // --------------------------------------------------------------- files --

@@ -64,22 +64,6 @@ std::string FillPlaceholders(std::string_view templateText, std::initializer_lis
     return filled.append(templateText, start);
 }
 
-std::string EscapeHtmlAttribute(std::string_view text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 bool IsDigitsOrPercent(std::string_view text)
 {
     for (const char c : text)
@@ -94,9 +78,9 @@ EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view w
     result.movieFileName = FileNamePart(moviePath, style);
     const std::string markup = BuildMarkup({EscapeHtmlAttribute(width), EscapeHtmlAttribute(height),
                                             EscapeHtmlAttribute(name), EscapeHtmlAttribute(quality),
-                                            EscapeHtmlAttribute(result.movieFileName)});
+                                            EscapeUrlAttribute(result.movieFileName, style)});
     result.scriptName = BaseName(result.movieFileName, style) + ".js";
-    result.snippet = FillPlaceholders(SnippetTemplate, {EscapeHtmlAttribute(result.scriptName), markup});
+    result.snippet = FillPlaceholders(SnippetTemplate, {EscapeUrlAttribute(result.scriptName, style), markup});
     const std::string scriptText =
         FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, EscapeSingleQuoted(FlattenMarkup(markup))});
     result.scriptPath = FolderPart(moviePath, style) + result.scriptName;

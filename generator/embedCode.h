@@ -31,18 +31,14 @@ extern const std::string_view FlashPluginPageHost;
 extern const std::string_view EmbedTemplate;
 // The paste snippet: the script name, then the markup.
 extern const std::string_view SnippetTemplate;
-// The movie's script file: ScriptHeaderText, then the markup on one line,
-// escaped for the single-quoted string.
+// The movie's script file: ScriptHeaderText, then the markup on one line
+// (FlattenMarkup), escaped for the single-quoted string (EscapeSingleQuoted).
 extern const std::string_view MovieScriptTemplate;
 
 // Replaces the placeholders "%s" of a template, in their order, with the
 // values as plain text: a "%" or "%s" in a value goes in unchanged. Raises
 // std::invalid_argument when the counts of placeholders and values differ.
 std::string FillPlaceholders(std::string_view templateText, std::initializer_list<std::string_view> values);
-
-// Escapes a text for a double-quoted HTML attribute value: & " < > become
-// &amp; &quot; &lt; &gt;. Any other byte stays as it is.
-std::string EscapeHtmlAttribute(std::string_view text);
 
 // True when every byte is a digit 0-9 or "%"; true for the empty text. Sizes
 // failing this are questioned, not refused.
@@ -51,7 +47,9 @@ bool IsDigitsOrPercent(std::string_view text);
 // Builds the markup of the movie at moviePath with the four options (used
 // as given, only HTML-escaped inside the markup), writes the movie's script
 // file beside the movie, replacing any file of that name, and returns the
-// names and the snippet. Raises FileError(Create) naming the script path when
+// names and the snippet. In the movie's and the script's addresses their
+// names go in as EscapeUrlAttribute makes them; the result keeps the plain
+// names for the labels people read. Raises FileError(Create) naming the script path when
 // the script file cannot be written; an existing file is then left whole.
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
                                   std::string_view name, std::string_view quality,

@@ -55,6 +55,9 @@ int StartUp(char* programName)
     char* argv[] = {programName, nullptr};
     SorvaneApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Sorvane"));
+    // Ties the windows to the installed desktop entry, whose icon and name the
+    // desktop then shows for them (on Wayland it has no other way to know).
+    QGuiApplication::setDesktopFileName(QStringLiteral(SORVANE_DESKTOP_ID));
     LoadWindowResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/app_icon.ico")));
     SubstituteWindowFont();

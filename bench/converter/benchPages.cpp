@@ -6,11 +6,12 @@
 namespace sorvane::bench {
 namespace {
 
-constexpr std::array<std::pair<PageKind, std::string_view>, 4> KindNames{{
+constexpr std::array<std::pair<PageKind, std::string_view>, 5> KindNames{{
     {PageKind::Ordinary, "ordinary"},
     {PageKind::UnclosedObjects, "unclosed"},
     {PageKind::AllInNoscript, "noscript"},
     {PageKind::BlankRuns, "blanks"},
+    {PageKind::InScripts, "scripts"},
 }};
 
 constexpr std::string_view Head = "<html>\r\n<head>\r\n<title>Benchmark</title>\r\n</head>\r\n<body>\r\n";
@@ -62,6 +63,11 @@ std::string Piece(PageKind kind, std::mt19937& random, int n)
     }
     case PageKind::AllInNoscript: {
         const std::string block = "<noscript>\r\n" + MovieBlock(random, n) + "\r\n</noscript>\r\n";
+        return Text(OrdinaryBlockSpacing - block.size()) + block;
+    }
+    case PageKind::InScripts: {
+        const std::string block = "<scripts><titles><script>var movie = '" + MovieBlock(random, n)
+                                  + "';</script>\r\n";
         return Text(OrdinaryBlockSpacing - block.size()) + block;
     }
     case PageKind::UnclosedObjects: {

@@ -39,6 +39,7 @@ BENCHMARK_CAPTURE(RewritePage, ordinary, PageKind::Ordinary)->Arg(8)->Arg(64)->U
 BENCHMARK_CAPTURE(RewritePage, unclosed, PageKind::UnclosedObjects)->Arg(8)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RewritePage, noscript, PageKind::AllInNoscript)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RewritePage, blanks, PageKind::BlankRuns)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, scripts, PageKind::InScripts)->Arg(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -42,7 +42,7 @@ time_once() {
 copy_and_sync() { cp "$WORK/page.htm" "$WORK/copy.htm" && sync "$WORK/copy.htm"; }
 convert_page() { "$CLI" convert --no-backup "$WORK/page.htm"; }
 
-KINDS=(ordinary unclosed noscript blanks)
+KINDS=(ordinary unclosed noscript blanks scripts)
 "$MAKE_PAGE" ordinary 64 "$WORK/big.htm"
 for kind in "${KINDS[@]}"; do "$MAKE_PAGE" "$kind" 8 "$WORK/$kind.htm"; done
 

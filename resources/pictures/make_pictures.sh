@@ -1,5 +1,6 @@
 #!/bin/bash
-# Draws every picture of the main window and the about box into this folder.
+# Draws every picture of the main window and the about box into this folder, and the program's icon
+# at the sizes of the desktop's icon theme (desktop_icon_SIZE.png, installed under hicolor).
 #
 # The pictures are committed, so the build never runs this script; run it by hand after changing a
 # drawing:  resources/pictures/make_pictures.sh
@@ -156,6 +157,15 @@ make_app_icon() {
     convert app_icon.png "$tmp/icon32.png" "$tmp/icon16.png" "${CLEAN[@]}" app_icon.ico
 }
 
+# The icon theme wants one picture per size; each is drawn at its own size, so the small ones get the
+# simpler drawing and the big ones stay sharp. These sizes are the ones shell/CMakeLists.txt installs.
+make_desktop_icons() {
+    local size
+    for size in 16 22 24 32 48 64 128 256; do
+        app_icon "$size" "desktop_icon_${size}.png"
+    done
+}
+
 # Adverts: 122 x 48 banners for the maker's sites, drawn at 1x so the small text keeps its hinting.
 readonly AD_SIZE=122x48
 readonly BOLD=DejaVu-Sans-Bold
@@ -240,6 +250,7 @@ main() {
     make_open_folder
     make_copy
     make_app_icon
+    make_desktop_icons
     make_adverts
 }
 

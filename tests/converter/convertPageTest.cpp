@@ -94,8 +94,8 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
 }
 
 // The page file gets the include where InsertScriptInclude puts it in the
-// rewritten page, also where the tag it follows touches a block or stands
-// inside one.
+// rewritten page, also where the tag it follows touches a block, when no
+// block comes before that place.
 struct IncludePlaceRow : testing::NamedRow {
     std::string page;
 };
@@ -115,10 +115,6 @@ INSTANTIATE_TEST_SUITE_P(Include, IncludePlace, ::testing::Values(
     IncludePlaceRow{{"HtmlRightBeforeABlock"}, "<html><object>a</object></html>"},
     IncludePlaceRow{{"HeadBeforeAdjacentBlocks"}, "<head><object>1</object><object>2</object>"},
     IncludePlaceRow{{"BlockAtTheStartWithoutTags"}, "<object>a</object><p>"},
-    IncludePlaceRow{{"HeadInsideABlock"}, "<object><head></object><body>"},
-    IncludePlaceRow{{"CloseHeadInsideABlockWins"}, "<head><object></head></object></head>"},
-    IncludePlaceRow{{"BodyAfterABlock"}, "<object>a</object><BODY>"},
-    IncludePlaceRow{{"HtmlAtTheVeryEnd"}, "<object>a</object><html>"},
     IncludePlaceRow{{"InsideNoscript"}, "<noscript><object><head></object></noscript><object>b</object>"},
     IncludePlaceRow{{"EmptyPage"}, ""},
     IncludePlaceRow{{"PageLargerThanTheWriteBuffer"}, [] {
@@ -127,6 +123,111 @@ INSTANTIATE_TEST_SUITE_P(Include, IncludePlace, ::testing::Values(
         return page + std::string(1 << 21, 'z');
     }()}),
     testing::RowName<IncludePlaceRow>);
+
+std::string Call(int n, std::string_view block)
+{
+    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n)
+           + "(); </script>\r\n<noscript>\r\n" + std::string(block) + "\r\n</noscript>";
+}
+
+// A block that starts before the include's place would call its function
+// before the script is loaded: the include goes before the first converted
+// block then, unless a base element comes earlier still.
+struct IncludeFirstRow : testing::NamedRow {
+    std::string page, expected;
+};
+
+class IncludeFirst : public ConvertPageTest, public ::testing::WithParamInterface<IncludeFirstRow> {};
+
+TEST_P(IncludeFirst, GoesBeforeTheFirstBlockOrBaseThatPrecedesItsPlace)
+{
+    WriteFile(page, GetParam().page);
+    ConvertPage(page, script, false);
+    EXPECT_EQ(ReadFile(page), GetParam().expected);
+}
+
+const std::string Block = "<object>m</object>";
+
+INSTANTIATE_TEST_SUITE_P(Include, IncludeFirst, ::testing::Values(
+    IncludeFirstRow{{"BlockInTheHead"}, "<head>" + Block + "</head>",
+                    "<head>" + Include("index.js") + Call(1, Block) + "</head>"},
+    IncludeFirstRow{{"HeadInsideABlock"}, "<object><head></object><body>",
+                    Include("index.js") + Call(1, "<object><head></object>") + "<body>"},
+    IncludeFirstRow{{"CloseHeadInsideABlock"}, "<head><object></head></object></head>",
+                    "<head>" + Include("index.js") + Call(1, "<object></head></object>") + "</head>"},
+    IncludeFirstRow{{"BodyAfterABlock"}, Block + "<BODY>", Include("index.js") + Call(1, Block) + "<BODY>"},
+    IncludeFirstRow{{"HtmlAtTheVeryEnd"}, Block + "<html>", Include("index.js") + Call(1, Block) + "<html>"},
+    IncludeFirstRow{{"BlockInNoscriptCountsNot"}, "<noscript>" + Block + "</noscript></head>",
+                    "<noscript>" + Block + "</noscript>" + Include("index.js") + "</head>"},
+    IncludeFirstRow{{"BaseBeforeTheBlockWins"}, "<base href=\"/\">" + Block + "</head>",
+                    Include("index.js") + "<base href=\"/\">" + Call(1, Block) + "</head>"},
+    IncludeFirstRow{{"BlockBeforeTheBaseWins"}, Block + "<base href=\"/\"></head>",
+                    Include("index.js") + Call(1, Block) + "<base href=\"/\"></head>"},
+    IncludeFirstRow{{"BlockRightAfterAByteOrderMark"}, "\xEF\xBB\xBF" + Block,
+                    "\xEF\xBB\xBF" + Include("index.js") + Call(1, Block)}),
+    testing::RowName<IncludeFirstRow>);
+
+// The include's address is a URL: a name that holds bytes with a meaning
+// there would make the browser ask for another file or end the attribute.
+struct ReferenceRow : testing::NamedRow {
+    std::string pageName, expectedSrc;
+};
+
+class ScriptReference : public ConvertPageTest, public ::testing::WithParamInterface<ReferenceRow> {};
+
+TEST_P(ScriptReference, IsSafeAsAUrlInTheAttribute)
+{
+    const std::string namedPage = folder / (GetParam().pageName + ".htm");
+    WriteFile(namedPage, "<head></head>");
+    ConvertPage(namedPage, folder / (GetParam().pageName + ".js"), false);
+    EXPECT_EQ(ReadFile(namedPage), "<head>" + Include(GetParam().expectedSrc) + "</head>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Include, ScriptReference, ::testing::Values(
+    ReferenceRow{{"Plain"}, "My page", "My page.js"},
+    ReferenceRow{{"Fragment"}, "a#b", "a%23b.js"},
+    ReferenceRow{{"Query"}, "a?b", "a%3Fb.js"},
+    ReferenceRow{{"Percent"}, "100%", "100%25.js"},
+    ReferenceRow{{"PercentEscapeLookalike"}, "a%41", "a%2541.js"},
+    ReferenceRow{{"DoubleQuote"}, "a\"b", "a%22b.js"},
+    ReferenceRow{{"AngleBrackets"}, "<a>", "%3Ca%3E.js"},
+    ReferenceRow{{"Ampersand"}, "R&D", "R&amp;D.js"},
+    ReferenceRow{{"ControlBytes"}, "a\tb\x7F", "a%09b%7F.js"},
+    ReferenceRow{{"BackslashIsNoSeparatorHere"}, "a\\b", "a%5Cb.js"},
+    ReferenceRow{{"OtherBytesStay"}, "it's \xE9", "it's \xE9.js"}),
+    testing::RowName<ReferenceRow>);
+
+// A UTF-16 page would get ASCII bytes before its byte-order mark, and a file
+// with NUL bytes is no page at all: both are refused, and nothing is written.
+struct NotTextRow : testing::NamedRow {
+    std::string content, reason;
+};
+
+class NotEightBitText : public ConvertPageTest, public ::testing::WithParamInterface<NotTextRow> {};
+
+TEST_P(NotEightBitText, IsRefusedBeforeAnyWrite)
+{
+    WriteFile(page, GetParam().content);
+    try {
+        ConvertPage(page, script, true);
+        ADD_FAILURE() << "no error raised";
+    } catch (const ConvertError& error) {
+        EXPECT_EQ(error.what(), page + " is not a web page in an 8-bit encoding: " + GetParam().reason);
+    }
+    EXPECT_EQ(ReadFile(page), GetParam().content);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.htm"});
+    EXPECT_EQ(BlockCounter, 0);
+}
+
+const std::string Utf16Bom = "it starts with a UTF-16 byte-order mark";
+
+INSTANTIATE_TEST_SUITE_P(Refusal, NotEightBitText, ::testing::Values(
+    NotTextRow{{"Utf16LittleEndian"}, std::string("\xFF\xFE<\0o\0>\0", 8), Utf16Bom},
+    NotTextRow{{"Utf16BigEndianWithoutNul"}, "\xFE\xFF\x4E\x2D", Utf16Bom},
+    NotTextRow{{"PictureWithAPageName"}, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR<object></object>", 32),
+               "it holds NUL bytes"},
+    NotTextRow{{"NulLateInAPage"}, OneBlockPage + std::string(1, '\0'), "it holds NUL bytes"}),
+    testing::RowName<NotTextRow>);
 
 TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
 {

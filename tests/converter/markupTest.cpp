@@ -31,33 +31,95 @@ INSTANTIATE_TEST_SUITE_P(Markup, Flatten, ::testing::Values(
     FlattenRow{"CrLfAndOneBlankLeaveOne", "<a>\r\n <b>", "<a> <b>"},
     FlattenRow{"CrLfAndTwoBlanksVanish", "<a>\r\n  <b>", "<a><b>"},
     FlattenRow{"OddRunLeavesOne", "<a     b>", "<a b>"},
-    FlattenRow{"EvenThousandsVanish", "<a" + std::string(4000, ' ') + "b>", "<ab>"},
+    FlattenRow{"EvenThousandsBetweenWordsLeaveOne", "<a" + std::string(4000, ' ') + "b>", "<a b>"},
+    FlattenRow{"EvenThousandsBeforeATagVanish", "<a>x" + std::string(4000, ' ') + "<b>", "<a>x<b>"},
     FlattenRow{"OddThousandsLeaveOne", "<a" + std::string(4001, ' ') + "b>", "<a b>"},
     FlattenRow{"TabsInsideStay", "<a\tb\t\tc>", "<a\tb\t\tc>"},
     FlattenRow{"EndsTrimmedOfControlBytes", std::string("\t\x01 <a> \x1f\0", 9), "<a>"},
     FlattenRow{"QuotesAndBackslashesStay", R"(<a b='c\d' e="f">)", R"(<a b='c\d' e="f">)"},
     FlattenRow{"HighBytesStay", "\xe9<a \xff\x80>\xe9", "\xe9<a \xff\x80>\xe9"},
     FlattenRow{"OnlyBlanks", " \r\n \r\n", ""},
+    // A run that the pair rule deletes whole must not join what it parts.
+    FlattenRow{"LineEndAfterTagNameKeepsABlank", "<object\r\nwidth=\"1\">", "<object width=\"1\">"},
+    FlattenRow{"TwoBlanksAfterTagNameKeepOne", "<param  name=\"a\">", "<param name=\"a\">"},
+    FlattenRow{"UnquotedValuesStayApart", "<embed src=m.swf  width=1>", "<embed src=m.swf width=1>"},
+    FlattenRow{"RunAfterAValueVanishes", "<a b=\"1\"\r\n  c='2'\r\n/>", "<a b=\"1\"c='2'/>"},
+    // Quoted values keep their bytes.
+    FlattenRow{"ValueKeepsItsBlanks", "<param value=\"a  b\">", "<param value=\"a  b\">"},
+    FlattenRow{"ValueKeepsItsLineEnds", "<p a=\"x\r\ny\" b='\n'>", "<p a=\"x\r\ny\" b='\n'>"},
+    FlattenRow{"BlanksBeforeTheQuoteStillOpenIt", "<p a= \r\n\t'x  y'>", "<p a= \t'x  y'>"},
+    FlattenRow{"ValueEndsOnlyAtItsOwnQuote", "<p a=\"it's  >\" b='say \"hi\"  '>",
+               "<p a=\"it's  >\" b='say \"hi\"  '>"},
+    FlattenRow{"UnclosedValueKeepsTheRest", "<p a=\"x  \r\n y", "<p a=\"x  \r\n y"},
+    // Quotes open a value only after "=" inside a tag.
+    FlattenRow{"QuoteWithoutEqualsIsNoValue", "<p a \"x  y\">", "<p a \"x y\">"},
+    FlattenRow{"TextIsNoTag", "<b>a='x  y'</b>", "<b>a='x y'</b>"},
+    FlattenRow{"LessThanBeforeADigitIsText", "1 <2 a='x  y'", "1 <2 a='x y'"},
+    FlattenRow{"ValueOfTheNextTagAfterText", "x > a='1  2' <i b='3  4'>", "x > a='1 2' <i b='3  4'>"},
     FlattenRow{"Empty", "", ""}),
     RowName<FlattenRow>);
 
-// Flattening step by step as the rule is stated: CR and LF become blanks, the
-// first pair of adjacent blanks is deleted while there is one, the ends are
-// trimmed of bytes up to 0x20.
-std::string FlattenByTheRule(std::string markup)
+bool IsQuoteByte(char c) { return c == '"' || c == '\''; }
+bool IsBlankByte(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+
+// Marks the bytes inside quoted attribute values, by the rules as they are
+// stated: a tag runs from a "<" followed by a letter, "/", "!" or "?" to the
+// next ">" outside a value; in a tag a quote that follows "=" and optional
+// blanks, tabs, CR or LF opens a value, which the same quote closes.
+std::vector<bool> InsideValues(std::string_view markup)
 {
-    std::ranges::replace(markup, '\r', ' ');
-    std::ranges::replace(markup, '\n', ' ');
-    for (std::size_t pair; (pair = markup.find("  ")) != std::string::npos;) markup.erase(pair, 2);
+    std::vector<bool> inside(markup.size());
+    bool inTag = false;
+    char quote = 0;
+    for (std::size_t i = 0; i < markup.size(); ++i) {
+        const char c = markup[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+            else inside[i] = true;
+        } else if (!inTag) {
+            const char next = i + 1 < markup.size() ? markup[i + 1] : '\0';
+            const bool letter = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
+            inTag = c == '<' && (letter || next == '/' || next == '!' || next == '?');
+        } else if (c == '>') {
+            inTag = false;
+        } else if (IsQuoteByte(c)) {
+            std::size_t before = i;
+            while (before > 0 && (IsBlankByte(markup[before - 1]) || markup[before - 1] == '\t')) --before;
+            if (before > 0 && markup[before - 1] == '=') quote = c;
+        }
+    }
+    return inside;
+}
+
+// Flattening step by step as the rule is stated: outside values, CR and LF
+// become blanks and a run of k blanks leaves k mod 2 blanks, or one where
+// none would be left but the run does not follow ">" or a quote nor comes
+// before "<"; the ends are trimmed of bytes up to 0x20.
+std::string FlattenByTheRule(const std::string& markup)
+{
+    const std::vector<bool> inside = InsideValues(markup);
+    std::string flat;
+    for (std::size_t i = 0; i < markup.size();) {
+        if (inside[i] || !IsBlankByte(markup[i])) {
+            flat += markup[i++];
+            continue;
+        }
+        std::size_t end = i;
+        while (end < markup.size() && !inside[end] && IsBlankByte(markup[end])) ++end;
+        const bool markupMeets = (i > 0 && (markup[i - 1] == '>' || IsQuoteByte(markup[i - 1])))
+                                 || (end < markup.size() && markup[end] == '<');
+        if ((end - i) % 2 == 1 || !markupMeets) flat += ' ';
+        i = end;
+    }
     const auto above = [](char c) { return static_cast<unsigned char>(c) > 0x20; };
-    const auto first = std::ranges::find_if(markup, above);
-    const auto last = std::find_if(markup.rbegin(), markup.rend(), above).base();
+    const auto first = std::ranges::find_if(flat, above);
+    const auto last = std::find_if(flat.rbegin(), flat.rend(), above).base();
     return first < last ? std::string(first, last) : std::string();
 }
 
 TEST(FlattenRandom, AgreesWithTheRuleOnAnyMixOfBlanksAndBytes)
 {
-    static constexpr std::string_view Alphabet{" \r\n\t\0a'\\<\xff", 10};
+    static constexpr std::string_view Alphabet{" \r\n\t\0a'\\<\xff=\">/ ", 15};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         std::string markup(random() % 90, ' ');
@@ -71,10 +133,17 @@ TEST(FlattenRandom, AgreesWithTheRuleOnAnyMixOfBlanksAndBytes)
     }
 }
 
-TEST(EscapeSingleQuoted, EscapesOnlyBackslashAndSingleQuote)
+TEST(EscapeSingleQuoted, EscapesOnlyBackslashSingleQuoteAndLineEnds)
 {
     EXPECT_EQ(EscapeSingleQuoted(R"(a'b\c"d)"), R"(a\'b\\c"d)");
+    EXPECT_EQ(EscapeSingleQuoted("a\r\nb\tc\xff\x83"), "a\\r\\nb\tc\xff\x83");
     EXPECT_EQ(EscapeSingleQuoted("<object id=\"m\">"), "<object id=\"m\">");
+}
+
+TEST(EscapeUrlAttribute, KeepsWindowsSeparatorsAndEncodesAPosixBackslash)
+{
+    EXPECT_EQ(EscapeUrlAttribute(R"(..\js\a b#1.js)", PathStyle::Windows), R"(..\js\a b%231.js)");
+    EXPECT_EQ(EscapeUrlAttribute(R"(../js/a\b&c.js)", PathStyle::Posix), "../js/a%5Cb&amp;c.js");
 }
 
 // ---------------------------------------------------------------- scanning --
@@ -137,6 +206,25 @@ INSTANTIATE_TEST_SUITE_P(Markup, Scan, ::testing::Values(
     ScanRow{"QuotesEscapedInFunctionOnly", R"(<object title='Bob's' v="a\b"></object>)",
             Call(1, R"(<object title='Bob's' v="a\b"></object>)"),
             Functions({R"(<object title=\'Bob\'s\' v="a\\b"></object>)"})},
+    // Inside raw text "<object" is no markup: a script's string, a box of
+    // embed code to copy.
+    ScanRow{"InScriptString", "<script>s='<object></object>';</script><object>m</object>",
+            "<script>s='<object></object>';</script>" + Call(1, "<object>m</object>"), Functions({"<object>m</object>"})},
+    ScanRow{"InEveryRawTextElement",
+            "<STYLE\t>a</style><Textarea\n><object></object></textarea><title/><object></object></TITLE>"
+            "<xmp\f><object></object></xmp><script\r><object></object></script>",
+            "<STYLE\t>a</style><Textarea\n><object></object></textarea><title/><object></object></TITLE>"
+            "<xmp\f><object></object></xmp><script\r><object></object></script>", ""},
+    ScanRow{"OtherNamesAreNoRawText", "<scripts><titles ><object>a</object>",
+            "<scripts><titles >" + Call(1, "<object>a</object>"), Functions({"<object>a</object>"})},
+    ScanRow{"EndTagNameEndsTheRawText", "<title>x</titlex<object>a</object>",
+            "<title>x</titlex" + Call(1, "<object>a</object>"), Functions({"<object>a</object>"})},
+    ScanRow{"EndTagCountsOnlyAfterTheStart", "</script><script>'<object></object>'</script>",
+            "</script><script>'<object></object>'</script>", ""},
+    ScanRow{"UnclosedScriptStopsTheScan", "<object>1</object><script>x<object>2</object>",
+            Call(1, "<object>1</object>") + "<script>x<object>2</object>", Functions({"<object>1</object>"})},
+    ScanRow{"ScriptInsideABlockGoesWithIt", "<object><script>x</script></object>",
+            Call(1, "<object><script>x</script></object>"), Functions({"<object><script>x</script></object>"})},
     ScanRow{"AnyBytesPass", std::string("\0\xff<object>\0</object>\x80", 21),
             std::string("\0\xff", 2) + Call(1, std::string("<object>\0</object>", 18)) + "\x80",
             Functions({std::string("<object>\0</object>", 18)})}),
@@ -150,6 +238,20 @@ std::string ScanByTheRule(std::string rest)
         for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         return text;
     };
+    // The first start of a raw-text element in text: its name followed by a
+    // blank, tab, CR, LF, FF, "/" or ">"; and the name's length.
+    const auto rawTextStart = [](const std::string& text, std::string_view& name) {
+        for (std::size_t at = 0; at < text.size(); ++at)
+            for (const std::string_view candidate : {"script", "style", "textarea", "title", "xmp"}) {
+                const std::size_t end = at + 1 + candidate.size();
+                if (text[at] == '<' && text.compare(at + 1, candidate.size(), candidate) == 0 && end < text.size()
+                    && std::string_view(" \t\r\n\f/>").find(text[end]) != std::string_view::npos) {
+                    name = candidate;
+                    return at;
+                }
+            }
+        return std::string::npos;
+    };
     std::string output;
     const auto move = [&](std::size_t count) {
         output += rest.substr(0, count);
@@ -158,6 +260,14 @@ std::string ScanByTheRule(std::string rest)
     while (lowered(rest).find("<object") != std::string::npos) {
         const std::size_t object = lowered(rest).find("<object");
         const std::size_t noscript = lowered(rest).find("<noscript");
+        std::string_view name;
+        const std::size_t rawText = rawTextStart(lowered(rest), name);
+        if (rawText < object && rawText < noscript) {
+            const std::size_t close = lowered(rest).find("</" + std::string(name), rawText);
+            if (close == std::string::npos) break;
+            move(close + 2 + name.size());
+            continue;
+        }
         if (noscript != std::string::npos && object > noscript) {
             const std::size_t close = lowered(rest).find("</noscript");
             if (close == std::string::npos) break;
@@ -180,7 +290,9 @@ TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
 {
     static constexpr std::string_view Pieces[] = {
         "<object", "<OBJECT id='a'>", "</object>", "</Object>", "<noscript>", "</noscript>", "</NOSCRIPT",
-        "<noscript", "<Noscript>", "text", " ", "\r\n", "<", "<o", "</", ">", "<p>", "\\"};
+        "<noscript", "<Noscript>", "text", " ", "\r\n", "<", "<o", "</", ">", "<p>", "\\",
+        "<script>", "<SCRIPT\t", "</script>", "</Script", "<scripts", "<style/", "</style", "<textarea\n",
+        "</textarea>", "<title>", "</title", "<titles>", "<xmp\f", "</xmp>"};
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         std::string page;
@@ -193,6 +305,47 @@ TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
         ASSERT_EQ(ScriptBuffer, expectedFunctions) << ::testing::PrintToString(page);
     }
 }
+
+// -------------------------------------------------------------- encodings --
+
+// In Shift_JIS, GBK and Big5 the second byte of a character can be 0x5C, the
+// backslash: escaping it would end the script's string early.
+struct EncodingRow : NamedRow {
+    std::string head;                // the page before its one block
+    std::string blockText;           // stands inside the block
+    std::string expectedInFunction;  // how it stands in the function line
+};
+
+class DeclaredEncoding : public ::testing::TestWithParam<EncodingRow> {
+protected:
+    void SetUp() override { testing::ResetConverterState(); }
+};
+
+TEST_P(DeclaredEncoding, DecidesWhatIsOneCharacterWhenEscaping)
+{
+    const EncodingRow& row = GetParam();
+    RewriteBlocks(row.head + "<object title=\"" + row.blockText + "\"></object>");
+    EXPECT_EQ(ScriptBuffer, Functions({"<object title=\"" + row.expectedInFunction + "\"></object>"}));
+}
+
+const std::string So = "\x83\x5C";      // Shift_JIS katakana so: 83 5C
+const std::string Xu0 = "\xB3\x5C" "0";  // Big5 xu then "0": B3 5C 30
+
+INSTANTIATE_TEST_SUITE_P(Markup, DeclaredEncoding, ::testing::Values(
+    EncodingRow{"ShiftJisMetaCharset", "<meta charset=\"Shift_JIS\">", So, So},
+    EncodingRow{"WindowsCodePageName", "<META CHARSET=cp932>", So, So},
+    EncodingRow{"HttpEquivContentType", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">", Xu0, Xu0},
+    EncodingRow{"ContentBeforeHttpEquiv", "<meta content='text/html;charset= \"big5\"' http-equiv=content-type>", Xu0, Xu0},
+    EncodingRow{"AfterCommentsAndOtherTags", "<!-- <meta charset=utf-8> --><html lang=ja><meta name=x charset=sjis>", So, So},
+    EncodingRow{"LeadByteBeforeALowByteGoesAlone", "<meta charset=sjis>", "\x83'" + So, "\x83\\'" + So},
+    EncodingRow{"TrailByteIsNoLeadByte", "<meta charset=sjis>", "\x81\x81\\", "\x81\x81\\\\"},
+    EncodingRow{"NoDeclarationEscapesBytes", "<html>", So, So + "\\"},
+    EncodingRow{"SingleByteEncoding", "<meta charset=windows-1252>", So, So + "\\"},
+    EncodingRow{"ContentWithoutHttpEquivCountsNot", "<meta content=\"text/html; charset=sjis\">", So, So + "\\"},
+    EncodingRow{"FirstDeclarationWins", "<meta charset=utf-8><meta charset=sjis>", So, So + "\\"},
+    EncodingRow{"Utf8ByteOrderMarkWins", "\xEF\xBB\xBF<meta charset=sjis>", So, So + "\\"},
+    EncodingRow{"DeclarationBeyond1024Bytes", std::string(1024, ' ') + "<meta charset=sjis>", So, So + "\\"}),
+    RowName<EncodingRow>);
 
 TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
 {
@@ -235,7 +388,14 @@ INSTANTIATE_TEST_SUITE_P(Markup, Include, ::testing::Values(
     IncludeRow{"AfterBareHtml", "<html>", "<p>"},
     IncludeRow{"AtStartWhenHeadHasAttributesOnly", "", "<head id=1><p>"},
     IncludeRow{"AtStartWithoutAnyTag", "", "<p>x</p>"},
-    IncludeRow{"EmptyPage", "", ""}),
+    IncludeRow{"EmptyPage", "", ""},
+    IncludeRow{"AfterAUtf8ByteOrderMark", "\xEF\xBB\xBF", "<p>x</p>"},
+    IncludeRow{"ByteOrderMarkDoesNotMoveTheHead", "\xEF\xBB\xBF<head>", "<p>"},
+    // A base element before the include would make its address lead elsewhere.
+    IncludeRow{"BeforeABaseInTheHead", "<head><title>t</title>", "<BASE href=\"http://cdn/\"></head>"},
+    IncludeRow{"BeforeABaseWithoutAttributes", "<head>", "<base/></head>"},
+    IncludeRow{"BasefontIsNoBase", "<head><basefont size=3>", "</head>"},
+    IncludeRow{"BaseAfterTheIncludeStaysBehind", "<head>", "</head><body><base href=x>"}),
     RowName<IncludeRow>);
 
 }  // namespace

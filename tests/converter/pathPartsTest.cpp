@@ -103,6 +103,19 @@ TEST(LeadByteTest, KeepsTrailBytesOutOfTheSeparators)
     EXPECT_EQ(RelativePath(page, "E:\\a\\p.js", Win), "..\\..\\a\\p.js");
 }
 
+// Where the system's code page has two-byte characters (Windows in a
+// Japanese, Chinese or Korean setting), RelativePath takes its lead bytes
+// without being asked. Elsewhere there are none, and there is nothing to see.
+TEST(LeadByteTest, RelativePathTakesTheSystemsLeadBytesUnasked)
+{
+    const LeadByteTest system = SystemLeadByteTest();
+    unsigned lead = 0x81;
+    while (lead <= 0xFE && !(system && system(static_cast<unsigned char>(lead)))) ++lead;
+    if (lead > 0xFE) GTEST_SKIP() << "the system's code page has no lead bytes";
+    const std::string page = "E:\\a" + std::string(1, static_cast<char>(lead)) + "\\\\p.htm";
+    EXPECT_EQ(RelativePath(page, "E:\\a\\p.js", Win), "..\\a\\p.js");
+}
+
 struct BackupRow : NamedRow {
     PathStyle style;
     std::string_view page;

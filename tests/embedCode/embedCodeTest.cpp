@@ -217,15 +217,26 @@ INSTANTIATE_TEST_SUITE_P(
                  {"width=\"%s%\"", "name=\"%s\""}},
         ValueRow{{"EmptyName"}, "D:\\a.swf", "", "", {"width=\"\"", "id=\"\" align", "name=\"\" align"},
                  {"id=\"\" align", "name=\"\" align"}},
-        ValueRow{{"TwoBlanksKeptInSnippetGoneInScript"}, "D:\\a.swf", "5", "my  movie",
-                 {"id=\"my  movie\"", "name=\"my  movie\""}, {"id=\"mymovie\"", "name=\"mymovie\""}},
+        ValueRow{{"TwoBlanksKeptInSnippetAndScript"}, "D:\\a.swf", "5", "my  movie",
+                 {"id=\"my  movie\"", "name=\"my  movie\""}, {"id=\"my  movie\"", "name=\"my  movie\""}},
+        ValueRow{{"LineEndInAValueEscapedInScript"}, "D:\\a.swf", "5", "a\r\nb", {"id=\"a\r\nb\""},
+                 {"id=\"a\\r\\nb\"", "name=\"a\\r\\nb\""}},
         ValueRow{{"QuoteAndBackslashEscapedForScript"}, "D:\\it's.swf", "5", "a\\b'c",
                  {"id=\"a\\b'c\"", "value=\"it's.swf\"", "<script src=\"it's.js\">"},
                  {"id=\"a\\\\b\\'c\"", "src=\"it\\'s.swf\""}},
-        ValueRow{{"HtmlSpecialsEscapedInAttributes"}, "D:\\R&D \"<1>\".swf", "<5>", "a\"b&c",
-                 {"width=\"&lt;5&gt;\"", "id=\"a&quot;b&amp;c\"", "name=\"a&quot;b&amp;c\"",
-                  "src=\"R&amp;D &quot;&lt;1&gt;&quot;.swf\"", "<script src=\"R&amp;D &quot;&lt;1&gt;&quot;.js\">"},
-                 {"width=\"&lt;5&gt;\"", "name=\"a&quot;b&amp;c\"", "value=\"R&amp;D &quot;&lt;1&gt;&quot;.swf\""}},
+        ValueRow{{"HtmlSpecialsEscapedInAttributes"}, "D:\\a.swf", "<5>", "a\"b&c",
+                 {"width=\"&lt;5&gt;\"", "id=\"a&quot;b&amp;c\"", "name=\"a&quot;b&amp;c\""},
+                 {"width=\"&lt;5&gt;\"", "name=\"a&quot;b&amp;c\""}},
+        // The movie's and the script's names go into addresses: bytes with a
+        // meaning in a URL are percent-encoded, then "&" is HTML-escaped.
+        ValueRow{{"NameWithUrlSpecialsInAddresses"}, "D:\\R&D \"<1>\"#?.swf", "5", "m",
+                 {"value=\"R&amp;D %22%3C1%3E%22%23%3F.swf\"", "src=\"R&amp;D %22%3C1%3E%22%23%3F.swf\"",
+                  "<script src=\"R&amp;D %22%3C1%3E%22%23%3F.js\">"},
+                 {"value=\"R&amp;D %22%3C1%3E%22%23%3F.swf\"", "src=\"R&amp;D %22%3C1%3E%22%23%3F.swf\""}},
+        ValueRow{{"PercentInTheMovieName"}, "D:\\100%.swf", "5", "m",
+                 {"value=\"100%25.swf\"", "src=\"100%25.swf\"", "<script src=\"100%25.js\">"}, {"src=\"100%25.swf\""}},
+        ValueRow{{"BlankAndApostropheStayInAddresses"}, "D:\\My Movie's.swf", "5", "m",
+                 {"value=\"My Movie's.swf\"", "<script src=\"My Movie's.js\">"}, {"src=\"My Movie\\'s.swf\""}},
         ValueRow{{"TrailingBackslashCannotEndTheString"}, "D:\\a.swf", "5", "x\\", {"id=\"x\\\""},
                  {"id=\"x\\\\\""}}),
     testing::RowName<ValueRow>);
@@ -233,6 +244,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(EmbedCodeTest, HtmlEscapingCoversExactlyTheFourCharacters)
 {
     EXPECT_EQ(EscapeHtmlAttribute("a&\"<>'b\\ %s"), "a&amp;&quot;&lt;&gt;'b\\ %s");
+}
+
+TEST_F(EmbedCodeTest, LabelsKeepThePlainNames)
+{
+    const EmbedCodeResult result = GenerateEmbedCode("a#b&c.swf", "1", "1", "m", "best", PathStyle::Posix);
+    EXPECT_EQ(result.movieFileName, "a#b&c.swf");
+    EXPECT_EQ(result.scriptName, "a#b&c.js");
+    EXPECT_EQ(result.scriptPath, "a#b&c.js");
 }
 
 // ----------------------------------------------------------------- checks --

@@ -1,0 +1,80 @@
+// Writing text into the places where pages and scripts read it back: a
+// single-quoted script string, an HTML attribute, a URL in an attribute.
+#include "converterInternals.h"
+#include "textSearch.h"
+
+namespace sorvane {
+namespace {
+
+char EscapeLetter(char c) { return c == '\r' ? 'r' : c == '\n' ? 'n' : c; }
+
+// Bytes that a relative URL cannot carry as they are: "%" starts an escape,
+// "#" and "?" end the path, a quote or angle bracket ends the attribute or
+// the tag, control bytes are dropped or end the attribute.
+bool NeedsPercent(unsigned char c, PathStyle style)
+{
+    return c < 0x20 || c == 0x7F || c == '%' || c == '#' || c == '?' || c == '"' || c == '<' || c == '>'
+           || (c == '\\' && style == PathStyle::Posix);  // a browser takes it for a separator
+}
+
+}  // namespace
+
+// With a lead-byte test, a lead byte and the trail byte after it (0x40 and
+// up) are one character and go as they are: a trail byte 0x5C is no
+// backslash, and doubling it would end the string early.
+void detail::AppendEscapedForScript(std::string& out, std::string_view text, LeadByteTest isLeadByte)
+{
+    std::size_t copied = 0;
+    for (std::size_t i = 0; (i = NextToEscape(text, i, isLeadByte != nullptr)) < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const bool pair = isLeadByte(c) && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x40;
+            i += pair ? 2 : 1;
+            continue;
+        }
+        out.append(text.substr(copied, i - copied));
+        out.push_back('\\');
+        out.push_back(EscapeLetter(text[i]));
+        copied = ++i;
+    }
+    out.append(text.substr(copied));
+}
+
+std::string EscapeSingleQuoted(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    detail::AppendEscapedForScript(escaped, text, nullptr);
+    return escaped;
+}
+
+std::string EscapeHtmlAttribute(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string EscapeUrlAttribute(std::string_view path, PathStyle style)
+{
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(path.size());
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (NeedsPercent(byte, style)) encoded.append({'%', Hex[byte >> 4], Hex[byte & 0xF]});
+        else encoded.push_back(c);
+    }
+    return EscapeHtmlAttribute(encoded);
+}
+
+}  // namespace sorvane
