@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #ifndef NOMINMAX
@@ -29,14 +28,6 @@ const std::string OneBlockPage = "<html><head></head><body><object>m</object></b
 std::string IncludeOf(std::string_view reference)
 {
     return "<script language=\"JavaScript\" src=\"" + std::string(reference) + "\"></script>";
-}
-
-// Whole-file access by byte-string name, as the C runtime opens files: the
-// name is taken in the system's code page.
-std::string ReadBytesNamed(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Empties a folder whose paths may pass 260 characters: only the system's
@@ -135,14 +126,14 @@ TEST_F(CliWindowsTest, PageNamedBeyondAsciiIsConvertedUnderItsOwnName)
     const std::string page = PathBytes(folder.path() / L"caf\u00e9.htm");
     const std::string script = PathBytes(folder.path() / L"caf\u00e9.js");
     if (page.find('?') != std::string::npos) GTEST_SKIP() << "the system's code page has no letter e with acute";
-    std::ofstream(page, std::ios::binary) << OneBlockPage;
+    WriteFile(page, OneBlockPage);
 
     const Outcome outcome = Run({"convert", "--no-backup", page});
 
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, page + ": 1 block converted; script " + script + "; no backup\n");
-    EXPECT_NE(ReadBytesNamed(page).find(IncludeOf(PathBytes(L"caf\u00e9.js"))), std::string::npos);
-    EXPECT_NE(ReadBytesNamed(script).find("function displaySWF_1()"), std::string::npos);
+    EXPECT_NE(ReadFile(page).find(IncludeOf(PathBytes(L"caf\u00e9.js"))), std::string::npos);
+    EXPECT_NE(ReadFile(script).find("function displaySWF_1()"), std::string::npos);
 }
 
 // ------------------------------------------------------- refused writes --

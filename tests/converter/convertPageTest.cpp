@@ -177,6 +177,10 @@ class ScriptReference : public ConvertPageTest, public ::testing::WithParamInter
 
 TEST_P(ScriptReference, IsSafeAsAUrlInTheAttribute)
 {
+#ifdef _WIN32
+    if (GetParam().pageName.find_first_of("?\"<>\t\\") != std::string::npos)
+        GTEST_SKIP() << "no file name on Windows, where \\ is a separator";
+#endif
     const std::string namedPage = folder / (GetParam().pageName + ".htm");
     WriteFile(namedPage, "<head></head>");
     ConvertPage(namedPage, folder / (GetParam().pageName + ".js"), false);

@@ -1,5 +1,6 @@
 #include "converterTestKit.h"
 
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
@@ -37,10 +38,15 @@ TempFolder::~TempFolder()
     fs::remove_all(path_, error);
 }
 
+std::string TempFolder::operator/(std::string_view name) const
+{
+    return PathBytes((path_ / NativePath(name)).make_preferred());
+}
+
 std::vector<std::string> TempFolder::Names() const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(PathBytes(entry.path().filename()));
     std::ranges::sort(names);
     return names;
 }
@@ -58,6 +64,10 @@ void WriteFile(const fs::path& path, std::string_view bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
+
+std::string ReadFile(const std::string& path) { return ReadFile(NativePath(path)); }
+
+void WriteFile(const std::string& path, std::string_view bytes) { WriteFile(NativePath(path), bytes); }
 
 std::string CrLfLines(std::initializer_list<std::string_view> lines)
 {

@@ -47,7 +47,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // The full path of a file in the folder, as a byte string, with the
     // system's own separators ("a/b" is "a\\b" on Windows).
-    std::string operator/(std::string_view name) const { return (path_ / name).make_preferred().string(); }
+    std::string operator/(std::string_view name) const;
     // The names in the folder, sorted.
     std::vector<std::string> Names() const;
 
@@ -57,6 +57,9 @@ private:
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+// The same for a file named by a byte string, as the converter names files.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
 
 // Lines joined, each ending in CR LF.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
