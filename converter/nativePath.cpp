@@ -1,11 +1,7 @@
 #include "nativePath.h"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "windowsApi.h"
 #endif
 
 namespace sorvane {

@@ -10,11 +10,7 @@
 #include <filesystem>
 #include <iterator>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "windowsApi.h"
 
 namespace sorvane {
 namespace {

@@ -4,11 +4,7 @@
 #include <stdexcept>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "windowsApi.h"
 #else
 #include <fcntl.h>
 #include <sys/wait.h>

@@ -11,8 +11,7 @@
 #include <stdexcept>
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "windowsApi.h"
 #endif
 
 namespace sorvane::testing {
