@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 BUILD_DIR=${BUILD_DIR:-build}
 RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick x11-apps libx11-dev
-               g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64)
+               g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64 locales)
 
 # dpkg-shlibdeps (dpkg-dev, which needs file) fills in the package's Depends line; the install checks
 # build the package too, validate the desktop entry and metainfo and check the manual page.

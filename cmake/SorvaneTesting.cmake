@@ -10,6 +10,12 @@
 #   sorvane_add_script_test(NAME <name> COMMAND <cmd...> [LABELS <labels...>])
 #
 # Registers a test that runs a command (shell scripts driving the built programs).
+#
+#   sorvane_add_wine_code_page_test(NAME <name> COMMAND <test program> <arguments...>)
+#
+# Windows builds under Wine: runs a test program with Shift_JIS (932) as the
+# system's code page, for the two-byte path rules that the usual code page
+# (1252) leaves untried. A test that skips shows as skipped.
 include(GoogleTest)
 
 if(CMAKE_CROSSCOMPILING)
@@ -65,4 +71,13 @@ function(sorvane_add_script_test)
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
   endif()
+endfunction()
+
+function(sorvane_add_wine_code_page_test)
+  cmake_parse_arguments(T "" "NAME" "COMMAND" ${ARGN})
+  add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT};SORVANE_WINE_LOCALE=ja_JP.UTF-8"
+    SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
+    TIMEOUT 120)
 endfunction()

@@ -34,4 +34,23 @@ fi
 # instead (which also spares each test the server's start-up); a server that
 # is running already stays as it is.
 "$wineserver" -p10 </dev/null >/dev/null 2>&1 || true
+
+# SORVANE_WINE_LOCALE=ja_JP.UTF-8 runs the program with Shift_JIS (932) as
+# the system's code page: Wine takes it from the locale. Wine also needs that
+# locale on the Linux side, to write file names in UTF-8; it is compiled once
+# into the build folder from the locales package's sources, as a machine may
+# have no locale but C generated.
+if [ -n "${SORVANE_WINE_LOCALE:-}" ]; then
+    locales=$(dirname "$WINEPREFIX")/locales
+    if [ ! -e "$locales/$SORVANE_WINE_LOCALE" ]; then
+        mkdir -p "$locales"
+        (
+            flock 9
+            [ -e "$locales/$SORVANE_WINE_LOCALE" ] ||
+                localedef -c -i "${SORVANE_WINE_LOCALE%%.*}" -f "${SORVANE_WINE_LOCALE#*.}" \
+                          "$locales/$SORVANE_WINE_LOCALE" || true
+        ) 9>"$locales.lock"
+    fi
+    exec env LOCPATH="$locales" LC_ALL="$SORVANE_WINE_LOCALE" "$wine" "$@"
+fi
 exec "$wine" "$@"

@@ -115,6 +115,25 @@ TEST_F(CliWindowsTest, BackupNumberingPassesOverNamesInAnyCase)
     EXPECT_EQ(ReadFile(folder / "Index_Backup1.htm"), "oldest");
 }
 
+// In a two-byte code page (Shift_JIS) the second byte of a character can be
+// 5C, the byte of "\\": the folder named by that character is one folder, so
+// the script in a sibling folder is one folder up. Runs where the system's
+// code page is Shift_JIS (the cross build runs it so under Wine).
+TEST_F(CliWindowsTest, FolderNamedWithATrailByte5CIsOneFolder)
+{
+    if (GetACP() != 932) GTEST_SKIP() << "the system's code page is not Shift_JIS";
+    const std::string so = "\x83\x5C";  // katakana SO
+    fs::create_directory(NativePath(folder / so));
+    fs::create_directory(folder.path() / "js");
+    WriteFile(folder / (so + "\\index.htm"), OneBlockPage);
+
+    const Outcome outcome = Run({"convert", "--no-backup", "--script-dir", "js", so + "\\index.htm"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(ReadFile(folder / (so + "\\index.htm")).find(IncludeOf("..\\js\\index.js")), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder.path() / "js/index.js"));
+}
+
 // A name with a letter beyond ASCII, given in the system's code page as any
 // Windows program gets it, names the same file all the way through.
 TEST_F(CliWindowsTest, PageNamedBeyondAsciiIsConvertedUnderItsOwnName)
