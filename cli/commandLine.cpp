@@ -2,6 +2,7 @@
 
 #include "convertCommand.h"
 #include "generateCommand.h"
+#include "infoCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -18,6 +19,7 @@ namespace {
 constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
     Command{"generate", GenerateHelp, RunGenerate},
+    Command{"info", InfoHelp, RunInfo},
 };
 
 const Command* FindCommand(std::string_view name)
@@ -74,6 +76,18 @@ void KeepOutputBytes()
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
+}
+
+std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
+{
+    const std::string& argument = arguments[i];
+    if (argument == option) {
+        if (++i == arguments.size()) throw UsageError("option '" + std::string(option) + "' needs a value");
+        return arguments[i];
+    }
+    if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
+        return argument.substr(option.size() + 1);
+    return std::nullopt;
 }
 
 int RunCommandLine(Arguments arguments, Streams streams)

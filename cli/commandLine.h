@@ -3,6 +3,7 @@
 // table in commandLine.cpp.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -39,6 +40,10 @@ inline constexpr std::string_view ProgramName = "sorvane-cli";
 // they start in text mode, which turns every LF into CR LF: the snippet's
 // CR LF would reach a file as CR CR LF.
 void KeepOutputBytes();
+
+// The value of an option written "--option VALUE" or "--option=VALUE", or
+// nothing when the argument is another one. Moves i past a separate value.
+std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option);
 
 // Runs the tool on its arguments (the program name left out) and returns the
 // exit status.

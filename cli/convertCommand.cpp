@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 struct ConvertOptions {
     bool backup = true;
     std::optional<std::string> scriptFolder;
+    std::optional<std::string> player;
     std::vector<std::string> pages;
     bool help = false;
 };
@@ -38,6 +39,8 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
                 throw UsageError("option '--script-dir' needs a folder");
             options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
             if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
+        } else if (auto player = OptionValue(arguments, i, "--player")) {
+            options.player = std::move(*player);
         } else {
             throw UsageError("convert: unknown option '" + argument + "'");
         }
@@ -76,11 +79,23 @@ bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& optio
     const std::string page = FullPath(pageArgument);
     try {
         ReportConversion(streams.out, page, ConvertPage(page, ScriptPathFor(page, options.scriptFolder),
-                                                        options.backup));
+                                                        options.backup, options.player));
         return true;
     } catch (const std::exception& error) {
         streams.out.flush();
         streams.err << ProgramName << ": " << error.what() << '\n';
+        return false;
+    }
+}
+
+// A player script that is missing would fail every page: no page is touched.
+bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
+{
+    try {
+        if (player) RequirePlayerScript(*player);
+        return true;
+    } catch (const ConvertError& error) {
+        err << ProgramName << ": " << error.what() << '\n';
         return false;
     }
 }
@@ -94,6 +109,7 @@ int RunConvert(Arguments arguments, Streams streams)
         streams.out << "Usage: " << ProgramName << ' ' << ConvertHelp;
         return Success;
     }
+    if (!PlayerFound(options.player, streams.err)) return SomeFailed;
     bool allConverted = true;
     for (const std::string& page : options.pages) allConverted &= ConvertOnePage(page, options, streams);
     return allConverted ? Success : SomeFailed;

@@ -2,39 +2,26 @@
 
 #include "embedCode.h"
 #include "nativePath.h"
+#include "movieFile.h"
+#include "movieHeader.h"
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <optional>
 
 namespace sorvane::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::array Qualities{std::string_view("best"), std::string_view("high"), std::string_view("low")};
 
 struct GenerateOptions {
-    std::string width, height, quality{Qualities.front()};
+    std::optional<std::string> width, height;  // the movie's stage size when not given
+    std::string quality{Qualities.front()};
     std::optional<std::string> name;
+    std::optional<std::string> player;
     std::optional<std::string> movie;
     bool help = false;
 };
-
-// The value of an option written "--option VALUE" or "--option=VALUE", or
-// nothing when the argument is another one. Moves i past a separate value.
-std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
-{
-    const std::string& argument = arguments[i];
-    if (argument == option) {
-        if (++i == arguments.size()) throw UsageError("option '" + std::string(option) + "' needs a value");
-        return arguments[i];
-    }
-    if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
-        return argument.substr(option.size() + 1);
-    return std::nullopt;
-}
 
 // The wizard passes the quality lowered ("High" -> "high"); so does this.
 std::string LoweredQuality(const std::string& given)
@@ -49,7 +36,9 @@ std::string LoweredQuality(const std::string& given)
 void TakeMovie(GenerateOptions& options, const std::string& argument)
 {
     if (options.movie) throw UsageError("generate: only one movie can be given");
-    options.movie = argument;
+    // Windows takes "/" as a separator too, the Windows path style only "\\":
+    // site/intro.swf must name intro.swf in site there as well.
+    options.movie = PathBytes(NativePath(argument).make_preferred());
 }
 
 // Reads the option at arguments[i]; false when it is none of generate's.
@@ -59,6 +48,7 @@ bool TakeOption(GenerateOptions& options, Arguments arguments, std::size_t& i)
     else if (auto value = OptionValue(arguments, i, "--height")) options.height = std::move(*value);
     else if (auto value = OptionValue(arguments, i, "--name")) options.name = std::move(*value);
     else if (auto value = OptionValue(arguments, i, "--quality")) options.quality = LoweredQuality(*value);
+    else if (auto value = OptionValue(arguments, i, "--player")) options.player = std::move(*value);
     else return false;
     return true;
 }
@@ -89,18 +79,33 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
     const auto warn = [&](bool doubtful, std::string_view message) {
         if (doubtful) err << ProgramName << ": warning: " << message << '\n';
     };
-    warn(IsBlank(options.width), "the width is blank");
-    warn(IsBlank(options.height), "the height is blank");
+    warn(IsBlank(*options.width), "the width is blank");
+    warn(IsBlank(*options.height), "the height is blank");
     warn(IsBlank(*options.name), "the name/id is blank");
-    warn(!IsDigitsOrPercent(options.width), "the width should contain numbers and % sign only");
-    warn(!IsDigitsOrPercent(options.height), "the height should contain numbers and % sign only");
+    warn(!IsDigitsOrPercent(*options.width), "the width should contain numbers and % sign only");
+    warn(!IsDigitsOrPercent(*options.height), "the height should contain numbers and % sign only");
 }
 
-// As the wizard's open dialog, only an existing file is taken for a movie.
-void RequireMovieFile(const std::string& movie)
+// A width or height not given is the movie's own, when its header tells it,
+// and blank otherwise. Says on err which were taken from the movie.
+void TakeMissingSizeFromMovie(GenerateOptions& options, std::ostream& err)
 {
-    std::error_code error;
-    if (!fs::is_regular_file(NativePath(movie), error)) throw std::runtime_error("no movie file '" + movie + "'");
+    const auto stageSize = options.width && options.height ? std::nullopt : MovieStageSize(*options.movie);
+    if (!stageSize) {
+        options.width = options.width.value_or("");
+        options.height = options.height.value_or("");
+        return;
+    }
+    std::string taken;
+    if (!options.width) {
+        options.width = std::to_string(stageSize->width);
+        taken = "width " + *options.width;
+    }
+    if (!options.height) {
+        options.height = std::to_string(stageSize->height);
+        taken += (taken.empty() ? "height " : ", height ") + *options.height;
+    }
+    err << ProgramName << ": using the movie's stage size: " << taken << '\n';
 }
 
 int Generate(GenerateOptions options, Streams streams)
@@ -109,8 +114,11 @@ int Generate(GenerateOptions options, Streams streams)
     if (!options.name) options.name = BaseName(movie);
     try {
         RequireMovieFile(movie);
+        if (options.player) RequirePlayerScript(*options.player);
+        TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);
-        streams.out << GenerateEmbedCode(movie, options.width, options.height, *options.name, options.quality)
+        streams.out << GenerateEmbedCode(movie, *options.width, *options.height, *options.name, options.quality,
+                                         NativePathStyle, options.player)
                            .snippet;
         return Success;
     } catch (const std::exception& error) {

@@ -25,6 +25,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# zlib (libz-mingw-w64-dev) comes with an import library for its DLL too.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 find_program(SORVANE_WINE NAMES wine wine64 PATHS /usr/lib/wine)
 if(SORVANE_WINE)

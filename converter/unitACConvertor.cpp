@@ -85,9 +85,12 @@ FileError::FileError(Kind kind, std::string path)
 {
 }
 
-ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup)
+ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                          std::optional<std::string_view> playerSource)
 {
     RefuseSameFile(pagePath, scriptPath);
+    const std::optional<std::string> player =
+        playerSource ? std::optional(PlayerReference(*playerSource, pagePath)) : std::nullopt;
     const detail::FileBytes pageFile(pagePath);
     const std::string_view page = pageFile.view();
     RefuseUnlessEightBitText(pagePath, page);
@@ -97,8 +100,9 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
     if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
 
     PageDraft newPage(pagePath);
-    const int blocks = detail::RewritePage(page, detail::IncludePosition(page),
-                                           detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), newPage);
+    std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath));
+    if (player && !LoadsScript(page, *player)) include += PlayerIncludeLine(*player);
+    const int blocks = detail::RewritePage(page, detail::IncludePosition(page), include, newPage);
     ConvertReport report{blocks, scriptPath, {}};
 
     if (backup) report.backupPath = detail::WriteBackup(pagePath, page, scriptPath);

@@ -15,6 +15,7 @@
 //   thread that converts.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -123,8 +124,12 @@ struct ConvertReport {
 // (ConvertError) before anything is read or written.
 // A page that is no text in an 8-bit encoding (a UTF-16 byte-order mark, a
 // NUL byte) is refused (ConvertError naming it) before anything is written.
+// With a Flash player script (see PlayerReference), the page also loads the
+// player, in a line right after the include of its script file, unless it
+// loads that player already; a local player script that does not exist is
+// refused before anything is written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
-                          bool backup);
+                          bool backup, std::optional<std::string_view> playerSource = std::nullopt);
 
 // Registers one block: raises BlockCounter, appends its function line to
 // ScriptBuffer, and returns the markup that replaces the block in the page.
@@ -163,6 +168,32 @@ std::string EscapeUrlAttribute(std::string_view path, PathStyle style = NativePa
 // <head>, before <body, after <html>, or at the start, behind a UTF-8
 // byte-order mark; before the first base element when that comes earlier).
 std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference);
+
+// --------------------------------------------------------- Flash player --
+//
+// A Flash player script, such as a self-hosted copy of the Ruffle emulator,
+// replaces the movie elements of a page with a player in browsers that have
+// no Flash plug-in. It is given as a web address (http://, https:// or //...,
+// in any letter case) or as the path of a local script file.
+
+bool IsWebAddress(std::string_view playerSource);
+
+// Raises ConvertError when the source is empty or names no local file.
+void RequirePlayerScript(std::string_view playerSource);
+
+// The player's src as written in the page at pagePath (or in any page of its
+// folder): a web address as given, HTML-escaped (EscapeHtmlAttribute); a local
+// script's path relative to the page, made safe as a URL (EscapeUrlAttribute).
+// Raises as RequirePlayerScript does.
+std::string PlayerReference(std::string_view playerSource, std::string_view pagePath,
+                            PathStyle style = NativePathStyle);
+
+// <script src="REFERENCE"></script>, then CR LF.
+std::string PlayerIncludeLine(std::string_view playerReference);
+
+// True when a script element of the page has the reference as its src, as
+// written (tag and attribute names in any letter case).
+bool LoadsScript(std::string_view pageText, std::string_view reference);
 
 // --------------------------------------------------------------- files --
 

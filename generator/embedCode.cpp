@@ -72,15 +72,17 @@ bool IsDigitsOrPercent(std::string_view text)
 }
 
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
-                                  std::string_view name, std::string_view quality, PathStyle style)
+                                  std::string_view name, std::string_view quality, PathStyle style,
+                                  std::optional<std::string_view> playerSource)
 {
     EmbedCodeResult result;
+    if (playerSource) result.snippet = PlayerIncludeLine(PlayerReference(*playerSource, moviePath, style));
     result.movieFileName = FileNamePart(moviePath, style);
     const std::string markup = BuildMarkup({EscapeHtmlAttribute(width), EscapeHtmlAttribute(height),
                                             EscapeHtmlAttribute(name), EscapeHtmlAttribute(quality),
                                             EscapeUrlAttribute(result.movieFileName, style)});
     result.scriptName = BaseName(result.movieFileName, style) + ".js";
-    result.snippet = FillPlaceholders(SnippetTemplate, {EscapeUrlAttribute(result.scriptName, style), markup});
+    result.snippet += FillPlaceholders(SnippetTemplate, {EscapeUrlAttribute(result.scriptName, style), markup});
     const std::string scriptText =
         FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, EscapeSingleQuoted(FlattenMarkup(markup))});
     result.scriptPath = FolderPart(moviePath, style) + result.scriptName;

@@ -7,6 +7,7 @@
 #include "unitACConvertor.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,7 @@ struct EmbedCodeResult {
     std::string movieFileName;  // the movie's file name with extension: intro.swf
     std::string scriptName;     // base name of the movie + ".js": intro.js
     std::string scriptPath;     // the movie's folder + scriptName: the file written
-    std::string snippet;        // 17 lines joined by CR LF, no final line end
+    std::string snippet;        // 17 lines joined by CR LF, no final line end; 18 with a player
 };
 
 // The Flash Player download server (serves the player's cabinet file) and the
@@ -51,8 +52,12 @@ bool IsDigitsOrPercent(std::string_view text);
 // names go in as EscapeUrlAttribute makes them; the result keeps the plain
 // names for the labels people read. Raises FileError(Create) naming the script path when
 // the script file cannot be written; an existing file is then left whole.
+// With a Flash player script (see PlayerReference; a local one is referred to
+// from the movie's folder), the snippet starts with the line that loads it; a
+// local player script that does not exist is refused before anything is written.
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
                                   std::string_view name, std::string_view quality,
-                                  PathStyle style = NativePathStyle);
+                                  PathStyle style = NativePathStyle,
+                                  std::optional<std::string_view> playerSource = std::nullopt);
 
 }  // namespace sorvane

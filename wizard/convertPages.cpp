@@ -192,10 +192,18 @@ void TfrmMain::cv_progressEnter()
     stopProgress.dismiss();
 }
 
+void TfrmMain::sbtn_cv_confirm_playerClick()
+{
+    PickPlayerScript(ui->txt_cv_confirm_player);
+}
+
 void TfrmMain::ConvertConfirmedPage()
 {
+    const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
+                                                  ? std::optional(PathBytes(ui->txt_cv_confirm_player->text()))
+                                                  : std::nullopt;
     ConvertPage(PathBytes(ui->lbl_cv_confirm_htm->text()), PathBytes(ui->lbl_cv_confirm_js->text()),
-                ui->chk_cv_confirm->isChecked());
+                ui->chk_cv_confirm->isChecked(), player);
 }
 
 void TfrmMain::cv_completeEnter()

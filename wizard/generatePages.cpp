@@ -80,6 +80,20 @@ void TfrmMain::gn_swfoptionEnter()
 {
     ui->txt_gn_swfoption_name->setText(FromBytes(BaseName(ToBytes(ui->txt_gn_input->text()))));
     ui->cmb_gn_swfoption_quality->setCurrentIndex(0);
+    movieStageSize = MovieStageSize(QFile::encodeName(ui->txt_gn_input->text()).toStdString());
+    if (movieStageSize)
+        ui->lbl_gn_swfoption_size->setText(
+            QStringLiteral("Movie size: %1 × %2").arg(movieStageSize->width).arg(movieStageSize->height));
+    ui->lbl_gn_swfoption_size->setVisible(movieStageSize.has_value());
+    ui->btn_gn_swfoption_size->setVisible(movieStageSize.has_value());
+}
+
+void TfrmMain::btn_gn_swfoption_sizeClick()
+{
+    if (!movieStageSize)
+        return;
+    ui->txt_gn_swfoption_width->setText(QString::number(movieStageSize->width));
+    ui->txt_gn_swfoption_height->setText(QString::number(movieStageSize->height));
 }
 
 bool TfrmMain::gn_swfoptionCheck()
@@ -114,6 +128,13 @@ bool TfrmMain::gn_swfoptionCheck()
     return accepted;
 }
 
+void TfrmMain::sbtn_gn_swfoption_playerClick()
+{
+    PickPlayerScript(ui->txt_gn_swfoption_player);
+}
+
+// The player's row is shown only when a player was chosen, so the page is
+// as it always was without one.
 void TfrmMain::gn_confirmEnter()
 {
     ShowPlainText(ui->lbl_gn_confirm_path, ui->txt_gn_input->text());
@@ -121,6 +142,10 @@ void TfrmMain::gn_confirmEnter()
     ShowPlainText(ui->lbl_gn_confirm_h, ui->txt_gn_swfoption_height->text());
     ShowPlainText(ui->lbl_gn_confirm_id, ui->txt_gn_swfoption_name->text());
     ShowPlainText(ui->lbl_gn_confirm_q, ui->cmb_gn_swfoption_quality->currentText().toLower());
+    const bool player = ui->chk_gn_swfoption_player->isChecked();
+    ShowPlainText(ui->lbl_gn_confirm_player, player ? ui->txt_gn_swfoption_player->text() : QString());
+    ui->lbl_gn_confirm_player_caption->setVisible(player);
+    ui->lbl_gn_confirm_player->setVisible(player);
 }
 
 // The script file is written before anything on the page changes: when it
@@ -128,10 +153,14 @@ void TfrmMain::gn_confirmEnter()
 // and the controller turns back to the confirm page.
 void TfrmMain::gn_completeEnter()
 {
+    const std::optional<std::string> player =
+        ui->lbl_gn_confirm_player->isHidden()
+            ? std::nullopt
+            : std::optional(QFile::encodeName(ui->lbl_gn_confirm_player->text()).toStdString());
     const EmbedCodeResult result = GenerateEmbedCode(
         QFile::encodeName(ui->txt_gn_input->text()).toStdString(), ToBytes(ui->lbl_gn_confirm_w->text()),
         ToBytes(ui->lbl_gn_confirm_h->text()), ToBytes(ui->lbl_gn_confirm_id->text()),
-        ToBytes(ui->lbl_gn_confirm_q->text()));
+        ToBytes(ui->lbl_gn_confirm_q->text()), NativePathStyle, player);
     const QString scriptName = FromBytes(result.scriptName);
     ShowPlainText(ui->lbl_gn_complete_js, FillFormat(ScriptNamedFormat, {scriptName}));
     ShowPlainText(ui->lbl_gn_complete_step1, FillFormat(PutFilesFormat, {scriptName, FromBytes(result.movieFileName)}));

@@ -115,6 +115,11 @@ void TfrmMain::ConnectHandlers()
     onClick(ui->rad_cv_output_custom, &TfrmMain::rad_cv_output_customClick);
     onClick(ui->sbtn_cv_output, &TfrmMain::sbtn_cv_outputClick);
     onClick(ui->sbtn_gn_input, &TfrmMain::sbtn_gn_inputClick);
+    onClick(ui->btn_gn_swfoption_size, &TfrmMain::btn_gn_swfoption_sizeClick);
+    onClick(ui->sbtn_cv_confirm_player, &TfrmMain::sbtn_cv_confirm_playerClick);
+    onClick(ui->sbtn_gn_swfoption_player, &TfrmMain::sbtn_gn_swfoption_playerClick);
+    ConnectPlayerChoice(ui->chk_cv_confirm_player, ui->txt_cv_confirm_player, ui->sbtn_cv_confirm_player);
+    ConnectPlayerChoice(ui->chk_gn_swfoption_player, ui->txt_gn_swfoption_player, ui->sbtn_gn_swfoption_player);
     onClick(ui->sbtn_gn_complete, &TfrmMain::sbtn_gn_completeClick);
 
     ClickFilter::Install(ui->lblConvert, [this] { RunGuarded([this] { lblConvertClick(); }); });
@@ -129,6 +134,18 @@ void TfrmMain::ConnectHandlers()
         if (ui->btnExit->isEnabled())
             ui->btnExit->click();
     });
+}
+
+void TfrmMain::ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractButton* browse)
+{
+    connect(box, &QCheckBox::toggled, field, &QWidget::setEnabled);
+    connect(box, &QCheckBox::toggled, browse, &QWidget::setEnabled);
+}
+
+void TfrmMain::PickPlayerScript(QLineEdit* field)
+{
+    if (const auto path = desktop.OpenFile(this, PlayerScriptFilter))
+        field->setText(*path);
 }
 
 void TfrmMain::ConnectLinks()

@@ -6,6 +6,7 @@
 // through the Desktop it is given.
 #pragma once
 
+#include "movieHeader.h"
 #include "unitSetting.h"
 
 #include <QMainWindow>
@@ -14,7 +15,10 @@
 #include <optional>
 #include <span>
 
+class QAbstractButton;
+class QCheckBox;
 class QDialog;
+class QLineEdit;
 class QStackedWidget;
 class QTimer;
 class TBrowseForFolder;
@@ -93,6 +97,7 @@ public:
     void rad_cv_output_customClick();
     void sbtn_cv_outputClick();
     virtual void cv_confirmEnter();
+    void sbtn_cv_confirm_playerClick();
     virtual void cv_progressEnter();
     virtual void cv_completeEnter();
 
@@ -102,6 +107,8 @@ public:
     virtual bool gn_inputCheck();
     virtual void gn_swfoptionEnter();
     virtual bool gn_swfoptionCheck();
+    void btn_gn_swfoption_sizeClick();
+    void sbtn_gn_swfoption_playerClick();
     virtual void gn_confirmEnter();
     virtual void gn_completeEnter();
     void sbtn_gn_completeClick();
@@ -135,6 +142,15 @@ private:
     QString ScriptPathChosen() const;
     bool RefuseScriptOverPage(const QString& scriptPath);
     void ConvertConfirmedPage();
+
+    // A Flash player for the pages to load: its check box lets its field and
+    // Browse.. take input; Browse.. puts a picked script file into the field.
+    void ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractButton* browse);
+    void PickPlayerScript(QLineEdit* field);
+
+    // The stage size of the movie the options page was entered with, when
+    // its header tells it: offered to the author, never put in unasked.
+    std::optional<StageSize> movieStageSize;
 
     void ConnectHandlers();
     void ConnectLinks();

@@ -16,6 +16,7 @@ const QString PageFileFilter = QStringLiteral(
     "Text Files (*.txt)|*.txt|"
     "All Files(*.*)|*.*");
 const QString MovieFileFilter = QStringLiteral("Flash Movie Files (*.swf)|*.swf");
+const QString PlayerScriptFilter = QStringLiteral("JavaScript Files (*.js)|*.js");
 const QString ScriptNamedFormat = QStringLiteral(
     "A JavaScript (.js) file named \"%s\" is created at the same folder of your Flash movie.");
 const QString PutFilesFormat =

@@ -45,6 +45,8 @@ extern const QString LinkQuery;
 // Open dialog filters: "description|patterns" pairs joined by "|".
 extern const QString PageFileFilter;
 extern const QString MovieFileFilter;
+// The Flash player script a page can load (an emulator such as Ruffle).
+extern const QString PlayerScriptFilter;
 // The two labels of the generate path's completion page; %s are the names.
 extern const QString ScriptNamedFormat;
 extern const QString PutFilesFormat;

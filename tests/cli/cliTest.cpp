@@ -1,6 +1,7 @@
 #include "cliFixture.h"
 #include "converterTestKit.h"
 #include "embedCode.h"
+#include "movieWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -87,9 +88,7 @@ TEST_F(CliTest, ScriptFolderTakesTheScriptsAndRelativePathsWork)
     EXPECT_TRUE(fs::exists(folder / "site/js/b.js"));
     EXPECT_NE(outcome.out.find("script " + folder / "site/js/a.js" + ";"), std::string::npos);
     for (const char* page : {"site/pages/a.htm", "site/pages/b.htm"})
-        EXPECT_NE(ReadFile(folder / page).find("src=\"" + fs::path("../js/").make_preferred().string()),
-                  std::string::npos)
-            << page;
+        EXPECT_NE(ReadFile(folder / page).find("src=\"" + testing::InNativeStyle("../js/")), std::string::npos) << page;
 }
 
 // ----------------------------------------------------------------- generate --
@@ -145,18 +144,126 @@ TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"intro.js", "intro.swf"}));
 }
 
+TEST_F(CliTest, GenerateTakesTheSizeNotGivenFromTheMovie)
+{
+    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Zlib}));
+
+    const Outcome both = Run({"generate", "intro.swf"});
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.err, "sorvane-cli: using the movie's stage size: width 550, height 400\n");
+    EXPECT_EQ(both.out, GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best").snippet);
+
+    const Outcome height = Run({"generate", "--width=100%", "intro.swf"});
+    EXPECT_EQ(height.err, "sorvane-cli: using the movie's stage size: height 400\n");
+    EXPECT_EQ(height.out, GenerateEmbedCode(folder / "intro.swf", "100%", "400", "intro", "best").snippet);
+
+    const Outcome given = Run({"generate", "--width=", "--height", "50", "intro.swf"});
+    EXPECT_EQ(given.err, "sorvane-cli: warning: the width is blank\n");
+    EXPECT_EQ(given.out, GenerateEmbedCode(folder / "intro.swf", "", "50", "intro", "best").snippet);
+}
+
+// -------------------------------------------------------------- Flash player --
+
+TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
+{
+    fs::create_directories(folder.path() / "site/sub");
+    fs::create_directories(folder.path() / "player");
+    WriteFile(folder / "player/ruffle.js", "// player");
+    WriteFile(folder / "site/a.htm", "<head></head>");
+    WriteFile(folder / "site/sub/b.htm", "<head></head>");
+    WriteFile(folder / "site/intro.swf", "FWS");
+
+    const Outcome convert = Run({"convert", "--no-backup", "--player", "player/ruffle.js", "site/a.htm",
+                                 "site/sub/b.htm"});
+    EXPECT_EQ(convert.status, 0) << convert.err;
+    EXPECT_NE(ReadFile(folder / "site/a.htm")
+                  .find("<script src=\"" + testing::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n</head>"),
+              std::string::npos);
+    EXPECT_NE(ReadFile(folder / "site/sub/b.htm")
+                  .find("<script src=\"" + testing::InNativeStyle("../../player/ruffle.js") + "\"></script>"),
+              std::string::npos);
+
+    const Outcome generate = Run({"generate", "--width=1", "--height=1", "--player=player/ruffle.js",
+                                  "site/intro.swf"});
+    EXPECT_EQ(generate.status, 0) << generate.err;
+    EXPECT_EQ(generate.out, "<script src=\"" + testing::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n"
+                                + GenerateEmbedCode(folder / "site/intro.swf", "1", "1", "intro", "best").snippet);
+
+    const Outcome web = Run({"generate", "--width=1", "--height=1", "--player", "https://example.org/r.js?a&b",
+                             "site/intro.swf"});
+    EXPECT_TRUE(web.out.starts_with("<script src=\"https://example.org/r.js?a&amp;b\"></script>\r\n<script src"))
+        << web.out;
+}
+
+TEST_F(CliTest, MissingPlayerIsRefusedBeforeAnythingIsWritten)
+{
+    WriteFile(folder / "a.htm", "<object>1</object>");
+    WriteFile(folder / "intro.swf", "FWS");
+
+    for (const auto& arguments : {std::vector<std::string_view>{"convert", "--player", "gone.js", "a.htm"},
+                                  std::vector<std::string_view>{"generate", "--player", "gone.js", "intro.swf"}}) {
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.status, 1) << arguments[0];
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "sorvane-cli: Cannot find the Flash player script gone.js\n");
+    }
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm", "intro.swf"}));
+}
+
+// ---------------------------------------------------------------------- info --
+
+TEST_F(CliTest, InfoPrintsTheMovieHeader)
+{
+#ifdef SORVANE_WITHOUT_LZMA
+    GTEST_SKIP() << "this build reads and writes no ZWS movies";
+#endif
+    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Lzma, .version = 13,
+                                                         .stage = {-20, 10980, 0, 8000}, .frameRate = 0x1DF8,
+                                                         .frameCount = 250, .tags = std::string(100, 'x')}));
+    const Outcome outcome = Run({"info", "intro.swf"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, "signature: ZWS (LZMA)\n"
+                           "version: 13\n"
+                           "file length: 121 bytes\n"
+                           "stage: x -20 to 10980, y 0 to 8000 twips\n"
+                           "stage size: 550 x 400 pixels\n"
+                           "frame rate: 29.96875 frames a second\n"
+                           "frame count: 250\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"intro.swf"});
+}
+
+TEST_F(CliTest, InfoReportsWhatIsNoMovie)
+{
+    WriteFile(folder / "short.swf", testmovie::MovieBytes({}).substr(0, 12));
+    WriteFile(folder / "empty.swf", testmovie::MovieBytes({.stage = {}}));
+
+    const Outcome cut = Run({"info", "short.swf"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_EQ(cut.out, "");
+    EXPECT_EQ(cut.err, "sorvane-cli: 'short.swf' is not a Flash movie, or is cut short: no size known\n");
+    const Outcome missing = Run({"info", "gone.swf"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "sorvane-cli: no movie file 'gone.swf'\n");
+    const Outcome noStage = Run({"info", "empty.swf"});
+    EXPECT_EQ(noStage.status, 0);
+    EXPECT_NE(noStage.out.find("\nstage size: none\n"), std::string::npos);
+}
+
 // ------------------------------------------------------ help and usage errors --
 
 TEST_F(CliTest, HelpAndVersion)
 {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] PAGE..."), std::string::npos);
+    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE..."),
+              std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
-                            "[--quality best|high|low] MOVIE"),
+                            "[--quality best|high|low] [--player SRC] MOVIE"),
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
+    EXPECT_EQ(Run({"info", "--help"}).status, 0);
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
@@ -190,6 +297,10 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
     UsageRow{{"BadQuality"}, {"generate", "--quality", "Medium", "a.htm"},
              "generate: quality must be best, high or low, not 'Medium'"},
     UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
+    UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
+    UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
+    UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
+    UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
     UsageRow{{"TwoMovies"}, {"generate", "a.htm", "b.swf"}, "generate: only one movie can be given"},
     UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
     UsageRow{{"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"},

@@ -31,7 +31,9 @@ TEST_F(FileIOWindowsTest, SaveKeepsTheTargetsAttributes)
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
     SaveTextFile("new", file);
     EXPECT_EQ(ReadFile(file), "new");
-    if (!testing::RunsUnderWine()) EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+    if (!testing::RunsUnderWine()) {
+        EXPECT_TRUE(Attributes(file) & FILE_ATTRIBUTE_HIDDEN);
+    }
 }
 
 TEST_F(FileIOWindowsTest, ReadOnlyFileIsNotReplacedAndStaysReadOnly)

@@ -254,6 +254,21 @@ TEST_F(EmbedCodeTest, LabelsKeepThePlainNames)
     EXPECT_EQ(result.scriptPath, "a#b&c.js");
 }
 
+// The player's line comes first; a local player that is missing stops the
+// generation before the script file is written.
+TEST_F(EmbedCodeTest, PlayerLineStartsTheSnippetAndAMissingPlayerWritesNothing)
+{
+    fs::create_directories(folder.path() / "movies");
+    WriteFile(folder / "ruffle.js", "// player");
+    const std::string plain = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best").snippet;
+    const EmbedCodeResult withPlayer = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best", NativePathStyle,
+                                                         "ruffle.js");
+    EXPECT_EQ(withPlayer.snippet, "<script src=\"" + testing::InNativeStyle("../ruffle.js") + "\"></script>\r\n" + plain);
+
+    EXPECT_THROW(GenerateEmbedCode("outro.swf", "1", "1", "m", "best", NativePathStyle, "gone.js"), ConvertError);
+    EXPECT_FALSE(fs::exists(folder.path() / "outro.js"));
+}
+
 // ----------------------------------------------------------------- checks --
 
 TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)

@@ -292,6 +292,51 @@ TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
     EXPECT_EQ(BackupBox()->text(), "Create backup of about.htm");
 }
 
+// ------------------------------------------------------- Flash player --
+
+TEST_F(ConvertPages, PlayerIsOffAtFirstAndThePickedOneIsLoadedAfterTheScript)
+{
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    Next();
+    auto* box = Control<QCheckBox>(QStringLiteral("chk_cv_confirm_player"));
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(Control(QStringLiteral("txt_cv_confirm_player"))->isEnabled());
+    EXPECT_FALSE(Control(QStringLiteral("sbtn_cv_confirm_player"))->isEnabled());
+
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    ASSERT_TRUE(Control(QStringLiteral("sbtn_cv_confirm_player"))->isEnabled());
+    Folder(QStringLiteral("player"));
+    const QString player = WriteFile(QStringLiteral("player/ruffle.js"), "// player");
+    desktop.ChooseFile(player);
+    Click(QStringLiteral("sbtn_cv_confirm_player"));
+    EXPECT_EQ(Text("txt_cv_confirm_player"), player);
+    EXPECT_EQ(desktop.TextsOf(Kind::OpenFile).last(), PlayerScriptFilter);
+    Convert();
+
+    std::string expected = ConvertedPage("index.js", 1);
+    expected.insert(expected.find("</head>"), "<script src=\"player/ruffle.js\"></script>\r\n");
+    EXPECT_EQ(ReadFile(page), expected);
+}
+
+TEST_F(ConvertPages, MissingPlayerIsReportedAndThePageKept)
+{
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    Next();
+    Control<QCheckBox>(QStringLiteral("chk_cv_confirm_player"))->setChecked(true);
+    Control<QLineEdit>(QStringLiteral("txt_cv_confirm_player"))->setText(site.filePath(QStringLiteral("gone.js")));
+    desktop.ClearCalls();
+
+    Next();
+
+    EXPECT_EQ(desktop.TextsOf(Kind::Error),
+              QStringList{"Cannot find the Flash player script " + site.filePath(QStringLiteral("gone.js"))});
+    EXPECT_EQ(Screen(), "cv_confirm");
+    EXPECT_EQ(ReadFile(page), Page);
+    EXPECT_FALSE(QFileInfo::exists(site.filePath(QStringLiteral("index_backup.html"))));
+}
+
 // ------------------------------------------------------- conversions --
 
 struct RunCase {

@@ -1,8 +1,10 @@
 // The generate path driven through its real pages: the movie, the five
 // questions of the options page, the confirm page and the completion page.
 #include "embedCode.h"
+#include "movieWriter.h"
 #include "wizardWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -206,6 +208,79 @@ TEST_F(GeneratePath, ConfirmShowsTheValuesAndBackResetsNameAndQuality)
     EXPECT_EQ(Control<QComboBox>(QStringLiteral("cmb_gn_swfoption_quality"))->currentText(), "Best");
     EXPECT_EQ(Edit(Width)->text(), "100%");
     EXPECT_EQ(Edit(Height)->text(), "400");
+}
+
+// ------------------------------------------------------ the movie's size --
+
+// A movie of 550 by 400 whose header the options page can read.
+QByteArray SizedMovie()
+{
+    return QByteArray::fromStdString(sorvane::testmovie::MovieBytes({.compression = MovieCompression::Zlib}));
+}
+
+TEST_F(GeneratePath, OptionsPageOffersTheMovieSizeAndPutsItInOnlyWhenAsked)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    auto* size = Control<QLabel>(QStringLiteral("lbl_gn_swfoption_size"));
+    EXPECT_TRUE(size->isVisible());
+    EXPECT_EQ(size->text(), QStringLiteral("Movie size: 550 × 400"));
+    EXPECT_EQ(Edit(Width)->text(), "");
+    EXPECT_EQ(Edit(Height)->text(), "");
+
+    NextWithOptions("100%", "", std::nullopt, {false});
+    Click(QStringLiteral("btn_gn_swfoption_size"));
+    EXPECT_EQ(Edit(Width)->text(), "550");
+    EXPECT_EQ(Edit(Height)->text(), "400");
+    Next();
+    EXPECT_EQ(Screen(), "gn_confirm");
+    EXPECT_EQ(desktop.TextsOf(Kind::Confirm), QStringList{Questions[1]}) << "nothing more was asked";
+
+    Edit(Width)->setText(QStringLiteral("75%"));  // as if typed before the confirm page
+    Back();
+    EXPECT_EQ(Edit(Width)->text(), "75%") << "coming back fills nothing in";
+}
+
+TEST_F(GeneratePath, OptionsPageOffersNoSizeForAFileThatIsNoMovie)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    Back();
+    Browse(WriteFile(QStringLiteral("cut.swf"), "CWS\x0A\x1E\x00\x00\x00"));
+    Next();
+    EXPECT_FALSE(Control(QStringLiteral("lbl_gn_swfoption_size"))->isVisible());
+    EXPECT_FALSE(Control(QStringLiteral("btn_gn_swfoption_size"))->isVisible());
+}
+
+// ------------------------------------------------------- Flash player --
+
+TEST_F(GeneratePath, PlayerChosenOnTheOptionsPageIsConfirmedAndStartsTheSnippet)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    auto* box = Control<QCheckBox>(QStringLiteral("chk_gn_swfoption_player"));
+    EXPECT_FALSE(box->isChecked());
+    NextWithOptions("550", "400");
+    ASSERT_EQ(Screen(), "gn_confirm");
+    EXPECT_TRUE(Control(QStringLiteral("lbl_gn_confirm_player"))->isHidden()) << "no player row without a player";
+    EXPECT_TRUE(Control(QStringLiteral("lbl_gn_confirm_player_caption"))->isHidden());
+
+    Back();
+    box->setChecked(true);
+    Edit("txt_gn_swfoption_player")->setText(QStringLiteral("https://example.org/ruffle.js"));
+    Next();
+    EXPECT_EQ(LabelText("lbl_gn_confirm_player"), "https://example.org/ruffle.js");
+    EXPECT_TRUE(Control(QStringLiteral("lbl_gn_confirm_player"))->isVisible());
+    Back();
+    EXPECT_TRUE(box->isChecked()) << "coming back keeps the choice";
+    Next();
+    Next();
+
+    ASSERT_EQ(Screen(), "gn_complete");
+    EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("<script src=\"https://example.org/ruffle.js\"></script>\n"
+                                               "<script src=\"intro.js\"></script>\n")));
 }
 
 // --------------------------------------------------------- generation --

@@ -16,16 +16,10 @@ site=$(mktemp -d)
 movie="$site/intro.swf"
 printf 'FWS\x08' >"$movie"
 
-"$sorvane" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true; rm -rf "$site"' EXIT
+start_sorvane "$sorvane" "$site"
 
 wid=$(main_window)
-xdotool key --clearmodifiers alt+n   # "Generate HTML Code" is chosen at start
-sleep 0.5
-pick_in_open_dialog "$wid" "$movie"
-xdotool key --clearmodifiers alt+n   # to the options page
-sleep 0.5
+to_generate_options "$wid" "$movie"
 xdotool key --clearmodifiers alt+n   # its check asks about the blank Width and Height
 
 answer_yes() {

@@ -9,6 +9,15 @@ unset QT_QPA_PLATFORM  # the real X display, not the tests' offscreen one
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# Starts SORVANE in the background; when the check ends, it is ended and the
+# scratch folder SITE removed.
+start_sorvane() {
+    "$1" &
+    pid=$!
+    scratch=$2
+    trap 'kill $pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
+}
+
 # The Sorvane main window's id once it is visible, focused for keys.
 main_window() {
     local wid
@@ -19,11 +28,12 @@ main_window() {
     echo "$wid"
 }
 
-# Clicks Browse.. beside a path page's edit box and picks FILE by typing its
-# path into the real open dialog; the main window has the focus again after.
+# Clicks Browse.. beside a path page's edit box (or the Browse.. at X Y) and
+# picks FILE by typing its path into the real open dialog; the main window has
+# the focus again after.
 pick_in_open_dialog() {
-    local wid=$1 file=$2 dialog
-    xdotool mousemove --window "$wid" 445 111 click 1
+    local wid=$1 file=$2 x=${3:-445} y=${4:-111} dialog
+    xdotool mousemove --window "$wid" "$x" "$y" click 1
     dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
         || fail "Browse.. opened no file dialog"
     xdotool windowfocus --sync "$dialog"
@@ -32,4 +42,40 @@ pick_in_open_dialog() {
     xdotool key Return
     sleep 0.5
     xdotool windowfocus --sync "$wid"
+}
+
+# From the welcome screen to the generate path's options page, for MOVIE
+# picked in the real open dialog.
+to_generate_options() {
+    local wid=$1 movie=$2
+    xdotool key --clearmodifiers alt+n   # "Generate HTML Code" is chosen at start
+    sleep 0.5
+    pick_in_open_dialog "$wid" "$movie"
+    xdotool key --clearmodifiers alt+n   # to the options page
+    sleep 0.5
+}
+
+# From the welcome screen to the convert path's confirm page, for PAGE picked
+# in the real open dialog, with the script folder left as it is.
+to_convert_confirm() {
+    local wid=$1 page=$2
+    xdotool key Down  # from "Generate HTML Code" to "Replace HTML Code"
+    sleep 0.2
+    xdotool key --clearmodifiers alt+n
+    sleep 0.5
+    pick_in_open_dialog "$wid" "$page"
+    for _ in 1 2; do  # to the script folder and the confirm page
+        xdotool key --clearmodifiers alt+n
+        sleep 0.5
+    done
+}
+
+# Waits until PAGE on disk calls its first converted block.
+wait_until_converted() {
+    local page=$1
+    for _ in $(seq 50); do
+        grep -q 'displaySWF_1(); </script>' "$page" && return 0
+        sleep 0.1
+    done
+    fail "the page was not converted: $(cat "$page")"
 }

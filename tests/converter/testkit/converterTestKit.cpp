@@ -68,6 +68,13 @@ std::string ReadFile(const std::string& path) { return ReadFile(NativePath(path)
 
 void WriteFile(const std::string& path, std::string_view bytes) { WriteFile(NativePath(path), bytes); }
 
+std::string InNativeStyle(std::string_view reference)
+{
+    std::string native(reference);
+    if (NativePathStyle == PathStyle::Windows) std::ranges::replace(native, '/', '\\');
+    return native;
+}
+
 std::string CrLfLines(std::initializer_list<std::string_view> lines)
 {
     std::string text;

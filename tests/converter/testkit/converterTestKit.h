@@ -61,6 +61,10 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);
 
+// A relative reference as the system's own path style writes it into a page:
+// "../js/a.js" stays on Linux and is "..\\js\\a.js" on Windows.
+std::string InNativeStyle(std::string_view reference);
+
 // Lines joined, each ending in CR LF.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
 

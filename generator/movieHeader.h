@@ -1,0 +1,66 @@
+// The header of a Flash movie (.swf): its signature, version, length, stage
+// rectangle, frame rate and frame count. The generator offers the stage size
+// as the movie's width and height; "sorvane-cli info" prints every field.
+// Plain C++; only the few bytes the header needs are read and decompressed,
+// so a movie of any size costs the same.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sorvane {
+
+// What follows the first 8 bytes: the signature says which.
+enum class MovieCompression {
+    None,  // "FWS"
+    Zlib,  // "CWS": a zlib stream from byte 8
+    Lzma,  // "ZWS": compressed length, 5 LZMA property bytes, raw LZMA stream
+};
+
+// The stage rectangle in twips, 20 to the pixel, as the movie stores it.
+struct StageRect {
+    std::int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    friend bool operator==(const StageRect&, const StageRect&) = default;
+};
+
+// Whole pixels; both at least 1.
+struct StageSize {
+    int width = 0, height = 0;
+    friend bool operator==(const StageSize&, const StageSize&) = default;
+};
+
+struct MovieHeader {
+    MovieCompression compression = MovieCompression::None;
+    std::uint8_t version = 0;
+    std::uint32_t fileLength = 0;  // of the whole movie once decompressed, as stated
+    StageRect stage;
+    std::uint16_t frameRate = 0;  // 8.8 fixed point: 0x0C80 is 12.5 frames a second
+    std::uint16_t frameCount = 0;
+    friend bool operator==(const MovieHeader&, const MovieHeader&) = default;
+};
+
+// "FWS", "CWS" or "ZWS".
+std::string_view SignatureOf(MovieCompression compression);
+// The compression a signature stands for; nothing for any other text.
+std::optional<MovieCompression> CompressionOf(std::string_view signature);
+
+// The header of the movie whose first bytes are movieStart; nothing when they
+// are not a Flash movie or are cut short before the header ends.
+std::optional<MovieHeader> ParseMovieHeader(std::string_view movieStart);
+
+// The same for a movie read from a stream, which is left just past the
+// bytes the header needed (for a compressed movie, a few kilobytes on).
+std::optional<MovieHeader> ReadMovieHeader(std::istream& movie);
+
+// The stage's width and height rounded to whole pixels; nothing when either
+// is less than one pixel.
+std::optional<StageSize> StageSizeOf(const StageRect& stage);
+
+// The stage size of the movie file at path; nothing when it is not known,
+// for whatever reason (no such file, unreadable, not a movie, cut short).
+std::optional<StageSize> MovieStageSize(const std::string& path);
+
+}  // namespace sorvane
