@@ -3,6 +3,7 @@
 #include "convertCommand.h"
 #include "generateCommand.h"
 #include "infoCommand.h"
+#include "restoreCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr std::array Commands{
     Command{"convert", ConvertHelp, RunConvert},
+    Command{"restore", RestoreHelp, RunRestore},
     Command{"generate", GenerateHelp, RunGenerate},
     Command{"info", InfoHelp, RunInfo},
 };
@@ -45,9 +47,12 @@ void PrintHelp(std::ostream& out)
         << "Examples:\n"
         << "  " << ProgramName << " convert site/index.htm site/news.htm\n"
         << "  " << ProgramName << " convert --no-backup --script-dir site/js site/*.htm\n"
+        << "  " << ProgramName << " convert --dry-run --recursive --exclude 'old/**' site\n"
+        << "  " << ProgramName << " convert --diff -r site > changes.diff\n"
+        << "  " << ProgramName << " restore --recursive site\n"
         << "  " << ProgramName << " generate --width 550 --height 400 site/intro.swf > snippet.html\n\n"
         << "Exit status: 0 when everything was done, 1 when some page or the movie's script\n"
-        << "failed, 2 on a usage error.\n"
+        << "failed or a page to restore has no backup, 2 on a usage error.\n"
         << "The manual page " << ProgramName << "(1) tells more.\n";
 }
 
@@ -88,6 +93,27 @@ std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std:
     if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
         return argument.substr(option.size() + 1);
     return std::nullopt;
+}
+
+ParsedArguments ParseArguments(Arguments arguments, std::string_view command,
+                               const std::function<bool(std::size_t& i)>& takeOption)
+{
+    ParsedArguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument == "-" || !argument.starts_with('-')) parsed.operands.push_back(argument);
+        else if (argument == "--") optionsEnded = true;
+        else if (argument == "--help" || argument == "-h") parsed.help = true;
+        else if (!takeOption(i)) throw UsageError(std::string(command) + ": unknown option '" + argument + "'");
+    }
+    return parsed;
+}
+
+bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out)
+{
+    if (asked) out << "Usage: " << ProgramName << ' ' << help;
+    return asked;
 }
 
 int RunCommandLine(Arguments arguments, Streams streams)

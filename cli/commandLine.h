@@ -3,12 +3,14 @@
 // table in commandLine.cpp.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane::cli {
 
@@ -44,6 +46,25 @@ void KeepOutputBytes();
 // The value of an option written "--option VALUE" or "--option=VALUE", or
 // nothing when the argument is another one. Moves i past a separate value.
 std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option);
+
+// A command's arguments sorted: the operands (pages, movies) and whether
+// help was asked for.
+struct ParsedArguments {
+    std::vector<std::string> operands;
+    bool help = false;
+};
+
+// Walks a command's arguments: "-" and arguments that do not begin with "-"
+// are operands, "--" makes every later argument one, "-h" and "--help" ask
+// for help; any other argument is offered to takeOption, which returns false
+// for an option it does not know (a usage error naming the command) and moves
+// i past a separate value.
+ParsedArguments ParseArguments(Arguments arguments, std::string_view command,
+                               const std::function<bool(std::size_t& i)>& takeOption);
+
+// Prints "Usage: sorvane-cli " and a command's help when it was asked for;
+// returns whether it was.
+bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out);
 
 // Runs the tool on its arguments (the program name left out) and returns the
 // exit status.

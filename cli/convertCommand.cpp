@@ -1,6 +1,7 @@
 #include "convertCommand.h"
 
-#include "nativePath.h"
+#include "convertPreview.h"
+#include "jsonText.h"
 #include "unitACConvertor.h"
 
 #include <filesystem>
@@ -17,41 +18,47 @@ struct ConvertOptions {
     std::optional<std::string> scriptFolder;
     std::optional<std::string> player;
     std::vector<std::string> pages;
+    PageRunOptions run;
+    std::optional<ConvertPreview::Kind> preview;  // --dry-run, --diff
     bool help = false;
 };
+
+// Takes arguments[i] when it is an option of convert.
+bool TakeConvertOption(Arguments arguments, std::size_t& i, ConvertOptions& options)
+{
+    const std::string& argument = arguments[i];
+    if (argument == "--no-backup") {
+        options.backup = false;
+    } else if (argument == "--script-dir" || argument.starts_with("--script-dir=")) {
+        if (argument == "--script-dir" && ++i == arguments.size())
+            throw UsageError("option '--script-dir' needs a folder");
+        options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
+        if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
+    } else if (argument == "--dry-run" || argument == "--diff") {
+        const auto kind = argument == "--diff" ? ConvertPreview::Kind::Diff : ConvertPreview::Kind::DryRun;
+        if (options.preview && options.preview != kind)
+            throw UsageError("options '--dry-run' and '--diff' cannot be used together");
+        options.preview = kind;
+    } else if (auto player = OptionValue(arguments, i, "--player")) {
+        options.player = std::move(*player);
+    } else {
+        return ParsePageRunOption(arguments, i, options.run);
+    }
+    return true;
+}
 
 ConvertOptions ParseConvertOptions(Arguments arguments)
 {
     ConvertOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            options.pages.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--no-backup") {
-            options.backup = false;
-        } else if (argument == "--script-dir" || argument.starts_with("--script-dir=")) {
-            if (argument == "--script-dir" && ++i == arguments.size())
-                throw UsageError("option '--script-dir' needs a folder");
-            options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
-            if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
-        } else if (auto player = OptionValue(arguments, i, "--player")) {
-            options.player = std::move(*player);
-        } else {
-            throw UsageError("convert: unknown option '" + argument + "'");
-        }
-    }
+    ParsedArguments parsed =
+        ParseArguments(arguments, "convert", [&](std::size_t& i) { return TakeConvertOption(arguments, i, options); });
+    options.pages = std::move(parsed.operands);
+    options.help = parsed.help;
     if (options.pages.empty() && !options.help) throw UsageError("convert: no page given");
+    if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
+        throw UsageError("options '--diff' and '--json' cannot be used together");
     return options;
 }
-
-// Relative paths are made full so that the script reference is computed from
-// real folder names, whatever the current folder.
-std::string FullPath(const std::string& path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); }
 
 std::string WithTrailingSeparator(std::string folder)
 {
@@ -67,23 +74,40 @@ std::string ScriptPathFor(const std::string& page, const std::optional<std::stri
     return folder + BaseName(page) + ".js";
 }
 
-void ReportConversion(std::ostream& out, const std::string& page, const ConvertReport& report)
+void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
 {
-    out << page << ": " << report.blocksConverted << (report.blocksConverted == 1 ? " block" : " blocks")
-        << " converted; script " << report.scriptPath << "; "
-        << (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath) << '\n';
+    if (!previewed) output.Line(page + ": " + std::to_string(report.blocksConverted)
+                + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
+                + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
+    output.JsonLine(JsonObjectLine({{"path", page},
+                                    {"blocks", std::to_string(report.blocksConverted), true},
+                                    {"script", report.scriptPath},
+                                    {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
+                                    {"error", std::nullopt}}));
 }
 
-bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, Streams streams)
+void ReportFailure(RunOutput& output, const std::string& page, const std::string& message)
+{
+    output.JsonLine(JsonObjectLine(
+        {{"path", page}, {"blocks", std::nullopt}, {"script", std::nullopt}, {"backup", std::nullopt}, {"error", message}}));
+    output.Error(message);
+}
+
+// Converts the page, or previews it when a preview is given.
+bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, RunOutput& output,
+                    ConvertPreview* preview)
 {
     const std::string page = FullPath(pageArgument);
+    const std::string script = ScriptPathFor(page, options.scriptFolder);
     try {
-        ReportConversion(streams.out, page, ConvertPage(page, ScriptPathFor(page, options.scriptFolder),
-                                                        options.backup, options.player));
+        const ConvertReport report = preview ? preview->Page(page, script, options.backup, options.player)
+                                             : ConvertPage(page, script, options.backup, options.player);
+        ReportConversion(output, page, report, preview != nullptr);
+        output.PageDone(report.blocksConverted);
         return true;
     } catch (const std::exception& error) {
-        streams.out.flush();
-        streams.err << ProgramName << ": " << error.what() << '\n';
+        ReportFailure(output, page, error.what());
+        output.PageDone(0);
         return false;
     }
 }
@@ -105,13 +129,17 @@ bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
 int RunConvert(Arguments arguments, Streams streams)
 {
     const ConvertOptions options = ParseConvertOptions(arguments);
-    if (options.help) {
-        streams.out << "Usage: " << ProgramName << ' ' << ConvertHelp;
-        return Success;
-    }
+    if (ShowHelpIfAsked(options.help, ConvertHelp, streams.out)) return Success;
     if (!PlayerFound(options.player, streams.err)) return SomeFailed;
-    bool allConverted = true;
-    for (const std::string& page : options.pages) allConverted &= ConvertOnePage(page, options, streams);
+    const FoundPages found = PagesOfArguments(options.pages, options.run);
+    RunOutput output(streams, options.run, found.pages);
+    for (const std::string& error : found.errors) output.Error(error);
+    std::optional<ConvertPreview> preview;
+    if (options.preview) preview.emplace(*options.preview, output, streams.out);
+    bool allConverted = found.errors.empty();
+    for (const std::string& page : found.pages)
+        allConverted &= ConvertOnePage(page, options, output, preview ? &*preview : nullptr);
+    if (preview) preview->Finish();
     return allConverted ? Success : SomeFailed;
 }
 

@@ -21,6 +21,7 @@ struct GenerateOptions {
     std::optional<std::string> player;
     std::optional<std::string> movie;
     bool help = false;
+    bool force = false;
 };
 
 // The wizard passes the quality lowered ("High" -> "high"); so does this.
@@ -62,6 +63,7 @@ GenerateOptions ParseGenerateOptions(Arguments arguments)
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) TakeMovie(options, argument);
         else if (argument == "--") optionsEnded = true;
         else if (argument == "--help" || argument == "-h") options.help = true;
+        else if (argument == "--force") options.force = true;
         else if (!TakeOption(options, arguments, i)) throw UsageError("generate: unknown option '" + argument + "'");
     }
     if (!options.movie && !options.help) throw UsageError("generate: no movie given");
@@ -84,6 +86,15 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
     warn(IsBlank(*options.name), "the name/id is blank");
     warn(!IsDigitsOrPercent(*options.width), "the width should contain numbers and % sign only");
     warn(!IsDigitsOrPercent(*options.height), "the height should contain numbers and % sign only");
+}
+
+// A converted page's script beside the movie holds the page's functions;
+// the wizard asks before replacing it, here --force answers.
+void RefuseToReplaceOtherScript(const GenerateOptions& options)
+{
+    if (!options.force && WouldReplaceOtherScript(*options.movie))
+        throw std::runtime_error("the file '" + MovieScriptPath(*options.movie) +
+                                 "' already exists and holds other script code; --force replaces it");
 }
 
 // A width or height not given is the movie's own, when its header tells it,
@@ -114,6 +125,7 @@ int Generate(GenerateOptions options, Streams streams)
     if (!options.name) options.name = BaseName(movie);
     try {
         RequireMovieFile(movie);
+        RefuseToReplaceOtherScript(options);
         if (options.player) RequirePlayerScript(*options.player);
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);

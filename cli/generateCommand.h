@@ -6,9 +6,9 @@
 namespace sorvane::cli {
 
 inline constexpr std::string_view GenerateHelp =
-    "generate [--width W] [--height H] [--name NAME] [--quality best|high|low] [--player SRC] MOVIE\n"
-    "      Writes NAME.js beside the Flash movie MOVIE (replacing any file of that\n"
-    "      name), whose one statement writes the movie's <object>/<embed> markup,\n"
+    "generate [--width W] [--height H] [--name NAME] [--quality best|high|low] [--player SRC] [--force] MOVIE\n"
+    "      Writes NAME.js beside the Flash movie MOVIE (replacing one that generate\n"
+    "      wrote), whose one statement writes the movie's <object>/<embed> markup,\n"
     "      and prints the snippet to paste into a page: exactly its bytes, lines\n"
     "      ending in CR LF, no line end after the last. Blank sizes or name, and\n"
     "      sizes holding more than digits and %, are warned about, not refused.\n"
@@ -20,7 +20,9 @@ inline constexpr std::string_view GenerateHelp =
     "      --player SRC      start the snippet with a line that loads the Flash\n"
     "                        player script SRC (such as Ruffle's ruffle.js): a web\n"
     "                        address (http://, https://, //) as given, or a local\n"
-    "                        file, referred to from the movie's folder\n";
+    "                        file, referred to from the movie's folder\n"
+    "      --force           replace NAME.js also when it holds other script code,\n"
+    "                        such as a converted page's functions (refused without)\n";
 
 int RunGenerate(Arguments arguments, Streams streams);
 

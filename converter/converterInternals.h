@@ -3,6 +3,7 @@
 
 #include "unitACConvertor.h"
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -136,13 +137,32 @@ std::optional<std::string> LoadExistingScript(const std::string& path);
 // script file, so that new blocks never reuse one of its names.
 void RaiseBlockCounterAbove(std::string_view existingScript);
 
-// Writes existingScript + header + the function lines that do not clash with
-// it + header to scriptPath.
+// A script file's new text: existingScript + header + the function lines
+// that do not clash with it + header. Refers to both texts given.
+class NewScriptText {
+public:
+    NewScriptText(std::string_view existingScript, std::string_view functionLines);
+    NewScriptText(const NewScriptText&) = delete;
+    NewScriptText& operator=(const NewScriptText&) = delete;
+
+    Pieces Parts() const { return pieces_; }
+    std::string Joined() const;
+
+private:
+    std::string header_;
+    std::string kept_;
+    std::array<std::string_view, 4> pieces_;
+};
+
+// Writes NewScriptText's pieces to scriptPath.
 void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
                       const std::string& scriptPath);
 
 // Writes pageText to the first free backup name of pagePath, passing over the
 // name of the script file that the conversion writes next, and returns it.
 std::string WriteBackup(const std::string& pagePath, std::string_view pageText, const std::string& scriptPath);
+
+// The name WriteBackup would take now, writing nothing.
+std::string FreeBackupName(const std::string& pagePath, const std::string& scriptPath);
 
 }  // namespace sorvane::detail

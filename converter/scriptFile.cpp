@@ -133,15 +133,25 @@ void detail::RaiseBlockCounterAbove(std::string_view existingScript)
     });
 }
 
+detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines)
+    : header_(ScriptHeader())
+{
+    const ExistingFunctions existing(existingScript);
+    if (!existing.Empty()) kept_ = UnclashedLines(functionLines, existing);
+    pieces_ = {existingScript, header_, existing.Empty() ? functionLines : std::string_view(kept_), header_};
+}
+
+std::string detail::NewScriptText::Joined() const
+{
+    std::string text;
+    for (const std::string_view piece : pieces_) text += piece;
+    return text;
+}
+
 void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
                               const std::string& scriptPath)
 {
-    const std::string header = ScriptHeader();
-    const ExistingFunctions existing(existingScript);
-    const std::string kept = existing.Empty() ? std::string() : UnclashedLines(functionLines, existing);
-    const std::array<std::string_view, 4> pieces{existingScript, header,
-                                                 existing.Empty() ? functionLines : kept, header};
-    ReplaceFileContent(scriptPath, pieces);
+    ReplaceFileContent(scriptPath, NewScriptText(existingScript, functionLines).Parts());
 }
 
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
@@ -150,18 +160,34 @@ void WriteScriptFile(std::string_view functionLines, const std::string& scriptPa
     detail::WriteScriptAfter(existing, functionLines, scriptPath);
 }
 
+namespace {
+
+// A backup takes a name that no file has, and never the name of the script
+// file that the conversion writes next.
+bool FreeForBackup(const std::string& candidate, const fs::path& script)
+{
+    std::error_code error;
+    return !fs::exists(fs::symlink_status(NativePath(candidate), error)) && Normalized(candidate) != script;
+}
+
+}  // namespace
+
 std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText,
                                 const std::string& scriptPath)
 {
     const fs::path script = Normalized(scriptPath);
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = BackupCandidate(pagePath, n);
-        std::error_code error;
-        if (fs::exists(fs::symlink_status(NativePath(candidate), error))) continue;
-        // The script file about to be written must not take the backup's place.
-        if (Normalized(candidate) == script) continue;
-        if (CreateNewFile(candidate, pageText, pagePath)) return candidate;
+        if (FreeForBackup(candidate, script) && CreateNewFile(candidate, pageText, pagePath)) return candidate;
     }
+    throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
+}
+
+std::string detail::FreeBackupName(const std::string& pagePath, const std::string& scriptPath)
+{
+    const fs::path script = Normalized(scriptPath);
+    for (int n = 0; n < INT_MAX; ++n)
+        if (std::string candidate = BackupCandidate(pagePath, n); FreeForBackup(candidate, script)) return candidate;
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
 }
 

@@ -85,30 +85,96 @@ FileError::FileError(Kind kind, std::string path)
 {
 }
 
+namespace {
+
+// The steps every conversion of a page takes before anything is written: the
+// refusals, the existing script file's function numbers, and the page with
+// its blocks replaced, into sink.
+class PageScan {
+public:
+    PageScan(const std::string& pagePath, const std::string& scriptPath,
+             std::optional<std::string_view> playerSource)
+        : pageFile_(PagePathApartFrom(pagePath, scriptPath)),
+          player_(playerSource ? std::optional(PlayerReference(*playerSource, pagePath)) : std::nullopt)
+    {
+        RefuseUnlessEightBitText(pagePath, Page());
+    }
+
+    std::string_view Page() const { return pageFile_.view(); }
+
+    // An existing script file is read before the scan: its function numbers
+    // must not be handed out again, or one name would get two definitions.
+    int Rewrite(const std::string& pagePath, const std::string& scriptPath,
+                const std::optional<std::string>& existingScript, detail::ByteSink& sink) const
+    {
+        if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
+        std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath));
+        if (player_ && !LoadsScript(Page(), *player_)) include += PlayerIncludeLine(*player_);
+        return detail::RewritePage(Page(), detail::IncludePosition(Page()), include, sink);
+    }
+
+private:
+    static const std::string& PagePathApartFrom(const std::string& pagePath, const std::string& scriptPath)
+    {
+        RefuseSameFile(pagePath, scriptPath);
+        return pagePath;
+    }
+
+    detail::FileBytes pageFile_;
+    std::optional<std::string> player_;
+};
+
+class StringSink final : public detail::ByteSink {
+public:
+    void Append(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
+};
+
+class DiscardingSink final : public detail::ByteSink {
+public:
+    void Append(std::string_view) override {}
+};
+
+}  // namespace
+
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
                           std::optional<std::string_view> playerSource)
 {
-    RefuseSameFile(pagePath, scriptPath);
-    const std::optional<std::string> player =
-        playerSource ? std::optional(PlayerReference(*playerSource, pagePath)) : std::nullopt;
-    const detail::FileBytes pageFile(pagePath);
-    const std::string_view page = pageFile.view();
-    RefuseUnlessEightBitText(pagePath, page);
-    // An existing script file is read before the scan: its function numbers
-    // must not be handed out again, or one name would get two definitions.
+    const PageScan scan(pagePath, scriptPath, playerSource);
     const std::optional<std::string> existingScript = detail::LoadExistingScript(scriptPath);
-    if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
-
     PageDraft newPage(pagePath);
-    std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath));
-    if (player && !LoadsScript(page, *player)) include += PlayerIncludeLine(*player);
-    const int blocks = detail::RewritePage(page, detail::IncludePosition(page), include, newPage);
-    ConvertReport report{blocks, scriptPath, {}};
+    ConvertReport report{scan.Rewrite(pagePath, scriptPath, existingScript, newPage), scriptPath, {}};
 
-    if (backup) report.backupPath = detail::WriteBackup(pagePath, page, scriptPath);
+    if (backup) report.backupPath = detail::WriteBackup(pagePath, scan.Page(), scriptPath);
     detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
     newPage.Commit();
     return report;
+}
+
+PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                                       std::optional<std::string_view> playerSource)
+{
+    const PageScan scan(pagePath, scriptPath, playerSource);
+    PagePreview preview;
+    // A script file planned before has only numbers below BlockCounter, so
+    // only one not yet planned is read for them.
+    const auto planned = scripts_.find(scriptPath);
+    const std::optional<std::string> oldScript =
+        planned != scripts_.end() ? std::optional(planned->second) : detail::LoadExistingScript(scriptPath);
+    StringSink newPage;
+    DiscardingSink discarded;
+    preview.report = {scan.Rewrite(pagePath, scriptPath, oldScript,
+                                   keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
+                      scriptPath, backup ? detail::FreeBackupName(pagePath, scriptPath) : std::string()};
+    preview.scriptExists = oldScript.has_value();
+    if (keepTexts_) {
+        preview.oldPage = scan.Page();
+        preview.newPage = std::move(newPage.text);
+        preview.newScript = detail::NewScriptText(oldScript.value_or(std::string()), ScriptBuffer).Joined();
+        preview.oldScript = oldScript;
+    }
+    scripts_[scriptPath] = preview.newScript;
+    return preview;
 }
 
 }  // namespace sorvane

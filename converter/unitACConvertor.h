@@ -15,6 +15,7 @@
 //   thread that converts.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -130,6 +131,38 @@ struct ConvertReport {
 // refused before anything is written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
                           bool backup, std::optional<std::string_view> playerSource = std::nullopt);
+
+// What ConvertPage would do to one page, computed without writing anything.
+struct PagePreview {
+    ConvertReport report;  // backupPath: the name the backup would take
+    bool scriptExists = false;  // the script file would be replaced, not created
+    // When texts are kept: the page before and after, the script file before
+    // (nothing when it does not exist yet) and after.
+    std::string oldPage, newPage;
+    std::optional<std::string> oldScript;
+    std::string newScript;
+};
+
+// Previews the pages of one run in order, as ConvertPage converts them: the
+// same checks and errors, the same function numbers (BlockCounter and
+// ScriptBuffer go on as in a conversion), and each page sees the script
+// files that the pages before it would have written. Nothing is written.
+class ConversionPreview {
+public:
+    // keepTexts: fill in the texts of the pages and script files (a diff
+    // needs them; a report of what would change does not, and a long run
+    // without them costs little more than reading the pages).
+    explicit ConversionPreview(bool keepTexts) : keepTexts_(keepTexts) {}
+
+    PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                        std::optional<std::string_view> playerSource = std::nullopt);
+
+private:
+    bool keepTexts_;
+    // Every script file a page before would have written, with its new text
+    // when texts are kept.
+    std::map<std::string, std::string> scripts_;
+};
 
 // Registers one block: raises BlockCounter, appends its function line to
 // ScriptBuffer, and returns the markup that replaces the block in the page.

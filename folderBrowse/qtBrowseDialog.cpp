@@ -1,15 +1,18 @@
 #include "qtBrowseDialog.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QTreeView>
 #include <QUrl>
 
 namespace {
@@ -122,12 +125,14 @@ public:
     QString ChosenFolder() const;
     int Notify(unsigned message, std::intptr_t parameter) const;
 
+    void setVisible(bool visible) override;
+
 protected:
     void accept() override;
 
 private:
     void ShowPlaces();
-    void AddStatusLine(bool visible);
+    void LayOut(bool statusLineShown);
     void FolderEntered(const QString& folder);
     bool IsSelectable(const QString& folder) const;
 
@@ -143,6 +148,7 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
       nameEdit_(findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
 {
     setObjectName(QLatin1String(DialogObjectName));
+    setAttribute(Qt::WA_WindowPropagation);  // the owner window's font, not the desktop's
     setOption(DontUseNativeDialog);
     setFileMode(Directory);
     setOption(ShowDirsOnly);
@@ -152,7 +158,17 @@ QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& in
     ShowChild(*this, "fileNameEdit", editBox_);
     ShowChild(*this, "fileTypeLabel", false);
     ShowChild(*this, "fileTypeCombo", false);
-    AddStatusLine((info.Flags & BIF_STATUSTEXT) != 0);
+    LayOut((info.Flags & BIF_STATUSTEXT) != 0);
+    // Folders have no size and are all of one type: those columns only take
+    // the room that the names and dates need. The names take what the dates
+    // leave.
+    if (auto* details = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* columns = details->header();
+        columns->hideSection(1);
+        columns->hideSection(2);
+        columns->setSectionResizeMode(0, QHeaderView::Stretch);
+        columns->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    }
     // Every way of moving (double-click, Up, Back, the path list) changes the
     // model's root path; not all of them report directoryEntered.
     if (auto* model = findChild<QFileSystemModel*>())
@@ -174,15 +190,42 @@ void QtBrowseDialog::FolderDialog::ShowPlaces()
     setSidebarUrls(places);
 }
 
-void QtBrowseDialog::FolderDialog::AddStatusLine(bool visible)
+// The file dialog's layout is made for a file name and a file type beside
+// its buttons; without them its buttons would stand stacked under an empty
+// strip and the "Look in" box would keep to the right. So the buttons go in
+// a row of their own across the foot, under the status line, and the middle
+// column takes the width.
+void QtBrowseDialog::FolderDialog::LayOut(bool statusLineShown)
 {
     statusLine_ = new QLabel(this);
     statusLine_->setObjectName(QLatin1String(StatusLineObjectName));
-    statusLine_->setVisible(visible);
-    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
-        grid->addWidget(statusLine_, grid->rowCount(), 0, 1, grid->columnCount());
-    else
+    statusLine_->setVisible(statusLineShown);
+    auto* grid = qobject_cast<QGridLayout*>(layout());
+    auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (!grid || !buttons) {  // another toolkit's layout: keep it, add the line
         layout()->addWidget(statusLine_);
+        return;
+    }
+    const int columns = grid->columnCount();
+    grid->removeWidget(buttons);
+    buttons->setOrientation(Qt::Horizontal);
+    const int statusRow = grid->rowCount();
+    grid->addWidget(statusLine_, statusRow, 0, 1, columns);
+    grid->addWidget(buttons, statusRow + 1, 0, 1, columns);
+    grid->setColumnStretch(1, 1);
+}
+
+// The keyboard starts where the choice is made: in the edit box when there
+// is one, else in the folders, where typing selects a folder by its name and
+// Enter chooses it. The file dialog would leave it on its hidden name box.
+void QtBrowseDialog::FolderDialog::setVisible(bool visible)
+{
+    QFileDialog::setVisible(visible);
+    if (!visible || editBox_)
+        return;
+    const char* view = viewMode() == Detail ? "treeView" : "listView";
+    if (auto* folders = findChild<QWidget*>(QLatin1String(view)))
+        folders->setFocus();
 }
 
 // A folder that does not exist or lies outside the tree is not selected, as

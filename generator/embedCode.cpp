@@ -1,5 +1,6 @@
 #include "embedCode.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace sorvane {
@@ -36,6 +37,8 @@ const std::string_view MovieScriptTemplate = "// %s\r\ndocument.write('%s');";
 namespace {
 
 constexpr std::string_view Placeholder = "%s";
+// What follows the string in the movie script's statement: MovieScriptTemplate's end.
+constexpr std::string_view StatementEnd = "');";
 
 struct Options {
     std::string width, height, name, quality, movieFileName;
@@ -71,6 +74,40 @@ bool IsDigitsOrPercent(std::string_view text)
     return true;
 }
 
+std::string MovieScriptPath(std::string_view moviePath, PathStyle style)
+{
+    return FolderPart(moviePath, style) + BaseName(FileNamePart(moviePath, style), style) + ".js";
+}
+
+bool IsGeneratedMovieScript(std::string_view text)
+{
+    const std::string header = FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, ""});
+    const std::string_view prefix = std::string_view(header).substr(0, header.size() - StatementEnd.size());
+    if (!text.starts_with(prefix)) return false;
+    // The string runs to the first quote that no backslash escapes; the
+    // generator writes it on one line and ends the file after the statement.
+    for (std::size_t i = prefix.size(); i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\') ++i;
+        else if (c == '\r' || c == '\n') return false;
+        else if (c == '\'') return text.substr(i) == StatementEnd;
+    }
+    return false;
+}
+
+bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style)
+{
+    const std::string scriptPath = MovieScriptPath(moviePath, style);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(scriptPath, error)) return false;
+    try {
+        const std::string text = LoadTextFile(scriptPath);
+        return !text.empty() && !IsGeneratedMovieScript(text);
+    } catch (const FileError&) {
+        return true;
+    }
+}
+
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
                                   std::string_view name, std::string_view quality, PathStyle style,
                                   std::optional<std::string_view> playerSource)
@@ -85,7 +122,7 @@ EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view w
     result.snippet += FillPlaceholders(SnippetTemplate, {EscapeUrlAttribute(result.scriptName, style), markup});
     const std::string scriptText =
         FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, EscapeSingleQuoted(FlattenMarkup(markup))});
-    result.scriptPath = FolderPart(moviePath, style) + result.scriptName;
+    result.scriptPath = MovieScriptPath(moviePath, style);
     SaveTextFile(scriptText, result.scriptPath);
     return result;
 }

@@ -45,6 +45,22 @@ std::string FillPlaceholders(std::string_view templateText, std::initializer_lis
 // failing this are questioned, not refused.
 bool IsDigitsOrPercent(std::string_view text);
 
+// The script file that GenerateEmbedCode writes for the movie at moviePath:
+// the movie's folder + its base name + ".js".
+std::string MovieScriptPath(std::string_view moviePath, PathStyle style = NativePathStyle);
+
+// True when text is what GenerateEmbedCode writes into a script file: the
+// header line "// " + ScriptHeaderText, then one document.write statement of
+// one single-quoted string, and nothing after it.
+bool IsGeneratedMovieScript(std::string_view text);
+
+// True when generating for the movie at moviePath would replace a file that
+// holds other script code: a file (not a folder) is at MovieScriptPath, it is
+// not empty, and it is not one that GenerateEmbedCode wrote, or it cannot be
+// read to tell. Such a file may be a converted page's script, whose functions
+// the page needs; callers ask before replacing it.
+bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style = NativePathStyle);
+
 // Builds the markup of the movie at moviePath with the four options (used
 // as given, only HTML-escaped inside the markup), writes the movie's script
 // file beside the movie, replacing any file of that name, and returns the

@@ -1,5 +1,7 @@
 #include "errorBox.h"
 
+#include "programDialog.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -16,7 +18,7 @@ void ShowDefaultErrorBox(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), ErrorBoxText(message),
                     QMessageBox::Ok, parent);
-    box.exec();
+    ExecProgramDialog(box);
 }
 
 }  // namespace sorvane

@@ -1,6 +1,7 @@
 #include "qtDesktop.h"
 
 #include "errorBox.h"
+#include "programDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,18 +10,20 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace sorvane {
 
 namespace {
 
-bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text)
+bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+              QMessageBox::StandardButton defaultButton = QMessageBox::Yes)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ExecProgramDialog(box) == QMessageBox::Yes;
 }
 
 QString PatternsOf(const QString& patterns)
@@ -35,6 +38,16 @@ QString PatternsOf(const QString& patterns)
 
 }  // namespace
 
+// Qt's file dialogs read and write their history, places and view state in
+// the user's shared settings file (QtProject.conf). The program keeps nothing
+// between runs and leaves that file alone: the dialogs' settings go to a
+// folder of this run, removed at its end.
+QtDesktop::QtDesktop()
+{
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, dialogSettings.path());
+}
+
 QStringList NameFiltersOf(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -47,12 +60,17 @@ QStringList NameFiltersOf(const QString& filter)
 void QtDesktop::ShowInformation(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, parent);
-    box.exec();
+    ExecProgramDialog(box);
 }
 
 bool QtDesktop::Confirm(QWidget* parent, const QString& text)
 {
     return AskYesNo(parent, QMessageBox::Question, QStringLiteral("Confirm"), text);
+}
+
+bool QtDesktop::ConfirmDefaultNo(QWidget* parent, const QString& text)
+{
+    return AskYesNo(parent, QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::No);
 }
 
 bool QtDesktop::AskExit(QWidget* parent, const QString& text)
@@ -75,7 +93,7 @@ std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filte
     dialog.setNameFilters(NameFiltersOf(filter));
     if (!openFolder.isEmpty())
         dialog.setDirectory(openFolder);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecProgramDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
     openFolder = QFileInfo(chosen).absolutePath();

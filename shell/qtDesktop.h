@@ -5,14 +5,18 @@
 #include "browseDialog.h"
 #include "desktop.h"
 
+#include <QTemporaryDir>
 #include <memory>
 
 namespace sorvane {
 
 class QtDesktop final : public Desktop {
 public:
+    QtDesktop();
+
     void ShowInformation(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
+    bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;
@@ -22,6 +26,9 @@ public:
     void EndApplication() override;
 
 private:
+    // Where the dialogs keep their history and view state for this run: Qt
+    // would keep them in the user's settings file that all Qt programs share.
+    QTemporaryDir dialogSettings;
     // Where the open dialog was left; its next run starts there.
     QString openFolder;
     std::unique_ptr<TBrowseDialogBackend> folderBrowser = DefaultBrowseDialogBackend();

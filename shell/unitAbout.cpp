@@ -35,4 +35,18 @@ void TfrmAbout::reject()
     btnCloseClick();
 }
 
+// The toolkit centres a dialog only the first time it is shown, and then by
+// a guess at the window frames that puts it up to 40 pixels too high; the
+// main window may also have moved since. The box's client area is centred on
+// the main window's, so both frames' title bars cancel out.
+void TfrmAbout::showEvent(QShowEvent* event)
+{
+    if (const QWidget* owner = parentWidget()) {
+        QRect placed(QPoint(), size());
+        placed.moveCenter(owner->window()->geometry().center());
+        setGeometry(placed);
+    }
+    QDialog::showEvent(event);
+}
+
 }  // namespace sorvane

@@ -27,6 +27,10 @@ public:
     // Esc and the close box close the box the way its Close button does.
     void reject() override;
 
+protected:
+    // Centred over the main window every time it is shown.
+    void showEvent(QShowEvent* event) override;
+
 private:
     std::unique_ptr<Ui::frmAbout> ui;
     Desktop& desktop;

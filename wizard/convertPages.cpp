@@ -2,6 +2,7 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
 #include "unitMain.h"
@@ -28,17 +29,6 @@ const QString NotAFileSystemFolder = QStringLiteral(
     "The item you selected is not a folder on a disk. Please select a folder.");
 
 const QColor DisabledFieldColor(233, 233, 233);
-
-// The converter's path operations work on the file system's own bytes.
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 QString FolderOf(const QString& path)
 {
@@ -69,6 +59,17 @@ QString DefaultScriptPath(const QString& pagePath)
     return FolderOf(pagePath) + ScriptNameFor(pagePath);
 }
 
+
+// One file under two paths: the same path, or two existing files that are
+// one (through a link, "..", or letter case where names ignore it). Two
+// missing files are not one file just because neither has a place yet.
+bool IsSameFile(const QString& first, const QString& second)
+{
+    const QFileInfo one(first), other(second);
+    if (one.exists() && other.exists())
+        return one == other;
+    return QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath());
+}
 
 void SetFieldBackground(QWidget* field, const QColor& color)
 {
@@ -130,7 +131,7 @@ bool TfrmMain::cv_outputCheck()
 // converted.
 bool TfrmMain::RefuseScriptOverPage(const QString& scriptPath)
 {
-    if (QFileInfo(scriptPath) != QFileInfo(ui->txt_cv_input->text()))
+    if (!IsSameFile(scriptPath, ui->txt_cv_input->text()))
         return false;
     desktop.ShowInformation(this, ScriptWouldReplacePage);
     return true;
@@ -172,8 +173,8 @@ void TfrmMain::sbtn_cv_outputClick()
 void TfrmMain::cv_confirmEnter()
 {
     const QString page = ui->txt_cv_input->text();
-    ui->lbl_cv_confirm_htm->setText(page);
-    ui->lbl_cv_confirm_js->setText(ScriptPathChosen());
+    cvConfirmHtm->SetPath(page);
+    cvConfirmJs->SetPath(ScriptPathChosen());
     ui->chk_cv_confirm->setText(QStringLiteral("Create backup of ") + FileNameOf(page));
 }
 
@@ -202,13 +203,13 @@ void TfrmMain::ConvertConfirmedPage()
     const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
                                                   ? std::optional(PathBytes(ui->txt_cv_confirm_player->text()))
                                                   : std::nullopt;
-    ConvertPage(PathBytes(ui->lbl_cv_confirm_htm->text()), PathBytes(ui->lbl_cv_confirm_js->text()),
+    ConvertPage(PathBytes(cvConfirmHtm->Path()), PathBytes(cvConfirmJs->Path()),
                 ui->chk_cv_confirm->isChecked(), player);
 }
 
 void TfrmMain::cv_completeEnter()
 {
-    ui->lbl_cv_complete->setText(ui->lbl_cv_confirm_htm->text());
+    cvComplete->SetPath(cvConfirmHtm->Path());
 }
 
 }  // namespace sorvane

@@ -23,6 +23,9 @@ public:
     // Confirmation box: question icon, caption "Confirm", Yes and No, Yes is
     // the default button and Esc answers No. True when the answer is Yes.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+    // The same box for a question whose Yes loses something: No is the
+    // default button, so Enter keeps it. True when the answer is Yes.
+    virtual bool ConfirmDefaultNo(QWidget* parent, const QString& text) = 0;
     // The exit question: information icon, caption "Information", Yes and No,
     // Yes default, Esc answers No. True when the answer is Yes.
     virtual bool AskExit(QWidget* parent, const QString& text) = 0;

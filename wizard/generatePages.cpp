@@ -2,6 +2,7 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "embedCode.h"
+#include "pathLabel.h"
 #include "ui_frmMain.h"
 #include "unitMain.h"
 
@@ -137,7 +138,7 @@ void TfrmMain::sbtn_gn_swfoption_playerClick()
 // as it always was without one.
 void TfrmMain::gn_confirmEnter()
 {
-    ShowPlainText(ui->lbl_gn_confirm_path, ui->txt_gn_input->text());
+    gnConfirmPath->SetPath(ui->txt_gn_input->text());
     ShowPlainText(ui->lbl_gn_confirm_w, ui->txt_gn_swfoption_width->text());
     ShowPlainText(ui->lbl_gn_confirm_h, ui->txt_gn_swfoption_height->text());
     ShowPlainText(ui->lbl_gn_confirm_id, ui->txt_gn_swfoption_name->text());
@@ -146,6 +147,20 @@ void TfrmMain::gn_confirmEnter()
     ShowPlainText(ui->lbl_gn_confirm_player, player ? ui->txt_gn_swfoption_player->text() : QString());
     ui->lbl_gn_confirm_player_caption->setVisible(player);
     ui->lbl_gn_confirm_player->setVisible(player);
+}
+
+// The script beside the movie may be a converted page's, holding the
+// functions that write the page's movies: replacing it loses them, so the
+// user is asked first, with No as the safe default.
+bool TfrmMain::gn_confirmCheck()
+{
+    const std::string moviePath = PathBytes(ui->txt_gn_input->text());
+    if (!WouldReplaceOtherScript(moviePath))
+        return true;
+    const QString scriptName = PathText(FileNamePart(MovieScriptPath(moviePath)));
+    return desktop.ConfirmDefaultNo(
+        this, FillFormat(QStringLiteral("The file \"%s\" already exists and holds other script code. Replace it?"),
+                         {scriptName}));
 }
 
 // The script file is written before anything on the page changes: when it
@@ -158,21 +173,23 @@ void TfrmMain::gn_completeEnter()
             ? std::nullopt
             : std::optional(QFile::encodeName(ui->lbl_gn_confirm_player->text()).toStdString());
     const EmbedCodeResult result = GenerateEmbedCode(
-        QFile::encodeName(ui->txt_gn_input->text()).toStdString(), ToBytes(ui->lbl_gn_confirm_w->text()),
+        PathBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()),
         ToBytes(ui->lbl_gn_confirm_h->text()), ToBytes(ui->lbl_gn_confirm_id->text()),
         ToBytes(ui->lbl_gn_confirm_q->text()), NativePathStyle, player);
     const QString scriptName = FromBytes(result.scriptName);
     ShowPlainText(ui->lbl_gn_complete_js, FillFormat(ScriptNamedFormat, {scriptName}));
     ShowPlainText(ui->lbl_gn_complete_step1, FillFormat(PutFilesFormat, {scriptName, FromBytes(result.movieFileName)}));
-    ui->mem_gn_complete->setPlainText(FromBytes(result.snippet));
+    generatedSnippet = FromBytes(result.snippet);
+    ui->mem_gn_complete->setPlainText(generatedSnippet);
 }
 
-// The box keeps lines, not line ends: its text comes back with LF alone, so
-// the snippet's CR LF line breaks are put back for the clipboard.
+// The clipboard gets the generator's snippet itself, not the box's text: the
+// box keeps lines, not line ends, and turns a no-break space into a blank and
+// a line or paragraph separator into a line break.
 void TfrmMain::sbtn_gn_completeClick()
 {
     ui->mem_gn_complete->selectAll();
-    desktop.CopyToClipboard(ui->mem_gn_complete->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    desktop.CopyToClipboard(generatedSnippet);
     ui->mem_gn_complete->setFocus();
 }
 

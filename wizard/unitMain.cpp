@@ -3,11 +3,13 @@
 #include "clickFilter.h"
 #include "desktop.h"
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "ui_frmMain.h"
 #include "windowResources.h"
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QScreen>
@@ -53,7 +55,7 @@ const TfrmMain::PageActions TfrmMain::ConvertPageActions[ConvertPageCount] = {
 const TfrmMain::PageActions TfrmMain::GeneratePageActions[GeneratePageCount] = {
     {&TfrmMain::gn_inputEnter, &TfrmMain::gn_inputCheck},
     {&TfrmMain::gn_swfoptionEnter, &TfrmMain::gn_swfoptionCheck},
-    {&TfrmMain::gn_confirmEnter, nullptr},
+    {&TfrmMain::gn_confirmEnter, &TfrmMain::gn_confirmCheck},
     {&TfrmMain::gn_completeEnter, nullptr},
 };
 
@@ -66,6 +68,10 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     Timer->setInterval(TimerInterval);
     BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
     BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
+    AttachPathLabels();
+    NameControlsByTheirLabels();
+    for (QAction* entry : ui->MainMenu->actions())
+        menuBarCaptions.emplace_back(entry, entry->text());
     ConnectHandlers();
     ConnectLinks();
     FormCreate();
@@ -99,6 +105,40 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
     } catch (...) {
         desktop.ShowError(this, QStringLiteral("Unexpected error"));
     }
+}
+
+void TfrmMain::AttachPathLabels()
+{
+    const auto copy = [this](const QString& text) { desktop.CopyToClipboard(text); };
+    cvConfirmHtm = new PathLabel(ui->lbl_cv_confirm_htm, copy);
+    cvConfirmJs = new PathLabel(ui->lbl_cv_confirm_js, copy);
+    cvComplete = new PathLabel(ui->lbl_cv_complete, copy);
+    gnConfirmPath = new PathLabel(ui->lbl_gn_confirm_path, copy);
+}
+
+// Assistive tools name a control by the label that names it on screen (its
+// buddy); the few controls that no label names get a name of their own.
+void TfrmMain::NameControlsByTheirLabels()
+{
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {ui->Label1, ui->txt_cv_input},
+        {ui->Label12, ui->txt_gn_input},
+        {ui->Label17, ui->txt_gn_swfoption_width},
+        {ui->Label4, ui->txt_gn_swfoption_height},
+        {ui->Label8, ui->txt_gn_swfoption_name},
+        {ui->Label7, ui->cmb_gn_swfoption_quality},
+    };
+    for (const auto& [label, control] : labelled)
+        label->setBuddy(control);
+    ui->txt_cv_output->setAccessibleName(QStringLiteral("Script file in the specific folder"));
+    for (QLineEdit* player : {ui->txt_cv_confirm_player, ui->txt_gn_swfoption_player})
+        player->setAccessibleName(QStringLiteral("Flash player script"));
+    ui->mem_gn_complete->setAccessibleName(QStringLiteral("Code to paste into your web page"));
+    ui->ProgressBar->setAccessibleName(ui->Label6->text());
+    ui->radGenerate->setAccessibleDescription(ui->lblGenerate->text());
+    ui->radConvert->setAccessibleDescription(ui->lblConvert->text());
+    for (QLabel* logo : {ui->imgLogo_1, ui->imgLogo_2, ui->imgLogo_3, ui->imgLogo_4})
+        logo->setAccessibleName(logo->toolTip());
 }
 
 void TfrmMain::ConnectHandlers()
@@ -283,6 +323,7 @@ void TfrmMain::EnterPage(int index)
 {
     if (!currentNotebook) {
         ApplyStep(WelcomeStep);
+        FocusFirstControlOfScreen();
         return;
     }
     const auto pages = CurrentPageActions();
@@ -290,6 +331,37 @@ void TfrmMain::EnterPage(int index)
         return;
     (this->*pages[index].Enter)();
     ApplyStep(CurrentStepRows()[index]);
+    FocusFirstControlOfScreen();
+}
+
+// A screen that becomes current takes the keyboard focus at its first
+// control that the user can act on, in tab order, as a finished wizard does:
+// a read-only text box only shows what its Browse button set, and of a group
+// of radio buttons the chosen one takes it. A screen without such a control
+// leaves the focus to the button bar.
+void TfrmMain::FocusFirstControlOfScreen()
+{
+    QWidget* screen = currentNotebook ? currentNotebook->currentWidget() : ui->panFirst;
+    const auto actsOn = [screen](QWidget* control) {
+        if (!screen->isAncestorOf(control) || !control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus))
+            return false;
+        if (const auto* field = qobject_cast<QLineEdit*>(control))
+            return !field->isReadOnly();
+        if (const auto* radio = qobject_cast<QRadioButton*>(control))
+            return radio->isChecked();
+        return true;
+    };
+    // Tab order runs from the welcome options through the pages to the button
+    // bar, whose last button Tab leaves for the first control again.
+    QWidget* last = ui->btnExit;
+    for (QWidget* control = last->nextInFocusChain(); control != last; control = control->nextInFocusChain()) {
+        if (actsOn(control)) {
+            control->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    if (ui->btnNext->isEnabled())
+        ui->btnNext->setFocus(Qt::TabFocusReason);
 }
 
 bool TfrmMain::CheckPage(int index)
@@ -309,6 +381,24 @@ void TfrmMain::ApplyStep(const TAcPage& row)
     ui->btnBack->setText(row.Back.Caption);
     ui->btnNext->setText(row.Next.Caption);
     ui->btnExit->setText(row.Exit.Caption);
+    ShareAltKeysWithMenuBar();
+}
+
+// The menu bar and the button bar share the Alt keys: on a completion page
+// "&Again" has the A of "&About Sorvane". The button the page shows is what
+// the user means, so while an enabled button has an entry's key, the entry
+// shows its caption without the mark and leaves the key to the button.
+void TfrmMain::ShareAltKeysWithMenuBar()
+{
+    QList<QKeySequence> buttonKeys;
+    for (const QAbstractButton* button : {ui->btnBack, ui->btnNext, ui->btnExit}) {
+        if (button->isEnabled())
+            buttonKeys << QKeySequence::mnemonic(button->text());
+    }
+    for (const auto& [entry, caption] : menuBarCaptions) {
+        const bool keyTaken = buttonKeys.contains(QKeySequence::mnemonic(caption));
+        entry->setText(keyTaken ? QString(caption).remove(QLatin1Char('&')) : caption);
+    }
 }
 
 std::span<const TfrmMain::PageActions> TfrmMain::CurrentPageActions() const
@@ -423,6 +513,16 @@ bool IsBlank(const QString& text)
         if (c.unicode() > 32)
             return false;
     return true;
+}
+
+std::string PathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
 }  // namespace sorvane

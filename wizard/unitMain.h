@@ -14,6 +14,9 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QAbstractButton;
 class QCheckBox;
@@ -30,6 +33,7 @@ class frmMain;
 namespace sorvane {
 
 class Desktop;
+class PathLabel;
 
 // The generate options page's five questions: armed once when the main
 // window is created; each is disarmed by the user's first Yes to it and then
@@ -110,6 +114,7 @@ public:
     void btn_gn_swfoption_sizeClick();
     void sbtn_gn_swfoption_playerClick();
     virtual void gn_confirmEnter();
+    virtual bool gn_confirmCheck();
     virtual void gn_completeEnter();
     void sbtn_gn_completeClick();
 
@@ -143,6 +148,11 @@ private:
     bool RefuseScriptOverPage(const QString& scriptPath);
     void ConvertConfirmedPage();
 
+    void AttachPathLabels();
+    void NameControlsByTheirLabels();
+    void FocusFirstControlOfScreen();
+    void ShareAltKeysWithMenuBar();
+
     // A Flash player for the pages to load: its check box lets its field and
     // Browse.. take input; Browse.. puts a picked script file into the field.
     void ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractButton* browse);
@@ -162,6 +172,18 @@ private:
     Desktop& desktop;
     QDialog* aboutBox = nullptr;
     QStackedWidget* currentNotebook = nullptr;
+    // The value labels that show paths: lbl_cv_confirm_htm, lbl_cv_confirm_js,
+    // lbl_cv_complete and lbl_gn_confirm_path. They keep the paths whole
+    // while they show them cut to their size.
+    PathLabel* cvConfirmHtm = nullptr;
+    PathLabel* cvConfirmJs = nullptr;
+    PathLabel* cvComplete = nullptr;
+    PathLabel* gnConfirmPath = nullptr;
+    // The menu bar's entries with their captions as the resource gives them.
+    std::vector<std::pair<QAction*, QString>> menuBarCaptions;
+    // The paste snippet of the last generation, exactly as the generator
+    // made it: what "Copy To Clipboard" copies.
+    QString generatedSnippet;
     // The progress page's timer: 50 ms, stopped until a conversion starts.
     QTimer* Timer;
     // The convert path's folder picker; its start folder is set each time
@@ -172,5 +194,10 @@ private:
 // What the pages' checks read as empty: nothing left once characters with
 // code 32 or lower are trimmed from both ends.
 bool IsBlank(const QString& text);
+
+// A path as the converter and the generator take it: the file system's own
+// bytes; and such bytes shown as text.
+std::string PathBytes(const QString& path);
+QString PathText(const std::string& bytes);
 
 }  // namespace sorvane

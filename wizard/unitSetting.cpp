@@ -1,6 +1,7 @@
 #include "unitSetting.h"
 
 #include "desktop.h"
+#include "pageNames.h"
 
 namespace sorvane {
 
@@ -9,11 +10,8 @@ std::array<TAcPage, ConvertPageCount> ConvertSteps;
 std::array<TAcPage, GeneratePageCount> GenerateSteps;
 
 const QString LinkQuery = QStringLiteral("?Sorvane");
-const QString PageFileFilter = QStringLiteral(
-    "Webpage Files (*.htm;*.html;*.shtm;*.shtml)|*.htm;*.html;*.shtm;*.shtml|"
-    "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)|"
-    "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm|"
-    "Text Files (*.txt)|*.txt|"
+const QString PageFileFilter = QString::fromStdString(WebPageFilter()) + QStringLiteral(
+    "|Text Files (*.txt)|*.txt|"
     "All Files(*.*)|*.*");
 const QString MovieFileFilter = QStringLiteral("Flash Movie Files (*.swf)|*.swf");
 const QString PlayerScriptFilter = QStringLiteral("JavaScript Files (*.js)|*.js");

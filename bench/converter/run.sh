@@ -14,16 +14,9 @@ BUILD_DIR=${1:-build}
 CLI=$BUILD_DIR/cli/sorvane-cli
 MAKE_PAGE=$BUILD_DIR/bench/converter/make_bench_page
 ROUNDS=${ROUNDS:-9}
-for tool in "$CLI" "$MAKE_PAGE"; do
-    [ -x "$tool" ] || { echo "missing $tool: build the project first" >&2; exit 2; }
-done
-WORK=${BENCH_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/sorvane-bench.XXXXXX")}
-mkdir -p "$WORK"
-trap 'rm -rf "$WORK"' EXIT
-
-now_ns() { date +%s%N; }
-
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source bench/converter/benchShell.sh
+require_tools "$CLI" "$MAKE_PAGE"
+make_scratch sorvane-bench
 
 # Restores the page from ORIGINAL (untimed), then prints the milliseconds
 # that COMMAND takes.

@@ -7,6 +7,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
 
 namespace sorvane {
 namespace {
@@ -250,24 +256,239 @@ TEST_F(CliTest, InfoReportsWhatIsNoMovie)
     EXPECT_NE(noStage.out.find("\nstage size: none\n"), std::string::npos);
 }
 
+TEST_F(CliTest, GenerateRefusesToReplaceOtherScriptCodeUnlessForced)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    const std::string pageScript = "\r\nfunction displaySWF_1() { document.write('<object>A</object>'); }\r\n";
+    WriteFile(folder / "intro.js", pageScript);
+
+    const Outcome refused = Run({"generate", "--width=1", "--height=1", "intro.swf"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "sorvane-cli: the file 'intro.js' already exists and holds other script code; "
+                           "--force replaces it\n");
+    EXPECT_EQ(ReadFile(folder / "intro.js"), pageScript);
+
+    const Outcome forced = Run({"generate", "--force", "--width=1", "--height=1", "intro.swf"});
+    EXPECT_EQ(forced.status, 0);
+    EXPECT_TRUE(IsGeneratedMovieScript(ReadFile(folder / "intro.js")));
+    EXPECT_EQ(forced.out, GenerateEmbedCode(folder / "intro.swf", "1", "1", "intro", "best").snippet);
+    EXPECT_EQ(Run({"generate", "--width=1", "--height=1", "intro.swf"}).status, 0) << "its own script is replaced";
+}
+
 // ------------------------------------------------------ help and usage errors --
 
 TEST_F(CliTest, HelpAndVersion)
 {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] PAGE..."),
+    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] "
+                            "[--exclude GLOB]... [--dry-run | --diff] [--json] [-q] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
-                            "[--quality best|high|low] [--player SRC] MOVIE"),
+                            "[--quality best|high|low] [--player SRC] [--force] MOVIE"),
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
     EXPECT_EQ(Run({"info", "--help"}).status, 0);
+    EXPECT_EQ(Run({"restore", "--help"}).status, 0);
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
 }
+
+// ---------------------------------------------------------------- whole sites --
+// These drive a shell, python3 and diff, and look at POSIX modes and links:
+// Linux only.
+#ifndef _WIN32
+
+std::string ShellQuoted(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Writes a file of a tree, making its folders.
+void WriteTreeFile(const fs::path& path, std::string_view bytes)
+{
+    fs::create_directories(path.parent_path());
+    WriteFile(path, bytes);
+}
+
+constexpr std::string_view FlashPage = "<html><head></head><body><object>1</object></body></html>\n";
+
+// The pages of the report lines, in order: what comes before ": ".
+std::vector<std::string> ReportedPages(const std::string& out, const fs::path& root)
+{
+    std::vector<std::string> pages;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        pages.push_back(fs::path(line.substr(0, line.find(": "))).lexically_relative(root).string());
+    return pages;
+}
+
+TEST_F(CliTest, RecursiveTakesThePagesOfTheTreeInSortedOrder)
+{
+    for (const char* page : {"site/index.htm", "site/b/INDEX.HTML", "site/a/x.php", "site/a.htm",
+                             "site/index_backup.htm", "site/index_backup3.htm", "site/lone_backup.htm",
+                             "site/notes.txt", "site/index.js", "site/draft/d.htm", "site/a/old.htm",
+                             "site/b/old.htm", "elsewhere/e.htm"})
+        WriteTreeFile(folder / page, FlashPage);
+    fs::create_directory_symlink("../elsewhere", folder / "site/linked");
+    fs::create_symlink("a.htm", folder / "site/same.htm");
+
+    const Outcome outcome = Run({"convert", "--no-backup", "-r", "--exclude", "draft", "--exclude=a/old.htm", "site"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReportedPages(outcome.out, folder.path()),
+              (std::vector<std::string>{"site/a/x.php", "site/a.htm", "site/b/INDEX.HTML", "site/b/old.htm",
+                                        "site/index.htm", "site/lone_backup.htm"}));
+    EXPECT_EQ(ReadFile(folder / "site/index_backup.htm"), FlashPage) << "a backup is no page";
+    EXPECT_EQ(ReadFile(folder / "elsewhere/e.htm"), FlashPage) << "a linked folder is not followed";
+    EXPECT_EQ(ReadFile(folder / "site/draft/d.htm"), FlashPage) << "an excluded folder is not searched";
+}
+
+TEST_F(CliTest, RestoreAfterConvertGivesBackThePagesAndKeepsTheScripts)
+{
+    const std::string other = "<p>no movie</p>\r\n<object data='a.swf'>\r\n</object>";
+    WriteTreeFile(folder / "site/a.htm", FlashPage);
+    WriteTreeFile(folder / "site/sub/b.php", other);
+    ASSERT_EQ(Run({"convert", "-r", "site"}).status, 0);
+    const std::string script = ReadFile(folder / "site/a.js");
+
+    const Outcome outcome = Run({"restore", "site/a.htm", "site/sub/b.php"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadFile(folder / "site/a.htm"), FlashPage);
+    EXPECT_EQ(ReadFile(folder / "site/sub/b.php"), other);
+    EXPECT_EQ(ReadFile(folder / "site/a.js"), script);
+    EXPECT_EQ(outcome.out, (folder / "site/a.htm") + ": restored from " + (folder / "site/a_backup.htm") + "\n"
+                               + (folder / "site/sub/b.php") + ": restored from " + (folder / "site/sub/b_backup.php")
+                               + "\n");
+}
+
+TEST_F(CliTest, RestoreTakesTheBackupWithTheHighestNumber)
+{
+    WriteFile(folder / "a.htm", "now");
+    WriteFile(folder / "a_backup.htm", "0");
+    WriteFile(folder / "a_backup2.htm", "2");
+    WriteFile(folder / "a_backup10.htm", "10");
+
+    EXPECT_EQ(Run({"restore", "-r", "."}).status, 0);
+    EXPECT_EQ(ReadFile(folder / "a.htm"), "10");
+}
+
+TEST_F(CliTest, RestoreRefusesEverythingWhenAPageHasNoBackup)
+{
+    WriteFile(folder / "a.htm", "converted");
+    WriteFile(folder / "a_backup.htm", "original");
+    WriteFile(folder / "b.htm", "no backup");
+
+    const Outcome outcome = Run({"restore", "a.htm", "b.htm"});
+
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "sorvane-cli: no backup of " + (folder / "b.htm")
+                               + " (b_backup.htm, b_backup1.htm, ...)\nsorvane-cli: nothing was restored\n");
+    EXPECT_EQ(ReadFile(folder / "a.htm"), "converted");
+    EXPECT_EQ(ReadFile(folder / "b.htm"), "no backup");
+}
+
+TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
+{
+    const std::string name = "caf\xE9 \"x\".htm";
+    WriteFile(folder / name, FlashPage);
+
+    const Outcome outcome = Run({"convert", "--json", "-r", "."});
+
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    WriteFile(output / "report.json", outcome.out);
+    // Python's own JSON reader must take the line, and the file name must come
+    // back byte for byte through os.fsencode.
+    std::string hex;
+    for (const unsigned char c : folder / name) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+    const std::string check =
+        "python3 -c 'import json, os, sys; o = json.load(open(sys.argv[1], \"rb\"));"
+        " sys.exit(0 if os.fsencode(o[\"path\"]) == bytes.fromhex(sys.argv[2]) and o[\"blocks\"] == 1 else 1)' "
+        + ShellQuoted(output / "report.json") + " " + hex;
+    EXPECT_EQ(std::system(check.c_str()), 0) << outcome.out;
+}
+
+// Every file and folder under root with its bytes (or link target), mode,
+// size and modification time: what a run that writes nothing leaves alike.
+std::string TreeSnapshot(const fs::path& root)
+{
+    std::ostringstream snapshot;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        struct stat info {};
+        ::lstat(entry.path().c_str(), &info);
+        snapshot << entry.path().string() << ' ' << info.st_mode << ' ' << info.st_size << ' ' << info.st_mtim.tv_sec
+                 << '.' << info.st_mtim.tv_nsec << ' ' << info.st_ino << '\n';
+        if (entry.is_symlink()) snapshot << fs::read_symlink(entry.path()).string() << '\n';
+        else if (entry.is_regular_file()) snapshot << ReadFile(entry.path()) << '\n';
+    }
+    return snapshot.str();
+}
+
+// A small site: two pages with movies, one without, a script file that
+// exists already, a backup of an earlier run.
+void WriteSite(const testing::TempFolder& folder)
+{
+    WriteTreeFile(folder / "site/a.htm", FlashPage);
+    WriteTreeFile(folder / "site/a_backup.htm", "earlier");
+    WriteTreeFile(folder / "site/sub/b.htm",
+                  "<html>\r\n<head>\r\n<title>b</title>\r\n</head>\r\n<body>\r\n<p>1</p>\r\n<p>2</p>\r\n"
+                  "<p>3</p>\r\n<p>4</p>\r\n<object data=\"b.swf\">\r\n<param name=\"x\" value='y'>\r\n</object>\r\n"
+                  "<p>5</p>\r\n</body>\r\n</html>");
+    WriteTreeFile(folder / "site/sub/b.js", "// old script\r\nfunction displaySWF_7() { }\r\n");
+    WriteTreeFile(folder / "site/plain.htm", "<p>no movie</p>\n");
+}
+
+TEST_F(CliTest, DryRunReportsEveryPageAndWritesNothing)
+{
+    WriteSite(folder);
+    fs::permissions(folder / "site/sub/b.htm", fs::perms::owner_read | fs::perms::owner_write);
+    const std::string before = TreeSnapshot(folder.path());
+
+    const Outcome outcome = Run({"convert", "--dry-run", "-r", "site"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(TreeSnapshot(folder.path()), before);
+    const std::string site = folder / "site";
+    EXPECT_EQ(outcome.out,
+              site + "/a.htm: 1 block would be converted; would replace " + site + "/a.htm; would create " + site
+                  + "/a.js; would create " + site + "/a_backup1.htm\n"
+              + site + "/plain.htm: 0 blocks would be converted; would replace " + site
+                  + "/plain.htm; would create " + site + "/plain.js; would create " + site + "/plain_backup.htm\n"
+              + site + "/sub/b.htm: 1 block would be converted; would replace " + site + "/sub/b.htm; would replace "
+                  + site + "/sub/b.js; would create " + site + "/sub/b_backup.htm\n");
+}
+
+TEST_F(CliTest, DiffIsWhatDiffUPrintsForThePagesAndScriptsTheConversionWrites)
+{
+    WriteSite(folder);
+    fs::create_directory(folder / "before");
+    fs::copy(folder / "site", folder / "before/site", fs::copy_options::recursive);
+    const std::string before = TreeSnapshot(folder / "site");
+
+    const Outcome diff = Run({"convert", "--diff", "-r", "site"});
+
+    EXPECT_EQ(diff.status, 0) << diff.err;
+    EXPECT_EQ(TreeSnapshot(folder / "site"), before) << "--diff writes nothing";
+    ASSERT_EQ(Run({"convert", "--no-backup", "-r", "site"}).status, 0);
+    std::string expected;
+    for (const char* file : {"site/a.htm", "site/plain.htm", "site/sub/b.htm", "site/a.js", "site/plain.js",
+                             "site/sub/b.js"}) {
+        const fs::path earlier = folder.path() / "before" / file;
+        const std::string old = fs::exists(earlier) ? earlier.string() : "/dev/null";
+        const std::string command = "diff -u --label a/" + std::string(file) + " --label b/" + file + " "
+                                    + ShellQuoted(old) + " " + ShellQuoted(folder / file) + " >>"
+                                    + ShellQuoted(output / "expected");
+        ASSERT_LE(WEXITSTATUS(std::system(command.c_str())), 1) << command;
+    }
+    EXPECT_EQ(diff.out, ReadFile(output / "expected"));
+}
+#endif
 
 struct UsageRow : testing::NamedRow {
     std::vector<std::string_view> arguments;
@@ -298,6 +519,13 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
              "generate: quality must be best, high or low, not 'Medium'"},
     UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
     UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
+    UsageRow{{"DryRunAndDiff"}, {"convert", "--dry-run", "--diff", "a.htm"},
+             "options '--dry-run' and '--diff' cannot be used together"},
+    UsageRow{{"DiffAsJson"}, {"convert", "--diff", "--json", "a.htm"},
+             "options '--diff' and '--json' cannot be used together"},
+    UsageRow{{"ExcludeWithoutRecursive"}, {"convert", "--exclude=*.htm", "a.htm"},
+             "option '--exclude' needs '--recursive'"},
+    UsageRow{{"RestoreWithoutPage"}, {"restore", "-q"}, "restore: no page given"},
     UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
     UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
     UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},

@@ -269,6 +269,57 @@ TEST_F(EmbedCodeTest, PlayerLineStartsTheSnippetAndAMissingPlayerWritesNothing)
     EXPECT_FALSE(fs::exists(folder.path() / "outro.js"));
 }
 
+// ------------------------------------------------------ protected scripts --
+
+// What the generator writes, and look-alikes that hold more than that.
+struct ScriptRow : testing::NamedRow {
+    std::string text;
+    bool generated;
+};
+
+const std::string GeneratedHeader = "// " + std::string(ScriptHeaderText) + "\r\n";
+
+class GeneratedScripts : public ::testing::TestWithParam<ScriptRow> {};
+
+TEST_P(GeneratedScripts, AreTheHeaderAndOneDocumentWriteOnly)
+{
+    EXPECT_EQ(IsGeneratedMovieScript(GetParam().text), GetParam().generated) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, GeneratedScripts,
+    ::testing::Values(
+        ScriptRow{{"Generated"}, GeneratedHeader + "document.write('<object id=\"a\"></object>');", true},
+        ScriptRow{{"EscapedQuotesAndBackslashes"}, GeneratedHeader + "document.write('it\\'s \\\\ x');", true},
+        ScriptRow{{"ConvertedPagesScript"},
+                  "\r\n" + GeneratedHeader + "\r\nfunction displaySWF_1() { document.write('<object>A</object>'); }\r\n" +
+                      GeneratedHeader,
+                  false},
+        ScriptRow{{"StatementFollowedByCode"}, GeneratedHeader + "document.write('a'); alert('b');", false},
+        ScriptRow{{"SecondLine"}, GeneratedHeader + "document.write('a');\r\nalert(1);", false},
+        ScriptRow{{"LineEndAfterTheStatement"}, GeneratedHeader + "document.write('a');\r\n", false},
+        ScriptRow{{"LineEndInsideTheString"}, GeneratedHeader + "document.write('a\nb');", false},
+        ScriptRow{{"UnclosedString"}, GeneratedHeader + "document.write('a\\');", false},
+        ScriptRow{{"OtherHeader"}, "// written by hand\r\ndocument.write('a');", false},
+        ScriptRow{{"Empty"}, "", false}),
+    testing::RowName<ScriptRow>);
+
+TEST_F(EmbedCodeTest, OnlyAFileHoldingOtherScriptCodeIsProtected)
+{
+    const std::string movie = folder / "intro.swf";
+    EXPECT_EQ(MovieScriptPath(movie), folder / "intro.js");
+    EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "no file yet";
+    GenerateEmbedCode(movie, "550", "400", "intro", "best");
+    EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "the generator's own script";
+    WriteFile(folder / "intro.js", "");
+    EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "an empty file holds nothing to lose";
+    WriteFile(folder / "intro.js", "function displaySWF_1() { }");
+    EXPECT_TRUE(WouldReplaceOtherScript(movie));
+    fs::remove(folder / "intro.js");
+    fs::create_directory(folder / "intro.js");
+    EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "a folder is never replaced; writing it fails instead";
+}
+
 // ----------------------------------------------------------------- checks --
 
 TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)

@@ -209,6 +209,41 @@ TEST_F(QtBrowseDialogTest, EditBoxAndStatusLineShowWhenAskedFor)
     EXPECT_EQ(seen.status, "Where should the script go?");
 }
 
+// Without the file dialog's name and type rows, its layout left the "Look
+// in" box to the right half of its row and stacked the buttons under an empty
+// strip. Laid out as a finished dialog: the box takes the row, the status
+// line and the buttons side by side lie below the folders, in the owner's
+// font, and the keyboard starts in the edit box or else in the folders.
+TEST_F(QtBrowseDialogTest, IsLaidOutAsAFinishedDialogInItsOwnersFont)
+{
+    form.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    for (const TBrowseFlags flags : {TBrowseFlags(), TBrowseFlag::bf_EditBox | TBrowseFlag::bf_statustext}) {
+        browse.SetFlags(flags);
+        const auto answer = WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+            const auto at = [&](const char* part) {
+                const QWidget& widget = Part<QWidget>(dialog, part);
+                return QRect(widget.mapTo(&dialog, QPoint()), widget.size());
+            };
+            EXPECT_LE(at("lookInCombo").left() - at("lookInLabel").right(), 20) << "the box follows its label";
+            EXPECT_GT(at("lookInCombo").width(), dialog.width() / 2) << "and takes the row";
+            const QRect folders = at("splitter");
+            const QRect choose = at("buttonBox");
+            EXPECT_GT(choose.top(), folders.bottom());
+            const auto& buttons = Part<QDialogButtonBox>(dialog, "buttonBox");
+            EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->y(), buttons.button(QDialogButtonBox::Cancel)->y());
+            if (flags) {
+                EXPECT_GT(at(QtBrowseDialog::StatusLineObjectName).top(), folders.bottom());
+                EXPECT_LT(at(QtBrowseDialog::StatusLineObjectName).bottom(), choose.top());
+            }
+            EXPECT_EQ(dialog.font(), form.font());
+            QWidget* typedInto = flags ? &Part<QWidget>(dialog, "fileNameEdit") : &View(dialog);
+            EXPECT_EQ(dialog.focusWidget(), typedInto) << "the keyboard starts where the choice is made";
+            Cancel(dialog);
+        });
+        EXPECT_FALSE(browse.Execute());
+    }
+}
+
 TEST_F(QtBrowseDialogTest, CancelKeepsTheLastResult)
 {
     browse.SetFolderName(Path("pages"));

@@ -62,4 +62,21 @@ TEST(DefaultErrorBox, IsCaptionedWithTheApplicationTitleWithErrorIconAndOk)
     EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
+TEST(DefaultErrorBox, UsesTheFontOfTheWindowItIsShownOverAndPlainText)
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    QFont font;
+    Qt::TextFormat format = Qt::AutoText;
+    OnNextModal([&](QWidget* modal) {
+        auto* box = static_cast<QMessageBox*>(modal);
+        font = box->font();
+        format = box->textFormat();
+        box->accept();
+    });
+    ShowDefaultErrorBox(&window, QStringLiteral("Cannot open file /site/<b>x</b>/page.htm"));
+    EXPECT_EQ(font, window.font());
+    EXPECT_EQ(format, Qt::PlainText);
+}
+
 }  // namespace

@@ -27,7 +27,7 @@ namespace {
 
 struct BoxCase {
     const char* name;
-    bool (*ask)(QtDesktop&, const QString&);
+    bool (*ask)(QtDesktop&, QWidget* parent, const QString&);
     QMessageBox::Icon icon;
     const char* caption;
     QMessageBox::StandardButtons buttons;
@@ -41,11 +41,13 @@ void PrintTo(const BoxCase& c, std::ostream* out)
 
 const BoxCase Boxes[] = {
     {"Information",
-     [](QtDesktop& d, const QString& t) { d.ShowInformation(nullptr, t); return true; },
+     [](QtDesktop& d, QWidget* p, const QString& t) { d.ShowInformation(p, t); return true; },
      QMessageBox::Information, "Information", QMessageBox::Ok, QMessageBox::NoButton},
-    {"Confirm", [](QtDesktop& d, const QString& t) { return d.Confirm(nullptr, t); },
+    {"Confirm", [](QtDesktop& d, QWidget* p, const QString& t) { return d.Confirm(p, t); },
      QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
-    {"ExitQuestion", [](QtDesktop& d, const QString& t) { return d.AskExit(nullptr, t); },
+    {"ConfirmDefaultNo", [](QtDesktop& d, QWidget* p, const QString& t) { return d.ConfirmDefaultNo(p, t); },
+     QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
+    {"ExitQuestion", [](QtDesktop& d, QWidget* p, const QString& t) { return d.AskExit(p, t); },
      QMessageBox::Information, "Information", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
 };
 
@@ -63,13 +65,18 @@ protected:
             text = box->text();
             buttons = box->standardButtons();
             defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+            font = box->font();
+            format = box->textFormat();
             act(box);
         });
-        return GetParam().ask(desktop, QStringLiteral("First line.\r\nSecond line?"));
+        return GetParam().ask(desktop, parent, QStringLiteral("First line.\r\nSecond line?"));
     }
 
     QtDesktop desktop;
+    QWidget* parent = nullptr;
     QMessageBox* seen = nullptr;
+    QFont font;
+    Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString caption, text;
     QMessageBox::StandardButtons buttons;
@@ -96,6 +103,19 @@ TEST_P(MessageBoxes, EscAnswersNo)
     const bool asksYesNo = GetParam().buttons & QMessageBox::No;
     const bool answer = Ask([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(answer, !asksYesNo);
+}
+
+// A box in the desktop's default font would look like another program's; a
+// path in its text such as /site/<b>x</b>/ must not turn into markup.
+TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOverAndPlainText)
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    ASSERT_NE(window.font(), QApplication::font());
+    parent = &window;
+    Ask([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(font, window.font());
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxes, testing::ValuesIn(Boxes),

@@ -8,6 +8,7 @@ const char* KindName(FakeDesktop::Kind kind)
     switch (kind) {
     case FakeDesktop::Kind::Information: return "Information";
     case FakeDesktop::Kind::Confirm: return "Confirm";
+    case FakeDesktop::Kind::ConfirmDefaultNo: return "ConfirmDefaultNo";
     case FakeDesktop::Kind::AskExit: return "AskExit";
     case FakeDesktop::Kind::Error: return "Error";
     case FakeDesktop::Kind::OpenFile: return "OpenFile";
@@ -60,6 +61,11 @@ void FakeDesktop::ShowInformation(QWidget*, const QString& text)
 bool FakeDesktop::Confirm(QWidget*, const QString& text)
 {
     return NextYesNo(Kind::Confirm, text);
+}
+
+bool FakeDesktop::ConfirmDefaultNo(QWidget*, const QString& text)
+{
+    return NextYesNo(Kind::ConfirmDefaultNo, text);
 }
 
 bool FakeDesktop::AskExit(QWidget*, const QString& text)

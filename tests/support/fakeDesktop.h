@@ -15,7 +15,7 @@
 
 class FakeDesktop final : public sorvane::Desktop {
 public:
-    enum class Kind { Information, Confirm, AskExit, Error, OpenFile, OpenUrl, Clipboard, EndApplication };
+    enum class Kind { Information, Confirm, ConfirmDefaultNo, AskExit, Error, OpenFile, OpenUrl, Clipboard, EndApplication };
     struct Call {
         Kind kind;
         QString text;  // message, filter, address or clipboard text; empty for EndApplication
@@ -40,6 +40,7 @@ public:
 
     void ShowInformation(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
+    bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;

@@ -1,6 +1,7 @@
 #include "guiTest.h"
 
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QTimer>
 #include <memory>
 
@@ -29,4 +30,16 @@ void OnNextModal(std::function<void(QWidget* modal)> act)
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();
     QTimer::singleShot(PollInterval, [waited, act] { Poll(waited, act); });
+}
+
+void ExpectShownWhole(const QLabel* label)
+{
+    const QFontMetrics metrics(label->font());
+    const QRect box = label->contentsRect();
+    const QStringList lines = label->text().split(QLatin1Char('\n'));
+    const int room = label->wordWrap() ? box.height() / metrics.lineSpacing() : 1;
+    EXPECT_LE(lines.size(), std::max(room, 1)) << label->objectName().toStdString() << ": " << label->text().toStdString();
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), box.width())
+            << label->objectName().toStdString() << ": " << line.toStdString();
 }

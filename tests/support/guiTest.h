@@ -5,6 +5,7 @@
 #include "qtPrinters.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -23,3 +24,8 @@ T* Find(const QObject* root, const QString& name)
 // act must close the window. Call before the action that shows the window.
 // Fails the test when no modal window opens within a few seconds.
 void OnNextModal(std::function<void(QWidget* modal)> act);
+
+// The label's text is drawn whole inside it: no line wider than the label,
+// and no more lines than fit in its height (a label that does not wrap has
+// room for one line).
+void ExpectShownWhole(const QLabel* label);

@@ -2,6 +2,7 @@
 // the page and the script folder, the checks before Next, the confirm page
 // and whole conversions.
 #include "folderBrowse.h"
+#include "pathLabel.h"
 #include "unitACConvertor.h"
 #include "wizardWindow.h"
 
@@ -186,8 +187,31 @@ INSTANTIATE_TEST_SUITE_P(
                       t.Next();
                       t.ChooseSpecificFolder(QDir::toNativeSeparators(t.site.path()));
                   },
+                  SameFileRefused, "cv_output"},
+        CheckCase{"ScriptPageThroughALinkedFolder",
+                  [](ConvertPages& t) {
+                      t.PickPage(QStringLiteral("page.js"));
+                      t.Next();
+                      const QString link = t.site.filePath(QStringLiteral("link"));
+                      ASSERT_TRUE(QFile::link(t.site.path(), link));
+                      t.ChooseSpecificFolder(QDir::toNativeSeparators(link));
+                  },
                   SameFileRefused, "cv_output"}),
     [](const testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+
+// The page removed after its own check: two missing files are not one file,
+// and the default folder is not refused for it. The conversion reports it.
+TEST_F(ConvertPages, APageGoneOnTheScriptFolderPageIsNoReasonToRefuseTheDefaultFolder)
+{
+    const QString page = PickPage(QStringLiteral("index.html"));
+    Next();
+    ASSERT_EQ(Screen(), "cv_output");
+    QFile::remove(page);
+    desktop.ClearCalls();
+    Next();
+    EXPECT_EQ(Screen(), "cv_confirm");
+    EXPECT_EQ(desktop.Calls(), std::vector<FakeDesktop::Call>{});
+}
 
 // ------------------------------------------------------ folder picker --
 
@@ -335,6 +359,37 @@ TEST_F(ConvertPages, MissingPlayerIsReportedAndThePageKept)
     EXPECT_EQ(Screen(), "cv_confirm");
     EXPECT_EQ(ReadFile(page), Page);
     EXPECT_FALSE(QFileInfo::exists(site.filePath(QStringLiteral("index_backup.html"))));
+}
+
+// The pages meant for checking the paths keep them readable, however long:
+// the labels show what fits with the file names in view, and the conversion
+// and the completion page use the paths whole.
+TEST_F(ConvertPages, LongPathsShowTheirFileNamesAndAreConvertedWhole)
+{
+    const QString folders = QStringLiteral("a rather long folder name for the web site/<b>another</b> deeply "
+                                           "nested folder/and yet one more level of folders");
+    Folder(folders);
+    const QString page = PickPage(folders + QStringLiteral("/my_favourite_page.html"));
+    Next();
+    Next();
+    const QString script = QDir::toNativeSeparators(site.filePath(folders + QStringLiteral("/my_favourite_page.js")));
+    const std::pair<const char*, QString> shown[] = {{"lbl_cv_confirm_htm", page}, {"lbl_cv_confirm_js", script}};
+    for (const auto& [name, path] : shown) {
+        auto* label = Control<QLabel>(QString::fromLatin1(name));
+        ExpectShownWhole(label);
+        EXPECT_TRUE(label->text().contains(PathLabel::Cut)) << name << " is too small for the whole path";
+        EXPECT_TRUE(label->text().endsWith(QFileInfo(path).fileName())) << label->text().toStdString();
+        EXPECT_EQ(label->toolTip(), path);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+    }
+
+    Convert();
+    EXPECT_EQ(ReadFile(page), ConvertedPage("my_favourite_page.js", 1));
+    auto* completed = Control<QLabel>(QStringLiteral("lbl_cv_complete"));
+    ExpectShownWhole(completed);
+    EXPECT_TRUE(completed->text().endsWith(QStringLiteral("/my_favourite_page.html")));
+    EXPECT_EQ(completed->toolTip(), page);
+    EXPECT_EQ(completed->textFormat(), Qt::PlainText);
 }
 
 // ------------------------------------------------------- conversions --

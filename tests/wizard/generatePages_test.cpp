@@ -2,6 +2,7 @@
 // questions of the options page, the confirm page and the completion page.
 #include "embedCode.h"
 #include "movieWriter.h"
+#include "unitACConvertor.h"
 #include "wizardWindow.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <optional>
 #include <vector>
@@ -316,8 +318,68 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     EXPECT_EQ(copied[0].toStdString(), reference.snippet);
     EXPECT_EQ(copied[0].split(QStringLiteral("\r\n")).size(), 17);
     auto* memo = Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return memo->horizontalScrollBar()->maximum() == 0; }))
+        << "long lines wrap: nothing hides beyond the right edge";
+    EXPECT_TRUE(memo->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(memo->horizontalScrollBar()->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), memo);
     EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size());
+}
+
+// intro.js beside intro.swf may hold a converted page's functions: without
+// them the page loses its movies.
+TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
+{
+    QTemporaryDir folder;
+    const QString page = folder.filePath(QStringLiteral("intro.htm"));
+    const QString script = folder.filePath(QStringLiteral("intro.js"));
+    QFile pageFile(page);
+    ASSERT_TRUE(pageFile.open(QIODevice::WriteOnly));
+    pageFile.write("<head></head><object>A</object>");
+    pageFile.close();
+    ConvertPage(PathBytes(page), PathBytes(script), false);
+    const std::string pageScript = ReadBytes(script);
+    const QString question =
+        QStringLiteral("The file \"intro.js\" already exists and holds other script code. Replace it?");
+
+    desktop.AnswerNo();
+    GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
+    EXPECT_EQ(desktop.TextsOf(Kind::ConfirmDefaultNo), QStringList{question});
+    EXPECT_EQ(Screen(), "gn_confirm");
+    ExpectRowShown(GenerateSteps[2]);
+    EXPECT_EQ(ReadBytes(script), pageScript);
+
+    desktop.AnswerYes();
+    Next();
+    EXPECT_EQ(Screen(), "gn_complete");
+    EXPECT_TRUE(IsGeneratedMovieScript(ReadBytes(script)));
+
+    Next();  // "&Again": the script is the generator's own now, replaced without a word
+    Next();
+    GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
+    EXPECT_EQ(Screen(), "gn_complete");
+    EXPECT_EQ(desktop.CountOf(Kind::ConfirmDefaultNo), 2);
+}
+
+// The text box shows a no-break space as a blank and a line separator as a
+// line break; the clipboard must still get what sorvane-cli generate prints.
+TEST_F(GeneratePath, CopyToClipboardCopiesTheGeneratorsBytesNotTheBoxsText)
+{
+    QTemporaryDir folder, elsewhere;
+    const QString name = QStringLiteral("my\u00A0movie\u2028two\u2029three");
+    Browse(folder.filePath(QStringLiteral("intro.swf")));
+    Next();
+    NextWithOptions("550", "400", name);
+    Next();
+    ASSERT_EQ(Screen(), "gn_complete");
+    Click(QStringLiteral("sbtn_gn_complete"));
+
+    const std::string expected = GenerateEmbedCode(PathBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
+                                                   "400", name.toUtf8().toStdString(), "best")
+                                     .snippet;
+    const QStringList copied = desktop.TextsOf(Kind::Clipboard);
+    ASSERT_EQ(copied.size(), 1);
+    EXPECT_EQ(copied[0].toUtf8().toStdString(), expected);
 }
 
 TEST_F(GeneratePath, LabelsTakeNamesHoldingPlaceholdersAsPlainText)

@@ -281,7 +281,8 @@ TEST_F(WizardWindow, TabOrdersOfButtonBarAndOptionsPage)
     Next();
     ASSERT_EQ(Screen(), "gn_swfoption");
     const char* order[] = {"txt_gn_swfoption_height", "txt_gn_swfoption_width", "txt_gn_swfoption_name",
-                           "cmb_gn_swfoption_quality", "btnNext", "btnBack", "btnExit"};
+                           "cmb_gn_swfoption_quality", "chk_gn_swfoption_player", "btnNext", "btnBack",
+                           "btnExit"};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(NextTabStop(Control(QString::fromLatin1(order[i])))->objectName(), order[i + 1]);
 }

@@ -3,11 +3,29 @@
 # go on there with Qt on that display; fail reports and ends the check.
 if [ -z "${SORVANE_XVFB_RUNNING:-}" ]; then
     command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 1; }
-    exec env SORVANE_XVFB_RUNNING=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+    # SORVANE_XVFB_SCREEN: a larger screen for windows drawn at twice the size.
+    exec env SORVANE_XVFB_RUNNING=1 xvfb-run -a -s "-screen 0 ${SORVANE_XVFB_SCREEN:-1024x768x24} -nolisten tcp" "$@"
 fi
 unset QT_QPA_PLATFORM  # the real X display, not the tests' offscreen one
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Key presses, with a pause for the window to follow.
+keys() {
+    xdotool key --clearmodifiers "$@"
+    sleep 0.4
+}
+
+# The id of a window titled like NAME (a pattern) once it is visible, focused
+# for the next keys: without a window manager a new window does not get the
+# keyboard by itself.
+focus_window() {
+    local found
+    found=$(timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1) || fail "no window $1 opened"
+    xdotool windowfocus --sync "$found"
+    sleep 0.4
+    echo "$found"
+}
 
 # Starts SORVANE in the background; when the check ends, it is ended and the
 # scratch folder SITE removed.
@@ -20,24 +38,32 @@ start_sorvane() {
 
 # The Sorvane main window's id once it is visible, focused for keys.
 main_window() {
-    local wid
-    wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Sorvane$' | head -n 1) \
-        || fail "no visible window titled Sorvane"
-    xdotool windowfocus --sync "$wid"
-    sleep 0.5
-    echo "$wid"
+    focus_window '^Sorvane$'
+}
+
+# Esc asks the exit question; Enter answers it with its default button, Yes,
+# and the program PID must then end with status 0.
+quit_by_keys() {
+    local pid=$1 status=0
+    keys Escape
+    focus_window '^Information$' >/dev/null
+    keys Return
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the program did not end after Yes"
+    wait "$pid" || status=$?
+    [ "$status" = 0 ] || fail "exit status $status"
 }
 
 # Clicks Browse.. beside a path page's edit box (or the Browse.. at X Y) and
 # picks FILE by typing its path into the real open dialog; the main window has
 # the focus again after.
 pick_in_open_dialog() {
-    local wid=$1 file=$2 x=${3:-445} y=${4:-111} dialog
+    local wid=$1 file=$2 x=${3:-445} y=${4:-111}
     xdotool mousemove --window "$wid" "$x" "$y" click 1
-    dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open' | head -n 1) \
-        || fail "Browse.. opened no file dialog"
-    xdotool windowfocus --sync "$dialog"
-    sleep 0.5
+    focus_window '^Open' >/dev/null
     xdotool type --delay 20 "$file"
     xdotool key Return
     sleep 0.5

@@ -47,18 +47,6 @@ snap "$out/gn_input.png"
 rm -f "$out/now_title.png" "$out/welcome_title.png"
 
 # Esc presses Cancel; Enter answers the exit question's default button, Yes.
-xdotool key Escape
-question=$(timeout 10 xdotool search --sync --onlyvisible --name '^Information$' | head -n 1) \
-    || fail "Esc did not ask the exit question"
-xdotool windowfocus --sync "$question"
-xdotool key Return
-for _ in $(seq 50); do
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 $pid 2>/dev/null && fail "the program did not end after Yes"
-status=0
-wait $pid || status=$?
+quit_by_keys $pid
 trap - EXIT
-[ "$status" = 0 ] || fail "exit status $status"
 echo "window mapped, Alt+N moved on, Yes ended the program with status 0; screenshots in $out"

@@ -1,0 +1,66 @@
+#include "convertPreview.h"
+
+#include "unifiedDiff.h"
+
+#include <filesystem>
+
+namespace sorvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A diff label: "a/" or "b/" and the path from the current folder when the
+// file lies under it, else the full path, so that `patch -p1` run in the
+// current folder finds the files.
+std::string Label(std::string_view side, const std::string& path)
+{
+    std::error_code error;
+    const fs::path current = fs::current_path(error);
+    const fs::path relative = fs::path(path).lexically_relative(current);
+    const bool under = !error && !relative.empty() && *relative.begin() != "..";
+    return std::string(side) + (under ? relative.generic_string() : fs::path(path).generic_string());
+}
+
+std::string Diff(std::string_view before, std::string_view after, const std::string& path)
+{
+    return UnifiedDiff(before, after, Label("a/", path), Label("b/", path));
+}
+
+std::string Created(bool exists) { return exists ? "would replace " : "would create "; }
+
+}  // namespace
+
+ConvertPreview::ConvertPreview(Kind kind, RunOutput& output, std::ostream& out)
+    : kind_(kind), output_(output), out_(out), preview_(kind == Kind::Diff)
+{
+}
+
+ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                                   std::optional<std::string_view> playerSource)
+{
+    PagePreview preview = preview_.Preview(pagePath, scriptPath, backup, playerSource);
+    const ConvertReport& report = preview.report;
+    if (kind_ == Kind::Diff) {
+        const auto [script, first] = scripts_.try_emplace(scriptPath, ScriptChange{preview.oldScript, {}});
+        if (first) scriptOrder_.push_back(scriptPath);
+        script->second.after = std::move(preview.newScript);
+        out_ << Diff(preview.oldPage, preview.newPage, pagePath);
+    } else {
+        output_.Line(pagePath + ": " + std::to_string(report.blocksConverted)
+                     + (report.blocksConverted == 1 ? " block" : " blocks") + " would be converted; would replace "
+                     + pagePath + "; " + Created(preview.scriptExists) + report.scriptPath + "; "
+                     + (report.backupPath.empty() ? "no backup" : "would create " + report.backupPath));
+    }
+    return report;
+}
+
+void ConvertPreview::Finish()
+{
+    if (kind_ != Kind::Diff) return;
+    for (const std::string& path : scriptOrder_) {
+        const ScriptChange& change = scripts_.at(path);
+        out_ << Diff(change.before.value_or(std::string()), change.after, path);
+    }
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,41 @@
+// convert --dry-run and --diff: what a conversion would do, from the
+// converter's preview, told as report lines or printed as a unified diff.
+#pragma once
+
+#include "pageRun.h"
+#include "unitACConvertor.h"
+
+#include <map>
+#include <vector>
+
+namespace sorvane::cli {
+
+class ConvertPreview {
+public:
+    enum class Kind { DryRun, Diff };
+
+    ConvertPreview(Kind kind, RunOutput& output, std::ostream& out);
+
+    // Previews one page as ConvertPage would convert it (raising as it
+    // would); with --dry-run reports it, with --diff prints the page's diff.
+    ConvertReport Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                       std::optional<std::string_view> playerSource);
+    // With --diff, prints the diff of every script file, from its text before
+    // the run to its text after it.
+    void Finish();
+
+private:
+    struct ScriptChange {
+        std::optional<std::string> before;
+        std::string after;
+    };
+
+    Kind kind_;
+    RunOutput& output_;
+    std::ostream& out_;
+    ConversionPreview preview_;
+    std::vector<std::string> scriptOrder_;
+    std::map<std::string, ScriptChange> scripts_;
+};
+
+}  // namespace sorvane::cli

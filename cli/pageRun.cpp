@@ -1,0 +1,104 @@
+#include "pageRun.h"
+
+#include "nativePath.h"
+
+#include <filesystem>
+#include <numeric>
+
+namespace sorvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsFolder(const std::string& path)
+{
+    std::error_code error;
+    return fs::is_directory(NativePath(path), error);
+}
+
+// The size of each page, for the rate and the time left; only asked for when
+// the progress line may show.
+std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
+{
+    std::vector<std::uint64_t> sizes;
+    for (const std::string& page : pages) {
+        std::error_code error;
+        const std::uintmax_t size = fs::file_size(NativePath(page), error);
+        sizes.push_back(error ? 0 : size);
+    }
+    return sizes;
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); }
+
+bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& options)
+{
+    const std::string& argument = arguments[i];
+    if (argument == "--recursive" || argument == "-r") {
+        options.recursive = true;
+    } else if (argument == "--json") {
+        options.json = true;
+    } else if (argument == "--quiet" || argument == "-q") {
+        options.quiet = true;
+    } else if (auto glob = OptionValue(arguments, i, "--exclude")) {
+        if (glob->empty()) throw UsageError("option '--exclude' needs a pattern");
+        options.excludes.push_back(std::move(*glob));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options)
+{
+    if (!options.recursive) {
+        if (!options.excludes.empty()) throw UsageError("option '--exclude' needs '--recursive'");
+        return {arguments, {}};
+    }
+    FoundPages all;
+    for (const std::string& argument : arguments) {
+        FoundPages found = IsFolder(argument) ? FindPages({&argument, 1}, options.excludes) : FoundPages{{argument}, {}};
+        all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
+        all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
+    }
+    return all;
+}
+
+RunOutput::RunOutput(Streams streams, const PageRunOptions& options, const std::vector<std::string>& pages)
+    : streams_(streams), json_(options.json), quiet_(options.quiet), outIsTerminal_(IsTerminal(1))
+{
+    if (options.quiet || !IsTerminal(2)) return;
+    sizes_ = SizesOf(pages);
+    progress_ = std::make_unique<ProgressLine>(streams.err, true, pages.size(),
+                                               std::accumulate(sizes_.begin(), sizes_.end(), std::uint64_t{0}));
+}
+
+void RunOutput::Line(std::string_view text)
+{
+    if (json_ || quiet_) return;
+    if (progress_ && outIsTerminal_) progress_->Clear();
+    streams_.out << text << '\n';
+}
+
+void RunOutput::JsonLine(std::string_view objectLine)
+{
+    if (!json_) return;
+    if (progress_ && outIsTerminal_) progress_->Clear();
+    streams_.out << objectLine;
+}
+
+void RunOutput::Error(std::string_view message)
+{
+    if (progress_) progress_->Clear();
+    streams_.out.flush();
+    streams_.err << ProgramName << ": " << message << '\n';
+}
+
+void RunOutput::PageDone(int blocks)
+{
+    if (progress_ && pagesDone_ < sizes_.size()) progress_->PageDone(blocks, sizes_[pagesDone_++]);
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,87 @@
+#include "progressLine.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace sorvane::cli {
+namespace {
+
+// Carriage return, then erase to the end of the line.
+constexpr std::string_view EraseLine = "\r\x1b[K";
+
+std::string Duration(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds < 0) return "?:??";
+    const long long total = std::llround(seconds);
+    char text[32];
+    if (total >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", total / 60, total % 60);
+    return text;
+}
+
+}  // namespace
+
+bool IsTerminal(int fileDescriptor)
+{
+#ifdef _WIN32
+    return _isatty(fileDescriptor) != 0;
+#else
+    return isatty(fileDescriptor) == 1;
+#endif
+}
+
+double ProgressLine::SteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes,
+                           Clock clock)
+    : err_(err), shown_(shown), totalPages_(totalPages), totalBytes_(totalBytes), clock_(std::move(clock)),
+      start_(shown ? clock_() : 0)
+{
+}
+
+std::string ProgressLine::Text(std::size_t pagesDone, std::size_t totalPages, long long blocks, double mibPerSecond,
+                               double secondsLeft)
+{
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.1f", mibPerSecond);
+    return std::to_string(pagesDone) + '/' + std::to_string(totalPages) + " pages, " + std::to_string(blocks)
+           + (blocks == 1 ? " block, " : " blocks, ") + rate + " MiB/s, " + Duration(secondsLeft) + " left";
+}
+
+void ProgressLine::PageDone(int blocks, std::uint64_t bytes)
+{
+    ++pagesDone_;
+    blocks_ += blocks;
+    bytesDone_ += bytes;
+    if (!shown_) return;
+    const double now = clock_();
+    const double elapsed = now - start_;
+    if (elapsed < ShowAfterSeconds || now - lastDrawn_ < UpdateEverySeconds) return;
+    const double bytesPerSecond = bytesDone_ / elapsed;
+    const double left = bytesDone_ > 0 ? (totalBytes_ - std::min(bytesDone_, totalBytes_)) / bytesPerSecond
+                                       : std::nan("");
+    err_ << EraseLine << Text(pagesDone_, totalPages_, blocks_, bytesPerSecond / (1024 * 1024), left) << std::flush;
+    lastDrawn_ = now;
+    onScreen_ = true;
+}
+
+void ProgressLine::Clear()
+{
+    if (!onScreen_) return;
+    err_ << EraseLine << std::flush;
+    onScreen_ = false;
+}
+
+}  // namespace sorvane::cli

@@ -1,0 +1,58 @@
+// The one updating line on a terminal that tells how far a long run is:
+// pages done of all, blocks so far, MiB/s, time left.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace sorvane::cli {
+
+// True when the file descriptor (1 standard output, 2 standard error) is a
+// terminal.
+bool IsTerminal(int fileDescriptor);
+
+class ProgressLine {
+public:
+    // Seconds on a clock that only goes forward.
+    using Clock = std::function<double()>;
+
+    // Runs shorter than this show no line at all.
+    static constexpr double ShowAfterSeconds = 1.0;
+    // The line is rewritten at most this often.
+    static constexpr double UpdateEverySeconds = 0.25;
+
+    // shown false: the line never appears (stderr is no terminal, or -q).
+    ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes,
+                 Clock clock = SteadySeconds);
+    ~ProgressLine() { Clear(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void PageDone(int blocks, std::uint64_t bytes);
+    // Takes the line away, so that other text starts on a clean line; the
+    // next PageDone shows it again.
+    void Clear();
+
+    // "12/340 pages, 57 blocks, 3.2 MiB/s, 0:41 left"
+    static std::string Text(std::size_t pagesDone, std::size_t totalPages, long long blocks, double mibPerSecond,
+                            double secondsLeft);
+
+private:
+    static double SteadySeconds();
+
+    std::ostream& err_;
+    bool shown_;
+    std::size_t totalPages_;
+    std::uint64_t totalBytes_;
+    Clock clock_;
+    double start_;
+    double lastDrawn_ = -1e300;
+    bool onScreen_ = false;
+    std::size_t pagesDone_ = 0;
+    long long blocks_ = 0;
+    std::uint64_t bytesDone_ = 0;
+};
+
+}  // namespace sorvane::cli

@@ -1,0 +1,127 @@
+// The parts of the command-line tool that have no file of their own to show:
+// glob matching, JSON text, the progress line.
+#include "converterTestKit.h"
+#include "jsonText.h"
+#include "pageSearch.h"
+#include "progressLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace sorvane::cli {
+namespace {
+
+using sorvane::testing::NamedRow;
+using sorvane::testing::RowName;
+
+struct GlobRow : NamedRow {
+    std::string_view glob, text;
+    bool matches;
+};
+
+class Globs : public ::testing::TestWithParam<GlobRow> {};
+
+TEST_P(Globs, MatchTheWholeText)
+{
+    EXPECT_EQ(MatchesGlob(GetParam().glob, GetParam().text), GetParam().matches);
+}
+
+INSTANTIATE_TEST_SUITE_P(CliParts, Globs, ::testing::Values(
+    GlobRow{"Literal", "old", "old", true},
+    GlobRow{"LiteralIsWhole", "old", "older", false},
+    GlobRow{"StarRun", "*.bak.htm", "a.b.bak.htm", true},
+    GlobRow{"StarEmpty", "a*b", "ab", true},
+    GlobRow{"StarStopsAtSlash", "old/*.htm", "old/sub/a.htm", false},
+    GlobRow{"DoubleStarCrossesSlash", "old/**.htm", "old/sub/a.htm", true},
+    GlobRow{"DoubleStarFolders", "**/draft/*", "x/y/draft/a.htm", true},
+    GlobRow{"QuestionOneByte", "a?c", "abc", true},
+    GlobRow{"QuestionNotSlash", "a?c", "a/c", false},
+    GlobRow{"SetRange", "page[0-9].htm", "page7.htm", true},
+    GlobRow{"SetNegated", "page[!0-9].htm", "page7.htm", false},
+    GlobRow{"SetBracketFirst", "[]x]", "]", true},
+    GlobRow{"UnclosedSetIsLiteral", "a[b", "a[b", true},
+    GlobRow{"Escape", "a\\*", "a*", true},
+    GlobRow{"EscapeIsLiteral", "a\\*", "ab", false},
+    GlobRow{"ManyStarsNoMatch", "*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false}),
+    RowName<GlobRow>);
+
+struct JsonRow : NamedRow {
+    std::string_view bytes, json;
+};
+
+class JsonStrings : public ::testing::TestWithParam<JsonRow> {};
+
+TEST_P(JsonStrings, AreValidForAnyBytes)
+{
+    EXPECT_EQ(JsonString(GetParam().bytes), GetParam().json);
+}
+
+INSTANTIATE_TEST_SUITE_P(CliParts, JsonStrings, ::testing::Values(
+    JsonRow{"Plain", "/site/a.htm", R"("/site/a.htm")"},
+    JsonRow{"QuoteAndBackslash", "a\"b\\c", R"("a\"b\\c")"},
+    JsonRow{"ControlBytes", std::string_view("\n\r\t\x01\x1f\x7f", 6), "\"\\n\\r\\t\\u0001\\u001f\x7f\""},
+    JsonRow{"Nul", std::string_view("a\0b", 3), R"("a\u0000b")"},
+    JsonRow{"Utf8Kept", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+    JsonRow{"Latin1Byte", "caf\xE9.htm", R"("caf\udce9.htm")"},
+    JsonRow{"CutSequence", "\xE2\x82", R"("\udce2\udc82")"},
+    JsonRow{"StrayContinuation", "\x80", R"("\udc80")"},
+    JsonRow{"Overlong", "\xC0\xAF", R"("\udcc0\udcaf")"},
+    JsonRow{"EncodedSurrogate", "\xED\xA0\x80", R"("\udced\udca0\udc80")"},
+    JsonRow{"AboveUnicode", "\xF4\x90\x80\x80", R"("\udcf4\udc90\udc80\udc80")"},
+    JsonRow{"BadThenGood", "\xFF" "a", R"("\udcffa")"}),
+    RowName<JsonRow>);
+
+TEST(JsonObjects, HoldStringsNumbersAndNulls)
+{
+    EXPECT_EQ(JsonObjectLine({{"path", "a\"b"}, {"blocks", "3", true}, {"error", std::nullopt}}),
+              "{\"path\":\"a\\\"b\",\"blocks\":3,\"error\":null}\n");
+}
+
+// A clock the test moves by hand.
+struct FakeClock {
+    double now = 100;
+    ProgressLine::Clock Function() { return [this] { return now; }; }
+};
+
+TEST(ProgressLines, ShowOnlyOnLongRunsAndAreErasedAtTheEnd)
+{
+    std::ostringstream err;
+    FakeClock clock;
+    {
+        ProgressLine progress(err, true, 4, 4 * 1024 * 1024, clock.Function());
+        clock.now += 0.5;
+        progress.PageDone(2, 1024 * 1024);
+        EXPECT_EQ(err.str(), "") << "a short run shows nothing";
+        clock.now += 0.5;
+        progress.PageDone(1, 1024 * 1024);
+        const std::string drawn = "\r\x1b[K" "2/4 pages, 3 blocks, 2.0 MiB/s, 0:01 left";
+        EXPECT_EQ(err.str(), drawn);
+        clock.now += 0.1;
+        progress.PageDone(0, 1024 * 1024);
+        EXPECT_EQ(err.str(), drawn) << "redrawn too soon";
+    }
+    EXPECT_TRUE(err.str().ends_with("left\r\x1b[K")) << "the line stays on the screen";
+}
+
+TEST(ProgressLines, NeverShowWhenNotWanted)
+{
+    std::ostringstream err;
+    FakeClock clock;
+    {
+        ProgressLine progress(err, false, 2, 10, clock.Function());
+        clock.now += 60;
+        progress.PageDone(1, 5);
+    }
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST(ProgressLines, TellTimeLeftInHoursWhenLong)
+{
+    EXPECT_EQ(ProgressLine::Text(1, 1000, 1, 0.5, 3 * 3600 + 62), "1/1000 pages, 1 block, 0.5 MiB/s, 3:01:02 left");
+    EXPECT_EQ(ProgressLine::Text(0, 5, 0, 0, std::nan("")), "0/5 pages, 0 blocks, 0.0 MiB/s, ?:?? left");
+}
+
+}  // namespace
+}  // namespace sorvane::cli
