@@ -8,6 +8,12 @@
 #include <algorithm>
 #include <array>
 
+#ifdef _WIN32
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace sorvane::cli {
 namespace {
 
@@ -68,6 +74,14 @@ int RunCommand(Arguments arguments, Streams streams)
 }
 
 }  // namespace
+
+void KeepOutputBytes()
+{
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
 
 std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
 {

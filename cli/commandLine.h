@@ -38,6 +38,11 @@ struct Command {
 
 inline constexpr std::string_view ProgramName = "sorvane-cli";
 
+// Makes standard output and error pass bytes as they are written. On Windows
+// they start in text mode, which turns every LF into CR LF: the snippet's
+// CR LF would reach a file as CR CR LF.
+void KeepOutputBytes();
+
 // The value of an option written "--option VALUE" or "--option=VALUE", or
 // nothing when the argument is another one. Moves i past a separate value.
 std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option);

@@ -1,6 +1,7 @@
 #include "generateCommand.h"
 
 #include "embedCode.h"
+#include "nativePath.h"
 #include "movieFile.h"
 #include "movieHeader.h"
 
@@ -36,7 +37,9 @@ std::string LoweredQuality(const std::string& given)
 void TakeMovie(GenerateOptions& options, const std::string& argument)
 {
     if (options.movie) throw UsageError("generate: only one movie can be given");
-    options.movie = argument;
+    // Windows takes "/" as a separator too, the Windows path style only "\\":
+    // site/intro.swf must name intro.swf in site there as well.
+    options.movie = PathBytes(NativePath(argument).make_preferred());
 }
 
 // Reads the option at arguments[i]; false when it is none of generate's.

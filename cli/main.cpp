@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv)
 {
+    sorvane::cli::KeepOutputBytes();
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     return sorvane::cli::RunCommandLine(arguments, {std::cout, std::cerr});
 }

@@ -1,5 +1,7 @@
 #include "movieFile.h"
 
+#include "nativePath.h"
+
 #include <filesystem>
 #include <stdexcept>
 
@@ -8,7 +10,7 @@ namespace sorvane::cli {
 void RequireMovieFile(const std::string& movie)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(movie, error)) throw std::runtime_error("no movie file '" + movie + "'");
+    if (!std::filesystem::is_regular_file(NativePath(movie), error)) throw std::runtime_error("no movie file '" + movie + "'");
 }
 
 }  // namespace sorvane::cli

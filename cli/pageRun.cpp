@@ -1,5 +1,7 @@
 #include "pageRun.h"
 
+#include "nativePath.h"
+
 #include <filesystem>
 #include <numeric>
 
@@ -11,7 +13,7 @@ namespace fs = std::filesystem;
 bool IsFolder(const std::string& path)
 {
     std::error_code error;
-    return fs::is_directory(path, error);
+    return fs::is_directory(NativePath(path), error);
 }
 
 // The size of each page, for the rate and the time left; only asked for when
@@ -21,7 +23,7 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
     std::vector<std::uint64_t> sizes;
     for (const std::string& page : pages) {
         std::error_code error;
-        const std::uintmax_t size = fs::file_size(page, error);
+        const std::uintmax_t size = fs::file_size(NativePath(page), error);
         sizes.push_back(error ? 0 : size);
     }
     return sizes;
@@ -29,7 +31,7 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
 
 }  // namespace
 
-std::string FullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+std::string FullPath(const std::string& path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); }
 
 bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& options)
 {

@@ -1,5 +1,6 @@
 #include "pageSearch.h"
 
+#include "nativePath.h"
 #include "pageNames.h"
 
 #include <algorithm>
@@ -85,7 +86,7 @@ void AddPage(SearchState& state, const fs::path& page)
     std::error_code error;
     fs::path real = fs::canonical(page, error);
     if (error) real = page;
-    if (state.seen.insert(real).second) state.found.pages.push_back(page.string());
+    if (state.seen.insert(real).second) state.found.pages.push_back(PathBytes(page));
 }
 
 struct Entry {
@@ -98,7 +99,7 @@ std::vector<Entry> ListFolder(const fs::path& folder, std::error_code& error)
     std::vector<Entry> entries;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code typeError;
-        entries.push_back({it->path().filename().string(), it->symlink_status(typeError).type()});
+        entries.push_back({PathBytes(it->path().filename()), it->symlink_status(typeError).type()});
     }
     std::ranges::sort(entries, {}, &Entry::name);
     return entries;
@@ -122,7 +123,7 @@ void SearchFolder(SearchState& state, const fs::path& folder, const std::string&
     std::error_code error;
     const std::vector<Entry> entries = ListFolder(folder, error);
     if (error) {
-        state.found.errors.push_back("cannot read folder " + folder.string() + ": " + error.message());
+        state.found.errors.push_back("cannot read folder " + PathBytes(folder) + ": " + error.message());
         return;
     }
     std::set<std::string_view> names;
@@ -131,10 +132,10 @@ void SearchFolder(SearchState& state, const fs::path& folder, const std::string&
         const std::string path = relative.empty() ? entry.name : relative + '/' + entry.name;
         if (Excluded(state.excludes, path, entry.name)) continue;
         if (entry.type == fs::file_type::directory) {
-            SearchFolder(state, folder / entry.name, path);
+            SearchFolder(state, folder / NativePath(entry.name), path);
         } else if (IsWebPageName(entry.name) && !IsBackupOfPageBeside(entry.name, names)
-                   && IsFileOrLinkToFile(folder / entry.name, entry.type)) {
-            AddPage(state, folder / entry.name);
+                   && IsFileOrLinkToFile(folder / NativePath(entry.name), entry.type)) {
+            AddPage(state, folder / NativePath(entry.name));
         }
     }
 }
@@ -144,7 +145,7 @@ void SearchFolder(SearchState& state, const fs::path& folder, const std::string&
 FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes)
 {
     SearchState state{excludes, {}, {}};
-    for (const std::string& folder : folders) SearchFolder(state, folder, "");
+    for (const std::string& folder : folders) SearchFolder(state, NativePath(folder), "");
     return std::move(state.found);
 }
 

@@ -1,6 +1,7 @@
 #include "restoreCommand.h"
 
 #include "jsonText.h"
+#include "nativePath.h"
 #include "pageNames.h"
 #include "unitACConvertor.h"
 
@@ -37,11 +38,11 @@ class BackupFinder {
 public:
     std::optional<std::string> NewestBackup(const std::string& page)
     {
-        const fs::path path(page);
+        const fs::path path = NativePath(page);
         const std::map<std::string, Newest>& backups = BackupsIn(path.parent_path());
-        const auto found = backups.find(path.filename().string());
+        const auto found = backups.find(PathBytes(path.filename()));
         if (found == backups.end()) return std::nullopt;
-        return (path.parent_path() / found->second.name).string();
+        return PathBytes(path.parent_path() / NativePath(found->second.name));
     }
 
 private:
@@ -57,7 +58,7 @@ private:
         std::error_code error;
         for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
              it.increment(error)) {
-            const std::string name = it->path().filename().string();
+            const std::string name = PathBytes(it->path().filename());
             const std::optional<BackupOf> backup = ParseBackupName(name);
             if (!backup) continue;
             const auto [newest, first] = entry->second.try_emplace(backup->pageName, Newest{backup->number, name});

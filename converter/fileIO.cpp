@@ -3,6 +3,7 @@
 // a fresh file beside the target, reaches the disk, and only then takes the
 // target's name.
 #include "converterInternals.h"
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ long WriteSome(int fd, const char* data, std::size_t size)
 }
 bool SyncAndClose(int fd) { return (_commit(fd) == 0) & (_close(fd) == 0); }
 void CloseQuietly(int fd) { _close(fd); }
-bool IsWritable(const fs::path& path) { return _access(path.string().c_str(), 2) == 0; }
+bool IsWritable(const fs::path& path) { return _access(PathBytes(path).c_str(), 2) == 0; }
 #else
 int OpenNewFile(const std::string& path)
 {
@@ -97,7 +98,7 @@ fs::path FolderOf(const fs::path& file)
 // the link stays and the file it points to gets the new content.
 fs::path ResolveLinks(const std::string& path)
 {
-    fs::path current = path;
+    fs::path current = NativePath(path);
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(current, error))) return current;
@@ -128,7 +129,7 @@ public:
     explicit TempFile(const fs::path& folder)
     {
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            path_ = (folder / (".sorvane-" + RandomSuffix() + ".tmp")).string();
+            path_ = PathBytes(folder / (".sorvane-" + RandomSuffix() + ".tmp"));
             fd_ = OpenNewFile(path_);
             if (fd_ < 0 && errno != EEXIST) break;
         }
@@ -188,10 +189,13 @@ public:
     {
 #ifdef _WIN32
         std::error_code error;
+        // Wine's ReplaceFile fails on a bare file name (no folder part) where
+        // Windows's does not; a full path suits both.
+        const std::string targetBytes = PathBytes(fs::absolute(target, error));
         const bool replaced = fs::exists(target, error)
-            ? ReplaceFileA(target.string().c_str(), path_.c_str(), nullptr,
+            ? ReplaceFileA(targetBytes.c_str(), path_.c_str(), nullptr,
                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-            : MoveFileExA(path_.c_str(), target.string().c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+            : MoveFileExA(path_.c_str(), targetBytes.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
         if (!replaced) return false;
 #else
         if (::rename(path_.c_str(), target.c_str()) != 0) return false;
@@ -205,7 +209,7 @@ public:
     Placement PlaceAsNew(const fs::path& target)
     {
 #ifdef _WIN32
-        if (!MoveFileExA(path_.c_str(), target.string().c_str(), MOVEFILE_WRITE_THROUGH)) {
+        if (!MoveFileExA(path_.c_str(), PathBytes(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
             const DWORD error = GetLastError();
             return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Placement::NameTaken
                                                                                 : Placement::Failed;
@@ -252,10 +256,10 @@ private:
 };
 
 detail::AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : path_(path), target_(ResolveLinks(path).string())
+    : path_(path), target_(PathBytes(ResolveLinks(path)))
 {
-    if (!MayReplace(target_)) Fail();
-    temp_ = std::make_unique<TempFile>(FolderOf(target_));
+    if (!MayReplace(NativePath(target_))) Fail();
+    temp_ = std::make_unique<TempFile>(FolderOf(NativePath(target_)));
     if (!temp_->IsOpen()) Fail();
     buffer_.reserve(WriteBuffer);
 }
@@ -275,7 +279,8 @@ void detail::AtomicFileWriter::Append(std::string_view bytes)
 void detail::AtomicFileWriter::Commit()
 {
     Flush();
-    if (!(temp_->TakePermissionsOf(target_) && temp_->Finish() && temp_->ReplaceTarget(target_))) Fail();
+    const fs::path target = NativePath(target_);
+    if (!(temp_->TakePermissionsOf(target) && temp_->Finish() && temp_->ReplaceTarget(target))) Fail();
 }
 
 void detail::AtomicFileWriter::Flush()
@@ -295,10 +300,10 @@ void detail::ReplaceFileContent(const std::string& path, Pieces pieces)
 
 bool detail::CreateNewFile(const std::string& path, std::string_view content, const std::string& permissionsFrom)
 {
-    TempFile temp(FolderOf(path));
-    if (!(temp.IsOpen() && temp.Write(content) && temp.TakePermissionsOf(permissionsFrom) && temp.Finish()))
+    TempFile temp(FolderOf(NativePath(path)));
+    if (!(temp.IsOpen() && temp.Write(content) && temp.TakePermissionsOf(NativePath(permissionsFrom)) && temp.Finish()))
         throw FileError(FileError::Kind::Create, path);
-    switch (temp.PlaceAsNew(path)) {
+    switch (temp.PlaceAsNew(NativePath(path))) {
     case Placement::Done: return true;
     case Placement::NameTaken: return false;
     case Placement::Failed: break;
@@ -313,7 +318,7 @@ template <class Allocate>
 void ReadWholeFile(const std::string& path, Allocate allocate)
 {
     std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);  // fails for folders and devices
+    const std::uintmax_t size = fs::file_size(NativePath(path), error);  // fails for folders and devices
     std::ifstream in(path, std::ios::binary);
     if (error || !in) throw FileError(FileError::Kind::Open, path);
     in.read(allocate(static_cast<std::size_t>(size)), static_cast<std::streamsize>(size));

@@ -3,6 +3,7 @@
 // player script (an emulator such as Ruffle) replaces every movie element it
 // finds, also those that document.write adds later.
 #include "converterInternals.h"
+#include "nativePath.h"
 #include "textSearch.h"
 
 #include <algorithm>
@@ -49,6 +50,15 @@ std::optional<std::string_view> SrcValue(std::string_view tag)
     return std::nullopt;
 }
 
+// Browsers read "\\" in an address as "/", so a page that loads
+// "player/ruffle.js" loads the player that Windows names "player\\ruffle.js".
+bool SameAddress(std::string_view a, std::string_view b)
+{
+    const auto slashed = [](char c) { return c == '\\' ? '/' : c; };
+    return std::ranges::equal(a, b, {}, slashed, slashed);
+}
+
+
 }  // namespace
 
 bool IsWebAddress(std::string_view playerSource)
@@ -61,7 +71,7 @@ void RequirePlayerScript(std::string_view playerSource)
 {
     if (playerSource.empty()) throw ConvertError("No Flash player script given");
     std::error_code error;
-    if (!IsWebAddress(playerSource) && !fs::is_regular_file(fs::path(playerSource), error))
+    if (!IsWebAddress(playerSource) && !fs::is_regular_file(NativePath(playerSource), error))
         throw ConvertError("Cannot find the Flash player script " + std::string(playerSource));
 }
 
@@ -70,7 +80,7 @@ std::string PlayerReference(std::string_view playerSource, std::string_view page
     RequirePlayerScript(playerSource);
     if (IsWebAddress(playerSource)) return EscapeHtmlAttribute(playerSource);
     // Both are files of this system, whatever folder they were named from.
-    const auto full = [](std::string_view path) { return fs::absolute(fs::path(path)).lexically_normal().string(); };
+    const auto full = [](std::string_view path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); };
     return EscapeUrlAttribute(RelativePath(full(pagePath), full(playerSource), style), style);
 }
 
@@ -87,7 +97,8 @@ bool LoadsScript(std::string_view pageText, std::string_view reference)
         // Tags do not nest: the next one is looked for after this one's end,
         // so that every byte is read once.
         const std::size_t end = std::min(pageText.find('>', at), pageText.size());
-        if (SrcValue(pageText.substr(at, end - at)) == reference) return true;
+        const std::optional<std::string_view> src = SrcValue(pageText.substr(at, end - at));
+        if (src && SameAddress(*src, reference)) return true;
         at = end;
     }
     return false;

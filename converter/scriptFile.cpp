@@ -1,5 +1,6 @@
 // The convert script file and the page backup.
 #include "converterInternals.h"
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
 fs::path Normalized(const std::string& path)
 {
     std::error_code error;
-    return path.empty() ? fs::path() : fs::absolute(path, error).lexically_normal();
+    return path.empty() ? fs::path() : fs::absolute(NativePath(path), error).lexically_normal();
 }
 
 }  // namespace
@@ -120,7 +121,7 @@ fs::path Normalized(const std::string& path)
 std::optional<std::string> detail::LoadExistingScript(const std::string& path)
 {
     std::error_code error;
-    if (!fs::exists(path, error)) return std::nullopt;
+    if (!fs::exists(NativePath(path), error)) return std::nullopt;
     return LoadTextFile(path);
 }
 
@@ -166,7 +167,7 @@ namespace {
 bool FreeForBackup(const std::string& candidate, const fs::path& script)
 {
     std::error_code error;
-    return !fs::exists(fs::symlink_status(candidate, error)) && Normalized(candidate) != script;
+    return !fs::exists(fs::symlink_status(NativePath(candidate), error)) && Normalized(candidate) != script;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "unitACConvertor.h"
 
 #include "converterInternals.h"
+#include "nativePath.h"
 
 #include <exception>
 #include <filesystem>
@@ -26,7 +27,7 @@ std::string FileErrorMessage(FileError::Kind kind, const std::string& path)
 void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
 {
     std::error_code error;
-    if (pagePath == scriptPath || std::filesystem::equivalent(pagePath, scriptPath, error))
+    if (pagePath == scriptPath || std::filesystem::equivalent(NativePath(pagePath), NativePath(scriptPath), error))
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 

@@ -90,7 +90,7 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
     fs::create_directories(folder.path() / "js");
     WriteFile(folder / "pages/index.htm", "<head></head>");
     ConvertPage(folder / "pages/index.htm", folder / "js/index.js", false);
-    EXPECT_EQ(ReadFile(folder / "pages/index.htm"), "<head>" + Include("../js/index.js") + "</head>");
+    EXPECT_EQ(ReadFile(folder / "pages/index.htm"), "<head>" + Include(testing::InNativeStyle("../js/index.js")) + "</head>");
 }
 
 // The page file gets the include where InsertScriptInclude puts it in the
@@ -177,6 +177,10 @@ class ScriptReference : public ConvertPageTest, public ::testing::WithParamInter
 
 TEST_P(ScriptReference, IsSafeAsAUrlInTheAttribute)
 {
+#ifdef _WIN32
+    if (GetParam().pageName.find_first_of("?\"<>\t\\") != std::string::npos)
+        GTEST_SKIP() << "no file name on Windows, where \\ is a separator";
+#endif
     const std::string namedPage = folder / (GetParam().pageName + ".htm");
     WriteFile(namedPage, "<head></head>");
     ConvertPage(namedPage, folder / (GetParam().pageName + ".js"), false);
@@ -331,6 +335,7 @@ TEST_F(ConvertPageTest, BackupPassesOverTheNameOfTheScriptFile)
     EXPECT_EQ(ReadFile(folder / "index_backup.htm").substr(0, Header.size()), Header);
 }
 
+#ifndef _WIN32  // a full disk is made with a file size limit, which Windows lacks
 TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
 {
     const std::string bigPage = OneBlockPage + std::string(64 * 1024, ' ');
@@ -343,7 +348,9 @@ TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
     EXPECT_EQ(ReadFile(page), bigPage);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.htm"});
 }
+#endif
 
+#ifndef _WIN32  // Windows has no links for a user; fileIOWindowsTest.cpp checks names differing in case
 TEST_F(ConvertPageTest, PageAndScriptBeingOneFileIsRefusedBeforeAnyWrite)
 {
     WriteFile(folder / "index.js", OneBlockPage);
@@ -356,6 +363,7 @@ TEST_F(ConvertPageTest, PageAndScriptBeingOneFileIsRefusedBeforeAnyWrite)
         EXPECT_EQ(BlockCounter, 0);
     }
 }
+#endif
 
 TEST_F(ConvertPageTest, MissingPageWritesNothingAndKeepsTheState)
 {
@@ -385,6 +393,7 @@ TEST_F(ConvertPageTest, UncreatableScriptLeavesThePageAndKeepsTheBackup)
     EXPECT_EQ(BlockCounter, 1);  // this page's function stays buffered
 }
 
+#ifndef _WIN32  // a full disk is made with a file size limit, which Windows lacks
 TEST_F(ConvertPageTest, UncreatablePageLeavesItWholeAfterTheScriptIsWritten)
 {
     const std::string bigPage = "<p>" + std::string(64 * 1024, 'x') + "</p>";
@@ -397,6 +406,7 @@ TEST_F(ConvertPageTest, UncreatablePageLeavesItWholeAfterTheScriptIsWritten)
     EXPECT_EQ(ReadFile(script), Header + Header);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "index.js"}));
 }
+#endif
 
 }  // namespace
 }  // namespace sorvane

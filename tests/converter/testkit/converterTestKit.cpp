@@ -1,5 +1,6 @@
 #include "converterTestKit.h"
 
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
@@ -8,6 +9,10 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
+
+#ifdef _WIN32
+#include "windowsApi.h"
+#endif
 
 namespace sorvane::testkit {
 namespace fs = std::filesystem;
@@ -32,10 +37,15 @@ TempFolder::~TempFolder()
     fs::remove_all(path_, error);
 }
 
+std::string TempFolder::operator/(std::string_view name) const
+{
+    return PathBytes((path_ / NativePath(name)).make_preferred());
+}
+
 std::vector<std::string> TempFolder::Names() const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(PathBytes(entry.path().filename()));
     std::ranges::sort(names);
     return names;
 }
@@ -54,6 +64,17 @@ void WriteFile(const fs::path& path, std::string_view bytes)
     if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::string ReadFile(const std::string& path) { return ReadFile(NativePath(path)); }
+
+void WriteFile(const std::string& path, std::string_view bytes) { WriteFile(NativePath(path), bytes); }
+
+std::string InNativeStyle(std::string_view reference)
+{
+    std::string native(reference);
+    if (NativePathStyle == PathStyle::Windows) std::ranges::replace(native, '/', '\\');
+    return native;
+}
+
 std::string CrLfLines(std::initializer_list<std::string_view> lines)
 {
     std::string text;
@@ -67,6 +88,13 @@ void ResetConverterState()
     ScriptBuffer.clear();
 }
 
+#ifdef _WIN32
+bool RunsUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#else
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG instead
@@ -77,6 +105,7 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
 }
 
 FileSizeLimit::~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
+#endif
 
 std::vector<GoldenCase> GoldenCases()
 {

@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace sorvane::testkit {
 
@@ -23,8 +26,9 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The full path of a file in the folder, as a byte string.
-    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    // The full path of a file in the folder, as a byte string, with the
+    // system's own separators ("a/b" is "a\\b" on Windows).
+    std::string operator/(std::string_view name) const;
     // The names in the folder, sorted.
     std::vector<std::string> Names() const;
 
@@ -34,6 +38,13 @@ private:
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+// The same for a file named by a byte string, as the converter names files.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
+
+// A relative reference as the system's own path style writes it into a page:
+// "../js/a.js" stays on Linux and is "..\\js\\a.js" on Windows.
+std::string InNativeStyle(std::string_view reference);
 
 // Lines joined, each ending in CR LF.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
@@ -41,6 +52,13 @@ std::string CrLfLines(std::initializer_list<std::string_view> lines);
 // BlockCounter and ScriptBuffer as at program start.
 void ResetConverterState();
 
+#ifdef _WIN32
+// True when the tests run under Wine rather than Windows, for the few places
+// where the two differ.
+bool RunsUnderWine();
+#endif
+
+#ifndef _WIN32
 // Makes every write beyond `bytes` into a regular file fail, as on a full
 // disk, for as long as the object lives.
 class FileSizeLimit {
@@ -53,6 +71,7 @@ public:
 private:
     rlimit previous_{};
 };
+#endif
 
 // One golden case: a folder holding page.htm (the page before), expected.htm
 // (the page after its first conversion) and expected.js (the new script file).

@@ -1,6 +1,8 @@
 #include "movieWriter.h"
 
+#ifndef SORVANE_WITHOUT_LZMA
 #include <lzma.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -71,6 +73,10 @@ std::string ZlibCompressed(const std::string& bytes)
 // The 5 property bytes, then the raw LZMA stream.
 std::string LzmaCompressed(const std::string& bytes)
 {
+#ifdef SORVANE_WITHOUT_LZMA
+    (void)bytes;
+    throw std::runtime_error("this build has no liblzma to write a ZWS movie with");
+#else
     lzma_options_lzma options;
     lzma_lzma_preset(&options, 1);
     options.dict_size = 1 << 16;  // plenty for a test movie; keeps the encoder small
@@ -86,6 +92,7 @@ std::string LzmaCompressed(const std::string& bytes)
         throw std::runtime_error("lzma encode failed");
     stream.resize(written);
     return properties + stream;
+#endif
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "movieHeader.h"
 
+#include "nativePath.h"
+
+#ifndef SORVANE_WITHOUT_LZMA
 #include <lzma.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -124,6 +128,11 @@ std::string InflateBodyStart(std::istream& in)
 // before the raw stream, as in the .lzma format.
 std::string UnLzmaBodyStart(std::istream& in, std::string_view properties)
 {
+#ifdef SORVANE_WITHOUT_LZMA
+    (void)in;
+    (void)properties;
+    return {};
+#else
     lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
     if (lzma_properties_decode(&filters[0], nullptr, reinterpret_cast<const std::uint8_t*>(properties.data()),
                                properties.size())
@@ -139,6 +148,7 @@ std::string UnLzmaBodyStart(std::istream& in, std::string_view properties)
     if (lzma_raw_decoder(&stream, filters) != LZMA_OK) return {};
     const std::unique_ptr<lzma_stream, decltype(&lzma_end)> end(&stream, &lzma_end);
     return DecompressBodyStart(in, stream, [&] { return lzma_code(&stream, LZMA_RUN) == LZMA_OK; });
+#endif
 }
 
 std::string BodyStart(std::istream& in, MovieCompression compression)
@@ -224,7 +234,7 @@ std::optional<StageSize> MovieStageSize(const std::string& path)
 {
     // Opening a pipe or a device could wait for ever; a movie is a file.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(NativePath(path), error)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     const auto header = ReadMovieHeader(in);
     return header ? StageSizeOf(header->stage) : std::nullopt;

@@ -1,0 +1,98 @@
+#include "childProcess.h"
+
+#include <cerrno>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include "windowsApi.h"
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace sorvane::testkit {
+namespace {
+
+#ifdef _WIN32
+// One argument as the C runtime of the child splits its command line:
+// quotes around it, a quote inside it escaped, and backslashes doubled only
+// where a quote follows them.
+std::string QuotedArgument(std::string_view argument)
+{
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    return quoted.append(2 * backslashes, '\\') + "\"";
+}
+
+HANDLE InheritableOutput(const std::filesystem::path& path)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE file = CreateFileA(path.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path.string());
+    return file;
+}
+#endif
+
+}  // namespace
+
+int RunProgram(const std::string& program, const std::vector<std::string_view>& arguments,
+               const std::filesystem::path& folder, const std::filesystem::path& out,
+               const std::filesystem::path& err)
+{
+#ifdef _WIN32
+    std::string commandLine = QuotedArgument(program);
+    for (const std::string_view argument : arguments) commandLine += " " + QuotedArgument(argument);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = InheritableOutput(out);
+    startup.hStdError = InheritableOutput(err);
+    PROCESS_INFORMATION child{};
+    const bool started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        folder.string().c_str(), &startup, &child);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    if (!started) throw std::runtime_error("cannot start " + program);
+    WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(child.hProcess, &status);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return static_cast<int>(status);
+#else
+    std::vector<std::string> owned{program};
+    owned.insert(owned.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : owned) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("cannot start " + program);
+    if (child == 0) {
+        const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (outFd < 0 || errFd < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0 || ::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+}  // namespace sorvane::testkit
