@@ -3,9 +3,9 @@
 #include "unitACConvertor.h"
 
 #include "converterInternals.h"
+#include "pageBatch.h"
 
 #include <exception>
-#include <filesystem>
 
 namespace sorvane {
 
@@ -25,73 +25,80 @@ std::string FileErrorMessage(FileError::Kind kind, const std::string& path)
 // refused before anything is read or written.
 void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
 {
-    std::error_code error;
-    if (pagePath == scriptPath || std::filesystem::equivalent(pagePath, scriptPath, error))
+    if (SameFile(pagePath, scriptPath))
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
-// The new page file, filled while the page is scanned. A failure to write it
-// is kept until the script file is in place, as the page comes last and the
-// scan must register every block whatever happens to the page.
-class PageDraft final : public detail::ByteSink {
-public:
-    explicit PageDraft(const std::string& pagePath)
-    {
-        try {
-            writer_.emplace(pagePath);
-        } catch (const FileError&) {
-            error_ = std::current_exception();
-        }
-    }
-
-    void Append(std::string_view bytes) override
-    {
-        if (error_) return;
-        try {
-            writer_->Append(bytes);
-        } catch (const FileError&) {
-            error_ = std::current_exception();
-            writer_.reset();
-        }
-    }
-
-    void Commit()
-    {
-        if (error_) std::rethrow_exception(error_);
-        writer_->Commit();
-    }
-
-private:
-    std::optional<detail::AtomicFileWriter> writer_;
-    std::exception_ptr error_;
-};
-
 }  // namespace
 
-FileError::FileError(Kind kind, std::string path)
-    : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path))
+// An editor may save the page while it is converted; replacing it then would
+// lose what was saved.
+void detail::RefuseChangedPage(const std::string& pagePath, const std::string& pageTarget, const FileStamp& read)
+{
+    FileStamp now;
+    if (StampOf(pageTarget, now) != NoError || !SameContentStamp(now, read))
+        throw ConvertError("The page changed during the conversion and was left as it is: " + pagePath);
+}
+
+FileError::FileError(Kind kind, std::string path, std::string reason)
+    : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
 {
 }
 
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup)
 {
+    PageOutcome outcome;
+    PageBatch batch(ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
+    batch.Convert(pagePath, scriptPath, backup);
+    batch.Finish();
+    if (outcome.error) std::rethrow_exception(outcome.error);
+    return outcome.report;
+}
+
+// Everything up to the moment the new files are put in place. Anything that
+// stops the conversion before the backup leaves every file as it was; the
+// page's new file is made first of all, so a page that cannot be replaced
+// is found before anything is written.
+void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backup)
+{
+    const std::string& pagePath = page.outcome.pagePath;
     RefuseSameFile(pagePath, scriptPath);
+    page.pageTarget = detail::ResolveLinks(pagePath).string();
+    const std::string scriptTarget = detail::ResolveLinks(scriptPath).string();
+    page.pageIdentity = detail::PlaceIdentityOf(page.pageTarget);
+    page.scriptIdentity = detail::PlaceIdentityOf(scriptTarget);
+    if (IsPending(page.pageIdentity) || IsPending(page.scriptIdentity)) Finish();
     const detail::FileBytes pageFile(pagePath);
-    const std::string_view page = pageFile.view();
+    const std::string_view pageText = pageFile.view();
+
+    // From the read of the script file to its write, no other conversion may
+    // write it: both would number from the same point and one page would
+    // lose its movies.
+    if (detail::FileLock::IsBusy(detail::LockScript(page.scriptLock, scriptTarget, pending_.empty()))) {
+        Finish();  // never wait while holding locks another program may wait for
+        (void)detail::LockScript(page.scriptLock, scriptTarget, true);
+    }
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
-    const std::optional<std::string> existingScript = detail::LoadExistingScript(scriptPath);
+    const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);
     if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
 
-    PageDraft newPage(pagePath);
-    const int blocks = detail::RewritePage(page, detail::IncludePosition(page),
-                                           detail::IncludeMarkup(RelativePath(pagePath, scriptPath)), newPage);
-    ConvertReport report{blocks, scriptPath, {}};
+    page.newPage.emplace(pagePath);
+    if (content_ == ScriptContent::ThisPage) ScriptBuffer.clear();
+    page.outcome.report.blocksConverted = detail::RewritePage(
+        pageText, detail::IncludePosition(pageText), detail::IncludeMarkup(RelativePath(pagePath, scriptPath)),
+        *page.newPage);
+    page.outcome.report.scriptPath = scriptPath;
+    page.pageRead = pageFile.Stamp();
+    detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
 
-    if (backup) report.backupPath = detail::WriteBackup(pagePath, page, scriptPath);
-    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
-    newPage.Commit();
-    return report;
+    if (backup) {
+        page.backup = detail::WriteBackup(pagePath, pageFile, page.pageTarget, true,
+                                          [&](const std::string& name) { return IsReservedName(name, page); });
+        page.outcome.report.backupPath = page.backup.path;
+    }
+    page.newScript.emplace(scriptPath);
+    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, *page.newScript);
 }
 
 }  // namespace sorvane

@@ -1,0 +1,144 @@
+// Putting the new files of a batch of pages in place. Every new file reaches
+// the disk before any of them takes its name, so an interrupted run leaves
+// each file wholly old or wholly new; the scripts take their names before
+// the pages, so a page never calls a function its script file lacks.
+#include "pageBatch.h"
+
+#include <algorithm>
+#include <set>
+
+namespace sorvane {
+namespace {
+
+using Pages = std::vector<std::unique_ptr<PageBatch::Pending>>;
+
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
+
+void SyncFolders(const std::set<std::string>& folders)
+{
+    for (const std::string& folder : folders) detail::SyncFolder(folder.empty() ? "." : folder);
+}
+
+// Runs step for each page still being converted; an error ends that page.
+template <class Step>
+void ForEachLivePage(Pages& pages, Step step)
+{
+    for (const auto& page : pages) {
+        if (page->Failed()) continue;
+        try {
+            step(*page);
+        } catch (...) {
+            page->Fail(std::current_exception());
+        }
+    }
+}
+
+// Ends the new files and makes all of them reach the disk together.
+void SyncNewFiles(Pages& pages)
+{
+    struct NewFile {
+        PageBatch::Pending* page;
+        bool isScript;
+    };
+    std::vector<detail::TempFile*> files;
+    std::vector<NewFile> owners;
+    ForEachLivePage(pages, [&](PageBatch::Pending& page) {
+        page.newScript->Finish();
+        page.newPage->Finish();
+        files.push_back(&page.newScript->Temp());
+        owners.push_back({&page, true});
+        if (detail::TempFile* temp = page.newPage->Temp()) {
+            files.push_back(temp);
+            owners.push_back({&page, false});
+        }
+    });
+    const std::vector<detail::SystemError> errors = detail::SyncTogether(files);
+    for (std::size_t i = 0; i < owners.size(); ++i) {
+        PageBatch::Pending& page = *owners[i].page;
+        if (!errors[i] || page.Failed()) continue;
+        if (!owners[i].isScript) {
+            page.newPage->KeepSyncError(errors[i]);
+            continue;
+        }
+        try {
+            page.newScript->Fail(errors[i]);
+        } catch (...) {
+            page.Fail(std::current_exception());
+        }
+    }
+}
+
+}  // namespace
+
+void PageBatch::Pending::Fail(std::exception_ptr error)
+{
+    outcome.error = std::move(error);
+    newPage.reset();
+    newScript.reset();
+    scriptLock.Release();
+    detail::DetachBackup(backup);
+    backup = {};
+}
+
+PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome)
+    : content_(content), onOutcome_(std::move(onOutcome))
+{
+}
+
+PageBatch::~PageBatch()
+{
+    for (const auto& page : pending_) detail::DetachBackup(page->backup);
+}
+
+void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPath, bool backup)
+{
+    auto page = std::make_unique<Pending>(pagePath);
+    try {
+        Prepare(*page, scriptPath, backup);
+    } catch (...) {
+        page->Fail(std::current_exception());
+    }
+    pending_.push_back(std::move(page));
+    if (pending_.size() >= MaxPages) Finish();
+}
+
+void PageBatch::Finish()
+{
+    SyncNewFiles(pending_);
+    std::set<std::string> folders;
+    ForEachLivePage(pending_, [&](Pending& page) {
+        page.newScript->Place();
+        folders.insert(FolderOf(page.newScript->Target()));
+        if (!page.backup.path.empty()) folders.insert(FolderOf(page.backup.path));
+    });
+    SyncFolders(folders);
+    folders.clear();
+    ForEachLivePage(pending_, [&](Pending& page) {
+        detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
+        page.newPage->Place();
+        folders.insert(FolderOf(page.newPage->Target()));
+    });
+    SyncFolders(folders);
+
+    Pages done = std::move(pending_);
+    pending_.clear();
+    for (const auto& page : done) {
+        page->scriptLock.Release();
+        onOutcome_(page->outcome);
+    }
+}
+
+bool PageBatch::IsPending(const std::optional<detail::PlaceIdentity>& identity) const
+{
+    return identity && std::ranges::any_of(pending_, [&](const auto& page) {
+               return !page->Failed() && (page->pageIdentity == identity || page->scriptIdentity == identity);
+           });
+}
+
+bool PageBatch::IsReservedName(const std::string& name, const Pending& page) const
+{
+    const std::optional<detail::PlaceIdentity> identity = detail::PlaceIdentityOf(name);
+    return identity && (identity == page.scriptIdentity || IsPending(identity));
+}
+
+}  // namespace sorvane

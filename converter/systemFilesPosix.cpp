@@ -1,0 +1,440 @@
+// The file system layer on POSIX systems, with Linux's unnamed temporary
+// files, batch syncs and file flags where they exist.
+#include "systemFiles.h"
+#include "tempNames.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/xattr.h>
+#endif
+
+namespace sorvane::detail {
+namespace {
+
+std::atomic<bool> UnnamedTempFilesAllowed{true};
+
+// More files than this on one file system are synced with one syncfs, which
+// costs one flush of the disk instead of one per file.
+constexpr std::size_t FilesSyncedOneByOne = 4;
+
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::int64_t ModifiedNanoseconds(const struct stat& info)
+{
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+FileStamp StampFrom(const struct stat& info)
+{
+    return {{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
+            static_cast<std::uint64_t>(info.st_size),
+            ModifiedNanoseconds(info),
+            static_cast<std::uint64_t>(info.st_nlink),
+            S_ISREG(info.st_mode)};
+}
+
+SystemError LastError() { return errno; }
+
+// Calls fn until it is not interrupted by a signal.
+template <class Call>
+auto Retrying(Call call)
+{
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR) return result;
+    }
+}
+
+#ifdef __linux__
+// The name under which the system lets a program reach an open file.
+std::string OpenFileName(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// Unnamed files need O_TMPFILE and /proc to give them a name later.
+bool UnnamedFilesUsable()
+{
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    return procMounted && UnnamedTempFilesAllowed.load();
+}
+
+// A folder's own answer to unnamed files: some file systems have none.
+bool LacksUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+
+// Extended attributes the user can keep on a file; the other namespaces
+// (security labels, trusted.*) belong to the system and are copied only
+// where it allows.
+bool MustKeepAttribute(std::string_view name)
+{
+    return name.starts_with("user.") || name.starts_with("system.posix_acl_");
+}
+
+// The names of the file's extended attributes, each ending in NUL.
+SystemError AttributeNames(const std::string& path, std::string& names)
+{
+    for (;;) {
+        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+        if (size < 0) return errno == ENOTSUP ? NoError : LastError();
+        names.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return NoError;
+        }
+        if (errno != ERANGE) return LastError();  // ERANGE: one was added meanwhile
+    }
+}
+
+SystemError CopyAttribute(const std::string& from, const char* name, int toFd)
+{
+    std::string value;
+    for (;;) {
+        const ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (size < 0) return LastError();
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return LastError();
+    }
+    return ::fsetxattr(toFd, name, value.data(), value.size(), 0) == 0 ? NoError : LastError();
+}
+
+SystemError CopyAttributes(const std::string& from, int toFd)
+{
+    std::string names;
+    if (const SystemError error = AttributeNames(from, names)) return error;
+    for (std::size_t start = 0; start < names.size();) {
+        const char* name = names.c_str() + start;
+        start += std::strlen(name) + 1;
+        const SystemError error = CopyAttribute(from, name, toFd);
+        if (error && error != ENODATA && MustKeepAttribute(name)) return error;
+    }
+    return NoError;
+}
+
+// Immutable and append-only files cannot be replaced, not even by root.
+SystemError CheckFileFlags(const std::string& target)
+{
+    const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return NoError;  // an unreadable file is judged by its permission bits
+    int flags = 0;
+    const bool known = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    ::close(fd);
+    return known && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0 ? EPERM : NoError;
+}
+#else
+SystemError CopyAttributes(const std::string&, int) { return NoError; }
+SystemError CheckFileFlags(const std::string&) { return NoError; }
+#endif
+
+// In a folder with the sticky bit (such as /tmp) only the owner of a file or
+// of the folder may remove or replace it.
+SystemError CheckStickyFolder(const std::string& target, const struct stat& file)
+{
+    struct stat folder {};
+    if (::stat(FolderOf(target).c_str(), &folder) != 0) return NoError;
+    const uid_t user = ::geteuid();
+    const bool mayReplace =
+        (folder.st_mode & S_ISVTX) == 0 || user == 0 || file.st_uid == user || folder.st_uid == user;
+    return mayReplace ? NoError : EPERM;
+}
+
+}  // namespace
+
+std::string ReasonText(SystemError error) { return error < 0 ? OwnReasonText(error) : std::strerror(error); }
+
+bool IsNameTaken(SystemError error) { return error == EEXIST; }
+bool IsMissing(SystemError error) { return error == ENOENT; }
+
+SystemError StampOf(const std::string& path, FileStamp& stamp)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return LastError();
+    stamp = StampFrom(info);
+    return NoError;
+}
+
+// ------------------------------------------------------------- InputFile --
+
+InputFile::~InputFile()
+{
+    if (handle_ >= 0) ::close(Fd(handle_));
+}
+
+SystemError InputFile::Open(const std::string& path)
+{
+    const int fd = Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); });
+    if (fd < 0) return LastError();
+    handle_ = fd;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return LastError();
+    stamp_ = StampFrom(info);
+    if (!stamp_.regular) return S_ISDIR(info.st_mode) ? EISDIR : NotRegularFile;
+    return NoError;
+}
+
+SystemError InputFile::ReadAll(char* into, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = Retrying([&] { return ::read(Fd(handle_), into + done, size - done); });
+        if (got < 0) return LastError();
+        if (got == 0) return ChangedWhileRead;
+        done += static_cast<std::size_t>(got);
+    }
+    char extra = 0;
+    const ssize_t beyond = Retrying([&] { return ::read(Fd(handle_), &extra, 1); });
+    if (beyond < 0) return LastError();
+    return beyond == 0 ? NoError : ChangedWhileRead;
+}
+
+// -------------------------------------------------------------- TempFile --
+
+TempFile::~TempFile()
+{
+    if (handle_ >= 0) ::close(Fd(handle_));
+    if (!name_.empty()) ::unlink(name_.c_str());
+    Forget();
+}
+
+void TempFile::Forget()
+{
+    entry_.Forget();
+    name_.clear();
+}
+
+SystemError TempFile::Create(const std::string& folder)
+{
+#ifdef __linux__
+    if (UnnamedFilesUsable()) {
+        // 0666 lets the umask decide the bits of a file that is new to the user.
+        const int fd = Retrying([&] { return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); });
+        if (fd >= 0) {
+            handle_ = fd;
+            struct stat info {};
+            (void)::fstat(fd, &info);
+            device_ = static_cast<std::uint64_t>(info.st_dev);
+            return NoError;
+        }
+        if (!LacksUnnamedFiles(errno)) return LastError();
+    }
+#endif
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = (folder == "/" ? "" : folder) + "/" + TempFileName();
+        entry_ = TempNameEntry(name);  // listed before it exists: an interrupt may come at any time
+        const int fd = Retrying([&] { return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
+        if (fd >= 0) {
+            handle_ = fd;
+            name_ = name;
+            struct stat info {};
+            (void)::fstat(fd, &info);
+            device_ = static_cast<std::uint64_t>(info.st_dev);
+            return NoError;
+        }
+        const SystemError error = LastError();
+        entry_.Forget();
+        if (error != EEXIST) return error;
+    }
+    return EEXIST;
+}
+
+SystemError TempFile::Write(std::string_view bytes)
+{
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        // One call may take any size; a gigabyte at a time keeps it portable.
+        const ssize_t written =
+            Retrying([&] { return ::write(Fd(handle_), data, std::min<std::size_t>(left, std::size_t{1} << 30)); });
+        if (written < 0) return LastError();
+        if (written == 0) return EIO;
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    StartWriteback(bytes.size());
+    return NoError;
+}
+
+// Hands what was just written to the disk at once, so that the disk works
+// while the rest is produced and the closing sync has little left to do.
+void TempFile::StartWriteback(std::size_t size)
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (size > 0)
+        (void)::sync_file_range(Fd(handle_), static_cast<off_t>(written_), static_cast<off_t>(size),
+                                SYNC_FILE_RANGE_WRITE);
+#endif
+    written_ += size;
+}
+
+SystemError TempFile::TakeMetadataOf(const std::string& original)
+{
+    struct stat info {};
+    if (::stat(original.c_str(), &info) != 0) return errno == ENOENT ? NoError : LastError();
+    const int fd = Fd(handle_);
+    // Only the superuser may give a file away; anyone else keeps at least the
+    // file's group where they belong to it, so a shared group keeps access.
+    if ((info.st_uid != ::geteuid() || info.st_gid != ::getegid()) && ::fchown(fd, info.st_uid, info.st_gid) != 0)
+        (void)!::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+    // After the owner: changing the owner clears the set-user-ID bits.
+    if (::fchmod(fd, info.st_mode & 07777) != 0) return LastError();
+    return CopyAttributes(original, fd);
+}
+
+SystemError TempFile::Sync() { return ::fsync(Fd(handle_)) == 0 ? NoError : LastError(); }
+
+SystemError TempFile::Replace(const std::string& target)
+{
+#ifdef __linux__
+    if (name_.empty()) {
+        // The file gets a name just before the rename, so only this short
+        // moment could leave it behind.
+        const std::string folder = FolderOf(target);
+        for (int attempt = 0; attempt < 100 && name_.empty(); ++attempt) {
+            const std::string name = folder + "/" + TempFileName();
+            entry_ = TempNameEntry(name);
+            if (::linkat(AT_FDCWD, OpenFileName(Fd(handle_)).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                name_ = name;
+                continue;
+            }
+            const SystemError error = LastError();
+            entry_.Forget();
+            if (error != EEXIST) return error;
+        }
+        if (name_.empty()) return EEXIST;
+    }
+#endif
+    if (::rename(name_.c_str(), target.c_str()) != 0) return LastError();
+    Forget();
+    return NoError;
+}
+
+SystemError TempFile::PlaceNew(const std::string& target)
+{
+#ifdef __linux__
+    if (name_.empty())
+        return ::linkat(AT_FDCWD, OpenFileName(Fd(handle_)).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0
+                   ? NoError
+                   : LastError();
+#endif
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, name_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        Forget();
+        return NoError;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return LastError();  // else the file system lacks it
+#endif
+    // The link fails when the name is taken; the temporary name goes with
+    // the object.
+    return ::link(name_.c_str(), target.c_str()) == 0 ? NoError : LastError();
+}
+
+std::vector<SystemError> SyncTogether(std::span<TempFile* const> files)
+{
+    std::vector<SystemError> errors(files.size(), NoError);
+    std::map<std::uint64_t, std::vector<std::size_t>> byDevice;
+    for (std::size_t i = 0; i < files.size(); ++i) byDevice[files[i]->Device()].push_back(i);
+    for (const auto& [device, members] : byDevice) {
+#ifdef __linux__
+        if (members.size() > FilesSyncedOneByOne
+            && ::syncfs(Fd(files[members.front()]->Handle())) == 0)
+            continue;
+        // One by one also tells which file failed when the batch sync did.
+#endif
+        for (const std::size_t i : members) errors[i] = files[i]->Sync();
+    }
+    return errors;
+}
+
+void SyncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+SystemError CheckReplaceable(const std::string& target)
+{
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) return errno == ENOENT ? NoError : LastError();
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) return NotRegularFile;
+    if (::access(target.c_str(), W_OK) != 0) return LastError();
+    if (const SystemError error = CheckFileFlags(target)) return error;
+    return CheckStickyFolder(target, info);
+}
+
+SystemError HardLink(const std::string& existing, const std::string& newName)
+{
+    return ::link(existing.c_str(), newName.c_str()) == 0 ? NoError : LastError();
+}
+
+// -------------------------------------------------------------- FileLock --
+
+FileLock::~FileLock() { Release(); }
+
+// Whoever holds the lock removes the lock file when done. So after waiting,
+// the lock may be on a file that has no name any more: then it starts over
+// with the file that now has the name.
+SystemError FileLock::Acquire(const std::string& lockPath, bool wait)
+{
+    for (;;) {
+        const int fd = Retrying([&] {
+            return ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+        });
+        if (fd < 0) return LastError();
+        if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
+            const SystemError error = LastError();
+            ::close(fd);
+            return error;
+        }
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && !S_ISREG(held.st_mode)) {
+            ::close(fd);
+            return NotRegularFile;
+        }
+        if (::stat(lockPath.c_str(), &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            handle_ = fd;
+            path_ = lockPath;
+            return NoError;
+        }
+        ::close(fd);
+    }
+}
+
+void FileLock::Release()
+{
+    if (handle_ < 0) return;
+    ::unlink(path_.c_str());
+    ::close(Fd(handle_));
+    handle_ = -1;
+}
+
+bool FileLock::IsBusy(SystemError error) { return error == EWOULDBLOCK; }
+
+void AllowUnnamedTempFiles(bool allowed) { UnnamedTempFilesAllowed = allowed; }
+
+}  // namespace sorvane::detail
