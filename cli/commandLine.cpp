@@ -2,9 +2,14 @@
 
 #include "convertCommand.h"
 #include "generateCommand.h"
+#include "standardOutput.h"
+#include "unitACConvertor.h"
 
 #include <algorithm>
 #include <array>
+#include <csignal>
+#include <iostream>
+#include <new>
 
 namespace sorvane::cli {
 namespace {
@@ -59,6 +64,38 @@ int RunCommandLine(Arguments arguments, Streams streams)
         streams.err << ProgramName << ": " << error.what() << "\n"
                     << "Try '" << ProgramName << " --help' for more information.\n";
         return BadUsage;
+    }
+}
+
+int RunProgram(Arguments arguments)
+{
+#ifdef SIGPIPE
+    // A reader that went away is reported like any failed write, after the
+    // pages are converted, instead of ending the run between two pages.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    RemoveTempFilesOnInterrupt();
+    StandardOutput out;
+    int status = RunCommandLine(arguments, {out.Stream(), std::cerr});
+    if (const std::string failure = out.Close(); !failure.empty()) {
+        std::cerr << ProgramName << ": cannot write to standard output: " << failure << '\n';
+        if (status == Success) status = SomeFailed;
+    }
+    return status;
+}
+
+std::string DescribeError(const std::exception_ptr& error, std::string_view subject)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError& fileError) {
+        return fileError.reason().empty() ? fileError.what() : std::string(fileError.what()) + ": " + fileError.reason();
+    } catch (const std::bad_alloc&) {
+        return std::string(subject) + ": " + std::string(NotEnoughMemoryText);
+    } catch (const std::exception& other) {
+        return other.what();
+    } catch (...) {
+        return std::string(subject) + ": unexpected error";
     }
 }
 

@@ -46,8 +46,26 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
 }
 
 // Relative paths are made full so that the script reference is computed from
-// real folder names, whatever the current folder.
-std::string FullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+// real folder names, whatever the current folder. The folder is resolved by
+// the file system, as the shell resolves it: "link/../p.htm" is p.htm beside
+// the folder the link leads to, never p.htm in the current folder.
+std::string FullPath(const std::string& path)
+{
+    const fs::path absolute = fs::absolute(path);
+    std::error_code error;
+    const fs::path folder = fs::canonical(absolute.parent_path(), error);
+    if (error || !absolute.has_filename()) return absolute.string();
+    return (folder / absolute.filename()).string();
+}
+
+// A folder that exists is named by its real path; one that does not is left
+// for the write into it to report.
+std::string FullFolderPath(const std::string& path)
+{
+    std::error_code error;
+    const fs::path folder = fs::canonical(path, error);
+    return error ? fs::absolute(path).string() : folder.string();
+}
 
 std::string WithTrailingSeparator(std::string folder)
 {
@@ -59,29 +77,24 @@ std::string WithTrailingSeparator(std::string folder)
 // chosen folder with that file name.
 std::string ScriptPathFor(const std::string& page, const std::optional<std::string>& scriptFolder)
 {
-    const std::string folder = scriptFolder ? WithTrailingSeparator(FullPath(*scriptFolder)) : FolderPart(page);
+    const std::string folder = scriptFolder ? WithTrailingSeparator(FullFolderPath(*scriptFolder)) : FolderPart(page);
     return folder + BaseName(page) + ".js";
 }
 
-void ReportConversion(std::ostream& out, const std::string& page, const ConvertReport& report)
+// One line per page on stdout, or the reason it failed on stderr; stdout is
+// flushed first so that both read in page order on one terminal.
+bool ReportOutcome(const PageOutcome& outcome, Streams streams)
 {
-    out << page << ": " << report.blocksConverted << (report.blocksConverted == 1 ? " block" : " blocks")
-        << " converted; script " << report.scriptPath << "; "
-        << (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath) << '\n';
-}
-
-bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, Streams streams)
-{
-    const std::string page = FullPath(pageArgument);
-    try {
-        ReportConversion(streams.out, page, ConvertPage(page, ScriptPathFor(page, options.scriptFolder),
-                                                        options.backup));
-        return true;
-    } catch (const std::exception& error) {
+    if (outcome.error) {
         streams.out.flush();
-        streams.err << ProgramName << ": " << error.what() << '\n';
+        streams.err << ProgramName << ": " << DescribeError(outcome.error, outcome.pagePath) << '\n';
         return false;
     }
+    const ConvertReport& report = outcome.report;
+    streams.out << outcome.pagePath << ": " << report.blocksConverted
+                << (report.blocksConverted == 1 ? " block" : " blocks") << " converted; script " << report.scriptPath
+                << "; " << (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath) << '\n';
+    return true;
 }
 
 }  // namespace
@@ -94,7 +107,13 @@ int RunConvert(Arguments arguments, Streams streams)
         return Success;
     }
     bool allConverted = true;
-    for (const std::string& page : options.pages) allConverted &= ConvertOnePage(page, options, streams);
+    PageBatch batch(ScriptContent::ThisPage,
+                    [&](const PageOutcome& outcome) { allConverted &= ReportOutcome(outcome, streams); });
+    for (const std::string& argument : options.pages) {
+        const std::string page = FullPath(argument);
+        batch.Convert(page, ScriptPathFor(page, options.scriptFolder), options.backup);
+    }
+    batch.Finish();
     return allConverted ? Success : SomeFailed;
 }
 

@@ -112,8 +112,8 @@ int Generate(GenerateOptions options, Streams streams)
         streams.out << GenerateEmbedCode(movie, options.width, options.height, *options.name, options.quality)
                            .snippet;
         return Success;
-    } catch (const std::exception& error) {
-        streams.err << ProgramName << ": " << error.what() << '\n';
+    } catch (...) {
+        streams.err << ProgramName << ": " << DescribeError(std::current_exception(), movie) << '\n';
         return SomeFailed;
     }
 }

@@ -1,11 +1,10 @@
 #include "commandLine.h"
 
 #include <algorithm>
-#include <iostream>
 #include <vector>
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    return sorvane::cli::RunCommandLine(arguments, {std::cout, std::cerr});
+    return sorvane::cli::RunProgram(arguments);
 }

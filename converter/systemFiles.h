@@ -135,7 +135,7 @@ SystemError HardLink(const std::string& existing, const std::string& newName);
 
 // An exclusive advisory lock held through a lock file, for the read, change
 // and write of one file by several programs. The lock file is removed again
-// when the lock is released.
+// when the lock is released or the program interrupted.
 class FileLock {
 public:
     FileLock() = default;
@@ -152,6 +152,7 @@ public:
 private:
     std::intptr_t handle_ = -1;
     std::string path_;
+    TempNameEntry entry_;
 };
 
 // For tests of the named temporary files: false makes TempFile give every

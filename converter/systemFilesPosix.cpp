@@ -419,6 +419,7 @@ SystemError FileLock::Acquire(const std::string& lockPath, bool wait)
         if (::stat(lockPath.c_str(), &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
             handle_ = fd;
             path_ = lockPath;
+            entry_ = TempNameEntry(lockPath);  // only its holder may remove it
             return NoError;
         }
         ::close(fd);
@@ -429,6 +430,7 @@ void FileLock::Release()
 {
     if (handle_ < 0) return;
     ::unlink(path_.c_str());
+    entry_.Forget();
     ::close(Fd(handle_));
     handle_ = -1;
 }

@@ -53,6 +53,8 @@ bool IsDigitsOrPercent(std::string_view text);
 // file beside the movie, replacing any file of that name, and returns the
 // names and the snippet. Raises FileError(Create) naming the script path when
 // the script file cannot be written; an existing file is then left whole.
+// Raises ConvertError, writing nothing, when the script path leads to the
+// movie itself.
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
                                   std::string_view name, std::string_view quality,
                                   PathStyle style = NativePathStyle);

@@ -4,6 +4,7 @@
 #include "desktop.h"
 #include "folderBrowse.h"
 #include "ui_frmMain.h"
+#include "unitACConvertor.h"
 #include "windowResources.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <exception>
+#include <new>
 
 namespace sorvane {
 
@@ -35,9 +37,15 @@ const QString ExitQuestion =
     QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
 
 // Exceptions carry bytes; paths in them are in the system's 8-bit encoding.
+// A file error's reason goes on a second line; running out of memory gets a
+// sentence instead of the library's name for it.
 QString MessageOf(const std::exception& error)
 {
-    return QString::fromLocal8Bit(error.what());
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return QString::fromLatin1(NotEnoughMemoryText);
+    QString message = QString::fromLocal8Bit(error.what());
+    if (const auto* fileError = dynamic_cast<const FileError*>(&error); fileError && !fileError->reason().empty())
+        message += QLatin1Char('\n') + QString::fromLocal8Bit(fileError->reason());
+    return message;
 }
 
 }  // namespace

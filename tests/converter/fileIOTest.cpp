@@ -1,3 +1,4 @@
+#include "converterInternals.h"
 #include "converterTestKit.h"
 #include "unitACConvertor.h"
 
@@ -5,14 +6,18 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <thread>
 
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace sorvane {
@@ -41,6 +46,29 @@ protected:
     testing::TempFolder folder;
     const std::string file = folder / "page.htm";
 };
+
+std::string AttributeOf(const std::string& path, const char* name)
+{
+    std::string value(4096, '\0');
+    const ssize_t size = ::getxattr(path.c_str(), name, value.data(), value.size());
+    value.resize(size < 0 ? 0 : static_cast<std::size_t>(size));
+    return value;
+}
+
+// A POSIX access ACL as the system keeps it in system.posix_acl_access: the
+// owner may read and write, user 4321 and the group may read, others nothing.
+std::string ReadForUser4321Acl()
+{
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    constexpr std::uint32_t NoId = 0xffffffff;
+    const Entry entries[] = {{0x01, 6, NoId}, {0x02, 4, 4321}, {0x04, 4, NoId}, {0x10, 4, NoId}, {0x20, 0, NoId}};
+    const std::uint32_t version = 2;
+    std::string bytes(reinterpret_cast<const char*>(&version), sizeof version);
+    return bytes.append(reinterpret_cast<const char*>(entries), sizeof entries);
+}
 
 TEST_F(FileIOTest, LoadAndSaveKeepEveryByte)
 {
@@ -79,6 +107,74 @@ TEST_F(FileIOTest, NewFileGetsTheUsualBitsOfACreatedFile)
     SaveTextFile("new", file);
     ::umask(previous);
     EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+}
+
+TEST_F(FileIOTest, SaveKeepsExtendedAttributesAndTheAcl)
+{
+    WriteFile(file, "old");
+    if (::setxattr(file.c_str(), "user.origin", "site-a", 6, 0) != 0)
+        GTEST_SKIP() << "the file system of " << folder.path() << " keeps no user.* attributes: "
+                     << std::strerror(errno);
+    const std::string acl = ReadForUser4321Acl();
+    ASSERT_EQ(::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0)
+        << std::strerror(errno);
+    const fs::perms bits = fs::status(file).permissions();
+
+    SaveTextFile("new", file);
+
+    EXPECT_EQ(ReadFile(file), "new");
+    EXPECT_EQ(AttributeOf(file, "user.origin"), "site-a");
+    EXPECT_EQ(AttributeOf(file, "system.posix_acl_access"), acl);
+    EXPECT_EQ(fs::status(file).permissions(), bits);
+}
+
+// A page of a shared group, owned by someone else: the user who converts it
+// becomes its owner (only the superuser may give a file away), but the group
+// stays, so the owner keeps access.
+TEST_F(FileIOTest, SaveByAMemberOfTheFilesGroupKeepsTheGroup)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to play an owner and a member of a shared group";
+    constexpr uid_t Owner = 4001, Member = 4300;
+    constexpr gid_t SharedGroup = 4100, MembersOwnGroup = 4200;
+    fs::permissions(folder.path(), fs::perms::all);
+    WriteFile(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), Owner, SharedGroup), 0);
+    fs::permissions(file, fs::perms(0664));
+
+    const pid_t member = ::fork();
+    ASSERT_GE(member, 0);
+    if (member == 0) {
+        const gid_t groups[] = {SharedGroup};
+        if (::setgroups(1, groups) != 0 || ::setgid(MembersOwnGroup) != 0 || ::setuid(Member) != 0) ::_exit(2);
+        try {
+            SaveTextFile("new", file);
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(member, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(ReadFile(file), "new");
+    EXPECT_EQ(info.st_uid, Member);
+    EXPECT_EQ(info.st_gid, SharedGroup);
+    EXPECT_EQ(info.st_mode & 07777, 0664u);
+}
+
+TEST_F(FileIOTest, SaveAsRootKeepsOwnerAndGroup)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another owner";
+    WriteFile(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+    SaveTextFile("new", file);
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
 }
 
 TEST_F(FileIOTest, SaveWritesThroughSymbolicLinks)
@@ -163,8 +259,41 @@ TEST_F(FileIOTest, KilledWriterLeavesEitherTheOldOrTheNewFile)
         ::waitpid(writer, nullptr, 0);
         const std::string left = ReadFile(file);
         ASSERT_TRUE(left == contentA || left == contentB) << "round " << round << ": " << left.size() << " bytes";
+        ASSERT_EQ(folder.Names(), std::vector<std::string>{"page.htm"}) << "round " << round;
     }
 }
+
+// Where files must have a name from the start, an interrupted writer removes
+// its temporary files on its way out.
+class InterruptedWriter : public FileIOTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InterruptedWriter, RemovesItsNamedTempFiles)
+{
+    const std::string contentA(3 << 20, 'a');
+    const std::string contentB(2 << 20, 'b');
+    WriteFile(file, contentA);
+    std::mt19937 random(GetParam());
+    for (int round = 0; round < 6; ++round) {
+        const pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            RemoveTempFilesOnInterrupt();
+            detail::AllowUnnamedTempFiles(false);
+            for (int i = 0;; ++i) SaveTextFile(i % 2 == 0 ? contentB : contentA, file);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 40));
+        ::kill(writer, GetParam());
+        int status = 0;
+        ::waitpid(writer, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "ends as the signal would end it";
+        const std::string left = ReadFile(file);
+        ASSERT_TRUE(left == contentA || left == contentB) << "round " << round << ": " << left.size() << " bytes";
+        ASSERT_EQ(folder.Names(), std::vector<std::string>{"page.htm"}) << "round " << round;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedWriter, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 TEST_F(FileIOTest, ScriptFileOfItsOwnHoldsHeaderLinesHeader)
 {
@@ -204,6 +333,94 @@ TEST_F(FileIOTest, BackupTakesTheFirstFreeNameAndLeavesThePage)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"page.htm", "page_backup.htm", "page_backup1.htm",
                                                         "page_backup2.htm", "page_backup3.htm"}));
 }
+
+// Every file error says why, in the system's own words, after the message
+// that names the file.
+struct ReasonRow : testing::NamedRow {
+    std::function<void(const testing::TempFolder&)> call;
+    FileError::Kind kind;
+    std::string file;
+    std::string reason;
+};
+
+class FileErrorReason : public FileIOTest, public ::testing::WithParamInterface<ReasonRow> {};
+
+TEST_P(FileErrorReason, NamesTheFileAndTheSystemsReason)
+{
+    fs::create_directory(folder.path() / "folder");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    WriteFile(file, "old content");
+    ::alarm(10);  // opening a FIFO must not wait for a writer
+    try {
+        GetParam().call(folder);
+        ADD_FAILURE() << "no error raised";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.kind(), GetParam().kind);
+        EXPECT_EQ(error.path(), folder / GetParam().file);
+        EXPECT_EQ(error.reason(), GetParam().reason);
+    }
+    ::alarm(0);
+    EXPECT_EQ(ReadFile(file), "old content");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"fifo", "folder", "page.htm"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileErrorReason, ::testing::Values(
+    ReasonRow{{"MissingFile"}, [](auto& f) { LoadTextFile(f / "missing.htm"); }, FileError::Kind::Open,
+              "missing.htm", "No such file or directory"},
+    ReasonRow{{"FolderRead"}, [](auto& f) { LoadTextFile(f / "folder"); }, FileError::Kind::Open, "folder",
+              "Is a directory"},
+    ReasonRow{{"FifoRead"}, [](auto& f) { LoadTextFile(f / "fifo"); }, FileError::Kind::Open, "fifo",
+              "Not a regular file"},
+    ReasonRow{{"FifoReplaced"}, [](auto& f) { SaveTextFile("new", f / "fifo"); }, FileError::Kind::Create, "fifo",
+              "Not a regular file"},
+    ReasonRow{{"FolderReplaced"}, [](auto& f) { SaveTextFile("new", f / "folder"); }, FileError::Kind::Create,
+              "folder", "Is a directory"},
+    ReasonRow{{"MissingFolder"}, [](auto& f) { SaveTextFile("new", f / "missing/x.htm"); },
+              FileError::Kind::Create, "missing/x.htm", "No such file or directory"},
+    ReasonRow{{"NameTooLong"}, [](auto& f) { SaveTextFile("new", f / std::string(300, 'n')); },
+              FileError::Kind::Create, std::string(300, 'n'), "File name too long"},
+    ReasonRow{{"FullDisk"}, [](auto& f) {
+                  testing::FileSizeLimit diskFull(4096);
+                  SaveTextFile(std::string(100000, 'n'), f / "page.htm");
+              }, FileError::Kind::Create, "page.htm", "File too large"}),
+    testing::RowName<ReasonRow>);
+
+// Two paths name one file when they lead to it, by any links, or, for a file
+// not made yet, lead to one name in one folder.
+struct SameFileRow : testing::NamedRow {
+    std::function<void(const fs::path&)> setUp;
+    std::string first, second;
+    bool same;
+};
+
+class SameFileCase : public FileIOTest, public ::testing::WithParamInterface<SameFileRow> {};
+
+TEST_P(SameFileCase, ComparesWhereThePathsLead)
+{
+    WriteFile(folder / "a.htm", "a");
+    WriteFile(folder / "b.htm", "b");
+    fs::create_directory(folder.path() / "sub");
+    GetParam().setUp(folder.path());
+    EXPECT_EQ(SameFile(folder / GetParam().first, folder / GetParam().second), GetParam().same);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, SameFileCase, ::testing::Values(
+    SameFileRow{{"OnePath"}, [](const fs::path&) {}, "a.htm", "a.htm", true},
+    SameFileRow{{"SymbolicLink"}, [](const fs::path& f) { fs::create_symlink("a.htm", f / "l.js"); }, "a.htm",
+                "l.js", true},
+    SameFileRow{{"HardLink"}, [](const fs::path& f) { fs::create_hard_link(f / "a.htm", f / "h.js"); }, "h.js",
+                "a.htm", true},
+    SameFileRow{{"DanglingLinkToTheOtherName"},
+                [](const fs::path& f) { fs::create_symlink("a_backup.htm", f / "a.js"); }, "a.js", "a_backup.htm",
+                true},
+    SameFileRow{{"NewNameThroughALinkedFolder"}, [](const fs::path& f) { fs::create_symlink("sub", f / "lnk"); },
+                "sub/new.js", "lnk/new.js", true},
+    SameFileRow{{"LinkThenParentFolder"}, [](const fs::path& f) { fs::create_symlink("sub", f / "lnk"); },
+                "lnk/../a.htm", "a.htm", true},
+    SameFileRow{{"TwoFiles"}, [](const fs::path&) {}, "a.htm", "b.htm", false},
+    SameFileRow{{"TwoNewNames"}, [](const fs::path&) {}, "x.js", "y.js", false},
+    SameFileRow{{"NewNameInAnotherFolder"}, [](const fs::path&) {}, "sub/a.htm", "a.htm", false}),
+    testing::RowName<SameFileRow>);
 
 }  // namespace
 }  // namespace sorvane
