@@ -107,6 +107,7 @@ void PageBatch::Finish()
     SyncNewFiles(pending_);
     std::set<std::string> folders;
     ForEachLivePage(pending_, [&](Pending& page) {
+        detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
         page.newScript->Place();
         folders.insert(FolderOf(page.newScript->Target()));
         if (!page.backup.path.empty()) folders.insert(FolderOf(page.backup.path));

@@ -305,19 +305,28 @@ TEST_F(FileIOTest, ScriptFileOfItsOwnHoldsHeaderLinesHeader)
     EXPECT_EQ(ReadFile(folder / "new.js"), header + lines + header + header + header);
 }
 
-TEST_F(FileIOTest, ScriptFileKeepsIdenticalFunctionsAndDropsRedefinitions)
+// The existing script file's line ends may be any of CR LF, LF or CR.
+class ScriptFileLineEnds : public FileIOTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ScriptFileLineEnds, KeepIdenticalFunctionsAndDropRedefinitions)
 {
     const std::string header = "\r\n// " + std::string(ScriptHeaderText) + "\r\n";
     const std::string same = "\r\nfunction displaySWF_1() { document.write('same'); }\r\n";
     const std::string other = "\r\nfunction displaySWF_2() { document.write('other'); }\r\n";
-    const std::string old = "// hand-written, LF ends\nfunction displaySWF_1() { document.write('same'); }\n"
-                            "function displaySWF_2() { document.write('old'); }";
+    const std::string& end = GetParam();
+    const std::string old = "// hand-written" + end + "function displaySWF_1() { document.write('same'); }" + end
+                            + "function displaySWF_2() { document.write('old'); }";
     WriteFile(folder / "old.js", old);
 
     WriteScriptFile(same + other, folder / "old.js");
 
     EXPECT_EQ(ReadFile(folder / "old.js"), old + header + same + header);
 }
+
+INSTANTIATE_TEST_SUITE_P(Script, ScriptFileLineEnds, ::testing::Values("\n", "\r", "\r\n"),
+                         [](const auto& info) {
+                             return std::string(info.param == "\n" ? "Lf" : info.param == "\r" ? "Cr" : "CrLf");
+                         });
 
 TEST_F(FileIOTest, BackupTakesTheFirstFreeNameAndLeavesThePage)
 {
