@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -14,14 +15,20 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #define SORVANE_UNLINK _unlink
+#define SORVANE_GETPID _getpid
 #else
 #include <unistd.h>
 #define SORVANE_UNLINK ::unlink
+#define SORVANE_GETPID ::getpid
 #endif
 
 namespace sorvane::detail {
 namespace {
+
+constexpr std::string_view TempNamePrefix = ".sorvane-";
+constexpr std::string_view TempNameSuffix = ".tmp";
 
 // A batch of conversions keeps two or three files per page pending.
 constexpr std::size_t SlotCount = 4096;
@@ -42,9 +49,18 @@ std::string TempFileName()
     static std::mt19937_64 generator{std::random_device{}()};
     static constexpr std::string_view Letters = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<std::size_t> pick(0, Letters.size() - 1);
-    std::string name = ".sorvane-";
+    std::string name = std::string(TempNamePrefix) + std::to_string(SORVANE_GETPID()) + "-";
     for (int i = 0; i < 10; ++i) name += Letters[pick(generator)];
-    return name + ".tmp";
+    return name + std::string(TempNameSuffix);
+}
+
+long TempFileOwner(std::string_view name)
+{
+    if (!name.starts_with(TempNamePrefix) || !name.ends_with(TempNameSuffix)) return 0;
+    name.remove_prefix(TempNamePrefix.size());
+    long owner = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), owner);
+    return error == std::errc() && end != name.data() && *end == '-' ? owner : 0;
 }
 
 TempNameEntry::TempNameEntry(const std::string& path)

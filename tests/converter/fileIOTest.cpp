@@ -241,9 +241,12 @@ TEST_F(FileIOTest, FolderOrMissingFolderAtTheTargetRaisesCreateError)
 }
 
 // A writer killed at random moments must leave the old or the new content,
-// never a mix or a cut file.
+// never a mix or a cut file; and no file of its own once the folder is
+// written again. Its new file has no name until just before the rename, so
+// only a kill in that moment leaves a name, which the next write removes.
 TEST_F(FileIOTest, KilledWriterLeavesEitherTheOldOrTheNewFile)
 {
+    int roundsLeavingAName = 0;
     const std::string contentA(3 << 20, 'a');
     const std::string contentB(2 << 20, 'b');
     WriteFile(file, contentA);
@@ -259,8 +262,11 @@ TEST_F(FileIOTest, KilledWriterLeavesEitherTheOldOrTheNewFile)
         ::waitpid(writer, nullptr, 0);
         const std::string left = ReadFile(file);
         ASSERT_TRUE(left == contentA || left == contentB) << "round " << round << ": " << left.size() << " bytes";
-        ASSERT_EQ(folder.Names(), std::vector<std::string>{"page.htm"}) << "round " << round;
+        roundsLeavingAName += folder.Names().size() > 1;
     }
+    EXPECT_LE(roundsLeavingAName, 3) << "the new file had a name while it was written";
+    SaveTextFile(contentA, file);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"page.htm"});
 }
 
 // Where files must have a name from the start, an interrupted writer removes
