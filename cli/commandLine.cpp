@@ -11,6 +11,10 @@
 #include <iostream>
 #include <new>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 namespace sorvane::cli {
 namespace {
 
@@ -54,6 +58,19 @@ int RunCommand(Arguments arguments, Streams streams)
     return command->run(arguments.subspan(1), streams);
 }
 
+// A batch of pages holds two new files open per page: the more files may be
+// open, the fewer syncs of the disk a long run needs.
+void AllowManyOpenFiles()
+{
+#ifndef _WIN32
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        (void)::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+#endif
+}
+
 }  // namespace
 
 int RunCommandLine(Arguments arguments, Streams streams)
@@ -69,6 +86,7 @@ int RunCommandLine(Arguments arguments, Streams streams)
 
 int RunProgram(Arguments arguments)
 {
+    AllowManyOpenFiles();
 #ifdef SIGPIPE
     // A reader that went away is reported like any failed write, after the
     // pages are converted, instead of ending the run between two pages.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace sorvane::cli {
@@ -49,14 +50,23 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
 // real folder names, whatever the current folder. The folder is resolved by
 // the file system, as the shell resolves it: "link/../p.htm" is p.htm beside
 // the folder the link leads to, never p.htm in the current folder.
-std::string FullPath(const std::string& path)
-{
-    const fs::path absolute = fs::absolute(path);
-    std::error_code error;
-    const fs::path folder = fs::canonical(absolute.parent_path(), error);
-    if (error || !absolute.has_filename()) return absolute.string();
-    return (folder / absolute.filename()).string();
-}
+class FullPaths {
+public:
+    std::string operator()(const std::string& path)
+    {
+        const fs::path absolute = fs::absolute(path);
+        if (!absolute.has_filename()) return absolute.string();
+        auto [folder, isNew] = folders_.try_emplace(absolute.parent_path().string());
+        if (isNew) {
+            std::error_code error;
+            folder->second = fs::canonical(absolute.parent_path(), error).string();  // "" when it fails
+        }
+        return folder->second.empty() ? absolute.string() : (fs::path(folder->second) / absolute.filename()).string();
+    }
+
+private:
+    std::unordered_map<std::string, std::string> folders_;  // many pages share a folder
+};
 
 // A folder that exists is named by its real path; one that does not is left
 // for the write into it to report.
@@ -109,8 +119,9 @@ int RunConvert(Arguments arguments, Streams streams)
     bool allConverted = true;
     PageBatch batch(ScriptContent::ThisPage,
                     [&](const PageOutcome& outcome) { allConverted &= ReportOutcome(outcome, streams); });
+    FullPaths fullPath;
     for (const std::string& argument : options.pages) {
-        const std::string page = FullPath(argument);
+        const std::string page = fullPath(argument);
         batch.Convert(page, ScriptPathFor(page, options.scriptFolder), options.backup);
     }
     batch.Finish();

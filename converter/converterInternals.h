@@ -42,6 +42,9 @@ std::filesystem::path ResolveLinks(const std::string& path);
 class AtomicFileWriter final : public ByteSink {
 public:
     explicit AtomicFileWriter(const std::string& path);
+    // For a path whose links were followed already (ResolveLinks or
+    // LinkTarget gave target).
+    AtomicFileWriter(const std::string& path, std::string target);
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
@@ -64,6 +67,7 @@ private:
 
     std::string path_;
     std::string target_;
+    bool targetExists_ = false;
     TempFile temp_;
     std::string buffer_;
 };
@@ -136,9 +140,10 @@ std::size_t IncludePosition(std::string_view pageText);
 std::string IncludeMarkup(std::string_view scriptReference);
 
 // Takes the lock that makes the read, change and write of the script file
-// that scriptTarget names happen as one step among programs. With wait
-// false, a lock held by another is not waited for: FileLock::IsBusy(result).
-SystemError LockScript(FileLock& lock, const std::string& scriptTarget, bool wait);
+// that scriptTarget names happen as one step among programs: the lock of its
+// folder. With wait false, a lock held by another is not waited for:
+// FolderLock::IsBusy(result).
+SystemError LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait);
 
 // Raises BlockCounter to the highest function number named anywhere in an
 // existing script file, so that new blocks never reuse one of its names.
@@ -154,7 +159,8 @@ struct Backup {
 };
 
 // Backs the page up under its first free backup name that isReserved does
-// not claim for a file about to be written. With mayLink, a page with no
+// not claim for a file about to be written (it is asked only about names that
+// name nothing yet). With mayLink, a page with no
 // other names becomes its own backup through a hard link to pageTarget (the
 // file the page path leads to); otherwise, or where links fail, the bytes
 // read are copied.
@@ -166,14 +172,21 @@ Backup WriteBackup(const std::string& pagePath, const FileBytes& page, const std
 // fails, it stays as it is: the same bytes as the page).
 void DetachBackup(const Backup& backup) noexcept;
 
-// Where a path leads once its links are followed: the file's identity, or
-// for a file not yet made, its folder's identity and the name it will get.
+// ResolveLinks for paths that are only compared: a loop of links leaves the
+// path as it is, for the read or write of it to report.
+std::string LinkTarget(const std::string& path);
+
+// Where a path leads once its links are followed (linkTarget, as LinkTarget
+// gives it): the file's identity, or for a file not yet made, its folder's
+// identity and the name it will get.
 struct PlaceIdentity {
     FileIdentity file;
     std::string nameInFolder;
     bool operator==(const PlaceIdentity&) const = default;
 };
-std::optional<PlaceIdentity> PlaceIdentityOf(const std::string& path);
+std::optional<PlaceIdentity> PlaceIdentityOf(const std::string& linkTarget);
+// PlaceIdentityOf for a path that names nothing yet, not even a link.
+std::optional<PlaceIdentity> NewPlaceIdentity(const std::string& path);
 
 // Raises ConvertError when the page file at pageTarget is no longer the one
 // that was read: another file, another size or another time of last write.

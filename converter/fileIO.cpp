@@ -65,36 +65,48 @@ fs::path detail::ResolveLinks(const std::string& path)
     throw FileError(FileError::Kind::Create, path, "Too many levels of symbolic links");
 }
 
-std::optional<detail::PlaceIdentity> detail::PlaceIdentityOf(const std::string& path)
+std::string detail::LinkTarget(const std::string& path)
 {
-    fs::path target;
     try {
-        target = ResolveLinks(path);
+        return ResolveLinks(path).string();
     } catch (const FileError&) {
-        return std::nullopt;
+        return path;
     }
+}
+
+std::optional<detail::PlaceIdentity> detail::PlaceIdentityOf(const std::string& linkTarget)
+{
     FileStamp stamp;
-    if (StampOf(target.string(), stamp) == NoError) return PlaceIdentity{stamp.identity, {}};
-    if (StampOf(FolderOf(target).string(), stamp) == NoError)
-        return PlaceIdentity{stamp.identity, target.filename().string()};
-    return std::nullopt;
+    if (StampOf(linkTarget, stamp) == NoError) return PlaceIdentity{stamp.identity, {}};
+    return NewPlaceIdentity(linkTarget);
+}
+
+std::optional<detail::PlaceIdentity> detail::NewPlaceIdentity(const std::string& path)
+{
+    const fs::path name = path;
+    FileStamp folder;
+    if (StampOf(FolderOf(name).string(), folder) != NoError) return std::nullopt;
+    return PlaceIdentity{folder.identity, name.filename().string()};
 }
 
 bool SameFile(const std::string& first, const std::string& second)
 {
     if (first == second) return true;
-    const std::optional<detail::PlaceIdentity> a = detail::PlaceIdentityOf(first);
-    return a && a == detail::PlaceIdentityOf(second);
+    const std::optional<detail::PlaceIdentity> a = detail::PlaceIdentityOf(detail::LinkTarget(first));
+    return a && a == detail::PlaceIdentityOf(detail::LinkTarget(second));
 }
 
 // ------------------------------------------------------ AtomicFileWriter --
 
-detail::AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : path_(path), target_(ResolveLinks(path).string())
+detail::AtomicFileWriter::AtomicFileWriter(const std::string& path) : AtomicFileWriter(path, ResolveLinks(path).string())
 {
-    if (const SystemError error = CheckReplaceable(target_)) Fail(error);
+}
+
+detail::AtomicFileWriter::AtomicFileWriter(const std::string& path, std::string target)
+    : path_(path), target_(std::move(target))
+{
+    if (const SystemError error = CheckReplaceable(target_, targetExists_)) Fail(error);
     if (const SystemError error = temp_.Create(FolderOf(target_).string())) Fail(error);
-    buffer_.reserve(WriteBuffer);
 }
 
 void detail::AtomicFileWriter::Append(std::string_view bytes)
@@ -110,12 +122,18 @@ void detail::AtomicFileWriter::Append(std::string_view bytes)
 void detail::AtomicFileWriter::Finish()
 {
     Flush();
+    std::string().swap(buffer_);  // a batch holds many finished writers
+    if (!targetExists_) return;  // a new file keeps the bits it was made with
     if (const SystemError error = temp_.TakeMetadataOf(target_)) Fail(error);
 }
 
 void detail::AtomicFileWriter::Place()
 {
-    if (const SystemError error = temp_.Replace(target_)) Fail(error);
+    // A new file takes a free name in one step; should the name have been
+    // taken meanwhile, that file is replaced as any other.
+    SystemError error = targetExists_ ? temp_.Replace(target_) : temp_.PlaceNew(target_);
+    if (IsNameTaken(error) && !targetExists_) error = temp_.Replace(target_);
+    if (error) Fail(error);
 }
 
 void detail::AtomicFileWriter::Commit()
@@ -123,7 +141,8 @@ void detail::AtomicFileWriter::Commit()
     Finish();
     if (const SystemError error = temp_.Sync()) Fail(error);
     Place();
-    SyncFolder(FolderOf(target_).string());
+    const std::string folder = FolderOf(target_).string();
+    SyncFolders({&folder, 1});
 }
 
 void detail::AtomicFileWriter::Flush()
@@ -151,7 +170,8 @@ bool detail::CreateNewFile(const std::string& path, std::string_view content, co
     if (!error) error = temp.PlaceNew(path);
     if (IsNameTaken(error)) return false;
     if (error) RaiseCreateError(path, error);
-    SyncFolder(FolderOf(path).string());
+    const std::string folder = FolderOf(path).string();
+    SyncFolders({&folder, 1});
     return true;
 }
 

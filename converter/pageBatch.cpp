@@ -12,11 +12,25 @@ namespace {
 
 using Pages = std::vector<std::unique_ptr<PageBatch::Pending>>;
 
+// Beyond this many pages one more sync costs little next to their writing.
+constexpr std::size_t MostPagesAtOnce = 1024;
+// Open files left to the rest of the program.
+constexpr std::size_t FilesLeftFree = 64;
+
+// Each page waiting in the batch holds its new page and script files open.
+std::size_t BatchSize()
+{
+    const std::size_t limit = detail::OpenFileLimit();
+    return limit > FilesLeftFree + 2 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 2) : 1;
+}
+
 std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
 void SyncFolders(const std::set<std::string>& folders)
 {
-    for (const std::string& folder : folders) detail::SyncFolder(folder.empty() ? "." : folder);
+    std::vector<std::string> names;
+    for (const std::string& folder : folders) names.push_back(folder.empty() ? "." : folder);
+    detail::SyncFolders(names);
 }
 
 // Runs step for each page still being converted; an error ends that page.
@@ -43,8 +57,6 @@ void SyncNewFiles(Pages& pages)
     std::vector<detail::TempFile*> files;
     std::vector<NewFile> owners;
     ForEachLivePage(pages, [&](PageBatch::Pending& page) {
-        page.newScript->Finish();
-        page.newPage->Finish();
         files.push_back(&page.newScript->Temp());
         owners.push_back({&page, true});
         if (detail::TempFile* temp = page.newPage->Temp()) {
@@ -75,13 +87,13 @@ void PageBatch::Pending::Fail(std::exception_ptr error)
     outcome.error = std::move(error);
     newPage.reset();
     newScript.reset();
-    scriptLock.Release();
+    scriptLock.reset();
     detail::DetachBackup(backup);
     backup = {};
 }
 
 PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome)
-    : content_(content), onOutcome_(std::move(onOutcome))
+    : content_(content), onOutcome_(std::move(onOutcome)), maxPages_(BatchSize())
 {
 }
 
@@ -99,7 +111,7 @@ void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPa
         page->Fail(std::current_exception());
     }
     pending_.push_back(std::move(page));
-    if (pending_.size() >= MaxPages) Finish();
+    if (pending_.size() >= maxPages_) Finish();
 }
 
 void PageBatch::Finish()
@@ -124,9 +136,22 @@ void PageBatch::Finish()
     Pages done = std::move(pending_);
     pending_.clear();
     for (const auto& page : done) {
-        page->scriptLock.Release();
+        page->scriptLock.reset();
         onOutcome_(page->outcome);
     }
+}
+
+std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptTarget)
+{
+    const std::string folder = std::filesystem::path(scriptTarget).parent_path().string();
+    if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock()) return held;
+    auto lock = std::make_shared<detail::FolderLock>();
+    if (detail::FolderLock::IsBusy(detail::LockScript(*lock, scriptTarget, pending_.empty()))) {
+        Finish();  // never wait while holding locks another program may wait for
+        (void)detail::LockScript(*lock, scriptTarget, true);
+    }
+    folderLocks_[folder] = lock;
+    return lock;
 }
 
 bool PageBatch::IsPending(const std::optional<detail::PlaceIdentity>& identity) const
@@ -138,7 +163,7 @@ bool PageBatch::IsPending(const std::optional<detail::PlaceIdentity>& identity) 
 
 bool PageBatch::IsReservedName(const std::string& name, const Pending& page) const
 {
-    const std::optional<detail::PlaceIdentity> identity = detail::PlaceIdentityOf(name);
+    const std::optional<detail::PlaceIdentity> identity = detail::NewPlaceIdentity(name);
     return identity && (identity == page.scriptIdentity || IsPending(identity));
 }
 

@@ -17,7 +17,7 @@ namespace sorvane {
 // file itself is no such failure: it is raised at once.
 class PageDraft final : public detail::ByteSink {
 public:
-    explicit PageDraft(const std::string& pagePath) : writer_(pagePath) {}
+    PageDraft(const std::string& pagePath, std::string pageTarget) : writer_(pagePath, std::move(pageTarget)) {}
 
     void Append(std::string_view bytes) override { Try([&] { writer_.Append(bytes); }); }
     void Finish() { Try([&] { writer_.Finish(); }); }
@@ -63,7 +63,7 @@ struct PageBatch::Pending {
     std::optional<detail::PlaceIdentity> pageIdentity;
     std::optional<detail::PlaceIdentity> scriptIdentity;
     detail::FileStamp pageRead;
-    detail::FileLock scriptLock;
+    std::shared_ptr<detail::FolderLock> scriptLock;  // shared by the pages of one script folder
     std::optional<PageDraft> newPage;
     std::optional<detail::AtomicFileWriter> newScript;
     detail::Backup backup;

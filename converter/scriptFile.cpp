@@ -122,22 +122,14 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
     return kept;
 }
 
-// The hidden file beside the script whose lock stands for the script's.
-std::string LockPathFor(const std::string& scriptTarget)
-{
-    const fs::path script = scriptTarget;
-    return (script.parent_path() / ("." + script.filename().string() + ".sorvane-lock")).string();
-}
-
 }  // namespace
 
-detail::SystemError detail::LockScript(FileLock& lock, const std::string& scriptTarget, bool wait)
+detail::SystemError detail::LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait)
 {
-    const SystemError error = lock.Acquire(LockPathFor(scriptTarget), wait);
-    // A lock file that cannot be made means the script's new file cannot be
-    // made in that folder either: that write fails with its own reason, and
-    // no other program can write the script there meanwhile.
-    return FileLock::IsBusy(error) ? error : NoError;
+    const SystemError error = lock.Acquire(fs::path(scriptTarget).parent_path().string(), wait);
+    // A folder that cannot be opened cannot take the script's new file
+    // either: that write fails with its own reason.
+    return FolderLock::IsBusy(error) ? error : NoError;
 }
 
 void detail::RaiseBlockCounterAbove(std::string_view existingScript)
@@ -158,7 +150,7 @@ void detail::WriteScriptAfter(std::string_view existingScript, std::string_view 
 
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
 {
-    detail::FileLock lock;
+    detail::FolderLock lock;
     (void)detail::LockScript(lock, detail::ResolveLinks(scriptPath).string(), true);
     const std::string existing = detail::LoadTextFileIfAny(scriptPath).value_or(std::string());
     detail::AtomicFileWriter writer(scriptPath);

@@ -118,41 +118,43 @@ private:
 // system are synced in one request; the result holds one error per file.
 std::vector<SystemError> SyncTogether(std::span<TempFile* const> files);
 
-// Makes the names given to files in the folder survive a power cut. Some file
-// systems cannot sync a folder; by then the names are in place, so that is
-// not reported.
-void SyncFolder(const std::string& folder);
+// Makes the names given to files in the folders survive a power cut; many
+// folders on one file system in one request. Some file systems cannot sync a
+// folder; by then the names are in place, so that is not reported.
+void SyncFolders(std::span<const std::string> folders);
+
+// How many files this program may hold open at once.
+std::size_t OpenFileLimit();
 
 // Whether the existing file at target (symbolic links already followed) may
 // be replaced: a regular file that the user may write and that nothing keeps
 // from being replaced (immutable or append-only files, a sticky folder owned
-// by someone else). A missing file may be created.
-SystemError CheckReplaceable(const std::string& target);
+// by someone else). A missing file may be created; exists tells which.
+SystemError CheckReplaceable(const std::string& target, bool& exists);
 
 // Gives the existing file a second name, newName, which must be free
 // (IsNameTaken otherwise). NoHardLinks where backups are copies.
 SystemError HardLink(const std::string& existing, const std::string& newName);
 
-// An exclusive advisory lock held through a lock file, for the read, change
-// and write of one file by several programs. The lock file is removed again
-// when the lock is released or the program interrupted.
-class FileLock {
+// An exclusive advisory lock on a folder, for programs that read, change and
+// write files in it: while one holds it, the others wait. On POSIX the
+// folder itself is locked, so nothing is made that could be left behind; on
+// Windows a hidden lock file in the folder stands for it and vanishes with
+// its last handle.
+class FolderLock {
 public:
-    FileLock() = default;
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
 
     // Waits for the lock unless wait is false; then IsBusy tells a lock held
     // by another.
-    SystemError Acquire(const std::string& lockPath, bool wait);
-    void Release();
+    SystemError Acquire(const std::string& folder, bool wait);
     static bool IsBusy(SystemError error);
 
 private:
     std::intptr_t handle_ = -1;
-    std::string path_;
-    TempNameEntry entry_;
 };
 
 // For tests of the named temporary files: false makes TempFile give every

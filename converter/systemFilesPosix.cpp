@@ -8,16 +8,18 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <set>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #ifdef __linux__
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/xattr.h>
 #endif
 
@@ -26,6 +28,8 @@ namespace {
 
 std::atomic<bool> UnnamedTempFilesAllowed{true};
 
+// Writes of at least this size are handed to the disk at once.
+constexpr std::size_t WritebackStart = std::size_t{1} << 20;
 // More files than this on one file system are synced with one syncfs, which
 // costs one flush of the disk instead of one per file.
 constexpr std::size_t FilesSyncedOneByOne = 4;
@@ -92,7 +96,7 @@ SystemError AttributeNames(const std::string& path, std::string& names)
 {
     for (;;) {
         const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
-        if (size < 0) return errno == ENOTSUP ? NoError : LastError();
+        if (size <= 0) return size == 0 || errno == ENOTSUP ? NoError : LastError();
         names.resize(static_cast<std::size_t>(size));
         const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
         if (got >= 0) {
@@ -133,31 +137,59 @@ SystemError CopyAttributes(const std::string& from, int toFd)
     return NoError;
 }
 
-// Immutable and append-only files cannot be replaced, not even by root.
-SystemError CheckFileFlags(const std::string& target)
-{
-    const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return NoError;  // an unreadable file is judged by its permission bits
-    int flags = 0;
-    const bool known = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    ::close(fd);
-    return known && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0 ? EPERM : NoError;
-}
 #else
 SystemError CopyAttributes(const std::string&, int) { return NoError; }
-SystemError CheckFileFlags(const std::string&) { return NoError; }
 #endif
+
+// What decides whether a file may be replaced.
+struct ReplaceFacts {
+    mode_t mode = 0;
+    uid_t owner = 0;
+    bool locked = false;  // immutable or append-only: not even root may replace it
+};
+
+SystemError ReadReplaceFacts(const std::string& target, ReplaceFacts& facts)
+{
+#ifdef STATX_ATTR_IMMUTABLE
+    struct statx info {};
+    if (::statx(AT_FDCWD, target.c_str(), 0, STATX_TYPE | STATX_MODE | STATX_UID, &info) != 0) return LastError();
+    facts = {info.stx_mode, info.stx_uid,
+             (info.stx_attributes & info.stx_attributes_mask & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0};
+#else
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) return LastError();
+    facts = {info.st_mode, info.st_uid, false};
+#endif
+    return NoError;
+}
+
+// A program killed in the moment between naming its new file and renaming
+// it leaves the name behind. The first write of a run into a folder removes
+// such names of programs that no longer run (a live one may be in that very
+// moment).
+void RemoveLeftoverTempFiles(const std::string& folder)
+{
+    static std::set<std::string> cleared;
+    if (!cleared.insert(folder).second) return;
+    DIR* entries = ::opendir(folder.c_str());
+    if (entries == nullptr) return;
+    while (const dirent* entry = ::readdir(entries)) {
+        const long owner = TempFileOwner(entry->d_name);
+        if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH)
+            (void)::unlinkat(::dirfd(entries), entry->d_name, 0);
+    }
+    ::closedir(entries);
+}
 
 // In a folder with the sticky bit (such as /tmp) only the owner of a file or
 // of the folder may remove or replace it.
-SystemError CheckStickyFolder(const std::string& target, const struct stat& file)
+SystemError CheckStickyFolder(const std::string& target, uid_t owner)
 {
+    const uid_t user = ::geteuid();
+    if (user == 0 || owner == user) return NoError;
     struct stat folder {};
     if (::stat(FolderOf(target).c_str(), &folder) != 0) return NoError;
-    const uid_t user = ::geteuid();
-    const bool mayReplace =
-        (folder.st_mode & S_ISVTX) == 0 || user == 0 || file.st_uid == user || folder.st_uid == user;
-    return mayReplace ? NoError : EPERM;
+    return (folder.st_mode & S_ISVTX) == 0 || folder.st_uid == user ? NoError : EPERM;
 }
 
 }  // namespace
@@ -226,6 +258,7 @@ void TempFile::Forget()
 
 SystemError TempFile::Create(const std::string& folder)
 {
+    RemoveLeftoverTempFiles(folder);
 #ifdef __linux__
     if (UnnamedFilesUsable()) {
         // 0666 lets the umask decide the bits of a file that is new to the user.
@@ -277,11 +310,12 @@ SystemError TempFile::Write(std::string_view bytes)
 }
 
 // Hands what was just written to the disk at once, so that the disk works
-// while the rest is produced and the closing sync has little left to do.
+// while the rest of a large file is produced and the closing sync has little
+// left to do. Small files are better left to one sync of many.
 void TempFile::StartWriteback(std::size_t size)
 {
 #ifdef SYNC_FILE_RANGE_WRITE
-    if (size > 0)
+    if (size >= WritebackStart)
         (void)::sync_file_range(Fd(handle_), static_cast<off_t>(written_), static_cast<off_t>(size),
                                 SYNC_FILE_RANGE_WRITE);
 #endif
@@ -367,23 +401,46 @@ std::vector<SystemError> SyncTogether(std::span<TempFile* const> files)
     return errors;
 }
 
-void SyncFolder(const std::string& folder)
+void SyncFolders(std::span<const std::string> folders)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    (void)::fsync(fd);
-    ::close(fd);
+    std::map<std::uint64_t, std::vector<int>> byDevice;
+    for (const std::string& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat info {};
+        if (fd >= 0 && ::fstat(fd, &info) == 0) byDevice[static_cast<std::uint64_t>(info.st_dev)].push_back(fd);
+        else if (fd >= 0) ::close(fd);
+    }
+    for (const auto& [device, fds] : byDevice) {
+#ifdef __linux__
+        const bool together = fds.size() > FilesSyncedOneByOne && ::syncfs(fds.front()) == 0;
+#else
+        const bool together = false;
+#endif
+        for (const int fd : fds) {
+            if (!together) (void)::fsync(fd);
+            ::close(fd);
+        }
+    }
 }
 
-SystemError CheckReplaceable(const std::string& target)
+std::size_t OpenFileLimit()
 {
-    struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) return errno == ENOENT ? NoError : LastError();
-    if (S_ISDIR(info.st_mode)) return EISDIR;
-    if (!S_ISREG(info.st_mode)) return NotRegularFile;
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1024;
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
+
+SystemError CheckReplaceable(const std::string& target, bool& exists)
+{
+    ReplaceFacts facts;
+    const SystemError error = ReadReplaceFacts(target, facts);
+    exists = !error;
+    if (error) return IsMissing(error) ? NoError : error;
+    if (S_ISDIR(facts.mode)) return EISDIR;
+    if (!S_ISREG(facts.mode)) return NotRegularFile;
+    if (facts.locked) return EPERM;
     if (::access(target.c_str(), W_OK) != 0) return LastError();
-    if (const SystemError error = CheckFileFlags(target)) return error;
-    return CheckStickyFolder(target, info);
+    return CheckStickyFolder(target, facts.owner);
 }
 
 SystemError HardLink(const std::string& existing, const std::string& newName)
@@ -391,51 +448,27 @@ SystemError HardLink(const std::string& existing, const std::string& newName)
     return ::link(existing.c_str(), newName.c_str()) == 0 ? NoError : LastError();
 }
 
-// -------------------------------------------------------------- FileLock --
+// ------------------------------------------------------------ FolderLock --
 
-FileLock::~FileLock() { Release(); }
-
-// Whoever holds the lock removes the lock file when done. So after waiting,
-// the lock may be on a file that has no name any more: then it starts over
-// with the file that now has the name.
-SystemError FileLock::Acquire(const std::string& lockPath, bool wait)
+FolderLock::~FolderLock()
 {
-    for (;;) {
-        const int fd = Retrying([&] {
-            return ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
-        });
-        if (fd < 0) return LastError();
-        if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
-            const SystemError error = LastError();
-            ::close(fd);
-            return error;
-        }
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(fd, &held) == 0 && !S_ISREG(held.st_mode)) {
-            ::close(fd);
-            return NotRegularFile;
-        }
-        if (::stat(lockPath.c_str(), &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-            handle_ = fd;
-            path_ = lockPath;
-            entry_ = TempNameEntry(lockPath);  // only its holder may remove it
-            return NoError;
-        }
+    if (handle_ >= 0) ::close(Fd(handle_));
+}
+
+SystemError FolderLock::Acquire(const std::string& folder, bool wait)
+{
+    const int fd = Retrying([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (fd < 0) return LastError();
+    if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
+        const SystemError error = LastError();
         ::close(fd);
+        return error;
     }
+    handle_ = fd;
+    return NoError;
 }
 
-void FileLock::Release()
-{
-    if (handle_ < 0) return;
-    ::unlink(path_.c_str());
-    entry_.Forget();
-    ::close(Fd(handle_));
-    handle_ = -1;
-}
-
-bool FileLock::IsBusy(SystemError error) { return error == EWOULDBLOCK; }
+bool FolderLock::IsBusy(SystemError error) { return error == EWOULDBLOCK; }
 
 void AllowUnnamedTempFiles(bool allowed) { UnnamedTempFilesAllowed = allowed; }
 

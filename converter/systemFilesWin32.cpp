@@ -209,13 +209,17 @@ std::vector<SystemError> SyncTogether(std::span<TempFile* const> files)
     return errors;
 }
 
-// MOVEFILE_WRITE_THROUGH has made the new name durable already.
-void SyncFolder(const std::string&) {}
+// MOVEFILE_WRITE_THROUGH has made the new names durable already.
+void SyncFolders(std::span<const std::string>) {}
 
-SystemError CheckReplaceable(const std::string& target)
+// Handles have no small limit here; this keeps a batch of pages moderate.
+std::size_t OpenFileLimit() { return 2048; }
+
+SystemError CheckReplaceable(const std::string& target, bool& exists)
 {
     const DWORD attributes = GetFileAttributesA(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (!exists) {
         const SystemError error = LastError();
         return IsMissing(error) ? NoError : error;
     }
@@ -230,15 +234,20 @@ SystemError CheckReplaceable(const std::string& target)
 // the old file keeps the old content.
 SystemError HardLink(const std::string&, const std::string&) { return NoHardLinks; }
 
-// -------------------------------------------------------------- FileLock --
+// ------------------------------------------------------------ FolderLock --
 
-FileLock::~FileLock() { Release(); }
-
-// Every holder opens the lock file to be deleted on close: it vanishes with
-// the last handle, also when a program is killed, and never holds a stale
-// name.
-SystemError FileLock::Acquire(const std::string& lockPath, bool wait)
+FolderLock::~FolderLock()
 {
+    if (handle_ != NoHandle) CloseHandle(AsHandle(handle_));
+}
+
+// A folder cannot be locked itself: every holder opens one hidden file in it
+// to be deleted on close, so it vanishes with the last handle, also when a
+// program is killed, and never holds a stale name.
+SystemError FolderLock::Acquire(const std::string& folder, bool wait)
+{
+    const std::string lockPath =
+        folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "\\") + ".sorvane-lock";
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt) {
         handle = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -257,18 +266,10 @@ SystemError FileLock::Acquire(const std::string& lockPath, bool wait)
         return error;
     }
     handle_ = FromHandle(handle);
-    path_ = lockPath;
     return NoError;
 }
 
-void FileLock::Release()
-{
-    if (handle_ == NoHandle) return;
-    CloseHandle(AsHandle(handle_));
-    handle_ = NoHandle;
-}
-
-bool FileLock::IsBusy(SystemError error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING; }
+bool FolderLock::IsBusy(SystemError error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING; }
 
 // Windows has no unnamed files: every temporary file is named.
 void AllowUnnamedTempFiles(bool) {}

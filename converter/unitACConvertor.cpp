@@ -23,9 +23,9 @@ std::string FileErrorMessage(FileError::Kind kind, const std::string& path)
 
 // Writing the script into the page would destroy the page, so such a pair is
 // refused before anything is read or written.
-void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
+void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath, const PageBatch::Pending& page)
 {
-    if (SameFile(pagePath, scriptPath))
+    if (pagePath == scriptPath || (page.pageIdentity && page.pageIdentity == page.scriptIdentity))
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
@@ -62,11 +62,11 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
 void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backup)
 {
     const std::string& pagePath = page.outcome.pagePath;
-    RefuseSameFile(pagePath, scriptPath);
-    page.pageTarget = detail::ResolveLinks(pagePath).string();
-    const std::string scriptTarget = detail::ResolveLinks(scriptPath).string();
+    page.pageTarget = detail::LinkTarget(pagePath);
+    const std::string scriptTarget = detail::LinkTarget(scriptPath);
     page.pageIdentity = detail::PlaceIdentityOf(page.pageTarget);
     page.scriptIdentity = detail::PlaceIdentityOf(scriptTarget);
+    RefuseSameFile(pagePath, scriptPath, page);
     if (IsPending(page.pageIdentity) || IsPending(page.scriptIdentity)) Finish();
     const detail::FileBytes pageFile(pagePath);
     const std::string_view pageText = pageFile.view();
@@ -74,16 +74,13 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     // From the read of the script file to its write, no other conversion may
     // write it: both would number from the same point and one page would
     // lose its movies.
-    if (detail::FileLock::IsBusy(detail::LockScript(page.scriptLock, scriptTarget, pending_.empty()))) {
-        Finish();  // never wait while holding locks another program may wait for
-        (void)detail::LockScript(page.scriptLock, scriptTarget, true);
-    }
+    page.scriptLock = ScriptLock(scriptTarget);
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
     const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);
     if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
 
-    page.newPage.emplace(pagePath);
+    page.newPage.emplace(pagePath, page.pageTarget);
     if (content_ == ScriptContent::ThisPage) ScriptBuffer.clear();
     page.outcome.report.blocksConverted = detail::RewritePage(
         pageText, detail::IncludePosition(pageText), detail::IncludeMarkup(RelativePath(pagePath, scriptPath)),
@@ -97,8 +94,10 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
                                           [&](const std::string& name) { return IsReservedName(name, page); });
         page.outcome.report.backupPath = page.backup.path;
     }
-    page.newScript.emplace(scriptPath);
+    page.newScript.emplace(scriptPath, scriptTarget);
     detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, *page.newScript);
+    page.newScript->Finish();
+    page.newPage->Finish();
 }
 
 }  // namespace sorvane

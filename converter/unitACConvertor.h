@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -29,6 +30,7 @@ namespace sorvane {
 
 namespace detail {
 struct PlaceIdentity;
+class FolderLock;
 }
 
 // ---------------------------------------------------------------- errors --
@@ -156,17 +158,15 @@ enum class ScriptContent {
 };
 
 // Converts pages one after the other as ConvertPage does, each in the same
-// order of writes, but lets the new files of up to MaxPages pages reach the
-// disk together before they are put in place: one sync of the disk instead
-// of one per file. Each page's outcome goes to onOutcome in the order the
+// order of writes, but lets the new files of many pages (up to 1024, as open
+// files allow) reach the disk together before they are put in place: one
+// sync of the disk instead of one per file. Each page's outcome goes to onOutcome in the order the
 // pages were given, once its files are in place, at the latest in Finish.
 // A page whose files another page of the batch is about to write, or whose
 // script file another program has locked, first makes the batch finish what
 // it holds.
 class PageBatch {
 public:
-    static constexpr std::size_t MaxPages = 64;
-
     PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
     // Pages not finished are dropped: none of their files is put in place.
     ~PageBatch();
@@ -181,15 +181,20 @@ public:
 
 private:
     void Prepare(Pending& page, const std::string& scriptPath, bool backup);
+    // The lock of the script's folder, shared by the pages of the batch that
+    // write scripts there; taken without waiting while pages are pending.
+    std::shared_ptr<detail::FolderLock> ScriptLock(const std::string& scriptTarget);
     // Whether a page of the batch is about to write the file of that identity.
     bool IsPending(const std::optional<detail::PlaceIdentity>& identity) const;
-    // Whether a backup of page may not take the name: a script file about to
-    // be written has it.
+    // Whether a backup of page may not take the name, which names nothing
+    // yet: a script file about to be written has it.
     bool IsReservedName(const std::string& name, const Pending& page) const;
 
     ScriptContent content_;
     std::function<void(const PageOutcome&)> onOutcome_;
+    std::size_t maxPages_;
     std::vector<std::unique_ptr<Pending>> pending_;
+    std::map<std::string, std::weak_ptr<detail::FolderLock>> folderLocks_;
 };
 
 // Registers one block: raises BlockCounter, appends its function line to
