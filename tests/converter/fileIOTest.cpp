@@ -281,6 +281,24 @@ TEST_F(FileIOTest, NewContentHasNoNameUntilItIsInPlace)
     EXPECT_EQ(ReadFile(file), std::string(3 << 20, 'n'));
 }
 
+// A writer killed in the moment between naming its new file and renaming it
+// leaves the name; the next write into the folder removes it, but not the
+// name of a writer that still runs.
+TEST_F(FileIOTest, WriteRemovesNamesLeftByWritersThatNoLongerRun)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string leftByGone = ".sorvane-" + std::to_string(gone) + "-abcdefghij.tmp";
+    const std::string ofLiveWriter = ".sorvane-" + std::to_string(::getpid()) + "-abcdefghij.tmp";
+    for (const std::string& name : {leftByGone, ofLiveWriter, std::string(".sorvane-notes.tmp")})
+        WriteFile(folder / name, "left");
+
+    SaveTextFile("new", file);
+
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{ofLiveWriter, ".sorvane-notes.tmp", "page.htm"}));
+}
+
 // Where files must have a name from the start, an interrupted writer removes
 // its temporary files on its way out.
 class InterruptedWriter : public FileIOTest, public ::testing::WithParamInterface<int> {};
