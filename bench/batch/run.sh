@@ -12,30 +12,20 @@
 # reported.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source bench/timing.sh
 
 BUILD_DIR=${1:-build}
 CLI=$BUILD_DIR/cli/sorvane-cli
 MAKE_SITE=$BUILD_DIR/bench/batch/make_bench_site
 PAGES=${PAGES:-2000}
 ROUNDS=${ROUNDS:-5}
-for tool in "$CLI" "$MAKE_SITE"; do
-    [ -x "$tool" ] || { echo "missing $tool: build the project first" >&2; exit 2; }
-done
-WORK=${BENCH_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/sorvane-batch.XXXXXX")}
-mkdir -p "$WORK"
-trap 'rm -rf "$WORK"' EXIT
-
-now_ns() { date +%s%N; }
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+require_built "$CLI" "$MAKE_SITE"
+make_work_dir sorvane-batch
 
 # Prints the milliseconds COMMAND takes, after a sync.
 time_once() {
     sync
-    local start end
-    start=$(now_ns)
-    "$@" >/dev/null
-    end=$(now_ns)
-    echo $(( (end - start) / 1000000 ))
+    milliseconds_of "$@"
 }
 
 # Every round writes new trees and nothing is deleted until the end: ext4

@@ -9,21 +9,14 @@
 # the median is reported.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source bench/timing.sh
 
 BUILD_DIR=${1:-build}
 CLI=$BUILD_DIR/cli/sorvane-cli
 MAKE_PAGE=$BUILD_DIR/bench/converter/make_bench_page
 ROUNDS=${ROUNDS:-9}
-for tool in "$CLI" "$MAKE_PAGE"; do
-    [ -x "$tool" ] || { echo "missing $tool: build the project first" >&2; exit 2; }
-done
-WORK=${BENCH_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/sorvane-bench.XXXXXX")}
-mkdir -p "$WORK"
-trap 'rm -rf "$WORK"' EXIT
-
-now_ns() { date +%s%N; }
-
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+require_built "$CLI" "$MAKE_PAGE"
+make_work_dir sorvane-bench
 
 # Restores the page from ORIGINAL (untimed), then prints the milliseconds
 # that COMMAND takes.
@@ -32,11 +25,7 @@ time_once() {
     cp "$original" "$WORK/page.htm"
     rm -f "$WORK/page.js" "$WORK/copy.htm"
     sync
-    local start end
-    start=$(now_ns)
-    "$@" >/dev/null
-    end=$(now_ns)
-    echo $(( (end - start) / 1000000 ))
+    milliseconds_of "$@"
 }
 
 copy_and_sync() { cp "$WORK/page.htm" "$WORK/copy.htm" && sync "$WORK/copy.htm"; }
