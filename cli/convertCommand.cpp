@@ -47,9 +47,19 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
 }
 
 // Relative paths are made full so that the script reference is computed from
-// real folder names, whatever the current folder. The folder is resolved by
-// the file system, as the shell resolves it: "link/../p.htm" is p.htm beside
-// the folder the link leads to, never p.htm in the current folder.
+// real folder names, whatever the current folder. A folder is resolved by the
+// file system, as the shell resolves it: "link/.." is the folder above the
+// one the link leads to, never the current folder. A folder that does not
+// exist is left as given, for the read or write in it to report.
+std::string RealFolderPath(const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    return error ? fs::absolute(folder).string() : real.string();
+}
+
+// The full paths of pages: the real path of the folder and the file name as
+// given.
 class FullPaths {
 public:
     std::string operator()(const std::string& path)
@@ -57,25 +67,13 @@ public:
         const fs::path absolute = fs::absolute(path);
         if (!absolute.has_filename()) return absolute.string();
         auto [folder, isNew] = folders_.try_emplace(absolute.parent_path().string());
-        if (isNew) {
-            std::error_code error;
-            folder->second = fs::canonical(absolute.parent_path(), error).string();  // "" when it fails
-        }
-        return folder->second.empty() ? absolute.string() : (fs::path(folder->second) / absolute.filename()).string();
+        if (isNew) folder->second = RealFolderPath(absolute.parent_path());
+        return (fs::path(folder->second) / absolute.filename()).string();
     }
 
 private:
     std::unordered_map<std::string, std::string> folders_;  // many pages share a folder
 };
-
-// A folder that exists is named by its real path; one that does not is left
-// for the write into it to report.
-std::string FullFolderPath(const std::string& path)
-{
-    std::error_code error;
-    const fs::path folder = fs::canonical(path, error);
-    return error ? fs::absolute(path).string() : folder.string();
-}
 
 std::string WithTrailingSeparator(std::string folder)
 {
@@ -87,7 +85,7 @@ std::string WithTrailingSeparator(std::string folder)
 // chosen folder with that file name.
 std::string ScriptPathFor(const std::string& page, const std::optional<std::string>& scriptFolder)
 {
-    const std::string folder = scriptFolder ? WithTrailingSeparator(FullFolderPath(*scriptFolder)) : FolderPart(page);
+    const std::string folder = scriptFolder ? WithTrailingSeparator(RealFolderPath(*scriptFolder)) : FolderPart(page);
     return folder + BaseName(page) + ".js";
 }
 

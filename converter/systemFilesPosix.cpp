@@ -59,7 +59,7 @@ FileStamp StampFrom(const struct stat& info)
 
 SystemError LastError() { return errno; }
 
-// Calls fn until it is not interrupted by a signal.
+// Makes the call again while a signal interrupts it.
 template <class Call>
 auto Retrying(Call call)
 {
@@ -91,43 +91,42 @@ bool MustKeepAttribute(std::string_view name)
     return name.starts_with("user.") || name.starts_with("system.posix_acl_");
 }
 
-// The names of the file's extended attributes, each ending in NUL.
-SystemError AttributeNames(const std::string& path, std::string& names)
+// Fills text with what fetch(buffer, size) gives, asking fetch(nullptr, 0)
+// for the size first, and again when it grew meanwhile (ERANGE).
+template <class Fetch>
+SystemError FetchSized(std::string& text, Fetch fetch)
 {
     for (;;) {
-        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
-        if (size <= 0) return size == 0 || errno == ENOTSUP ? NoError : LastError();
-        names.resize(static_cast<std::size_t>(size));
-        const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+        const ssize_t size = fetch(nullptr, 0);
+        if (size < 0) return LastError();
+        text.resize(static_cast<std::size_t>(size));
+        if (size == 0) return NoError;
+        const ssize_t got = fetch(text.data(), text.size());
         if (got >= 0) {
-            names.resize(static_cast<std::size_t>(got));
+            text.resize(static_cast<std::size_t>(got));
             return NoError;
         }
-        if (errno != ERANGE) return LastError();  // ERANGE: one was added meanwhile
+        if (errno != ERANGE) return LastError();
     }
 }
 
 SystemError CopyAttribute(const std::string& from, const char* name, int toFd)
 {
     std::string value;
-    for (;;) {
-        const ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
-        if (size < 0) return LastError();
-        value.resize(static_cast<std::size_t>(size));
-        const ssize_t got = ::getxattr(from.c_str(), name, value.data(), value.size());
-        if (got >= 0) {
-            value.resize(static_cast<std::size_t>(got));
-            break;
-        }
-        if (errno != ERANGE) return LastError();
-    }
+    if (const SystemError error = FetchSized(value, [&](char* buffer, std::size_t size) {
+            return ::getxattr(from.c_str(), name, buffer, size);
+        }))
+        return error;
     return ::fsetxattr(toFd, name, value.data(), value.size(), 0) == 0 ? NoError : LastError();
 }
 
 SystemError CopyAttributes(const std::string& from, int toFd)
 {
+    // The names, each ending in NUL.
     std::string names;
-    if (const SystemError error = AttributeNames(from, names)) return error;
+    const SystemError listed =
+        FetchSized(names, [&](char* buffer, std::size_t size) { return ::listxattr(from.c_str(), buffer, size); });
+    if (listed) return listed == ENOTSUP ? NoError : listed;
     for (std::size_t start = 0; start < names.size();) {
         const char* name = names.c_str() + start;
         start += std::strlen(name) + 1;
