@@ -1,5 +1,10 @@
-# Shared by the timed benchmark scripts (sourced, not run): the tools check,
-# the scratch folder and the timing helpers.
+# Shared by the timed benchmark scripts (sourced with the script's arguments,
+# not run): the build folder (first argument, default build) and the
+# command-line tool in it, the tools check, the scratch folder and the
+# timing helpers.
+
+BUILD_DIR=${1:-build}
+CLI=$BUILD_DIR/cli/sorvane-cli
 
 # Exits with a hint unless every given program is built.
 require_built() {

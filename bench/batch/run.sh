@@ -12,10 +12,7 @@
 # reported.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-source bench/timing.sh
-
-BUILD_DIR=${1:-build}
-CLI=$BUILD_DIR/cli/sorvane-cli
+source bench/timing.sh "$@"
 MAKE_SITE=$BUILD_DIR/bench/batch/make_bench_site
 PAGES=${PAGES:-2000}
 ROUNDS=${ROUNDS:-5}

@@ -9,10 +9,7 @@
 # the median is reported.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-source bench/timing.sh
-
-BUILD_DIR=${1:-build}
-CLI=$BUILD_DIR/cli/sorvane-cli
+source bench/timing.sh "$@"
 MAKE_PAGE=$BUILD_DIR/bench/converter/make_bench_page
 ROUNDS=${ROUNDS:-9}
 require_built "$CLI" "$MAKE_PAGE"
