@@ -64,7 +64,7 @@ class FullPaths {
 public:
     std::string operator()(const std::string& path)
     {
-        const fs::path absolute = fs::absolute(path);
+        const fs::path absolute = currentFolder_ / path;  // an absolute path stays as it is
         if (!absolute.has_filename()) return absolute.string();
         auto [folder, isNew] = folders_.try_emplace(absolute.parent_path().string());
         if (isNew) folder->second = RealFolderPath(absolute.parent_path());
@@ -72,6 +72,7 @@ public:
     }
 
 private:
+    const fs::path currentFolder_ = fs::current_path();
     std::unordered_map<std::string, std::string> folders_;  // many pages share a folder
 };
 
