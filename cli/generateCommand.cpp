@@ -134,8 +134,8 @@ int Generate(GenerateOptions options, Streams streams)
                                          NativePathStyle, options.player)
                            .snippet;
         return Success;
-    } catch (const std::exception& error) {
-        streams.err << ProgramName << ": " << error.what() << '\n';
+    } catch (...) {
+        streams.err << ProgramName << ": " << DescribeError(std::current_exception(), movie) << '\n';
         return SomeFailed;
     }
 }
