@@ -126,7 +126,8 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
 
 detail::SystemError detail::LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait)
 {
-    const SystemError error = lock.Acquire(fs::path(scriptTarget).parent_path().string(), wait);
+    const fs::path folder = fs::path(scriptTarget).parent_path();
+    const SystemError error = lock.Acquire(folder.empty() ? "." : folder.string(), wait);
     // A folder that cannot be opened cannot take the script's new file
     // either: that write fails with its own reason.
     return FolderLock::IsBusy(error) ? error : NoError;
