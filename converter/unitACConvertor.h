@@ -136,8 +136,8 @@ struct ConvertReport {
 // anything is written: a script path that leads to the page itself, a page
 // that cannot be replaced (its new file is made before the backup and the
 // script), and a page that another program changes meanwhile (checked again
-// just before the page is replaced). The script file is locked against other
-// conversions from its read to its write. An existing script file is read
+// just before the page is replaced). The script file's folder is locked
+// against other conversions from the script's read to its write. An existing script file is read
 // before the scan; BlockCounter is raised past every function number it
 // names, and lines of ScriptBuffer that would define one of its names with
 // other markup are not written to it.
@@ -148,7 +148,7 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
 struct PageOutcome {
     std::string pagePath;
     ConvertReport report;      // what was done, when error is null
-    std::exception_ptr error;  // the FileError or ConvertError that stopped it
+    std::exception_ptr error;  // what stopped it: FileError, ConvertError, std::bad_alloc
 };
 
 // Which function lines a page's script file receives.
@@ -160,11 +160,11 @@ enum class ScriptContent {
 // Converts pages one after the other as ConvertPage does, each in the same
 // order of writes, but lets the new files of many pages (up to 1024, as open
 // files allow) reach the disk together before they are put in place: one
-// sync of the disk instead of one per file. Each page's outcome goes to onOutcome in the order the
-// pages were given, once its files are in place, at the latest in Finish.
-// A page whose files another page of the batch is about to write, or whose
-// script file another program has locked, first makes the batch finish what
-// it holds.
+// sync of the disk instead of one per file. Each page's outcome goes to
+// onOutcome in the order the pages were given, once its files are in place,
+// at the latest in Finish. A page whose files another page of the batch is
+// about to write, or whose script folder another program has locked, first
+// makes the batch finish what it holds.
 class PageBatch {
 public:
     PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
