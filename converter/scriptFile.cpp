@@ -127,7 +127,8 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
 
 detail::SystemError detail::LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait)
 {
-    const SystemError error = lock.Acquire(PathBytes(NativePath(scriptTarget).parent_path()), wait);
+    const fs::path folder = NativePath(scriptTarget).parent_path();
+    const SystemError error = lock.Acquire(folder.empty() ? "." : PathBytes(folder), wait);
     // A folder that cannot be opened cannot take the script's new file
     // either: that write fails with its own reason.
     return FolderLock::IsBusy(error) ? error : NoError;

@@ -147,11 +147,11 @@ struct ConvertReport {
 // that is no text in an 8-bit encoding (a UTF-16 byte-order mark, a NUL
 // byte), a page that cannot be replaced (its new file is made before the
 // backup and the script), and a page that another program changes meanwhile
-// (checked again just before the page is replaced). The script file is
-// locked against other conversions from its read to its write. An existing
-// script file is read before the scan; BlockCounter is raised past every
-// function number it names, and lines of ScriptBuffer that would define one
-// of its names with other markup are not written to it.
+// (checked again just before the page is replaced). The script file's folder
+// is locked against other conversions from the script's read to its write.
+// An existing script file is read before the scan; BlockCounter is raised
+// past every function number it names, and lines of ScriptBuffer that would
+// define one of its names with other markup are not written to it.
 // With a Flash player script (see PlayerReference), the page also loads the
 // player, in a line right after the include of its script file, unless it
 // loads that player already; a local player script that does not exist is
@@ -211,17 +211,17 @@ private:
 struct PageOutcome {
     std::string pagePath;
     ConvertReport report;      // what was done, when error is null
-    std::exception_ptr error;  // the FileError or ConvertError that stopped it
+    std::exception_ptr error;  // what stopped it: FileError, ConvertError, std::bad_alloc
 };
 
 // Converts pages one after the other as ConvertPage does, each in the same
 // order of writes, but lets the new files of many pages (up to 1024, as open
 // files allow) reach the disk together before they are put in place: one
-// sync of the disk instead of one per file. Each page's outcome goes to onOutcome in the order the
-// pages were given, once its files are in place, at the latest in Finish.
-// A page whose files another page of the batch is about to write, or whose
-// script file another program has locked, first makes the batch finish what
-// it holds.
+// sync of the disk instead of one per file. Each page's outcome goes to
+// onOutcome in the order the pages were given, once its files are in place,
+// at the latest in Finish. A page whose files another page of the batch is
+// about to write, or whose script folder another program has locked, first
+// makes the batch finish what it holds.
 class PageBatch {
 public:
     PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
