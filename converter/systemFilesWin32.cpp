@@ -179,12 +179,25 @@ SystemError TempFile::TakeMetadataOf(const std::string&) { return NoError; }
 
 SystemError TempFile::Sync() { return FlushFileBuffers(AsHandle(handle_)) ? NoError : LastError(); }
 
+// ReplaceFileA refuses a bare file name on some systems (Wine among them):
+// it is given the full path of both files.
+static std::string FullPathOf(const std::string& path)
+{
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
 SystemError TempFile::Replace(const std::string& target)
 {
     CloseHandle(AsHandle(handle_));  // ReplaceFileA and MoveFileExA need the file closed
     handle_ = NoHandle;
     const bool targetExists = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const bool replaced = targetExists ? ReplaceFileA(target.c_str(), name_.c_str(), nullptr,
+    const bool replaced = targetExists ? ReplaceFileA(FullPathOf(target).c_str(), FullPathOf(name_).c_str(), nullptr,
                                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
                                        : MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     if (!replaced) return LastError();
