@@ -95,7 +95,7 @@ TEST_F(CliTest, ScriptFolderTakesTheScriptsAndRelativePathsWork)
     EXPECT_TRUE(fs::exists(folder / "site/js/b.js"));
     EXPECT_NE(outcome.out.find("script " + folder / "site/js/a.js" + ";"), std::string::npos);
     for (const char* page : {"site/pages/a.htm", "site/pages/b.htm"})
-        EXPECT_NE(ReadFile(folder / page).find("src=\"" + testing::InNativeStyle("../js/")), std::string::npos) << page;
+        EXPECT_NE(ReadFile(folder / page).find("src=\"" + testkit::InNativeStyle("../js/")), std::string::npos) << page;
 }
 
 // ----------------------------------------------------------------- generate --
@@ -184,16 +184,16 @@ TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
                                  "site/sub/b.htm"});
     EXPECT_EQ(convert.status, 0) << convert.err;
     EXPECT_NE(ReadFile(folder / "site/a.htm")
-                  .find("<script src=\"" + testing::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n</head>"),
+                  .find("<script src=\"" + testkit::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n</head>"),
               std::string::npos);
     EXPECT_NE(ReadFile(folder / "site/sub/b.htm")
-                  .find("<script src=\"" + testing::InNativeStyle("../../player/ruffle.js") + "\"></script>"),
+                  .find("<script src=\"" + testkit::InNativeStyle("../../player/ruffle.js") + "\"></script>"),
               std::string::npos);
 
     const Outcome generate = Run({"generate", "--width=1", "--height=1", "--player=player/ruffle.js",
                                   "site/intro.swf"});
     EXPECT_EQ(generate.status, 0) << generate.err;
-    EXPECT_EQ(generate.out, "<script src=\"" + testing::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n"
+    EXPECT_EQ(generate.out, "<script src=\"" + testkit::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n"
                                 + GenerateEmbedCode(folder / "site/intro.swf", "1", "1", "intro", "best").snippet);
 
     const Outcome web = Run({"generate", "--width=1", "--height=1", "--player", "https://example.org/r.js?a&b",

@@ -90,7 +90,7 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
     fs::create_directories(folder.path() / "js");
     WriteFile(folder / "pages/index.htm", "<head></head>");
     ConvertPage(folder / "pages/index.htm", folder / "js/index.js", false);
-    EXPECT_EQ(ReadFile(folder / "pages/index.htm"), "<head>" + Include(testing::InNativeStyle("../js/index.js")) + "</head>");
+    EXPECT_EQ(ReadFile(folder / "pages/index.htm"), "<head>" + Include(testkit::InNativeStyle("../js/index.js")) + "</head>");
 }
 
 // The page file gets the include where InsertScriptInclude puts it in the

@@ -35,7 +35,7 @@ TEST_P(PlayerReferenceOf, IsWhatThePageWrites)
         WriteFile(folder / row.source, "// player");
     }
     EXPECT_EQ(PlayerReference(local ? folder / row.source : std::string(row.source), folder / row.page),
-              local ? testing::InNativeStyle(row.reference) : std::string(row.reference));
+              local ? testkit::InNativeStyle(row.reference) : std::string(row.reference));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, PlayerReferenceOf, ::testing::Values(
@@ -113,7 +113,7 @@ protected:
 };
 
 const std::string Include = "\r\n<script language=\"JavaScript\" src=\"index.js\"></script>\r\n";
-const std::string PlayerLine = "<script src=\"" + testing::InNativeStyle("player/ruffle.js") + "\"></script>\r\n";
+const std::string PlayerLine = "<script src=\"" + testkit::InNativeStyle("player/ruffle.js") + "\"></script>\r\n";
 
 TEST_F(ConvertWithPlayer, PlayerLineFollowsTheIncludeOnceOverConversions)
 {

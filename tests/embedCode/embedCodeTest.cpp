@@ -265,7 +265,7 @@ TEST_F(EmbedCodeTest, PlayerLineStartsTheSnippetAndAMissingPlayerWritesNothing)
     const std::string plain = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best").snippet;
     const EmbedCodeResult withPlayer = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best", NativePathStyle,
                                                          "ruffle.js");
-    EXPECT_EQ(withPlayer.snippet, "<script src=\"" + testing::InNativeStyle("../ruffle.js") + "\"></script>\r\n" + plain);
+    EXPECT_EQ(withPlayer.snippet, "<script src=\"" + testkit::InNativeStyle("../ruffle.js") + "\"></script>\r\n" + plain);
 
     EXPECT_THROW(GenerateEmbedCode("outro.swf", "1", "1", "m", "best", NativePathStyle, "gone.js"), ConvertError);
     EXPECT_FALSE(fs::exists(folder.path() / "outro.js"));
