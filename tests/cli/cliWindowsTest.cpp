@@ -3,6 +3,7 @@
 // under Wine; where Wine behaves otherwise than Windows, the test says so.
 #include "cliFixture.h"
 #include "converterTestKit.h"
+#include "namedRow.h"
 #include "nativePath.h"
 
 #include <gtest/gtest.h>
