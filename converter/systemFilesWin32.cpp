@@ -237,8 +237,15 @@ SystemError CheckReplaceable(const std::string& target, bool& exists)
         return IsMissing(error) ? NoError : error;
     }
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return ERROR_ACCESS_DENIED;
+    // Opening for deletion fails as the final replacement would where another
+    // program holds the file open without letting others delete it.
+    const HANDLE handle = CreateFileA(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LastError();
     FileStamp stamp;
-    if (const SystemError error = StampOf(target, stamp)) return error;
+    const SystemError error = StampOfHandle(handle, stamp);
+    CloseHandle(handle);
+    if (error) return error;
     return stamp.regular ? NoError : NotRegularFile;
 }
 

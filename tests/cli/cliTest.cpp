@@ -4,15 +4,22 @@
 #include "embedCode.h"
 #include "movieWriter.h"
 #include "namedRow.h"
+#include "systemFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
+
+#ifdef _WIN32
+#include "windowsApi.h"
+#endif
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -28,6 +35,15 @@ namespace fs = std::filesystem;
 using testkit::ReadFile;
 using testkit::WriteFile;
 
+// The system's own codes behind the reasons that messages end with.
+#ifdef _WIN32
+constexpr detail::SystemError FileNotFound = ERROR_FILE_NOT_FOUND;
+constexpr detail::SystemError FolderInTheWay = ERROR_ACCESS_DENIED;
+#else
+constexpr detail::SystemError FileNotFound = ENOENT;
+constexpr detail::SystemError FolderInTheWay = EISDIR;
+#endif
+
 #ifndef _WIN32
 // Longer than a file system allows for one name.
 const std::string LongName(300, 'n');
@@ -39,8 +55,8 @@ std::string ShellQuoted(std::string_view text)
     return quoted + "'";
 }
 
-// For what only a POSIX shell and fork give: limits, a closed or full
-// standard output, runs side by side.
+// For what only a POSIX shell gives: limits, a closed or full standard
+// output.
 class CliShellTest : public CliTest {
 protected:
     // Runs sorvane-cli with the arguments, in the scratch folder, after the
@@ -59,35 +75,9 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output.path() / "out"),
                 ReadFile(output.path() / "err")};
     }
-
-    // Starts sorvane-cli with the arguments in the scratch folder and returns
-    // at once; its output is dropped.
-    pid_t Start(const std::vector<std::string>& arguments)
-    {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const int devNull = ::open("/dev/null", O_WRONLY);
-            ::dup2(devNull, 1);
-            ::dup2(devNull, 2);
-            if (::chdir(folder.path().c_str()) != 0) ::_exit(127);
-            std::vector<char*> argv{const_cast<char*>(SORVANE_CLI)};
-            for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            ::execv(SORVANE_CLI, argv.data());
-            ::_exit(127);
-        }
-        return child;
-    }
 };
 
-int ExitStatusOf(pid_t child)
-{
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool IsRunning(pid_t child) { return ::waitpid(child, nullptr, WNOHANG) == 0; }
+#endif
 
 // The markup of the function a converted page calls, as its script file
 // defines it; "" when the page calls none or the script lacks it (or has
@@ -106,46 +96,19 @@ std::string MovieShownBy(const std::string& page, const std::string& script)
     return found.size() == 1 ? found.front() : "";
 }
 
-// A child process that holds the lock of a script file until it is told to
-// let go, standing in for another program converting into that script.
+// Holds the lock of a script file, as another program converting into it
+// would, until LetGo: the sorvane-cli runs of a test are other processes.
 class ScriptLockHolder {
 public:
     explicit ScriptLockHolder(const std::string& scriptPath)
     {
-        int locked[2], letGo[2];
-        if (::pipe2(locked, O_CLOEXEC) != 0 || ::pipe2(letGo, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-        child_ = ::fork();
-        if (child_ == 0) {
-            ::close(letGo[1]);  // so that the parent's close is the end of the pipe
-            sorvane::detail::FolderLock lock;
-            (void)sorvane::detail::LockScript(lock, scriptPath, true);
-            char byte = 'l';
-            (void)!::write(locked[1], &byte, 1);
-            (void)!::read(letGo[0], &byte, 1);
-            ::_exit(0);
-        }
-        char byte = 0;
-        (void)!::read(locked[0], &byte, 1);
-        letGo_ = letGo[1];
-        ::close(locked[0]);
-        ::close(locked[1]);
-        ::close(letGo[0]);
+        if (detail::LockScript(lock_.emplace(), scriptPath, true)) throw std::runtime_error("cannot lock");
     }
-    ~ScriptLockHolder() { LetGo(); }
-
-    void LetGo()
-    {
-        if (letGo_ < 0) return;
-        ::close(letGo_);
-        letGo_ = -1;
-        ExitStatusOf(child_);
-    }
+    void LetGo() { lock_.reset(); }
 
 private:
-    pid_t child_ = -1;
-    int letGo_ = -1;
+    std::optional<detail::FolderLock> lock_;
 };
-#endif
 
 // ------------------------------------------------------------- golden pages --
 
@@ -170,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testkit::Gol
 
 // ------------------------------------------------------------------ convert --
 
-#ifndef _WIN32  // links, FIFOs, runs side by side
+#ifndef _WIN32  // links, FIFOs
 TEST_F(CliTest, PagesOfOneCallNumberOnAndEachScriptGetsOnlyItsPagesFunctions)
 {
     WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
@@ -223,50 +186,6 @@ TEST_F(CliTest, SamePageTwiceInOneCallIsConvertedTwice)
     EXPECT_NE(page.find("displaySWF_1();"), std::string::npos);
 }
 
-// Two programs converting into one script file: the second waits for the
-// first and numbers on, so both pages keep their own movies.
-TEST_F(CliShellTest, ConversionsIntoOneScriptFileWaitForEachOther)
-{
-    for (const char* name : {"a", "b", "js"}) fs::create_directory(folder.path() / name);
-    WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
-    WriteFile(folder / "b/index.htm", "<object>movie-b</object>");
-    ScriptLockHolder otherProgram(folder / "js/index.js");
-
-    const pid_t first = Start({"convert", "--script-dir", "js", "a/index.htm"});
-    const pid_t second = Start({"convert", "--script-dir", "js", "b/index.htm"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_TRUE(IsRunning(first)) << "writes the script while another program holds it";
-    EXPECT_TRUE(IsRunning(second));
-    otherProgram.LetGo();
-
-    EXPECT_EQ(ExitStatusOf(first), 0);
-    EXPECT_EQ(ExitStatusOf(second), 0);
-    EXPECT_EQ(MovieShownBy(folder / "a/index.htm", folder / "js/index.js"), "<object>movie-a</object>");
-    EXPECT_EQ(MovieShownBy(folder / "b/index.htm", folder / "js/index.js"), "<object>movie-b</object>");
-}
-
-// A run never waits for a lock while it holds others: the pages before are
-// finished first, so two runs that want each other's script files go on.
-TEST_F(CliShellTest, WaitingForAScriptFinishesThePagesBefore)
-{
-    for (const char* name : {"a", "b"}) fs::create_directory(folder.path() / name);
-    WriteFile(folder / "a/a.htm", "<object>a</object>");
-    WriteFile(folder / "b/b.htm", "<object>b</object>");
-    ScriptLockHolder otherProgram(folder / "b/b.js");
-
-    const pid_t run = Start({"convert", "--no-backup", "a/a.htm", "b/b.htm"});
-    bool aConverted = false;
-    for (int i = 0; i < 100 && !aConverted; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        aConverted = ReadFile(folder / "a/a.htm").find("displaySWF_1();") != std::string::npos;
-    }
-    EXPECT_TRUE(aConverted);
-    EXPECT_TRUE(IsRunning(run));
-    otherProgram.LetGo();
-    EXPECT_EQ(ExitStatusOf(run), 0);
-    EXPECT_NE(ReadFile(folder / "b/b.htm").find("displaySWF_2();"), std::string::npos);
-}
-
 // "link/../p.htm" is p.htm beside the folder the link leads to, as for the
 // shell and every other program.
 TEST_F(CliTest, ParentOfALinkedFolderIsTheLinkTargetsParent)
@@ -311,6 +230,50 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliSpecialFile, ::testing::Values(
     testkit::RowName<SpecialFileRow>);
 #endif
 
+// Two programs converting into one script file: the second waits for the
+// first and numbers on, so both pages keep their own movies.
+TEST_F(CliTest, ConversionsIntoOneScriptFileWaitForEachOther)
+{
+    for (const char* name : {"a", "b", "js"}) fs::create_directory(folder.path() / name);
+    WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
+    WriteFile(folder / "b/index.htm", "<object>movie-b</object>");
+    ScriptLockHolder otherProgram(folder / "js/index.js");
+
+    const auto first = Start({"convert", "--script-dir", "js", "a/index.htm"});
+    const auto second = Start({"convert", "--script-dir", "js", "b/index.htm"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(first->IsRunning()) << "writes the script while another program holds it";
+    EXPECT_TRUE(second->IsRunning());
+    otherProgram.LetGo();
+
+    EXPECT_EQ(first->Wait(), 0);
+    EXPECT_EQ(second->Wait(), 0);
+    EXPECT_EQ(MovieShownBy(folder / "a/index.htm", folder / "js/index.js"), "<object>movie-a</object>");
+    EXPECT_EQ(MovieShownBy(folder / "b/index.htm", folder / "js/index.js"), "<object>movie-b</object>");
+}
+
+// A run never waits for a lock while it holds others: the pages before are
+// finished first, so two runs that want each other's script files go on.
+TEST_F(CliTest, WaitingForAScriptFinishesThePagesBefore)
+{
+    for (const char* name : {"a", "b"}) fs::create_directory(folder.path() / name);
+    WriteFile(folder / "a/a.htm", "<object>a</object>");
+    WriteFile(folder / "b/b.htm", "<object>b</object>");
+    ScriptLockHolder otherProgram(folder / "b/b.js");
+
+    const auto run = Start({"convert", "--no-backup", "a/a.htm", "b/b.htm"});
+    bool aConverted = false;
+    for (int i = 0; i < 100 && !aConverted; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        aConverted = ReadFile(folder / "a/a.htm").find("displaySWF_1();") != std::string::npos;
+    }
+    EXPECT_TRUE(aConverted);
+    EXPECT_TRUE(run->IsRunning());
+    otherProgram.LetGo();
+    EXPECT_EQ(run->Wait(), 0);
+    EXPECT_NE(ReadFile(folder / "b/b.htm").find("displaySWF_2();"), std::string::npos);
+}
+
 TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
 {
     WriteFile(folder / "a.htm", "<object>1</object>");
@@ -320,8 +283,7 @@ TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
     const Outcome outcome = Run({"convert", "--no-backup", "a.htm", "missing.htm", "index.js", "b.htm"});
 
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot open file " + folder / "missing.htm"
-                               + ": No such file or directory"
+    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot open file " + folder / "missing.htm" + ": " + detail::ReasonText(FileNotFound)
                                + "\nsorvane-cli: The page and the script file are the same file: "
                                + folder / "index.js" + "\n");
     EXPECT_NE(ReadFile(folder / "b.htm").find("displaySWF_2();"), std::string::npos);
@@ -390,7 +352,7 @@ TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
     const Outcome unwritable = Run({"generate", "--width=1", "--height=1", "intro.swf"});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.out, "");
-    EXPECT_EQ(unwritable.err, "sorvane-cli: Cannot create file intro.js: Is a directory\n");
+    EXPECT_EQ(unwritable.err, "sorvane-cli: Cannot create file intro.js: " + detail::ReasonText(FolderInTheWay) + "\n");
     EXPECT_TRUE(fs::is_directory(folder.path() / "intro.js"));
 
     const Outcome missing = Run({"generate", "--width=1", "--height=1", "gone.swf"});
