@@ -182,4 +182,10 @@ std::string DescribeError(const std::exception_ptr& error, std::string_view subj
     }
 }
 
+int ReportCaughtError(std::ostream& err, std::string_view subject)
+{
+    err << ProgramName << ": " << DescribeError(std::current_exception(), subject) << '\n';
+    return SomeFailed;
+}
+
 }  // namespace sorvane::cli

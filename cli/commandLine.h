@@ -81,4 +81,8 @@ int RunProgram(Arguments arguments);
 // memory ran out.
 std::string DescribeError(const std::exception_ptr& error, std::string_view subject);
 
+// Prints DescribeError of the exception being handled as a line of its own on
+// err and returns SomeFailed: the ending of a command's catch block.
+int ReportCaughtError(std::ostream& err, std::string_view subject);
+
 }  // namespace sorvane::cli

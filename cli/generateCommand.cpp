@@ -135,8 +135,7 @@ int Generate(GenerateOptions options, Streams streams)
                            .snippet;
         return Success;
     } catch (...) {
-        streams.err << ProgramName << ": " << DescribeError(std::current_exception(), movie) << '\n';
-        return SomeFailed;
+        return ReportCaughtError(streams.err, movie);
     }
 }
 
