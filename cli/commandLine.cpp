@@ -4,9 +4,18 @@
 #include "generateCommand.h"
 #include "infoCommand.h"
 #include "restoreCommand.h"
+#include "standardOutput.h"
+#include "unitACConvertor.h"
 
 #include <algorithm>
 #include <array>
+#include <csignal>
+#include <iostream>
+#include <new>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #ifdef _WIN32
 #include <cstdio>
@@ -73,6 +82,19 @@ int RunCommand(Arguments arguments, Streams streams)
     return command->run(arguments.subspan(1), streams);
 }
 
+// A batch of pages holds two new files open per page: the more files may be
+// open, the fewer syncs of the disk a long run needs.
+void AllowManyOpenFiles()
+{
+#ifndef _WIN32
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        (void)::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+#endif
+}
+
 }  // namespace
 
 void KeepOutputBytes()
@@ -125,6 +147,45 @@ int RunCommandLine(Arguments arguments, Streams streams)
                     << "Try '" << ProgramName << " --help' for more information.\n";
         return BadUsage;
     }
+}
+
+int RunProgram(Arguments arguments)
+{
+    AllowManyOpenFiles();
+#ifdef SIGPIPE
+    // A reader that went away is reported like any failed write, after the
+    // pages are converted, instead of ending the run between two pages.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    RemoveTempFilesOnInterrupt();
+    StandardOutput out;
+    int status = RunCommandLine(arguments, {out.Stream(), std::cerr});
+    if (const std::string failure = out.Close(); !failure.empty()) {
+        std::cerr << ProgramName << ": cannot write to standard output: " << failure << '\n';
+        if (status == Success) status = SomeFailed;
+    }
+    return status;
+}
+
+std::string DescribeError(const std::exception_ptr& error, std::string_view subject)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const FileError& fileError) {
+        return fileError.reason().empty() ? fileError.what() : std::string(fileError.what()) + ": " + fileError.reason();
+    } catch (const std::bad_alloc&) {
+        return std::string(subject) + ": " + std::string(NotEnoughMemoryText);
+    } catch (const std::exception& other) {
+        return other.what();
+    } catch (...) {
+        return std::string(subject) + ": unexpected error";
+    }
+}
+
+int ReportCaughtError(std::ostream& err, std::string_view subject)
+{
+    err << ProgramName << ": " << DescribeError(std::current_exception(), subject) << '\n';
+    return SomeFailed;
 }
 
 }  // namespace sorvane::cli

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <exception>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -69,5 +70,19 @@ bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out);
 // Runs the tool on its arguments (the program name left out) and returns the
 // exit status.
 int RunCommandLine(Arguments arguments, Streams streams);
+
+// RunCommandLine as the program's whole run: interrupted writes leave no
+// temporary files, and output that does not reach standard output makes the
+// run fail (status 1, with the reason on standard error).
+int RunProgram(Arguments arguments);
+
+// The message for an error that stopped the work on one file (subject): a
+// file error with the system's reason after ": ", a plain sentence when
+// memory ran out.
+std::string DescribeError(const std::exception_ptr& error, std::string_view subject);
+
+// Prints DescribeError of the exception being handled as a line of its own on
+// err and returns SomeFailed: the ending of a command's catch block.
+int ReportCaughtError(std::ostream& err, std::string_view subject);
 
 }  // namespace sorvane::cli

@@ -2,16 +2,15 @@
 
 #include "convertPreview.h"
 #include "jsonText.h"
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
-#include <filesystem>
+#include <exception>
 #include <optional>
 #include <vector>
 
 namespace sorvane::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct ConvertOptions {
     bool backup = true;
@@ -60,12 +59,6 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
     return options;
 }
 
-// Beside the page, as the wizard's default, or in the folder given.
-std::string ScriptPathOf(const std::string& page, const ConvertOptions& options)
-{
-    return ScriptPathFor(page, options.scriptFolder ? FullPath(*options.scriptFolder) : std::string());
-}
-
 void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
 {
     if (!previewed) output.Line(page + ": " + std::to_string(report.blocksConverted)
@@ -85,23 +78,31 @@ void ReportFailure(RunOutput& output, const std::string& page, const std::string
     output.Error(message);
 }
 
-// Converts the page, or previews it when a preview is given.
-bool ConvertOnePage(const std::string& pageArgument, const ConvertOptions& options, RunOutput& output,
-                    ConvertPreview* preview)
+// Reports a page's outcome: its line or JSON object, or its error; then the
+// progress line moves on (outcomes come in page order).
+bool ReportOutcome(RunOutput& output, const PageOutcome& outcome, bool previewed)
 {
-    const std::string page = FullPath(pageArgument);
-    const std::string script = ScriptPathOf(page, options);
-    try {
-        const ConvertReport report = preview ? preview->Page(page, script, options.backup, options.player)
-                                             : ConvertPage(page, script, options.backup, options.player);
-        ReportConversion(output, page, report, preview != nullptr);
-        output.PageDone(report.blocksConverted);
-        return true;
-    } catch (const std::exception& error) {
-        ReportFailure(output, page, error.what());
+    if (outcome.error) {
+        ReportFailure(output, outcome.pagePath, DescribeError(outcome.error, outcome.pagePath));
         output.PageDone(0);
         return false;
     }
+    ReportConversion(output, outcome.pagePath, outcome.report, previewed);
+    output.PageDone(outcome.report.blocksConverted);
+    return true;
+}
+
+// What the conversion of the page would do, as an outcome of its own.
+PageOutcome PreviewOutcome(ConvertPreview& preview, const std::string& page, const std::string& script,
+                           const ConvertOptions& options)
+{
+    PageOutcome outcome{page, {}, nullptr};
+    try {
+        outcome.report = preview.Page(page, script, options.backup, options.player);
+    } catch (...) {
+        outcome.error = std::current_exception();
+    }
+    return outcome;
 }
 
 // A player script that is missing would fail every page: no page is touched.
@@ -126,11 +127,22 @@ int RunConvert(Arguments arguments, Streams streams)
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
     for (const std::string& error : found.errors) output.Error(error);
+    bool allConverted = found.errors.empty();
+    const auto report = [&](const PageOutcome& outcome) {
+        allConverted &= ReportOutcome(output, outcome, options.preview.has_value());
+    };
+    const std::string scriptFolder = options.scriptFolder ? RealFolderPath(NativePath(*options.scriptFolder)) : std::string();
+    FullPaths fullPath;
     std::optional<ConvertPreview> preview;
     if (options.preview) preview.emplace(*options.preview, output, streams.out);
-    bool allConverted = found.errors.empty();
-    for (const std::string& page : found.pages)
-        allConverted &= ConvertOnePage(page, options, output, preview ? &*preview : nullptr);
+    PageBatch batch(ScriptContent::ThisPage, report);
+    for (const std::string& argument : found.pages) {
+        const std::string page = fullPath(argument);
+        const std::string script = ScriptPathFor(page, scriptFolder);
+        if (preview) report(PreviewOutcome(*preview, page, script, options));
+        else batch.Convert(page, script, options.backup, options.player);
+    }
+    batch.Finish();
     if (preview) preview->Finish();
     return allConverted ? Success : SomeFailed;
 }

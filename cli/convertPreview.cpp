@@ -31,7 +31,7 @@ std::string Created(bool exists) { return exists ? "would replace " : "would cre
 }  // namespace
 
 ConvertPreview::ConvertPreview(Kind kind, RunOutput& output, std::ostream& out)
-    : kind_(kind), output_(output), out_(out), preview_(kind == Kind::Diff)
+    : kind_(kind), output_(output), out_(out), preview_(kind == Kind::Diff, ScriptContent::ThisPage)
 {
 }
 

@@ -134,9 +134,8 @@ int Generate(GenerateOptions options, Streams streams)
                                          NativePathStyle, options.player)
                            .snippet;
         return Success;
-    } catch (const std::exception& error) {
-        streams.err << ProgramName << ": " << error.what() << '\n';
-        return SomeFailed;
+    } catch (...) {
+        return ReportCaughtError(streams.err, movie);
     }
 }
 

@@ -48,9 +48,8 @@ int Info(const std::string& movie, Streams streams)
         if (!header) throw std::runtime_error("'" + movie + "' is not a Flash movie, or is cut short: no size known");
         PrintHeader(streams.out, *header);
         return Success;
-    } catch (const std::exception& error) {
-        streams.err << ProgramName << ": " << error.what() << '\n';
-        return SomeFailed;
+    } catch (...) {
+        return ReportCaughtError(streams.err, movie);
     }
 }
 

@@ -31,7 +31,21 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
 
 }  // namespace
 
-std::string FullPath(const std::string& path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); }
+std::string RealFolderPath(const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    return PathBytes(error ? fs::absolute(folder) : real);
+}
+
+std::string FullPaths::operator()(const std::string& path)
+{
+    const fs::path absolute = currentFolder_ / NativePath(path);  // an absolute path stays as it is
+    if (!absolute.has_filename()) return PathBytes(absolute);
+    auto [folder, isNew] = folders_.try_emplace(PathBytes(absolute.parent_path()));
+    if (isNew) folder->second = RealFolderPath(absolute.parent_path());
+    return PathBytes(NativePath(folder->second) / absolute.filename());
+}
 
 bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& options)
 {

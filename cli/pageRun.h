@@ -8,7 +8,9 @@
 #include "pageSearch.h"
 #include "progressLine.h"
 
+#include <filesystem>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace sorvane::cli {
@@ -48,9 +50,23 @@ bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& opt
 // given.
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options);
 
-// The path made full, so that reports and script references are computed
-// from real folder names, whatever the current folder.
-std::string FullPath(const std::string& path);
+// A folder made full, resolved by the file system as the shell resolves it:
+// "link/.." is the folder above the one the link leads to, never the current
+// folder. A folder that does not exist is left as given (made absolute), for
+// the read or write in it to report.
+std::string RealFolderPath(const std::filesystem::path& folder);
+
+// Paths made full, so that reports and script references are computed from
+// real folder names, whatever the current folder: the real path of the
+// folder (RealFolderPath) and the file name as given.
+class FullPaths {
+public:
+    std::string operator()(const std::string& path);
+
+private:
+    const std::filesystem::path currentFolder_ = std::filesystem::current_path();
+    std::unordered_map<std::string, std::string> folders_;  // many pages share a folder
+};
 
 class RunOutput {
 public:

@@ -96,8 +96,9 @@ std::optional<std::vector<Restoration>> PlanRestorations(const FoundPages& found
     bool complete = found.errors.empty();
     std::vector<Restoration> plan;
     BackupFinder finder;
+    FullPaths fullPath;
     for (const std::string& argument : found.pages) {
-        const std::string page = FullPath(argument);
+        const std::string page = fullPath(argument);
         if (std::optional<std::string> backup = finder.NewestBackup(page)) {
             plan.push_back({page, std::move(*backup)});
             continue;

@@ -1,10 +1,13 @@
 // Pieces shared by the converter's source files; not part of its interface.
 #pragma once
 
+#include "systemFiles.h"
 #include "unitACConvertor.h"
 
 #include <array>
 #include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -26,36 +29,58 @@ protected:
     ~ByteSink() = default;
 };
 
-class TempFile;
+// Where a write to path must go: symbolic links are followed so that the
+// link stays and the file it points to gets the new content. Raises
+// FileError(Create, path) for a loop of links.
+std::filesystem::path ResolveLinks(const std::string& path);
 
 // Replaces the file at path atomically with what is appended: the bytes go to
 // a new file beside the target (symbolic links followed) and take the
-// target's name, owner and permission bits on Commit. Until then, and when
-// anything fails, the old file is whole; a failure raises
-// FileError(Create, path) and leaves no new file behind.
+// target's name, owner, permission bits and extended attributes when placed.
+// Until then, and when anything fails, the old file is whole; a failure
+// raises FileError(Create, path) with the system's reason and leaves no new
+// file behind. The file is checked and the new one created at once, so a
+// target that cannot be replaced is refused before anything is written.
 class AtomicFileWriter final : public ByteSink {
 public:
     explicit AtomicFileWriter(const std::string& path);
-    ~AtomicFileWriter();
+    // For a path whose links were followed already (ResolveLinks or
+    // LinkTarget gave target).
+    AtomicFileWriter(const std::string& path, std::string target);
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void Append(std::string_view bytes) override;
+    // All in one: Finish, sync, Place, and sync the folder.
     void Commit();
+
+    // Commit in steps, for writers whose files are synced together
+    // (SyncTogether on their Temp()) between Finish and Place.
+    void Finish();
+    TempFile& Temp() { return temp_; }
+    void Place();
+    [[noreturn]] void Fail(SystemError error) const;
+
+    const std::string& Path() const { return path_; }
+    const std::string& Target() const { return target_; }
 
 private:
     void Flush();
-    [[noreturn]] void Fail() const;
 
     std::string path_;
-    std::unique_ptr<TempFile> temp_;
     std::string target_;
+    bool targetExists_ = false;
+    TempFile temp_;
     std::string buffer_;
 };
 
 // Atomically replaces the content of the file at path with the pieces, one
 // after the other (see AtomicFileWriter).
 void ReplaceFileContent(const std::string& path, Pieces pieces);
+
+// The content of the file at path, or nothing when there is no such file.
+// Raises FileError(Open) when a file exists but cannot be read.
+std::optional<std::string> LoadTextFileIfAny(const std::string& path);
 
 // Memory for large texts that the system fills cheaply: on Linux, blocks of
 // several MiB are backed by huge pages where the system allows it.
@@ -85,16 +110,20 @@ class FileBytes {
 public:
     explicit FileBytes(const std::string& path);  // raises FileError(Open)
     std::string_view view() const { return {memory_.data(), size_}; }
+    // The file as it was when it was read.
+    const FileStamp& Stamp() const { return stamp_; }
 
 private:
     MemoryBlock memory_;
     std::size_t size_ = 0;
+    FileStamp stamp_;
 };
 
-// Atomically creates the file at path with the given content and the
-// permission bits of permissionsFrom. Returns false, writing nothing, when a
-// file of that name exists; raises FileError(Create, path) on other failures.
-bool CreateNewFile(const std::string& path, std::string_view content, const std::string& permissionsFrom);
+// Atomically creates the file at path with the given content and the owner,
+// permission bits and extended attributes of the file at metadataFrom.
+// Returns false, writing nothing, when a file of that name exists; raises
+// FileError(Create, path) on other failures.
+bool CreateNewFile(const std::string& path, std::string_view content, const std::string& metadataFrom);
 
 // Scans a page text, registers its blocks (BlockCounter, ScriptBuffer) and
 // writes the page with its blocks replaced to sink; returns how many blocks
@@ -129,12 +158,14 @@ void AppendEscapedForScript(std::string& out, std::string_view text, LeadByteTes
 // 1024 bytes, as browsers look for it.
 LeadByteTest DeclaredLeadByteTest(std::string_view pageText);
 
-// The content of the script file at path, or nothing when there is no such
-// file. Raises FileError(Open) when a file exists but cannot be read.
-std::optional<std::string> LoadExistingScript(const std::string& path);
+// Takes the lock that makes the read, change and write of the script file
+// that scriptTarget names happen as one step among programs: the lock of its
+// folder. With wait false, a lock held by another is not waited for:
+// FolderLock::IsBusy(result).
+SystemError LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait);
 
-// Raises BlockCounter to the highest function number defined in an existing
-// script file, so that new blocks never reuse one of its names.
+// Raises BlockCounter to the highest function number named anywhere in an
+// existing script file, so that new blocks never reuse one of its names.
 void RaiseBlockCounterAbove(std::string_view existingScript);
 
 // A script file's new text: existingScript + header + the function lines
@@ -154,15 +185,50 @@ private:
     std::array<std::string_view, 4> pieces_;
 };
 
-// Writes NewScriptText's pieces to scriptPath.
-void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
-                      const std::string& scriptPath);
+// Appends NewScriptText's pieces to sink.
+void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines, ByteSink& sink);
 
-// Writes pageText to the first free backup name of pagePath, passing over the
-// name of the script file that the conversion writes next, and returns it.
-std::string WriteBackup(const std::string& pagePath, std::string_view pageText, const std::string& scriptPath);
+struct Backup {
+    std::string path;     // "" when none was made
+    bool linked = false;  // a second name of the page file, not a copy
+};
 
-// The name WriteBackup would take now, writing nothing.
-std::string FreeBackupName(const std::string& pagePath, const std::string& scriptPath);
+// Backs the page up under its first free backup name that isReserved does
+// not claim for a file about to be written (it is asked only about names that
+// name nothing yet). With mayLink, a page with no
+// other names becomes its own backup through a hard link to pageTarget (the
+// file the page path leads to); otherwise, or where links fail, the bytes
+// read are copied.
+Backup WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget, bool mayLink,
+                   const std::function<bool(const std::string&)>& isReserved);
+
+// A backup linked to a page that is not replaced after all would change with
+// every later edit of the page: it becomes a copy of its own (where that
+// fails, it stays as it is: the same bytes as the page).
+void DetachBackup(const Backup& backup) noexcept;
+
+// ResolveLinks for paths that are only compared: a loop of links leaves the
+// path as it is, for the read or write of it to report.
+std::string LinkTarget(const std::string& path);
+
+// Where a path leads once its links are followed (linkTarget, as LinkTarget
+// gives it): the file's identity, or for a file not yet made, its folder's
+// identity and the name it will get.
+struct PlaceIdentity {
+    FileIdentity file;
+    std::string nameInFolder;
+    bool operator==(const PlaceIdentity&) const = default;
+};
+std::optional<PlaceIdentity> PlaceIdentityOf(const std::string& linkTarget);
+// PlaceIdentityOf for a path that names nothing yet, not even a link.
+std::optional<PlaceIdentity> NewPlaceIdentity(const std::string& path);
+
+// Raises ConvertError when the page file at pageTarget is no longer the one
+// that was read: another file, another size or another time of last write.
+void RefuseChangedPage(const std::string& pagePath, const std::string& pageTarget, const FileStamp& read);
+
+// The name WriteBackup would take now (passing over the names isReserved
+// claims), writing nothing.
+std::string FreeBackupName(const std::string& pagePath, const std::function<bool(const std::string&)>& isReserved);
 
 }  // namespace sorvane::detail

@@ -1,4 +1,4 @@
-// The convert script file and the page backup.
+// The convert script file, its lock, and the page backup.
 #include "converterInternals.h"
 #include "nativePath.h"
 #include "unitACConvertor.h"
@@ -7,7 +7,6 @@
 #include <array>
 #include <charconv>
 #include <climits>
-#include <filesystem>
 #include <unordered_set>
 
 namespace sorvane {
@@ -15,7 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::string_view FunctionName = "displaySWF_";
 constexpr std::string_view FunctionNameStart = "function displaySWF_";
+constexpr std::string_view Digits = "0123456789";
 
 std::string ScriptHeader() { return "\r\n// " + std::string(ScriptHeaderText) + "\r\n"; }
 
@@ -26,65 +27,79 @@ std::string_view WithoutLineEnd(std::string_view line)
     return line;
 }
 
-// Calls visit(line) for every line of text, each with its line end.
+// Calls visit(line) for every line of text, each with its line end: CR LF,
+// LF or a lone CR, as hand-edited files mix them.
 template <class Visitor>
 void ForEachLine(std::string_view text, Visitor visit)
 {
     for (std::size_t start = 0; start < text.size();) {
-        const std::size_t newline = text.find('\n', start);
-        const std::size_t end = newline == std::string_view::npos ? text.size() : newline + 1;
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        else end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
         visit(text.substr(start, end - start));
         start = end;
     }
 }
 
+// The number of "displaySWF_<digits>", or 0 when it does not fit the counter
+// (such a name can never clash with one the counter hands out).
+int NumberAfterName(std::string_view digits)
+{
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return error == std::errc() ? number : 0;
+}
+
+// Calls visit(n) for every "displaySWF_<n>" anywhere in the text: a head
+// written by hand (indented, "displaySWF_1 ()", "var displaySWF_1 =") names
+// a function as much as one the converter wrote.
+template <class Visitor>
+void ForEachFunctionNumber(std::string_view text, Visitor visit)
+{
+    for (std::size_t at = text.find(FunctionName); at != std::string_view::npos; at = text.find(FunctionName, at)) {
+        at += FunctionName.size();
+        const std::size_t digitsEnd = std::min(text.find_first_not_of(Digits, at), text.size());
+        if (digitsEnd > at) visit(NumberAfterName(text.substr(at, digitsEnd - at)));
+        at = digitsEnd;
+    }
+}
+
 // "function displaySWF_<digits>(" at the start of a line, or "" when the line
-// does not start a script function of the converter.
+// does not start a script function as the converter writes it.
 std::string_view FunctionHead(std::string_view line)
 {
     if (!line.starts_with(FunctionNameStart)) return {};
-    const std::size_t digitsEnd = line.find_first_not_of("0123456789", FunctionNameStart.size());
-    if (digitsEnd == FunctionNameStart.size() || digitsEnd == std::string_view::npos
-        || line[digitsEnd] != '(')
+    const std::size_t digitsEnd = line.find_first_not_of(Digits, FunctionNameStart.size());
+    if (digitsEnd == FunctionNameStart.size() || digitsEnd == std::string_view::npos || line[digitsEnd] != '(')
         return {};
     return line.substr(0, digitsEnd + 1);
 }
 
-// The function number of a head, or 0 when it does not fit the counter (such
-// a name can never clash with one the counter hands out).
-int FunctionNumber(std::string_view head)
-{
-    const char* first = head.data() + FunctionNameStart.size();
-    int number = 0;
-    const auto [end, error] = std::from_chars(first, head.data() + head.size() - 1, number);
-    return error == std::errc() ? number : 0;
-}
-
-// The function lines of an existing script file, to tell which new lines
-// would define one of its names a second time with other markup.
+// The names and function lines of an existing script file, to tell which new
+// lines would define one of its names a second time with other markup.
 class ExistingFunctions {
 public:
     explicit ExistingFunctions(std::string_view script)
     {
+        ForEachFunctionNumber(script, [this](int number) { numbers_.insert(number); });
         ForEachLine(script, [this](std::string_view line) {
             const std::string_view content = WithoutLineEnd(line);
-            if (const std::string_view head = FunctionHead(content); !head.empty()) {
-                heads_.insert(head);
-                lines_.insert(content);
-            }
+            if (!FunctionHead(content).empty()) lines_.insert(content);
         });
     }
 
-    bool Empty() const { return heads_.empty(); }
+    bool Empty() const { return numbers_.empty(); }
 
     bool Clashes(std::string_view line) const
     {
         const std::string_view head = FunctionHead(line);
-        return !head.empty() && heads_.contains(head) && !lines_.contains(line);
+        if (head.empty()) return false;
+        const int number = NumberAfterName(head.substr(FunctionNameStart.size(), head.size() - FunctionNameStart.size() - 1));
+        return numbers_.contains(number) && !lines_.contains(line);
     }
 
 private:
-    std::unordered_set<std::string_view> heads_;
+    std::unordered_set<int> numbers_;
     std::unordered_set<std::string_view> lines_;
 };
 
@@ -108,29 +123,20 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
     return kept;
 }
 
-// A full path without "." and "..", to tell whether two paths name one file
-// before that file exists; "" for "".
-fs::path Normalized(const std::string& path)
-{
-    std::error_code error;
-    return path.empty() ? fs::path() : fs::absolute(NativePath(path), error).lexically_normal();
-}
-
 }  // namespace
 
-std::optional<std::string> detail::LoadExistingScript(const std::string& path)
+detail::SystemError detail::LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait)
 {
-    std::error_code error;
-    if (!fs::exists(NativePath(path), error)) return std::nullopt;
-    return LoadTextFile(path);
+    const fs::path folder = NativePath(scriptTarget).parent_path();
+    const SystemError error = lock.Acquire(folder.empty() ? "." : PathBytes(folder), wait);
+    // A folder that cannot be opened cannot take the script's new file
+    // either: that write fails with its own reason.
+    return FolderLock::IsBusy(error) ? error : NoError;
 }
 
 void detail::RaiseBlockCounterAbove(std::string_view existingScript)
 {
-    ForEachLine(existingScript, [](std::string_view line) {
-        if (const std::string_view head = FunctionHead(line); !head.empty())
-            BlockCounter = std::max(BlockCounter, FunctionNumber(head));
-    });
+    ForEachFunctionNumber(existingScript, [](int number) { BlockCounter = std::max(BlockCounter, number); });
 }
 
 detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines)
@@ -148,52 +154,82 @@ std::string detail::NewScriptText::Joined() const
     return text;
 }
 
-void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
-                              const std::string& scriptPath)
+void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines, ByteSink& sink)
 {
-    ReplaceFileContent(scriptPath, NewScriptText(existingScript, functionLines).Parts());
+    const NewScriptText text(existingScript, functionLines);
+    for (const std::string_view piece : text.Parts()) sink.Append(piece);
 }
 
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
 {
-    const std::string existing = detail::LoadExistingScript(scriptPath).value_or(std::string());
-    detail::WriteScriptAfter(existing, functionLines, scriptPath);
+    detail::FolderLock lock;
+    (void)detail::LockScript(lock, PathBytes(detail::ResolveLinks(scriptPath)), true);
+    const std::string existing = detail::LoadTextFileIfAny(scriptPath).value_or(std::string());
+    detail::AtomicFileWriter writer(scriptPath);
+    detail::WriteScriptAfter(existing, functionLines, writer);
+    writer.Commit();
 }
 
 namespace {
 
-// A backup takes a name that no file has, and never the name of the script
-// file that the conversion writes next.
-bool FreeForBackup(const std::string& candidate, const fs::path& script)
+// A backup takes a name that names nothing and that no file about to be
+// written claims.
+bool FreeForBackup(const std::string& candidate, const std::function<bool(const std::string&)>& isReserved)
 {
     std::error_code error;
-    return !fs::exists(fs::symlink_status(NativePath(candidate), error)) && Normalized(candidate) != script;
+    return !fs::exists(fs::symlink_status(NativePath(candidate), error)) && !isReserved(candidate);
 }
 
 }  // namespace
 
-std::string detail::WriteBackup(const std::string& pagePath, std::string_view pageText,
-                                const std::string& scriptPath)
+detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget,
+                                   bool mayLink, const std::function<bool(const std::string&)>& isReserved)
 {
-    const fs::path script = Normalized(scriptPath);
+    // A link is the old file itself under a second name: nothing is copied,
+    // and it has the page's owner, bits and attributes. A page with other
+    // names is copied instead, so that the backup does not change when the
+    // page is changed through one of them.
+    mayLink = mayLink && page.Stamp().links == 1;
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = BackupCandidate(pagePath, n);
-        if (FreeForBackup(candidate, script) && CreateNewFile(candidate, pageText, pagePath)) return candidate;
+        if (!FreeForBackup(candidate, isReserved)) continue;
+        if (mayLink) {
+            const SystemError linkError = HardLink(pageTarget, candidate);
+            if (!linkError) return {std::move(candidate), true};
+            if (IsNameTaken(linkError)) continue;
+            mayLink = false;  // another file system, or one without links: copy
+        }
+        if (CreateNewFile(candidate, page.view(), pageTarget)) return {std::move(candidate), false};
     }
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
 }
 
-std::string detail::FreeBackupName(const std::string& pagePath, const std::string& scriptPath)
+std::string detail::FreeBackupName(const std::string& pagePath,
+                                   const std::function<bool(const std::string&)>& isReserved)
 {
-    const fs::path script = Normalized(scriptPath);
     for (int n = 0; n < INT_MAX; ++n)
-        if (std::string candidate = BackupCandidate(pagePath, n); FreeForBackup(candidate, script)) return candidate;
+        if (std::string candidate = BackupCandidate(pagePath, n); FreeForBackup(candidate, isReserved)) return candidate;
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
+}
+
+void detail::DetachBackup(const Backup& backup) noexcept
+{
+    if (!backup.linked) return;
+    try {
+        const std::string content = LoadTextFile(backup.path);
+        const std::string_view piece = content;
+        ReplaceFileContent(backup.path, {&piece, 1});
+    } catch (...) {
+        // It stays a second name of the unchanged page: the same bytes.
+    }
 }
 
 std::string BackupPage(const std::string& pagePath)
 {
-    return detail::WriteBackup(pagePath, LoadTextFile(pagePath), {});
+    const detail::FileBytes page(pagePath);
+    return detail::WriteBackup(pagePath, page, PathBytes(detail::ResolveLinks(pagePath)), false,
+                               [](const std::string&) { return false; })
+        .path;
 }
 
 }  // namespace sorvane

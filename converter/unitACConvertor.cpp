@@ -3,10 +3,10 @@
 #include "unitACConvertor.h"
 
 #include "converterInternals.h"
-#include "nativePath.h"
+#include "pageBatch.h"
 
+#include <algorithm>
 #include <exception>
-#include <filesystem>
 
 namespace sorvane {
 
@@ -24,11 +24,9 @@ std::string FileErrorMessage(FileError::Kind kind, const std::string& path)
 
 // Writing the script into the page would destroy the page, so such a pair is
 // refused before anything is read or written.
-void RefuseSameFile(const std::string& pagePath, const std::string& scriptPath)
+void RefuseSameFile(bool same, const std::string& scriptPath)
 {
-    std::error_code error;
-    if (pagePath == scriptPath || std::filesystem::equivalent(NativePath(pagePath), NativePath(scriptPath), error))
-        throw ConvertError("The page and the script file are the same file: " + scriptPath);
+    if (same) throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
 // A UTF-16 page would get ASCII bytes before its byte-order mark and become
@@ -42,64 +40,20 @@ void RefuseUnlessEightBitText(const std::string& pagePath, std::string_view page
                        + (utf16 ? "it starts with a UTF-16 byte-order mark" : "it holds NUL bytes"));
 }
 
-// The new page file, filled while the page is scanned. A failure to write it
-// is kept until the script file is in place, as the page comes last and the
-// scan must register every block whatever happens to the page.
-class PageDraft final : public detail::ByteSink {
-public:
-    explicit PageDraft(const std::string& pagePath)
-    {
-        try {
-            writer_.emplace(pagePath);
-        } catch (const FileError&) {
-            error_ = std::current_exception();
-        }
-    }
-
-    void Append(std::string_view bytes) override
-    {
-        if (error_) return;
-        try {
-            writer_->Append(bytes);
-        } catch (const FileError&) {
-            error_ = std::current_exception();
-            writer_.reset();
-        }
-    }
-
-    void Commit()
-    {
-        if (error_) std::rethrow_exception(error_);
-        writer_->Commit();
-    }
-
-private:
-    std::optional<detail::AtomicFileWriter> writer_;
-    std::exception_ptr error_;
-};
-
-}  // namespace
-
-FileError::FileError(Kind kind, std::string path)
-    : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path))
-{
-}
-
-namespace {
-
 // The steps every conversion of a page takes before anything is written: the
-// refusals, the existing script file's function numbers, and the page with
-// its blocks replaced, into sink.
+// read of the page and its refusals, the existing script file's function
+// numbers, and the page with its blocks replaced, into sink. The caller has
+// refused a script file that is the page.
 class PageScan {
 public:
-    PageScan(const std::string& pagePath, const std::string& scriptPath,
-             std::optional<std::string_view> playerSource)
-        : pageFile_(PagePathApartFrom(pagePath, scriptPath)),
+    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource)
+        : pageFile_(pagePath),
           player_(playerSource ? std::optional(PlayerReference(*playerSource, pagePath)) : std::nullopt)
     {
         RefuseUnlessEightBitText(pagePath, Page());
     }
 
+    const detail::FileBytes& File() const { return pageFile_; }
     std::string_view Page() const { return pageFile_.view(); }
 
     // An existing script file is read before the scan: its function numbers
@@ -114,12 +68,6 @@ public:
     }
 
 private:
-    static const std::string& PagePathApartFrom(const std::string& pagePath, const std::string& scriptPath)
-    {
-        RefuseSameFile(pagePath, scriptPath);
-        return pagePath;
-    }
-
     detail::FileBytes pageFile_;
     std::optional<std::string> player_;
 };
@@ -137,36 +85,97 @@ public:
 
 }  // namespace
 
+// An editor may save the page while it is converted; replacing it then would
+// lose what was saved.
+void detail::RefuseChangedPage(const std::string& pagePath, const std::string& pageTarget, const FileStamp& read)
+{
+    FileStamp now;
+    if (StampOf(pageTarget, now) != NoError || !SameContentStamp(now, read))
+        throw ConvertError("The page changed during the conversion and was left as it is: " + pagePath);
+}
+
+FileError::FileError(Kind kind, std::string path, std::string reason)
+    : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
+{
+}
+
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
                           std::optional<std::string_view> playerSource)
 {
-    const PageScan scan(pagePath, scriptPath, playerSource);
-    const std::optional<std::string> existingScript = detail::LoadExistingScript(scriptPath);
-    PageDraft newPage(pagePath);
-    ConvertReport report{scan.Rewrite(pagePath, scriptPath, existingScript, newPage), scriptPath, {}};
+    PageOutcome outcome;
+    PageBatch batch(ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
+    batch.Convert(pagePath, scriptPath, backup, playerSource);
+    batch.Finish();
+    if (outcome.error) std::rethrow_exception(outcome.error);
+    return outcome.report;
+}
 
-    if (backup) report.backupPath = detail::WriteBackup(pagePath, scan.Page(), scriptPath);
-    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scriptPath);
-    newPage.Commit();
-    return report;
+// Everything up to the moment the new files are put in place. Anything that
+// stops the conversion before the backup leaves every file as it was; the
+// page's new file is made first of all, so a page that cannot be replaced
+// is found before anything is written.
+void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backup,
+                        std::optional<std::string_view> playerSource)
+{
+    const std::string& pagePath = page.outcome.pagePath;
+    page.pageTarget = detail::LinkTarget(pagePath);
+    const std::string scriptTarget = detail::LinkTarget(scriptPath);
+    page.pageIdentity = detail::PlaceIdentityOf(page.pageTarget);
+    page.scriptIdentity = detail::PlaceIdentityOf(scriptTarget);
+    RefuseSameFile(pagePath == scriptPath || (page.pageIdentity && page.pageIdentity == page.scriptIdentity),
+                   scriptPath);
+    if (IsPending(page.pageIdentity) || IsPending(page.scriptIdentity)) Finish();
+    const PageScan scan(pagePath, playerSource);
+
+    // From the read of the script file to its write, no other conversion may
+    // write it: both would number from the same point and one page would
+    // lose its movies.
+    page.scriptLock = ScriptLock(scriptTarget);
+    // An existing script file is read before the scan: its function numbers
+    // must not be handed out again, or one name would get two definitions.
+    const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);
+
+    page.newPage.emplace(pagePath, page.pageTarget);
+    if (content_ == ScriptContent::ThisPage) ScriptBuffer.clear();
+    page.outcome.report.blocksConverted = scan.Rewrite(pagePath, scriptPath, existingScript, *page.newPage);
+    page.outcome.report.scriptPath = scriptPath;
+    page.pageRead = scan.File().Stamp();
+    detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
+
+    if (backup) {
+        page.backup = detail::WriteBackup(pagePath, scan.File(), page.pageTarget, true,
+                                          [&](const std::string& name) { return IsReservedName(name, page); });
+        page.outcome.report.backupPath = page.backup.path;
+    }
+    page.newScript.emplace(scriptPath, scriptTarget);
+    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, *page.newScript);
+    page.newScript->Finish();
+    page.newPage->Finish();
 }
 
 PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
                                        std::optional<std::string_view> playerSource)
 {
-    const PageScan scan(pagePath, scriptPath, playerSource);
+    RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
+    const PageScan scan(pagePath, playerSource);
     PagePreview preview;
     // A script file planned before has only numbers below BlockCounter, so
     // only one not yet planned is read for them.
     const auto planned = scripts_.find(scriptPath);
     const std::optional<std::string> oldScript =
-        planned != scripts_.end() ? std::optional(planned->second) : detail::LoadExistingScript(scriptPath);
+        planned != scripts_.end() ? std::optional(planned->second) : detail::LoadTextFileIfAny(scriptPath);
     StringSink newPage;
     DiscardingSink discarded;
+    if (content_ == ScriptContent::ThisPage) ScriptBuffer.clear();
     preview.report = {scan.Rewrite(pagePath, scriptPath, oldScript,
                                    keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
-                      scriptPath, backup ? detail::FreeBackupName(pagePath, scriptPath) : std::string()};
+                      scriptPath, backup ? detail::FreeBackupName(pagePath, [&](const std::string& name) {
+                          return IsReservedName(name, scriptPath);
+                      })
+                                         : std::string()};
     preview.scriptExists = oldScript.has_value();
+    if (!preview.scriptExists && planned == scripts_.end())
+        newScripts_.emplace(FileNamePart(scriptPath), scriptPath);
     if (keepTexts_) {
         preview.oldPage = scan.Page();
         preview.newPage = std::move(newPage.text);
@@ -175,6 +184,17 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
     }
     scripts_[scriptPath] = preview.newScript;
     return preview;
+}
+
+// As in a conversion, a backup passes over the page's script file and the
+// script files that pages before it would have made by then. Only a new
+// script file can hold a name that names nothing yet, and only one of the
+// same file name can be the same file.
+bool ConversionPreview::IsReservedName(const std::string& name, const std::string& scriptPath) const
+{
+    if (SameFile(name, scriptPath)) return true;
+    const auto [first, last] = newScripts_.equal_range(FileNamePart(name));
+    return std::any_of(first, last, [&name](const auto& script) { return SameFile(name, script.second); });
 }
 
 }  // namespace sorvane

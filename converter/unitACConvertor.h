@@ -15,13 +15,23 @@
 //   thread that converts.
 #pragma once
 
+#include <cstddef>
+#include <exception>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane {
+
+namespace detail {
+struct PlaceIdentity;
+class FolderLock;
+}
 
 // ---------------------------------------------------------------- errors --
 
@@ -32,18 +42,26 @@ public:
 };
 
 // A file that could not be read or written. The file named by path() is left
-// as it was.
+// as it was. what() is "Cannot open file %s" or "Cannot create file %s";
+// reason() the system's words for the cause ("No space left on device"),
+// "" when none is known.
 class FileError : public ConvertError {
 public:
     enum class Kind { Open, Create };
-    FileError(Kind kind, std::string path);
+    FileError(Kind kind, std::string path, std::string reason = {});
     Kind kind() const noexcept { return kind_; }
     const std::string& path() const noexcept { return path_; }
+    const std::string& reason() const noexcept { return reason_; }
 
 private:
     Kind kind_;
     std::string path_;
+    std::string reason_;
 };
+
+// What the user is told when memory runs out (std::bad_alloc), in place of
+// the library's own name for it.
+inline constexpr std::string_view NotEnoughMemoryText = "There is not enough memory to do this";
 
 // ------------------------------------------------------------------ paths --
 
@@ -120,23 +138,32 @@ struct ConvertReport {
     std::string backupPath;    // the backup made, "" when none was asked for
 };
 
-// Converts the page file at pagePath in place and appends to the script file
-// at scriptPath; copies the page to its backup first when backup is set.
-// Writes happen in the order backup, script file, page. Raises FileError or
-// ConvertError and stops at once: the page is written last, so it changes only
-// when everything else succeeded. An existing script file is read before the
-// scan; BlockCounter is raised past its function numbers, and lines of
-// ScriptBuffer that would define one of its names with other markup are not
-// written to it. A script path that names the page itself is refused
-// (ConvertError) before anything is read or written.
-// A page that is no text in an 8-bit encoding (a UTF-16 byte-order mark, a
-// NUL byte) is refused (ConvertError naming it) before anything is written.
+// Converts the page file at pagePath in place and appends the whole of
+// ScriptBuffer to the script file at scriptPath; backs the page up first when
+// backup is set. Writes happen in the order backup, script file, page.
+// Raises FileError or ConvertError and stops at once: the page is written
+// last, so it changes only when everything else succeeded. Refused before
+// anything is written: a script path that leads to the page itself, a page
+// that is no text in an 8-bit encoding (a UTF-16 byte-order mark, a NUL
+// byte), a page that cannot be replaced (its new file is made before the
+// backup and the script), and a page that another program changes meanwhile
+// (checked again just before the page is replaced). The script file's folder
+// is locked against other conversions from the script's read to its write.
+// An existing script file is read before the scan; BlockCounter is raised
+// past every function number it names, and lines of ScriptBuffer that would
+// define one of its names with other markup are not written to it.
 // With a Flash player script (see PlayerReference), the page also loads the
 // player, in a line right after the include of its script file, unless it
 // loads that player already; a local player script that does not exist is
 // refused before anything is written.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
                           bool backup, std::optional<std::string_view> playerSource = std::nullopt);
+
+// Which function lines a page's script file receives.
+enum class ScriptContent {
+    WholeRun,  // all of ScriptBuffer, as ConvertPage does
+    ThisPage,  // only the functions of the page's own blocks; numbers still go on
+};
 
 // What ConvertPage would do to one page, computed without writing anything.
 struct PagePreview {
@@ -158,16 +185,75 @@ public:
     // keepTexts: fill in the texts of the pages and script files (a diff
     // needs them; a report of what would change does not, and a long run
     // without them costs little more than reading the pages).
-    explicit ConversionPreview(bool keepTexts) : keepTexts_(keepTexts) {}
+    // content: which function lines each script file receives, as in the
+    // PageBatch of the conversion.
+    explicit ConversionPreview(bool keepTexts, ScriptContent content = ScriptContent::WholeRun)
+        : keepTexts_(keepTexts), content_(content)
+    {
+    }
 
     PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
                         std::optional<std::string_view> playerSource = std::nullopt);
 
 private:
+    bool IsReservedName(const std::string& name, const std::string& scriptPath) const;
+
     bool keepTexts_;
+    ScriptContent content_;
     // Every script file a page before would have written, with its new text
     // when texts are kept.
     std::map<std::string, std::string> scripts_;
+    // Those of them that do not exist yet, by file name.
+    std::multimap<std::string, std::string> newScripts_;
+};
+
+// What became of one page of a PageBatch.
+struct PageOutcome {
+    std::string pagePath;
+    ConvertReport report;      // what was done, when error is null
+    std::exception_ptr error;  // what stopped it: FileError, ConvertError, std::bad_alloc
+};
+
+// Converts pages one after the other as ConvertPage does, each in the same
+// order of writes, but lets the new files of many pages (up to 1024, as open
+// files allow) reach the disk together before they are put in place: one
+// sync of the disk instead of one per file. Each page's outcome goes to
+// onOutcome in the order the pages were given, once its files are in place,
+// at the latest in Finish. A page whose files another page of the batch is
+// about to write, or whose script folder another program has locked, first
+// makes the batch finish what it holds.
+class PageBatch {
+public:
+    PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
+    // Pages not finished are dropped: none of their files is put in place.
+    ~PageBatch();
+    PageBatch(const PageBatch&) = delete;
+    PageBatch& operator=(const PageBatch&) = delete;
+
+    void Convert(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                 std::optional<std::string_view> playerSource = std::nullopt);
+    void Finish();
+
+    // A page between its preparation and the placing of its files.
+    struct Pending;
+
+private:
+    void Prepare(Pending& page, const std::string& scriptPath, bool backup,
+                 std::optional<std::string_view> playerSource);
+    // The lock of the script's folder, shared by the pages of the batch that
+    // write scripts there; taken without waiting while pages are pending.
+    std::shared_ptr<detail::FolderLock> ScriptLock(const std::string& scriptTarget);
+    // Whether a page of the batch is about to write the file of that identity.
+    bool IsPending(const std::optional<detail::PlaceIdentity>& identity) const;
+    // Whether a backup of page may not take the name, which names nothing
+    // yet: a script file about to be written has it.
+    bool IsReservedName(const std::string& name, const Pending& page) const;
+
+    ScriptContent content_;
+    std::function<void(const PageOutcome&)> onOutcome_;
+    std::size_t maxPages_;
+    std::vector<std::unique_ptr<Pending>> pending_;
+    std::map<std::string, std::weak_ptr<detail::FolderLock>> folderLocks_;
 };
 
 // Registers one block: raises BlockCounter, appends its function line to
@@ -255,5 +341,14 @@ void WriteScriptFile(std::string_view functionLines, const std::string& scriptPa
 // Copies the page to its first free backup name and returns that name.
 // Raises FileError(Create) naming the backup when the copy fails.
 std::string BackupPage(const std::string& pagePath);
+
+// True when both paths lead to one file once their links are followed, by
+// the file's identity (device and inode, or the file index on Windows); for
+// a file not yet made, by its folder's identity and its name.
+bool SameFile(const std::string& first, const std::string& second);
+
+// Makes an interrupted program (SIGINT, SIGTERM, SIGHUP) remove the
+// temporary files of the writes it had begun; the programs call it at start.
+void RemoveTempFilesOnInterrupt();
 
 }  // namespace sorvane

@@ -144,6 +144,10 @@ EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view w
     const std::string scriptText =
         FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, EscapeSingleQuoted(FlattenMarkup(markup))});
     result.scriptPath = MovieScriptPath(moviePath, style);
+    // A movie named NAME.js, or reached through a link of that name, would be
+    // replaced by its own script.
+    if (SameFile(std::string(moviePath), result.scriptPath))
+        throw ConvertError("The movie and its script file are the same file: " + result.scriptPath);
     SaveTextFile(scriptText, result.scriptPath);
     return result;
 }

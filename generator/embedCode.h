@@ -81,6 +81,8 @@ bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style = Nativ
 // With a Flash player script (see PlayerReference; a local one is referred to
 // from the movie's folder), the snippet starts with the line that loads it; a
 // local player script that does not exist is refused before anything is written.
+// Raises ConvertError, writing nothing, when the script path leads to the
+// movie itself.
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
                                   std::string_view name, std::string_view quality,
                                   PathStyle style = NativePathStyle,

@@ -4,14 +4,18 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace sorvane {
 
 QString ErrorBoxText(const QString& message)
 {
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        return message + QLatin1Char('.');
-    return message;
+    QStringList lines = message.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (!line.isEmpty() && line.back() > QLatin1Char('.'))
+            line += QLatin1Char('.');
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ShowDefaultErrorBox(QWidget* parent, const QString& message)

@@ -8,9 +8,10 @@ class QWidget;
 
 namespace sorvane {
 
-// The box's text: the message, with "." appended when its last character's
-// code is above that of "." (a message ending in ".", "!" or a blank, and an
-// empty message, are shown as they are).
+// The box's text: the message, each of its lines (a file error's reason
+// stands on a second line) with "." appended when its last character's code
+// is above that of "." (a line ending in ".", "!" or a blank, and an empty
+// line, are shown as they are).
 QString ErrorBoxText(const QString& message);
 
 // Modal box captioned with the application's title ("Sorvane"), error icon,

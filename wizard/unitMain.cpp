@@ -7,6 +7,7 @@
 #include "pathLabel.h"
 #include "qtBytes.h"
 #include "ui_frmMain.h"
+#include "unitACConvertor.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -17,6 +18,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <exception>
+#include <new>
 
 namespace sorvane {
 
@@ -36,6 +38,18 @@ constexpr int TimerInterval = 50;
 
 const QString ExitQuestion =
     QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
+
+// Exceptions carry bytes, the paths in them as the file system has them.
+// A file error's reason goes on a second line; running out of memory gets a
+// sentence instead of the library's name for it.
+QString MessageOf(const std::exception& error)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&error)) return QString::fromLatin1(NotEnoughMemoryText);
+    QString message = FromBytes(error.what());
+    if (const auto* fileError = dynamic_cast<const FileError*>(&error); fileError && !fileError->reason().empty())
+        message += QLatin1Char('\n') + FromBytes(fileError->reason());
+    return message;
+}
 
 }  // namespace
 
@@ -95,8 +109,7 @@ void TfrmMain::RunGuarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& error) {
-        // An error carries bytes, the paths in it as the file system has them.
-        desktop.ShowError(this, FromBytes(error.what()));
+        desktop.ShowError(this, MessageOf(error));
     } catch (...) {
         desktop.ShowError(this, QStringLiteral("Unexpected error"));
     }

@@ -106,4 +106,14 @@ std::string MakePage(PageKind kind, std::size_t size)
     return page + std::string(Tail);
 }
 
+std::string MakeSitePage(std::size_t size, int blocks, unsigned seed)
+{
+    std::mt19937 random(seed);
+    const std::size_t textSize = size / static_cast<std::size_t>(blocks + 1);
+    std::string page(Head);
+    page.reserve(size + 4096);
+    for (int n = 1; n <= blocks; ++n) page += Text(textSize) + MovieBlock(random, n) + "\r\n";
+    return page + Text(textSize) + std::string(Tail);
+}
+
 }  // namespace sorvane::bench

@@ -28,4 +28,8 @@ std::string_view NameOf(PageKind kind);
 // A page of the given kind, `size` bytes long, the same for every call.
 std::string MakePage(PageKind kind, std::size_t size);
 
+// One page of a site: about `size` bytes of text with `blocks` movie blocks
+// spread over it; seed makes pages differ.
+std::string MakeSitePage(std::size_t size, int blocks, unsigned seed);
+
 }  // namespace sorvane::bench

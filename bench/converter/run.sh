@@ -9,14 +9,11 @@
 # the median is reported.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-
-BUILD_DIR=${1:-build}
-CLI=$BUILD_DIR/cli/sorvane-cli
+source bench/timing.sh "$@"
 MAKE_PAGE=$BUILD_DIR/bench/converter/make_bench_page
 ROUNDS=${ROUNDS:-9}
-source bench/converter/benchShell.sh
-require_tools "$CLI" "$MAKE_PAGE"
-make_scratch sorvane-bench
+require_built "$CLI" "$MAKE_PAGE"
+make_work_dir sorvane-bench
 
 # Restores the page from ORIGINAL (untimed), then prints the milliseconds
 # that COMMAND takes.
@@ -25,11 +22,7 @@ time_once() {
     cp "$original" "$WORK/page.htm"
     rm -f "$WORK/page.js" "$WORK/copy.htm"
     sync
-    local start end
-    start=$(now_ns)
-    "$@" >/dev/null
-    end=$(now_ns)
-    echo $(( (end - start) / 1000000 ))
+    milliseconds_of "$@"
 }
 
 copy_and_sync() { cp "$WORK/page.htm" "$WORK/copy.htm" && sync "$WORK/copy.htm"; }

@@ -15,13 +15,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-BUILD_DIR=${1:-build}
-CLI=$BUILD_DIR/cli/sorvane-cli
+source bench/timing.sh "$@"
 ROUNDS=${ROUNDS:-7}
 PAGES=${PAGES:-2000}
-source bench/converter/benchShell.sh
-require_tools "$CLI"
-make_scratch sorvane-site
+require_built "$CLI"
+make_work_dir sorvane-site
 
 # One page: a head, paragraphs, and 8 multi-line object blocks between them.
 make_page() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,14 @@ protected:
     {
         const int status = testkit::RunProgram(SORVANE_CLI, arguments, folder.path(), output / "out", output / "err");
         return {status, testkit::ReadFile(output.path() / "out"), testkit::ReadFile(output.path() / "err")};
+    }
+
+    // Starts sorvane-cli with the arguments in the scratch folder and returns
+    // at once; its output is dropped.
+    std::unique_ptr<testkit::StartedProgram> Start(const std::vector<std::string_view>& arguments)
+    {
+        return std::make_unique<testkit::StartedProgram>(SORVANE_CLI, arguments, folder.path(), testkit::NullDevice,
+                                                         testkit::NullDevice);
     }
 
     testkit::TempFolder folder;

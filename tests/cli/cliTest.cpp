@@ -1,18 +1,31 @@
 #include "cliFixture.h"
+#include "converterInternals.h"
 #include "converterTestKit.h"
 #include "embedCode.h"
 #include "movieWriter.h"
 #include "namedRow.h"
+#include "systemFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <optional>
+#include <regex>
 #include <sstream>
+#include <thread>
+
+#ifdef _WIN32
+#include "windowsApi.h"
+#endif
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace sorvane {
@@ -21,6 +34,81 @@ namespace {
 namespace fs = std::filesystem;
 using testkit::ReadFile;
 using testkit::WriteFile;
+
+// The system's own codes behind the reasons that messages end with.
+#ifdef _WIN32
+constexpr detail::SystemError FileNotFound = ERROR_FILE_NOT_FOUND;
+constexpr detail::SystemError FolderInTheWay = ERROR_ACCESS_DENIED;
+#else
+constexpr detail::SystemError FileNotFound = ENOENT;
+constexpr detail::SystemError FolderInTheWay = EISDIR;
+#endif
+
+#ifndef _WIN32
+// Longer than a file system allows for one name.
+const std::string LongName(300, 'n');
+
+std::string ShellQuoted(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// For what only a POSIX shell gives: limits, a closed or full standard
+// output.
+class CliShellTest : public CliTest {
+protected:
+    // Runs sorvane-cli with the arguments, in the scratch folder, after the
+    // shell commands in setUp (limits such as ulimit), with standard output
+    // going where stdoutTo says (a file read back as out by default).
+    Outcome RunInShell(const std::vector<std::string_view>& arguments, std::string_view setUp = "",
+                       std::string stdoutTo = "")
+    {
+        if (stdoutTo.empty()) stdoutTo = ">" + ShellQuoted(output / "out");
+        WriteFile(output.path() / "out", "");
+        std::string command = "cd " + ShellQuoted(folder.path().string()) + " && " + std::string(setUp) + " "
+                              + "timeout 60 " + ShellQuoted(SORVANE_CLI);
+        for (const std::string_view argument : arguments) command += " " + ShellQuoted(argument);
+        command += " " + stdoutTo + " 2>" + ShellQuoted(output / "err");
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output.path() / "out"),
+                ReadFile(output.path() / "err")};
+    }
+};
+
+#endif
+
+// The markup of the function a converted page calls, as its script file
+// defines it; "" when the page calls none or the script lacks it (or has
+// it twice).
+std::string MovieShownBy(const std::string& page, const std::string& script)
+{
+    std::smatch call;
+    const std::string pageText = ReadFile(page);
+    if (!std::regex_search(pageText, call, std::regex(R"( (displaySWF_\d+)\(\); )"))) return "";
+    const std::string scriptText = ReadFile(script);
+    const std::regex definition("function " + call[1].str() + R"(\(\) \{ document.write\('([^']*)'\); \})");
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(scriptText.begin(), scriptText.end(), definition); it != std::sregex_iterator();
+         ++it)
+        found.push_back((*it)[1].str());
+    return found.size() == 1 ? found.front() : "";
+}
+
+// Holds the lock of a script file, as another program converting into it
+// would, until LetGo: the sorvane-cli runs of a test are other processes.
+class ScriptLockHolder {
+public:
+    explicit ScriptLockHolder(const std::string& scriptPath)
+    {
+        if (detail::LockScript(lock_.emplace(), scriptPath, true)) throw std::runtime_error("cannot lock");
+    }
+    void LetGo() { lock_.reset(); }
+
+private:
+    std::optional<detail::FolderLock> lock_;
+};
 
 // ------------------------------------------------------------- golden pages --
 
@@ -45,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testkit::Gol
 
 // ------------------------------------------------------------------ convert --
 
-TEST_F(CliTest, PagesOfOneCallShareNumberingAndFunctionsAndEachGetsALine)
+#ifndef _WIN32  // links, FIFOs
+TEST_F(CliTest, PagesOfOneCallNumberOnAndEachScriptGetsOnlyItsPagesFunctions)
 {
     WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
     WriteFile(folder / "b.htm", "<object>3</object>");
@@ -57,10 +146,132 @@ TEST_F(CliTest, PagesOfOneCallShareNumberingAndFunctionsAndEachGetsALine)
     EXPECT_EQ(outcome.out, folder / "a.htm" + ": 2 blocks converted; script " + folder / "a.js" + "; backup "
                                + folder / "a_backup.htm" + "\n" + folder / "b.htm" + ": 1 block converted; script "
                                + folder / "b.js" + "; backup " + folder / "b_backup.htm" + "\n");
-    const std::string bScript = ReadFile(folder / "b.js");
-    for (const char* name : {"displaySWF_1()", "displaySWF_2()", "displaySWF_3()"})
-        EXPECT_NE(bScript.find(name), std::string::npos) << name;
+    const std::string header = "\r\n// " + std::string(ScriptHeaderText) + "\r\n";
+    EXPECT_EQ(ReadFile(folder / "b.js"),
+              header + "\r\nfunction displaySWF_3() { document.write('<object>3</object>'); }\r\n" + header);
+    const std::string aScript = ReadFile(folder / "a.js");
+    for (const char* name : {"displaySWF_1()", "displaySWF_2()"})
+        EXPECT_NE(aScript.find(name), std::string::npos) << name;
     EXPECT_EQ(ReadFile(folder / "b_backup.htm"), "<object>3</object>");
+}
+
+// Pages with one base name write one script file: it keeps what it held and
+// gains each page's functions once, in page order.
+TEST_F(CliTest, PagesSharingAScriptFileEachAddTheirOwnFunctions)
+{
+    for (const char* name : {"a", "b", "js"}) fs::create_directory(folder.path() / name);
+    WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
+    WriteFile(folder / "b/index.htm", "<object>movie-b</object>");
+    WriteFile(folder / "js/index.js", "// kept\r\n");
+
+    const Outcome outcome = Run({"convert", "--no-backup", "--script-dir", "js", "a/index.htm", "b/index.htm"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::string script = ReadFile(folder / "js/index.js");
+    EXPECT_TRUE(script.starts_with("// kept\r\n"));
+    EXPECT_EQ(MovieShownBy(folder / "a/index.htm", folder / "js/index.js"), "<object>movie-a</object>");
+    EXPECT_EQ(MovieShownBy(folder / "b/index.htm", folder / "js/index.js"), "<object>movie-b</object>");
+    EXPECT_LT(script.find("displaySWF_1()"), script.find("displaySWF_2()"));
+}
+
+TEST_F(CliTest, SamePageTwiceInOneCallIsConvertedTwice)
+{
+    WriteFile(folder / "a.htm", "<head></head><object>1</object>");
+    const Outcome outcome = Run({"convert", "--no-backup", "a.htm", "a.htm"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find(": 0 blocks converted"), std::string::npos) << outcome.out;
+    const std::string page = ReadFile(folder / "a.htm");
+    const std::string include = "src=\"a.js\"";
+    EXPECT_NE(page.find(include, page.find(include) + 1), std::string::npos) << "two includes: " << page;
+    EXPECT_NE(page.find("displaySWF_1();"), std::string::npos);
+}
+
+// "link/../p.htm" is p.htm beside the folder the link leads to, as for the
+// shell and every other program.
+TEST_F(CliTest, ParentOfALinkedFolderIsTheLinkTargetsParent)
+{
+    fs::create_directories(folder.path() / "real/sub");
+    fs::create_symlink("real/sub", folder.path() / "link");
+    WriteFile(folder / "real/p.htm", "<object>meant</object>");
+    WriteFile(folder / "p.htm", "<object>other</object>");
+
+    const Outcome outcome = Run({"convert", "--no-backup", "link/../p.htm"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadFile(folder / "p.htm"), "<object>other</object>");
+    EXPECT_EQ(MovieShownBy(folder / "real/p.htm", folder / "real/p.js"), "<object>meant</object>");
+    EXPECT_TRUE(outcome.out.starts_with(folder / "real/p.htm" + ": 1 block converted")) << outcome.out;
+}
+
+// Special files are refused at once: opening a FIFO would wait for a writer
+// for ever.
+struct SpecialFileRow : testkit::NamedRow {
+    std::string page, fifo, message;
+};
+
+class CliSpecialFile : public CliTest, public ::testing::WithParamInterface<SpecialFileRow> {};
+
+TEST_P(CliSpecialFile, IsRefusedWithoutWaiting)
+{
+    WriteFile(folder / "p.htm", "<object>p</object>");
+    ASSERT_EQ(::mkfifo((folder / GetParam().fifo).c_str(), 0600), 0);
+    const Outcome outcome = Run({"convert", GetParam().page});
+    EXPECT_EQ(outcome.status, 1);
+    std::string message = GetParam().message;
+    message.replace(message.find("{}"), 2, folder.path().string());
+    EXPECT_EQ(outcome.err, "sorvane-cli: " + message + "\n");
+    EXPECT_EQ(ReadFile(folder / "p.htm"), "<object>p</object>");
+    EXPECT_EQ(folder.Names().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliSpecialFile, ::testing::Values(
+    SpecialFileRow{{"FifoPage"}, "fifo.htm", "fifo.htm", "Cannot open file {}/fifo.htm: Not a regular file"},
+    SpecialFileRow{{"FifoScript"}, "p.htm", "p.js", "Cannot open file {}/p.js: Not a regular file"}),
+    testkit::RowName<SpecialFileRow>);
+#endif
+
+// Two programs converting into one script file: the second waits for the
+// first and numbers on, so both pages keep their own movies.
+TEST_F(CliTest, ConversionsIntoOneScriptFileWaitForEachOther)
+{
+    for (const char* name : {"a", "b", "js"}) fs::create_directory(folder.path() / name);
+    WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
+    WriteFile(folder / "b/index.htm", "<object>movie-b</object>");
+    ScriptLockHolder otherProgram(folder / "js/index.js");
+
+    const auto first = Start({"convert", "--script-dir", "js", "a/index.htm"});
+    const auto second = Start({"convert", "--script-dir", "js", "b/index.htm"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(first->IsRunning()) << "writes the script while another program holds it";
+    EXPECT_TRUE(second->IsRunning());
+    otherProgram.LetGo();
+
+    EXPECT_EQ(first->Wait(), 0);
+    EXPECT_EQ(second->Wait(), 0);
+    EXPECT_EQ(MovieShownBy(folder / "a/index.htm", folder / "js/index.js"), "<object>movie-a</object>");
+    EXPECT_EQ(MovieShownBy(folder / "b/index.htm", folder / "js/index.js"), "<object>movie-b</object>");
+}
+
+// A run never waits for a lock while it holds others: the pages before are
+// finished first, so two runs that want each other's script files go on.
+TEST_F(CliTest, WaitingForAScriptFinishesThePagesBefore)
+{
+    for (const char* name : {"a", "b"}) fs::create_directory(folder.path() / name);
+    WriteFile(folder / "a/a.htm", "<object>a</object>");
+    WriteFile(folder / "b/b.htm", "<object>b</object>");
+    ScriptLockHolder otherProgram(folder / "b/b.js");
+
+    const auto run = Start({"convert", "--no-backup", "a/a.htm", "b/b.htm"});
+    bool aConverted = false;
+    for (int i = 0; i < 100 && !aConverted; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        aConverted = ReadFile(folder / "a/a.htm").find("displaySWF_1();") != std::string::npos;
+    }
+    EXPECT_TRUE(aConverted);
+    EXPECT_TRUE(run->IsRunning());
+    otherProgram.LetGo();
+    EXPECT_EQ(run->Wait(), 0);
+    EXPECT_NE(ReadFile(folder / "b/b.htm").find("displaySWF_2();"), std::string::npos);
 }
 
 TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
@@ -72,7 +283,7 @@ TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
     const Outcome outcome = Run({"convert", "--no-backup", "a.htm", "missing.htm", "index.js", "b.htm"});
 
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot open file " + folder / "missing.htm"
+    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot open file " + folder / "missing.htm" + ": " + detail::ReasonText(FileNotFound)
                                + "\nsorvane-cli: The page and the script file are the same file: "
                                + folder / "index.js" + "\n");
     EXPECT_NE(ReadFile(folder / "b.htm").find("displaySWF_2();"), std::string::npos);
@@ -141,7 +352,7 @@ TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
     const Outcome unwritable = Run({"generate", "--width=1", "--height=1", "intro.swf"});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.out, "");
-    EXPECT_EQ(unwritable.err, "sorvane-cli: Cannot create file intro.js\n");
+    EXPECT_EQ(unwritable.err, "sorvane-cli: Cannot create file intro.js: " + detail::ReasonText(FolderInTheWay) + "\n");
     EXPECT_TRUE(fs::is_directory(folder.path() / "intro.js"));
 
     const Outcome missing = Run({"generate", "--width=1", "--height=1", "gone.swf"});
@@ -277,6 +488,94 @@ TEST_F(CliTest, GenerateRefusesToReplaceOtherScriptCodeUnlessForced)
     EXPECT_EQ(Run({"generate", "--width=1", "--height=1", "intro.swf"}).status, 0) << "its own script is replaced";
 }
 
+#ifndef _WIN32
+// A movie named like its script, or reached through a link of that name,
+// would be replaced by its own script, even with --force.
+TEST_F(CliTest, GenerateRefusesAScriptPathThatLeadsToTheMovie)
+{
+    WriteFile(folder / "m.js", "FWS movie named m.js");
+    WriteFile(folder / "n.swf", "FWS movie n");
+    fs::create_symlink("n.swf", folder.path() / "n.js");
+
+    for (const char* movie : {"m.js", "n.swf"}) {
+        const Outcome outcome = Run({"generate", "--force", "--width=1", "--height=1", movie});
+        EXPECT_EQ(outcome.status, 1) << movie;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "sorvane-cli: The movie and its script file are the same file: "
+                                   + std::string(movie[0] == 'm' ? "m.js" : "n.js") + "\n");
+    }
+    EXPECT_EQ(ReadFile(folder / "m.js"), "FWS movie named m.js");
+    EXPECT_EQ(ReadFile(folder / "n.swf"), "FWS movie n");
+}
+
+// -------------------------------------------------------- standard output --
+
+// Output that does not reach standard output is a failure, reported with
+// the system's reason; the files are written all the same.
+struct LostOutputRow : testkit::NamedRow {
+    std::vector<std::string_view> arguments;
+    std::string stdoutTo;
+    std::string reason;
+};
+
+class CliLostOutput : public CliShellTest, public ::testing::WithParamInterface<LostOutputRow> {};
+
+TEST_P(CliLostOutput, FailsWithTheReason)
+{
+    WriteFile(folder / "intro.swf", "FWS");
+    WriteFile(folder / "a.htm", "<object>a</object>");
+    const Outcome outcome = RunInShell(GetParam().arguments, "", GetParam().stdoutTo);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_TRUE(outcome.err.ends_with("sorvane-cli: cannot write to standard output: " + GetParam().reason + "\n"))
+        << outcome.err;
+    EXPECT_TRUE(fs::exists(folder / "intro.js") || fs::exists(folder / "a.js")) << "the work is done";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliLostOutput, ::testing::Values(
+    LostOutputRow{{"GenerateToAFullDisk"}, {"generate", "--width=1", "--height=1", "intro.swf"}, ">/dev/full",
+                  "No space left on device"},
+    LostOutputRow{{"GenerateToClosedOutput"}, {"generate", "--width=1", "--height=1", "intro.swf"}, ">&-",
+                  "Bad file descriptor"},
+    LostOutputRow{{"ConvertReportToAFullDisk"}, {"convert", "a.htm"}, ">/dev/full", "No space left on device"}),
+    testkit::RowName<LostOutputRow>);
+
+// ----------------------------------------------------------- failure reasons --
+
+// Every failure says why, in the system's words, after the message that
+// names the file; running out of memory is a plain sentence.
+struct ReasonRow : testkit::NamedRow {
+    std::vector<std::string_view> arguments;
+    std::string_view setUp;
+    std::string message;  // {} stands for the scratch folder
+};
+
+class CliFailureReason : public CliShellTest, public ::testing::WithParamInterface<ReasonRow> {};
+
+TEST_P(CliFailureReason, FollowsTheMessage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    if (GetParam().setUp.find("ulimit -v") != std::string_view::npos)
+        GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under a memory limit";
+#endif
+    WriteFile(folder / "big.htm", "<object>a</object>" + std::string(64 * 1024, ' '));
+    const Outcome outcome = RunInShell(GetParam().arguments, GetParam().setUp);
+    std::string message = GetParam().message;
+    message.replace(message.find("{}"), 2, folder.path().string());
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "sorvane-cli: " + message + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliFailureReason, ::testing::Values(
+    ReasonRow{{"FullDisk"}, {"convert", "--no-backup", "big.htm"}, "trap '' XFSZ; ulimit -f 16;",
+              "Cannot create file {}/big.htm: File too large"},
+    ReasonRow{{"NameTooLong"}, {"convert", "--no-backup", "--script-dir", LongName, "big.htm"},
+              "", "Cannot open file {}/" + LongName + "/big.js: File name too long"},
+    ReasonRow{{"OutOfMemory"}, {"convert", "--no-backup", "huge.htm"}, "truncate -s 2G huge.htm; ulimit -v 500000;",
+              "{}/huge.htm: There is not enough memory to do this"}),
+    testkit::RowName<ReasonRow>);
+
+#endif
+
 // ------------------------------------------------------ help and usage errors --
 
 TEST_F(CliTest, HelpAndVersion)
@@ -302,13 +601,6 @@ TEST_F(CliTest, HelpAndVersion)
 // These drive a shell, python3 and diff, and look at POSIX modes and links:
 // Linux only.
 #ifndef _WIN32
-
-std::string ShellQuoted(std::string_view text)
-{
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 // Writes a file of a tree, making its folders.
 void WriteTreeFile(const fs::path& path, std::string_view bytes)

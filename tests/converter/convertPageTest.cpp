@@ -4,7 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace sorvane {
 namespace {
@@ -28,6 +39,46 @@ std::string Include(std::string_view reference)
 }
 
 const std::string OneBlockPage = "<html><head></head><body><object>m</object></body></html>";
+
+#ifndef _WIN32
+// Keeps a file or folder from being changed while the object lives: by the
+// immutable flag where the test may set it (as root), else, for a folder, by
+// taking away its write bits. Works() is false where neither is possible.
+class Unchangeable {
+public:
+    explicit Unchangeable(fs::path path) : path_(std::move(path))
+    {
+        if (::geteuid() == 0) {
+            works_ = SetImmutable(true);
+        } else if (fs::is_directory(path_)) {
+            fs::permissions(path_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+            works_ = true;
+        }
+    }
+    ~Unchangeable()
+    {
+        if (::geteuid() == 0) SetImmutable(false);
+        else fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add);
+    }
+    bool Works() const { return works_; }
+
+private:
+    bool SetImmutable(bool on) const
+    {
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+        int flags = 0;
+        const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+                          && (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
+                              ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        if (fd >= 0) ::close(fd);
+        return done;
+    }
+
+    fs::path path_;
+    bool works_ = false;
+};
+#endif
 
 class ConvertPageTest : public ::testing::Test {
 protected:
@@ -288,6 +339,34 @@ TEST_F(ConvertPageTest, LaterRunNumbersOnPastTheExistingScriptFunctions)
     EXPECT_NE(ReadFile(page).find("displaySWF_8();"), std::string::npos);
 }
 
+// Scripts edited by hand, or saved with other line ends, still name their
+// functions: a new block never takes one of those names.
+struct ExistingScriptRow : testkit::NamedRow {
+    std::string script;
+    int highest;
+};
+
+class ExistingScriptNames : public ConvertPageTest, public ::testing::WithParamInterface<ExistingScriptRow> {};
+
+TEST_P(ExistingScriptNames, AreNeverGivenToNewBlocks)
+{
+    WriteFile(script, GetParam().script);
+    WriteFile(page, "<object>new</object>");
+    ConvertPage(page, script, false);
+    const int next = GetParam().highest + 1;
+    EXPECT_NE(ReadFile(page).find("displaySWF_" + std::to_string(next) + "();"), std::string::npos);
+    EXPECT_EQ(ReadFile(script), GetParam().script + Header + FunctionLine(next, "<object>new</object>") + Header);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, ExistingScriptNames, ::testing::Values(
+    ExistingScriptRow{{"CrOnlyLineEnds"}, "\r// x\rfunction displaySWF_1() { document.write('a'); }\r"
+                                          "function displaySWF_2() { document.write('b'); }\r", 2},
+    ExistingScriptRow{{"IndentedHead"}, "  function displaySWF_3() {\n    document.write('a');\n  }\n", 3},
+    ExistingScriptRow{{"BlankBeforeTheParenthesis"}, "function displaySWF_4 () { document.write('a'); }\r\n", 4},
+    ExistingScriptRow{{"AssignedToAVariable"}, "var displaySWF_5 = function() { document.write('a'); };", 5},
+    ExistingScriptRow{{"NamedOnlyInACall"}, "function show() { displaySWF_6(); }", 6}),
+    testkit::RowName<ExistingScriptRow>);
+
 TEST_F(ConvertPageTest, BufferedFunctionsClashingWithTheExistingScriptAreLeftOut)
 {
     WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
@@ -335,18 +414,59 @@ TEST_F(ConvertPageTest, BackupPassesOverTheNameOfTheScriptFile)
     EXPECT_EQ(ReadFile(folder / "index_backup.htm").substr(0, Header.size()), Header);
 }
 
+#ifndef _WIN32  // links and inodes
+// The script path is a link to the name the backup would get: writing the
+// script through it would replace the backup just made.
+TEST_F(ConvertPageTest, ScriptLinkedToTheBackupNameNeverTakesTheBackupsPlace)
+{
+    WriteFile(page, OneBlockPage);
+    fs::create_symlink("index_backup.htm", script);
+
+    const ConvertReport report = ConvertPage(page, script, true);
+
+    EXPECT_EQ(report.backupPath, folder / "index_backup1.htm");
+    EXPECT_EQ(ReadFile(report.backupPath), OneBlockPage);
+    EXPECT_EQ(ReadFile(folder / "index_backup.htm"), Header + FunctionLine(1, "<object>m</object>") + Header);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(script)));
+}
+
+// A backup made by a hard link is the old page file itself; when the page
+// cannot be converted after all, the backup must not stay one file with it.
+TEST_F(ConvertPageTest, BackupIsTheOldFileAndStaysApartWhenThePageIsNotReplaced)
+{
+    WriteFile(page, OneBlockPage);
+    struct stat before {};
+    ::stat(page.c_str(), &before);
+    const ConvertReport report = ConvertPage(page, script, true);
+    struct stat backup {};
+    ::stat(report.backupPath.c_str(), &backup);
+    EXPECT_EQ(backup.st_ino, before.st_ino) << "the old file became the backup";
+    EXPECT_EQ(ReadFile(report.backupPath), OneBlockPage);
+
+    testkit::ResetConverterState();
+    WriteFile(folder / "b.htm", OneBlockPage);
+    EXPECT_THROW(ConvertPage(folder / "b.htm", folder / "missing/b.js", true), FileError);
+    ::stat((folder / "b.htm").c_str(), &before);
+    ::stat((folder / "b_backup.htm").c_str(), &backup);
+    EXPECT_NE(backup.st_ino, before.st_ino);
+    EXPECT_EQ(before.st_nlink, 1u);
+    EXPECT_EQ(ReadFile(folder / "b_backup.htm"), OneBlockPage);
+}
+#endif
+
 #ifndef _WIN32  // a full disk is made with a file size limit, which Windows lacks
 TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
 {
     const std::string bigPage = OneBlockPage + std::string(64 * 1024, ' ');
     WriteFile(page, bigPage);
+    fs::create_hard_link(page, folder / "other-name.htm");  // so the backup is a copy, which can fail
     {
         testkit::FileSizeLimit diskFull(16 * 1024);
         ExpectFileError([&] { ConvertPage(page, script, true); }, FileError::Kind::Create,
                         folder / "index_backup.htm");
     }
     EXPECT_EQ(ReadFile(page), bigPage);
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.htm"});
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "other-name.htm"}));
 }
 #endif
 
@@ -406,6 +526,103 @@ TEST_F(ConvertPageTest, UncreatablePageLeavesItWholeAfterTheScriptIsWritten)
     EXPECT_EQ(ReadFile(script), Header + Header);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "index.js"}));
 }
+#endif
+
+#ifndef _WIN32  // file flags, folder bits and file times of POSIX systems
+// A page that cannot be replaced is found before anything is written, so
+// retries do not pile up functions that no page calls.
+struct UnreplaceableRow : testkit::NamedRow {
+    bool immutablePage;  // else the page's folder is read-only, the script's not
+};
+
+class UnreplaceablePage : public ConvertPageTest, public ::testing::WithParamInterface<UnreplaceableRow> {};
+
+TEST_P(UnreplaceablePage, StopsBeforeTheBackupAndTheScript)
+{
+    fs::create_directory(folder.path() / "pages");
+    fs::create_directory(folder.path() / "js");
+    const std::string lockedPage = folder / "pages/index.htm";
+    WriteFile(lockedPage, OneBlockPage);
+    const Unchangeable lock(GetParam().immutablePage ? fs::path(lockedPage) : folder.path() / "pages");
+    if (!lock.Works()) GTEST_SKIP() << "cannot make " << lockedPage << " unchangeable here (needs root)";
+
+    for (int attempt = 0; attempt < 2; ++attempt)
+        ExpectFileError([&] { ConvertPage(lockedPage, folder / "js/index.js", true); }, FileError::Kind::Create,
+                        lockedPage);
+
+    EXPECT_EQ(ReadFile(lockedPage), OneBlockPage);
+    EXPECT_TRUE(fs::is_empty(folder.path() / "js"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "pages"), {}), 1) << "no backup";
+    EXPECT_EQ(BlockCounter, 0);
+    EXPECT_EQ(ScriptBuffer, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, UnreplaceablePage, ::testing::Values(
+    UnreplaceableRow{{"ReadOnlyPageFolder"}, false},
+    UnreplaceableRow{{"ImmutablePage"}, true}),
+    testkit::RowName<UnreplaceableRow>);
+
+// What another program saves while a page is converted is kept: the page is
+// compared with the file that was read just before anything is replaced.
+struct ChangedPageRow : testkit::NamedRow {
+    std::function<void(const std::string& page)> change;
+};
+
+class PageChangedMeanwhile : public ConvertPageTest, public ::testing::WithParamInterface<ChangedPageRow> {};
+
+TEST_P(PageChangedMeanwhile, IsLeftAsItIsAndReported)
+{
+    WriteFile(page, OneBlockPage);
+    std::vector<PageOutcome> outcomes;
+    PageBatch batch(ScriptContent::WholeRun, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
+    batch.Convert(page, script, false);
+    GetParam().change(page);
+    const std::string saved = ReadFile(page);
+
+    batch.Finish();
+
+    ASSERT_EQ(outcomes.size(), 1u);
+    ASSERT_TRUE(outcomes[0].error);
+    try {
+        std::rethrow_exception(outcomes[0].error);
+    } catch (const ConvertError& error) {
+        EXPECT_EQ(std::string(error.what()), "The page changed during the conversion and was left as it is: " + page);
+    }
+    EXPECT_EQ(ReadFile(page), saved);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.htm"});
+}
+
+void SetModified(const std::string& path, timespec when)
+{
+    const timespec times[] = {when, when};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+timespec ModifiedOf(const std::string& path)
+{
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mtim;
+}
+
+INSTANTIATE_TEST_SUITE_P(Saves, PageChangedMeanwhile, ::testing::Values(
+    ChangedPageRow{{"RewrittenInPlace"}, [](const std::string& page) { WriteFile(page, "<p>edited</p>"); }},
+    ChangedPageRow{{"SameSizeWrittenLater"}, [](const std::string& page) {
+        timespec when = ModifiedOf(page);
+        std::string edited = OneBlockPage;
+        edited[1] = 'H';
+        WriteFile(page, edited);
+        when.tv_sec += 1;
+        SetModified(page, when);
+    }},
+    ChangedPageRow{{"ReplacedByAFileOfTheSameSizeAndTime"}, [](const std::string& page) {
+        std::string edited = OneBlockPage;
+        edited[1] = 'H';
+        WriteFile(page + ".new", edited);
+        SetModified(page + ".new", ModifiedOf(page));
+        fs::rename(page + ".new", page);
+    }}),
+    testkit::RowName<ChangedPageRow>);
 #endif
 
 }  // namespace

@@ -34,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"EndsInHyphen", "Cannot open file -", "Cannot open file -"},
                     TextCase{"EndsInExclamation", "Stop!", "Stop!"},
                     TextCase{"EndsInBlank", "Cannot open file ", "Cannot open file "},
-                    TextCase{"Empty", "", ""}),
+                    TextCase{"Empty", "", ""},
+                    TextCase{"ReasonOnASecondLine", "Cannot create file /site/a.js\nNo space left on device",
+                             "Cannot create file /site/a.js.\nNo space left on device."}),
     RowName<TextCase>);
 
 TEST(DefaultErrorBox, IsCaptionedWithTheApplicationTitleWithErrorIconAndOk)

@@ -448,7 +448,8 @@ TEST_F(ConvertPages, FailedConversionIsReportedAndLeavesTheWizardOnTheConfirmPag
 
     Next();
 
-    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, "Cannot open file " + page}}));
+    EXPECT_EQ(desktop.Calls(),
+              (std::vector<FakeDesktop::Call>{{Kind::Error, "Cannot open file " + page + "\nNo such file or directory"}}));
     EXPECT_EQ(Screen(), "cv_confirm");
     ExpectRowShown(ConvertSteps[2]);
     EXPECT_FALSE(Timer()->isActive());

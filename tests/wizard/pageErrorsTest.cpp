@@ -1,10 +1,12 @@
 // Errors raised by page actions end in the default error box at the
 // handler's boundary, and the wizard never shows a page it could not enter.
 #include "namedRow.h"
+#include "unitACConvertor.h"
 #include "wizardWindow.h"
 
 #include <QProgressBar>
 #include <QTimer>
+#include <new>
 #include <stdexcept>
 
 using namespace sorvane;
@@ -25,6 +27,7 @@ public:
 
     QString failingPage;
     QString refusingPage;
+    std::exception_ptr failure;  // what the failing page raises; a plain error when null
 
     void gn_inputEnter() override { FailIf("gn_input"); }
     void gn_swfoptionEnter() override { FailIf("gn_swfoption"); }
@@ -35,8 +38,11 @@ public:
 private:
     void FailIf(const char* page) const
     {
-        if (failingPage == QLatin1String(page))
-            throw std::runtime_error(OpenFailure);
+        if (failingPage != QLatin1String(page))
+            return;
+        if (failure)
+            std::rethrow_exception(failure);
+        throw std::runtime_error(OpenFailure);
     }
 };
 
@@ -103,5 +109,32 @@ TEST_F(PageErrors, FailedMoveOnAfterProgressStopsTheTimer)
     EXPECT_EQ(Control<QProgressBar>(QStringLiteral("ProgressBar"))->value(), 0);
     EXPECT_EQ(Screen(), "cv_progress");
 }
+
+// A file error's reason stands on a line of its own under the message; an
+// exhausted memory is told in a sentence, not by the library's name for it.
+struct ErrorMessageCase : NamedRow {
+    std::exception_ptr error;
+    const char* shown;
+};
+
+class ErrorMessage : public PageErrors, public testing::WithParamInterface<ErrorMessageCase> {};
+
+TEST_P(ErrorMessage, GivesTheReasonOrASentence)
+{
+    window->failingPage = QStringLiteral("gn_input");
+    window->failure = GetParam().error;
+    Next();
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, QString::fromUtf8(GetParam().shown)}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ErrorMessage,
+    testing::Values(ErrorMessageCase{{"FileErrorWithReason"},
+                                     std::make_exception_ptr(sorvane::FileError(
+                                         sorvane::FileError::Kind::Create, "/site/a.js", "No space left on device")),
+                                     "Cannot create file /site/a.js\nNo space left on device"},
+                    ErrorMessageCase{{"OutOfMemory"}, std::make_exception_ptr(std::bad_alloc()),
+                                     "There is not enough memory to do this"}),
+    RowName<ErrorMessageCase>);
 
 }  // namespace

@@ -46,11 +46,13 @@ HANDLE InheritableOutput(const std::filesystem::path& path)
 
 }  // namespace
 
-int RunProgram(const std::string& program, const std::vector<std::string_view>& arguments,
-               const std::filesystem::path& folder, const std::filesystem::path& out,
-               const std::filesystem::path& err)
-{
 #ifdef _WIN32
+const std::filesystem::path NullDevice = "NUL";
+
+StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string_view>& arguments,
+                               const std::filesystem::path& folder, const std::filesystem::path& out,
+                               const std::filesystem::path& err)
+{
     std::string commandLine = QuotedArgument(program);
     for (const std::string_view argument : arguments) commandLine += " " + QuotedArgument(argument);
     STARTUPINFOA startup{};
@@ -65,22 +67,43 @@ int RunProgram(const std::string& program, const std::vector<std::string_view>& 
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
     if (!started) throw std::runtime_error("cannot start " + program);
-    WaitForSingleObject(child.hProcess, INFINITE);
-    DWORD status = 0;
-    GetExitCodeProcess(child.hProcess, &status);
     CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    return static_cast<int>(status);
+    process_ = child.hProcess;
+}
+
+StartedProgram::~StartedProgram()
+{
+    Wait();
+    CloseHandle(process_);
+}
+
+bool StartedProgram::IsRunning() { return !ended_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+int StartedProgram::Wait()
+{
+    if (ended_) return status_;
+    WaitForSingleObject(process_, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(process_, &status);
+    ended_ = true;
+    return status_ = static_cast<int>(status);
+}
 #else
+const std::filesystem::path NullDevice = "/dev/null";
+
+StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string_view>& arguments,
+                               const std::filesystem::path& folder, const std::filesystem::path& out,
+                               const std::filesystem::path& err)
+{
     std::vector<std::string> owned{program};
     owned.insert(owned.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : owned) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    const pid_t child = ::fork();
-    if (child < 0) throw std::runtime_error("cannot start " + program);
-    if (child == 0) {
+    process_ = ::fork();
+    if (process_ < 0) throw std::runtime_error("cannot start " + program);
+    if (process_ == 0) {
         const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         if (outFd < 0 || errFd < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0 || ::chdir(folder.c_str()) != 0)
@@ -88,11 +111,37 @@ int RunProgram(const std::string& program, const std::vector<std::string_view>& 
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
+}
+
+StartedProgram::~StartedProgram() { Wait(); }
+
+bool StartedProgram::IsRunning()
+{
+    if (ended_) return false;
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0)
-        if (errno != EINTR) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const pid_t done = ::waitpid(process_, &status, WNOHANG);
+    if (done == 0) return true;
+    ended_ = true;
+    status_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return false;
+}
+
+int StartedProgram::Wait()
+{
+    if (ended_) return status_;
+    int status = 0;
+    pid_t done;
+    while ((done = ::waitpid(process_, &status, 0)) < 0 && errno == EINTR) {}
+    ended_ = true;
+    return status_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 #endif
+
+int RunProgram(const std::string& program, const std::vector<std::string_view>& arguments,
+               const std::filesystem::path& folder, const std::filesystem::path& out,
+               const std::filesystem::path& err)
+{
+    return StartedProgram(program, arguments, folder, out, err).Wait();
 }
 
 }  // namespace sorvane::testkit

@@ -1,0 +1,72 @@
+// The state of one page of a PageBatch between its preparation and the
+// moment its new files are put in place; shared by the conversion steps
+// (unitACConvertor.cpp) and the batch's commit (pageBatch.cpp).
+#pragma once
+
+#include "converterInternals.h"
+#include "unitACConvertor.h"
+
+#include <exception>
+#include <optional>
+
+namespace sorvane {
+
+// The new page file, filled while the page is scanned. A failure to write it
+// is kept until the script file is in place, as the page comes last and the
+// scan must register every block whatever happens to the page. Making the
+// file itself is no such failure: it is raised at once.
+class PageDraft final : public detail::ByteSink {
+public:
+    PageDraft(const std::string& pagePath, std::string pageTarget) : writer_(pagePath, std::move(pageTarget)) {}
+
+    void Append(std::string_view bytes) override { Try([&] { writer_.Append(bytes); }); }
+    void Finish() { Try([&] { writer_.Finish(); }); }
+    detail::TempFile* Temp() { return error_ ? nullptr : &writer_.Temp(); }
+    void KeepSyncError(detail::SystemError error)
+    {
+        if (error) Try([&] { writer_.Fail(error); });
+    }
+    // Puts the page in place, or raises the failure kept from before.
+    void Place()
+    {
+        if (error_) std::rethrow_exception(error_);
+        writer_.Place();
+    }
+    const std::string& Target() const { return writer_.Target(); }
+
+private:
+    template <class Step>
+    void Try(Step step)
+    {
+        if (error_) return;
+        try {
+            step();
+        } catch (const FileError&) {
+            error_ = std::current_exception();
+        }
+    }
+
+    detail::AtomicFileWriter writer_;
+    std::exception_ptr error_;
+};
+
+struct PageBatch::Pending {
+    explicit Pending(std::string pagePath) { outcome.pagePath = std::move(pagePath); }
+
+    bool Failed() const { return outcome.error != nullptr; }
+    // Ends the page's conversion with error: nothing more of it is written,
+    // and a backup linked to the page becomes a copy of its own.
+    void Fail(std::exception_ptr error);
+
+    PageOutcome outcome;
+    std::string pageTarget;
+    std::optional<detail::PlaceIdentity> pageIdentity;
+    std::optional<detail::PlaceIdentity> scriptIdentity;
+    detail::FileStamp pageRead;
+    std::shared_ptr<detail::FolderLock> scriptLock;  // shared by the pages of one script folder
+    std::optional<PageDraft> newPage;
+    std::optional<detail::AtomicFileWriter> newScript;
+    detail::Backup backup;
+};
+
+}  // namespace sorvane

@@ -1,0 +1,21 @@
+// The parts of the file system layer that are the same on every system.
+#include "systemFiles.h"
+
+namespace sorvane::detail {
+
+std::string OwnReasonText(SystemError error)
+{
+    switch (error) {
+    case NotRegularFile: return "Not a regular file";
+    case ChangedWhileRead: return "The file changed while it was read";
+    case NoHardLinks: return "Hard links are not used here";
+    default: return "Error " + std::to_string(error);
+    }
+}
+
+bool SameContentStamp(const FileStamp& a, const FileStamp& b)
+{
+    return a.identity == b.identity && a.size == b.size && a.modified == b.modified;
+}
+
+}  // namespace sorvane::detail

@@ -1,0 +1,164 @@
+// The file system as the converter uses it: one thin layer over the system's
+// own calls, POSIX in systemFilesPosix.cpp and Win32 in systemFilesWin32.cpp.
+// Nothing here raises; every call that can fail returns the system's error
+// code, which the caller turns into a FileError with ReasonText.
+#pragma once
+
+#include "tempNames.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvane::detail {
+
+// errno on POSIX, GetLastError() on Windows; 0 when nothing failed. The
+// negative values are reasons of our own.
+using SystemError = int;
+inline constexpr SystemError NoError = 0;
+inline constexpr SystemError NotRegularFile = -1;     // a folder, FIFO, device or socket
+inline constexpr SystemError ChangedWhileRead = -2;   // the file grew or shrank during the read
+inline constexpr SystemError NoHardLinks = -3;        // the backup is copied instead
+
+// The system's own words for an error ("No space left on device").
+std::string ReasonText(SystemError error);
+// The words for the reasons of our own (the negative errors).
+std::string OwnReasonText(SystemError error);
+// Whether the error says that a file of that name exists already.
+bool IsNameTaken(SystemError error);
+// Whether the error says that there is no such file.
+bool IsMissing(SystemError error);
+
+// A file as the file system knows it, whatever name it is reached by: device
+// and inode on POSIX, volume serial number and file index on Windows.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileStamp {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // last write, in the system's finest unit
+    std::uint64_t links = 1;    // names of the file (hard links)
+    bool regular = false;
+};
+
+// True when both stamps are of one file that nothing has written to between
+// them: same identity, size and time of last write.
+bool SameContentStamp(const FileStamp& a, const FileStamp& b);
+
+// The stamp of the file at path, symbolic links followed.
+SystemError StampOf(const std::string& path, FileStamp& stamp);
+
+// A regular file opened for reading. Opening never waits (a FIFO or a device
+// would block or never end) and refuses anything but a regular file.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    SystemError Open(const std::string& path);
+    const FileStamp& Stamp() const { return stamp_; }
+    // Reads exactly size bytes from the start (the size the stamp gives).
+    SystemError ReadAll(char* into, std::size_t size);
+
+private:
+    std::intptr_t handle_ = -1;
+    FileStamp stamp_;
+};
+
+// A new file in a folder that takes its final name only when it is placed.
+// On Linux it has no name at all until then, so a run killed at any moment
+// leaves nothing behind; elsewhere it has a hidden temporary name that is
+// removed when the object goes away and, once RemoveTempFilesOnInterrupt has
+// been called, when the program is interrupted.
+class TempFile {
+public:
+    TempFile() = default;
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    SystemError Create(const std::string& folder);
+    SystemError Write(std::string_view bytes);
+    // Gives the new file what the original file at that path has besides its
+    // content: owner (or at least its group, where the user may give it),
+    // permission bits and extended attributes (POSIX ACLs among them). A path
+    // with no file leaves the bits of a newly created file.
+    SystemError TakeMetadataOf(const std::string& original);
+    SystemError Sync();
+    // Takes the name target, replacing the file there in one step.
+    SystemError Replace(const std::string& target);
+    // Takes the name target only while it is free (IsNameTaken otherwise).
+    SystemError PlaceNew(const std::string& target);
+
+    // The file system it lies on, for syncing many files at once.
+    std::uint64_t Device() const { return device_; }
+    std::intptr_t Handle() const { return handle_; }
+
+private:
+    void StartWriteback(std::size_t size);
+    void Forget();
+
+    std::intptr_t handle_ = -1;
+    std::string name_;  // empty while the file has no name
+    TempNameEntry entry_;
+    std::uint64_t device_ = 0;
+    std::uint64_t written_ = 0;
+};
+
+// Makes the content of every file reach the disk. Many files on one file
+// system are synced in one request; the result holds one error per file.
+std::vector<SystemError> SyncTogether(std::span<TempFile* const> files);
+
+// Makes the names given to files in the folders survive a power cut; many
+// folders on one file system in one request. Some file systems cannot sync a
+// folder; by then the names are in place, so that is not reported.
+void SyncFolders(std::span<const std::string> folders);
+
+// How many files this program may hold open at once.
+std::size_t OpenFileLimit();
+
+// Whether the existing file at target (symbolic links already followed) may
+// be replaced: a regular file that the user may write and that nothing keeps
+// from being replaced (immutable or append-only files, a sticky folder owned
+// by someone else). A missing file may be created; exists tells which.
+SystemError CheckReplaceable(const std::string& target, bool& exists);
+
+// Gives the existing file a second name, newName, which must be free
+// (IsNameTaken otherwise). NoHardLinks where backups are copies.
+SystemError HardLink(const std::string& existing, const std::string& newName);
+
+// An exclusive advisory lock on a folder, for programs that read, change and
+// write files in it: while one holds it, the others wait. On POSIX the
+// folder itself is locked, so nothing is made that could be left behind; on
+// Windows a hidden lock file in the folder stands for it and vanishes with
+// its last handle.
+class FolderLock {
+public:
+    FolderLock() = default;
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Waits for the lock unless wait is false; then IsBusy tells a lock held
+    // by another.
+    SystemError Acquire(const std::string& folder, bool wait);
+    static bool IsBusy(SystemError error);
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
+// For tests of the named temporary files: false makes TempFile give every
+// new file a temporary name, as on systems without unnamed files.
+void AllowUnnamedTempFiles(bool allowed);
+
+}  // namespace sorvane::detail
