@@ -7,22 +7,25 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace sorvane {
 namespace {
 
 using Pages = std::vector<std::unique_ptr<PageBatch::Pending>>;
 
-// Beyond this many pages one more sync costs little next to their writing.
-constexpr std::size_t MostPagesAtOnce = 1024;
+// Beyond this many pages one more sync costs little next to their writing;
+// fewer pages let more of the syncing happen while the next are prepared.
+constexpr std::size_t MostPagesAtOnce = 256;
 // Open files left to the rest of the program.
 constexpr std::size_t FilesLeftFree = 64;
 
-// Each page waiting in the batch holds its new page and script files open.
+// Each page of the two groups, the one prepared and the one being placed,
+// holds its new page and script files open.
 std::size_t BatchSize()
 {
     const std::size_t limit = detail::OpenFileLimit();
-    return limit > FilesLeftFree + 2 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 2) : 1;
+    return limit > FilesLeftFree + 4 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 4) : 1;
 }
 
 std::string FolderOf(const std::string& path) { return PathBytes(NativePath(path).parent_path()); }
@@ -81,6 +84,29 @@ void SyncNewFiles(Pages& pages)
     }
 }
 
+// Syncs the new files of the pages and puts them in place: first every
+// script file, then every page.
+void PlacePages(Pages& pages)
+{
+    SyncNewFiles(pages);
+    std::set<std::string> folders;
+    ForEachLivePage(pages, [&](PageBatch::Pending& page) {
+        detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
+        page.newScript->Place();
+        folders.insert(FolderOf(page.newScript->Target()));
+        if (!page.backup.path.empty()) folders.insert(FolderOf(page.backup.path));
+    });
+    SyncFolders(folders);
+    folders.clear();
+    ForEachLivePage(pages, [&](PageBatch::Pending& page) {
+        detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
+        page.newPage->Place();
+        folders.insert(FolderOf(page.newPage->Target()));
+    });
+    SyncFolders(folders);
+    for (const auto& page : pages) page->scriptLock.reset();
+}
+
 }  // namespace
 
 void PageBatch::Pending::Fail(std::exception_ptr error)
@@ -100,6 +126,7 @@ PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome
 
 PageBatch::~PageBatch()
 {
+    if (placer_.joinable()) placer_.join();
     for (const auto& page : pending_) detail::DetachBackup(page->backup);
 }
 
@@ -113,34 +140,37 @@ void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPa
         page->Fail(std::current_exception());
     }
     pending_.push_back(std::move(page));
-    if (pending_.size() >= maxPages_) Finish();
+    if (pending_.size() >= maxPages_) StartPlacing();
 }
 
 void PageBatch::Finish()
 {
-    SyncNewFiles(pending_);
-    std::set<std::string> folders;
-    ForEachLivePage(pending_, [&](Pending& page) {
-        detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
-        page.newScript->Place();
-        folders.insert(FolderOf(page.newScript->Target()));
-        if (!page.backup.path.empty()) folders.insert(FolderOf(page.backup.path));
-    });
-    SyncFolders(folders);
-    folders.clear();
-    ForEachLivePage(pending_, [&](Pending& page) {
-        detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
-        page.newPage->Place();
-        folders.insert(FolderOf(page.newPage->Target()));
-    });
-    SyncFolders(folders);
+    StartPlacing();
+    WaitForPlacing();
+}
 
-    Pages done = std::move(pending_);
+void PageBatch::StartPlacing()
+{
+    WaitForPlacing();
+    placing_ = std::move(pending_);
     pending_.clear();
-    for (const auto& page : done) {
-        page->scriptLock.reset();
-        onOutcome_(page->outcome);
-    }
+    placer_ = std::thread([this] {
+        try {
+            PlacePages(placing_);
+        } catch (...) {
+            placingError_ = std::current_exception();
+        }
+    });
+}
+
+void PageBatch::WaitForPlacing()
+{
+    if (!placer_.joinable()) return;
+    placer_.join();
+    Pages done = std::move(placing_);
+    placing_.clear();
+    if (placingError_) std::rethrow_exception(std::exchange(placingError_, nullptr));
+    for (const auto& page : done) onOutcome_(page->outcome);
 }
 
 std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptTarget)
@@ -148,7 +178,7 @@ std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scr
     const std::string folder = PathBytes(NativePath(scriptTarget).parent_path());
     if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock()) return held;
     auto lock = std::make_shared<detail::FolderLock>();
-    if (detail::FolderLock::IsBusy(detail::LockScript(*lock, scriptTarget, pending_.empty()))) {
+    if (detail::FolderLock::IsBusy(detail::LockScript(*lock, scriptTarget, pending_.empty() && placing_.empty()))) {
         Finish();  // never wait while holding locks another program may wait for
         (void)detail::LockScript(*lock, scriptTarget, true);
     }
@@ -158,9 +188,13 @@ std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scr
 
 bool PageBatch::IsPending(const std::optional<detail::PlaceIdentity>& identity) const
 {
-    return identity && std::ranges::any_of(pending_, [&](const auto& page) {
-               return !page->Failed() && (page->pageIdentity == identity || page->scriptIdentity == identity);
-           });
+    const auto writes = [&](const auto& page) {
+        return page->pageIdentity == identity || page->scriptIdentity == identity;
+    };
+    // Whether a page being placed failed is not known here: it counts.
+    return identity
+           && (std::ranges::any_of(pending_, [&](const auto& page) { return !page->Failed() && writes(page); })
+               || std::ranges::any_of(placing_, writes));
 }
 
 bool PageBatch::IsReservedName(const std::string& name, const Pending& page) const

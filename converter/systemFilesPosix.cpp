@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <set>
 
 #include <dirent.h>
@@ -168,8 +169,12 @@ SystemError ReadReplaceFacts(const std::string& target, ReplaceFacts& facts)
 // moment).
 void RemoveLeftoverTempFiles(const std::string& folder)
 {
+    static std::mutex clearedGuard;  // a batch places files on a thread of its own
     static std::set<std::string> cleared;
-    if (!cleared.insert(folder).second) return;
+    {
+        const std::lock_guard lock(clearedGuard);
+        if (!cleared.insert(folder).second) return;
+    }
     DIR* entries = ::opendir(folder.c_str());
     if (entries == nullptr) return;
     while (const dirent* entry = ::readdir(entries)) {

@@ -46,7 +46,7 @@ extern "C" void RemoveTempNamesAndDie(int signal)
 
 std::string TempFileName()
 {
-    static std::mt19937_64 generator{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};
     static constexpr std::string_view Letters = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<std::size_t> pick(0, Letters.size() - 1);
     std::string name = std::string(TempNamePrefix) + std::to_string(SORVANE_GETPID()) + "-";

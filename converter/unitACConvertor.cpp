@@ -120,11 +120,19 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     const std::string& pagePath = page.outcome.pagePath;
     page.pageTarget = detail::LinkTarget(pagePath);
     const std::string scriptTarget = detail::LinkTarget(scriptPath);
-    page.pageIdentity = detail::PlaceIdentityOf(page.pageTarget);
-    page.scriptIdentity = detail::PlaceIdentityOf(scriptTarget);
+    const auto identify = [&] {
+        page.pageIdentity = detail::PlaceIdentityOf(page.pageTarget);
+        page.scriptIdentity = detail::PlaceIdentityOf(scriptTarget);
+    };
+    identify();
     RefuseSameFile(pagePath == scriptPath || (page.pageIdentity && page.pageIdentity == page.scriptIdentity),
                    scriptPath);
-    if (IsPending(page.pageIdentity) || IsPending(page.scriptIdentity)) Finish();
+    if (IsPending(page.pageIdentity) || IsPending(page.scriptIdentity)) {
+        Finish();
+        // A script file that did not exist may exist now: later pages that
+        // share it see the file, and must find this page waiting to write it.
+        identify();
+    }
     const PageScan scan(pagePath, playerSource);
 
     // From the read of the script file to its write, no other conversion may

@@ -24,6 +24,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace sorvane {
@@ -215,17 +216,20 @@ struct PageOutcome {
 };
 
 // Converts pages one after the other as ConvertPage does, each in the same
-// order of writes, but lets the new files of many pages (up to 1024, as open
+// order of writes, but lets the new files of many pages (up to 256, as open
 // files allow) reach the disk together before they are put in place: one
-// sync of the disk instead of one per file. Each page's outcome goes to
-// onOutcome in the order the pages were given, once its files are in place,
-// at the latest in Finish. A page whose files another page of the batch is
-// about to write, or whose script folder another program has locked, first
-// makes the batch finish what it holds.
+// sync of the disk instead of one per file. While one such group of pages is
+// synced and put in place on a thread of its own, the next group is
+// prepared. Each page's outcome goes to onOutcome, on the caller's thread, in
+// the order the pages were given, once its files are in place, at the latest
+// in Finish. A page whose files another page not yet in place is about to
+// write, or whose script folder another program has locked, first makes the
+// batch finish what it holds.
 class PageBatch {
 public:
     PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
-    // Pages not finished are dropped: none of their files is put in place.
+    // Pages not finished are dropped: none of their files is put in place
+    // (a group already being put in place is completed first).
     ~PageBatch();
     PageBatch(const PageBatch&) = delete;
     PageBatch& operator=(const PageBatch&) = delete;
@@ -243,7 +247,13 @@ private:
     // The lock of the script's folder, shared by the pages of the batch that
     // write scripts there; taken without waiting while pages are pending.
     std::shared_ptr<detail::FolderLock> ScriptLock(const std::string& scriptTarget);
-    // Whether a page of the batch is about to write the file of that identity.
+    // Hands the pending pages to a thread that syncs and places their files,
+    // once the group handed over before is done.
+    void StartPlacing();
+    // Waits for the group being placed and reports its outcomes.
+    void WaitForPlacing();
+    // Whether a page not yet in place is about to write the file of that
+    // identity.
     bool IsPending(const std::optional<detail::PlaceIdentity>& identity) const;
     // Whether a backup of page may not take the name, which names nothing
     // yet: a script file about to be written has it.
@@ -253,6 +263,11 @@ private:
     std::function<void(const PageOutcome&)> onOutcome_;
     std::size_t maxPages_;
     std::vector<std::unique_ptr<Pending>> pending_;
+    // The group being placed; only the placing thread changes its pages
+    // until it is joined, and the identities of the pages never.
+    std::vector<std::unique_ptr<Pending>> placing_;
+    std::thread placer_;
+    std::exception_ptr placingError_;
     std::map<std::string, std::weak_ptr<detail::FolderLock>> folderLocks_;
 };
 

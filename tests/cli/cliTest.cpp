@@ -228,6 +228,36 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliSpecialFile, ::testing::Values(
     SpecialFileRow{{"FifoPage"}, "fifo.htm", "fifo.htm", "Cannot open file {}/fifo.htm: Not a regular file"},
     SpecialFileRow{{"FifoScript"}, "p.htm", "p.js", "Cannot open file {}/p.js: Not a regular file"}),
     testkit::RowName<SpecialFileRow>);
+
+// Few open files make groups of four pages, each put in place while the
+// next is prepared. A page whose script file the group before is still
+// writing waits for it, and the report keeps the order of the pages.
+TEST_F(CliShellTest, PagesOfTheGroupBeingPlacedKeepTheirMovies)
+{
+    std::vector<std::string_view> arguments{"convert", "--no-backup", "--script-dir", "js"};
+    std::vector<std::string> pages;
+    for (const char* folderName : {"one", "two", "three"}) {
+        fs::create_directory(folder.path() / folderName);
+        for (const char* name : {"a", "b", "c", "d"})
+            pages.push_back(std::string(folderName) + "/" + name + ".htm");
+    }
+    fs::create_directory(folder.path() / "js");
+    for (const std::string& page : pages) {
+        WriteFile(folder / page, "<object>" + page + "</object>");
+        arguments.push_back(page);
+    }
+
+    const Outcome outcome = RunInShell(arguments, "ulimit -n 80;");
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    std::string expectedReport;
+    for (const std::string& page : pages) {
+        const std::string script = folder / ("js/" + page.substr(page.size() - 5, 1) + ".js");
+        EXPECT_EQ(MovieShownBy(folder / page, script), "<object>" + page + "</object>") << page;
+        expectedReport += folder / page + ": 1 block converted; script " + script + "; no backup\n";
+    }
+    EXPECT_EQ(outcome.out, expectedReport);
+}
 #endif
 
 // Two programs converting into one script file: the second waits for the

@@ -10,9 +10,10 @@
 # Exit 77 (skipped) when the cross compiler is not installed.
 set -euo pipefail
 
-CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++}
+# The posix thread model, as the Windows build: the converter uses std::thread.
+CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 if ! command -v "$CXX" >/dev/null 2>&1; then
-    echo "SKIP: $CXX not installed (Debian package g++-mingw-w64-x86-64-win32)"
+    echo "SKIP: $CXX not installed (Debian package g++-mingw-w64-x86-64-posix)"
     exit 77
 fi
 
