@@ -47,7 +47,8 @@ void PrintHelp(std::ostream& out)
         << "Converts web pages so that their Flash movies are written by script, and\n"
         << "generates the script and paste snippet of one Flash movie.\n\n"
         << "Commands:\n";
-    for (const Command& command : Commands) out << "  " << ProgramName << ' ' << command.help << '\n';
+    for (const Command& command : Commands)
+        out << "  " << ProgramName << ' ' << command.help << '\n';
     out << "Options:\n"
         << "  -h, --help    show this help; after a command, that command's help\n"
         << "  --version     show the version\n"
@@ -67,7 +68,8 @@ void PrintHelp(std::ostream& out)
 
 int RunCommand(Arguments arguments, Streams streams)
 {
-    if (arguments.empty()) throw UsageError("no command given");
+    if (arguments.empty())
+        throw UsageError("no command given");
     const std::string& first = arguments.front();
     if (first == "--help" || first == "-h") {
         PrintHelp(streams.out);
@@ -78,7 +80,8 @@ int RunCommand(Arguments arguments, Streams streams)
         return Success;
     }
     const Command* command = FindCommand(first);
-    if (command == nullptr) throw UsageError("unknown command '" + first + "'");
+    if (command == nullptr)
+        throw UsageError("unknown command '" + first + "'");
     return command->run(arguments.subspan(1), streams);
 }
 
@@ -109,7 +112,8 @@ std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std:
 {
     const std::string& argument = arguments[i];
     if (argument == option) {
-        if (++i == arguments.size()) throw UsageError("option '" + std::string(option) + "' needs a value");
+        if (++i == arguments.size())
+            throw UsageError("option '" + std::string(option) + "' needs a value");
         return arguments[i];
     }
     if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
@@ -124,17 +128,22 @@ ParsedArguments ParseArguments(Arguments arguments, std::string_view command,
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) parsed.operands.push_back(argument);
-        else if (argument == "--") optionsEnded = true;
-        else if (argument == "--help" || argument == "-h") parsed.help = true;
-        else if (!takeOption(i)) throw UsageError(std::string(command) + ": unknown option '" + argument + "'");
+        if (optionsEnded || argument == "-" || !argument.starts_with('-'))
+            parsed.operands.push_back(argument);
+        else if (argument == "--")
+            optionsEnded = true;
+        else if (argument == "--help" || argument == "-h")
+            parsed.help = true;
+        else if (!takeOption(i))
+            throw UsageError(std::string(command) + ": unknown option '" + argument + "'");
     }
     return parsed;
 }
 
 bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out)
 {
-    if (asked) out << "Usage: " << ProgramName << ' ' << help;
+    if (asked)
+        out << "Usage: " << ProgramName << ' ' << help;
     return asked;
 }
 
@@ -162,7 +171,8 @@ int RunProgram(Arguments arguments)
     int status = RunCommandLine(arguments, {out.Stream(), std::cerr});
     if (const std::string failure = out.Close(); !failure.empty()) {
         std::cerr << ProgramName << ": cannot write to standard output: " << failure << '\n';
-        if (status == Success) status = SomeFailed;
+        if (status == Success)
+            status = SomeFailed;
     }
     return status;
 }
@@ -172,7 +182,8 @@ std::string DescribeError(const std::exception_ptr& error, std::string_view subj
     try {
         std::rethrow_exception(error);
     } catch (const FileError& fileError) {
-        return fileError.reason().empty() ? fileError.what() : std::string(fileError.what()) + ": " + fileError.reason();
+        return fileError.reason().empty() ? fileError.what()
+                                          : std::string(fileError.what()) + ": " + fileError.reason();
     } catch (const std::bad_alloc&) {
         return std::string(subject) + ": " + std::string(NotEnoughMemoryText);
     } catch (const std::exception& other) {

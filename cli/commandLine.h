@@ -3,9 +3,9 @@
 // table in commandLine.cpp.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <optional>
-#include <exception>
 #include <ostream>
 #include <span>
 #include <stdexcept>

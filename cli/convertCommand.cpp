@@ -32,7 +32,8 @@ bool TakeConvertOption(Arguments arguments, std::size_t& i, ConvertOptions& opti
         if (argument == "--script-dir" && ++i == arguments.size())
             throw UsageError("option '--script-dir' needs a folder");
         options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
-        if (options.scriptFolder->empty()) throw UsageError("option '--script-dir' needs a folder");
+        if (options.scriptFolder->empty())
+            throw UsageError("option '--script-dir' needs a folder");
     } else if (argument == "--dry-run" || argument == "--diff") {
         const auto kind = argument == "--diff" ? ConvertPreview::Kind::Diff : ConvertPreview::Kind::DryRun;
         if (options.preview && options.preview != kind)
@@ -49,11 +50,12 @@ bool TakeConvertOption(Arguments arguments, std::size_t& i, ConvertOptions& opti
 ConvertOptions ParseConvertOptions(Arguments arguments)
 {
     ConvertOptions options;
-    ParsedArguments parsed =
-        ParseArguments(arguments, "convert", [&](std::size_t& i) { return TakeConvertOption(arguments, i, options); });
+    ParsedArguments parsed = ParseArguments(arguments, "convert",
+                                            [&](std::size_t& i) { return TakeConvertOption(arguments, i, options); });
     options.pages = std::move(parsed.operands);
     options.help = parsed.help;
-    if (options.pages.empty() && !options.help) throw UsageError("convert: no page given");
+    if (options.pages.empty() && !options.help)
+        throw UsageError("convert: no page given");
     if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
         throw UsageError("options '--diff' and '--json' cannot be used together");
     return options;
@@ -61,20 +63,25 @@ ConvertOptions ParseConvertOptions(Arguments arguments)
 
 void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
 {
-    if (!previewed) output.Line(page + ": " + std::to_string(report.blocksConverted)
-                + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
-                + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
-    output.JsonLine(JsonObjectLine({{"path", page},
-                                    {"blocks", std::to_string(report.blocksConverted), true},
-                                    {"script", report.scriptPath},
-                                    {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
-                                    {"error", std::nullopt}}));
+    if (!previewed)
+        output.Line(page + ": " + std::to_string(report.blocksConverted)
+                    + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
+                    + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
+    output.JsonLine(
+        JsonObjectLine({{"path", page},
+                        {"blocks", std::to_string(report.blocksConverted), true},
+                        {"script", report.scriptPath},
+                        {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
+                        {"error", std::nullopt}}));
 }
 
 void ReportFailure(RunOutput& output, const std::string& page, const std::string& message)
 {
-    output.JsonLine(JsonObjectLine(
-        {{"path", page}, {"blocks", std::nullopt}, {"script", std::nullopt}, {"backup", std::nullopt}, {"error", message}}));
+    output.JsonLine(JsonObjectLine({{"path", page},
+                                    {"blocks", std::nullopt},
+                                    {"script", std::nullopt},
+                                    {"backup", std::nullopt},
+                                    {"error", message}}));
     output.Error(message);
 }
 
@@ -109,7 +116,8 @@ PageOutcome PreviewOutcome(ConvertPreview& preview, const std::string& page, con
 bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
 {
     try {
-        if (player) RequirePlayerScript(*player);
+        if (player)
+            RequirePlayerScript(*player);
         return true;
     } catch (const ConvertError& error) {
         err << ProgramName << ": " << error.what() << '\n';
@@ -122,28 +130,36 @@ bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
 int RunConvert(Arguments arguments, Streams streams)
 {
     const ConvertOptions options = ParseConvertOptions(arguments);
-    if (ShowHelpIfAsked(options.help, ConvertHelp, streams.out)) return Success;
-    if (!PlayerFound(options.player, streams.err)) return SomeFailed;
+    if (ShowHelpIfAsked(options.help, ConvertHelp, streams.out))
+        return Success;
+    if (!PlayerFound(options.player, streams.err))
+        return SomeFailed;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
-    for (const std::string& error : found.errors) output.Error(error);
+    for (const std::string& error : found.errors)
+        output.Error(error);
     bool allConverted = found.errors.empty();
     const auto report = [&](const PageOutcome& outcome) {
         allConverted &= ReportOutcome(output, outcome, options.preview.has_value());
     };
-    const std::string scriptFolder = options.scriptFolder ? RealFolderPath(NativePath(*options.scriptFolder)) : std::string();
+    const std::string scriptFolder = options.scriptFolder ? RealFolderPath(NativePath(*options.scriptFolder))
+                                                          : std::string();
     FullPaths fullPath;
     std::optional<ConvertPreview> preview;
-    if (options.preview) preview.emplace(*options.preview, output, streams.out);
+    if (options.preview)
+        preview.emplace(*options.preview, output, streams.out);
     PageBatch batch(ScriptContent::ThisPage, report);
     for (const std::string& argument : found.pages) {
         const std::string page = fullPath(argument);
         const std::string script = ScriptPathFor(page, scriptFolder);
-        if (preview) report(PreviewOutcome(*preview, page, script, options));
-        else batch.Convert(page, script, options.backup, options.player);
+        if (preview)
+            report(PreviewOutcome(*preview, page, script, options));
+        else
+            batch.Convert(page, script, options.backup, options.player);
     }
     batch.Finish();
-    if (preview) preview->Finish();
+    if (preview)
+        preview->Finish();
     return allConverted ? Success : SomeFailed;
 }
 

@@ -6,7 +6,8 @@
 namespace sorvane::cli {
 
 inline constexpr std::string_view ConvertHelp =
-    "convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] [--exclude GLOB]... [--dry-run | --diff] [--json] [-q] PAGE...\n"
+    "convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] [--exclude GLOB]... [--dry-run | --diff] [--json] "
+    "[-q] PAGE...\n"
     "      Moves every Flash <object> block of each page into a function of the\n"
     "      page's script file (NAME.js beside the page) and calls it from the page.\n"
     "      Pages are converted in the order given, in one run: the function\n"
@@ -24,8 +25,7 @@ inline constexpr std::string_view ConvertHelp =
     "                        replaced; write nothing\n"
     "      --diff            print the changes of every page and script file as a\n"
     "                        unified diff, labels a/PATH and b/PATH with the path\n"
-    "                        from the current folder; write nothing\n"
-    SORVANE_PAGE_RUN_OPTIONS_HELP;
+    "                        from the current folder; write nothing\n" SORVANE_PAGE_RUN_OPTIONS_HELP;
 
 int RunConvert(Arguments arguments, Streams streams);
 

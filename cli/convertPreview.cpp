@@ -26,14 +26,16 @@ std::string Diff(std::string_view before, std::string_view after, const std::str
     return UnifiedDiff(before, after, Label("a/", path), Label("b/", path));
 }
 
-std::string Created(bool exists) { return exists ? "would replace " : "would create "; }
+std::string Created(bool exists)
+{
+    return exists ? "would replace " : "would create ";
+}
 
 }  // namespace
 
 ConvertPreview::ConvertPreview(Kind kind, RunOutput& output, std::ostream& out)
     : kind_(kind), output_(output), out_(out), preview_(kind == Kind::Diff, ScriptContent::ThisPage)
-{
-}
+{}
 
 ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
                                    std::optional<std::string_view> playerSource)
@@ -42,7 +44,8 @@ ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::strin
     const ConvertReport& report = preview.report;
     if (kind_ == Kind::Diff) {
         const auto [script, first] = scripts_.try_emplace(scriptPath, ScriptChange{preview.oldScript, {}});
-        if (first) scriptOrder_.push_back(scriptPath);
+        if (first)
+            scriptOrder_.push_back(scriptPath);
         script->second.after = std::move(preview.newScript);
         out_ << Diff(preview.oldPage, preview.newPage, pagePath);
     } else {
@@ -56,7 +59,8 @@ ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::strin
 
 void ConvertPreview::Finish()
 {
-    if (kind_ != Kind::Diff) return;
+    if (kind_ != Kind::Diff)
+        return;
     for (const std::string& path : scriptOrder_) {
         const ScriptChange& change = scripts_.at(path);
         out_ << Diff(change.before.value_or(std::string()), change.after, path);

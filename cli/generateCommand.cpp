@@ -1,9 +1,9 @@
 #include "generateCommand.h"
 
 #include "embedCode.h"
-#include "nativePath.h"
 #include "movieFile.h"
 #include "movieHeader.h"
+#include "nativePath.h"
 
 #include <algorithm>
 #include <array>
@@ -36,7 +36,8 @@ std::string LoweredQuality(const std::string& given)
 
 void TakeMovie(GenerateOptions& options, const std::string& argument)
 {
-    if (options.movie) throw UsageError("generate: only one movie can be given");
+    if (options.movie)
+        throw UsageError("generate: only one movie can be given");
     // Windows takes "/" as a separator too, the Windows path style only "\\":
     // site/intro.swf must name intro.swf in site there as well.
     options.movie = PathBytes(NativePath(argument).make_preferred());
@@ -45,12 +46,18 @@ void TakeMovie(GenerateOptions& options, const std::string& argument)
 // Reads the option at arguments[i]; false when it is none of generate's.
 bool TakeOption(GenerateOptions& options, Arguments arguments, std::size_t& i)
 {
-    if (auto value = OptionValue(arguments, i, "--width")) options.width = std::move(*value);
-    else if (auto value = OptionValue(arguments, i, "--height")) options.height = std::move(*value);
-    else if (auto value = OptionValue(arguments, i, "--name")) options.name = std::move(*value);
-    else if (auto value = OptionValue(arguments, i, "--quality")) options.quality = LoweredQuality(*value);
-    else if (auto value = OptionValue(arguments, i, "--player")) options.player = std::move(*value);
-    else return false;
+    if (auto value = OptionValue(arguments, i, "--width"))
+        options.width = std::move(*value);
+    else if (auto value = OptionValue(arguments, i, "--height"))
+        options.height = std::move(*value);
+    else if (auto value = OptionValue(arguments, i, "--name"))
+        options.name = std::move(*value);
+    else if (auto value = OptionValue(arguments, i, "--quality"))
+        options.quality = LoweredQuality(*value);
+    else if (auto value = OptionValue(arguments, i, "--player"))
+        options.player = std::move(*value);
+    else
+        return false;
     return true;
 }
 
@@ -60,13 +67,19 @@ GenerateOptions ParseGenerateOptions(Arguments arguments)
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) TakeMovie(options, argument);
-        else if (argument == "--") optionsEnded = true;
-        else if (argument == "--help" || argument == "-h") options.help = true;
-        else if (argument == "--force") options.force = true;
-        else if (!TakeOption(options, arguments, i)) throw UsageError("generate: unknown option '" + argument + "'");
+        if (optionsEnded || argument == "-" || !argument.starts_with('-'))
+            TakeMovie(options, argument);
+        else if (argument == "--")
+            optionsEnded = true;
+        else if (argument == "--help" || argument == "-h")
+            options.help = true;
+        else if (argument == "--force")
+            options.force = true;
+        else if (!TakeOption(options, arguments, i))
+            throw UsageError("generate: unknown option '" + argument + "'");
     }
-    if (!options.movie && !options.help) throw UsageError("generate: no movie given");
+    if (!options.movie && !options.help)
+        throw UsageError("generate: no movie given");
     return options;
 }
 
@@ -94,8 +107,8 @@ void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
 void RefuseToReplaceOtherScript(const GenerateOptions& options)
 {
     if (!options.force && WouldReplaceOtherScript(*options.movie))
-        throw std::runtime_error("the file '" + MovieScriptPath(*options.movie) +
-                                 "' already exists and holds other script code; --force replaces it");
+        throw std::runtime_error("the file '" + MovieScriptPath(*options.movie)
+                                 + "' already exists and holds other script code; --force replaces it");
 }
 
 // A width or height not given is the movie's own, when its header tells it,
@@ -123,11 +136,13 @@ void TakeMissingSizeFromMovie(GenerateOptions& options, std::ostream& err)
 int Generate(GenerateOptions options, Streams streams)
 {
     const std::string& movie = *options.movie;
-    if (!options.name) options.name = BaseName(movie);
+    if (!options.name)
+        options.name = BaseName(movie);
     try {
         RequireMovieFile(movie);
         RefuseToReplaceOtherScript(options);
-        if (options.player) RequirePlayerScript(*options.player);
+        if (options.player)
+            RequirePlayerScript(*options.player);
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);
         streams.out << GenerateEmbedCode(movie, *options.width, *options.height, *options.name, options.quality,

@@ -43,9 +43,11 @@ int Info(const std::string& movie, Streams streams)
     try {
         RequireMovieFile(movie);
         std::ifstream in(movie, std::ios::binary);
-        if (!in) throw FileError(FileError::Kind::Open, movie);
+        if (!in)
+            throw FileError(FileError::Kind::Open, movie);
         const auto header = ReadMovieHeader(in);
-        if (!header) throw std::runtime_error("'" + movie + "' is not a Flash movie, or is cut short: no size known");
+        if (!header)
+            throw std::runtime_error("'" + movie + "' is not a Flash movie, or is cut short: no size known");
         PrintHeader(streams.out, *header);
         return Success;
     } catch (...) {
@@ -61,7 +63,8 @@ int RunInfo(Arguments arguments, Streams streams)
     bool help = false, optionsEnded = false;
     for (const std::string& argument : arguments) {
         if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            if (movie) throw UsageError("info: only one movie can be given");
+            if (movie)
+                throw UsageError("info: only one movie can be given");
             movie = argument;
         } else if (argument == "--") {
             optionsEnded = true;
@@ -75,7 +78,8 @@ int RunInfo(Arguments arguments, Streams streams)
         streams.out << "Usage: " << ProgramName << ' ' << InfoHelp;
         return Success;
     }
-    if (!movie) throw UsageError("info: no movie given");
+    if (!movie)
+        throw UsageError("info: no movie given");
     return Info(*movie, streams);
 }
 

@@ -8,7 +8,8 @@ constexpr char HexDigits[] = "0123456789abcdef";
 void AppendEscape(std::string& out, unsigned prefix, unsigned char byte)
 {
     out += "\\u";
-    for (const unsigned value : {prefix >> 4, prefix & 0xFu, unsigned(byte >> 4), byte & 0xFu}) out += HexDigits[value];
+    for (const unsigned value : {prefix >> 4, prefix & 0xFu, unsigned(byte >> 4), byte & 0xFu})
+        out += HexDigits[value];
 }
 
 // The length of the valid UTF-8 sequence at the start of bytes, 0 when there
@@ -20,22 +21,30 @@ std::size_t Utf8SequenceLength(std::string_view bytes)
     const unsigned char lead = at(0);
     std::size_t length = 0;
     unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
     else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
     } else {
         return 0;
     }
-    if (bytes.size() < length || at(1) < low || at(1) > high) return 0;
+    if (bytes.size() < length || at(1) < low || at(1) > high)
+        return 0;
     for (std::size_t i = 2; i < length; ++i)
-        if (at(i) < 0x80 || at(i) > 0xBF) return 0;
+        if (at(i) < 0x80 || at(i) > 0xBF)
+            return 0;
     return length;
 }
 
@@ -47,13 +56,20 @@ std::string JsonString(std::string_view bytes)
     while (!bytes.empty()) {
         const auto c = static_cast<unsigned char>(bytes.front());
         const std::size_t length = Utf8SequenceLength(bytes);
-        if (length == 0) AppendEscape(out, 0xDC, c);
-        else if (c == '"' || c == '\\') out.append({'\\', char(c)});
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else if (c < 0x20) AppendEscape(out, 0x00, c);
-        else out.append(bytes.substr(0, length));
+        if (length == 0)
+            AppendEscape(out, 0xDC, c);
+        else if (c == '"' || c == '\\')
+            out.append({'\\', char(c)});
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c < 0x20)
+            AppendEscape(out, 0x00, c);
+        else
+            out.append(bytes.substr(0, length));
         bytes.remove_prefix(length == 0 ? 1 : length);
     }
     return out + '"';
@@ -63,10 +79,13 @@ std::string JsonObjectLine(std::initializer_list<JsonMember> members)
 {
     std::string line = "{";
     for (const JsonMember& member : members) {
-        if (line.size() > 1) line += ',';
+        if (line.size() > 1)
+            line += ',';
         line += JsonString(member.name) + ':';
-        if (!member.value) line += "null";
-        else line += member.isNumber ? *member.value : JsonString(*member.value);
+        if (!member.value)
+            line += "null";
+        else
+            line += member.isNumber ? *member.value : JsonString(*member.value);
     }
     return line + "}\n";
 }

@@ -10,7 +10,8 @@ namespace sorvane::cli {
 void RequireMovieFile(const std::string& movie)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(NativePath(movie), error)) throw std::runtime_error("no movie file '" + movie + "'");
+    if (!std::filesystem::is_regular_file(NativePath(movie), error))
+        throw std::runtime_error("no movie file '" + movie + "'");
 }
 
 }  // namespace sorvane::cli

@@ -41,9 +41,11 @@ std::string RealFolderPath(const fs::path& folder)
 std::string FullPaths::operator()(const std::string& path)
 {
     const fs::path absolute = currentFolder_ / NativePath(path);  // an absolute path stays as it is
-    if (!absolute.has_filename()) return PathBytes(absolute);
+    if (!absolute.has_filename())
+        return PathBytes(absolute);
     auto [folder, isNew] = folders_.try_emplace(PathBytes(absolute.parent_path()));
-    if (isNew) folder->second = RealFolderPath(absolute.parent_path());
+    if (isNew)
+        folder->second = RealFolderPath(absolute.parent_path());
     return PathBytes(NativePath(folder->second) / absolute.filename());
 }
 
@@ -57,7 +59,8 @@ bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& opt
     } else if (argument == "--quiet" || argument == "-q") {
         options.quiet = true;
     } else if (auto glob = OptionValue(arguments, i, "--exclude")) {
-        if (glob->empty()) throw UsageError("option '--exclude' needs a pattern");
+        if (glob->empty())
+            throw UsageError("option '--exclude' needs a pattern");
         options.excludes.push_back(std::move(*glob));
     } else {
         return false;
@@ -68,12 +71,14 @@ bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& opt
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options)
 {
     if (!options.recursive) {
-        if (!options.excludes.empty()) throw UsageError("option '--exclude' needs '--recursive'");
+        if (!options.excludes.empty())
+            throw UsageError("option '--exclude' needs '--recursive'");
         return {arguments, {}};
     }
     FoundPages all;
     for (const std::string& argument : arguments) {
-        FoundPages found = IsFolder(argument) ? FindPages({&argument, 1}, options.excludes) : FoundPages{{argument}, {}};
+        FoundPages found = IsFolder(argument) ? FindPages({&argument, 1}, options.excludes)
+                                              : FoundPages{{argument}, {}};
         all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
         all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
     }
@@ -83,7 +88,8 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
 RunOutput::RunOutput(Streams streams, const PageRunOptions& options, const std::vector<std::string>& pages)
     : streams_(streams), json_(options.json), quiet_(options.quiet), outIsTerminal_(IsTerminal(1))
 {
-    if (options.quiet || !IsTerminal(2)) return;
+    if (options.quiet || !IsTerminal(2))
+        return;
     sizes_ = SizesOf(pages);
     progress_ = std::make_unique<ProgressLine>(streams.err, true, pages.size(),
                                                std::accumulate(sizes_.begin(), sizes_.end(), std::uint64_t{0}));
@@ -91,28 +97,34 @@ RunOutput::RunOutput(Streams streams, const PageRunOptions& options, const std::
 
 void RunOutput::Line(std::string_view text)
 {
-    if (json_ || quiet_) return;
-    if (progress_ && outIsTerminal_) progress_->Clear();
+    if (json_ || quiet_)
+        return;
+    if (progress_ && outIsTerminal_)
+        progress_->Clear();
     streams_.out << text << '\n';
 }
 
 void RunOutput::JsonLine(std::string_view objectLine)
 {
-    if (!json_) return;
-    if (progress_ && outIsTerminal_) progress_->Clear();
+    if (!json_)
+        return;
+    if (progress_ && outIsTerminal_)
+        progress_->Clear();
     streams_.out << objectLine;
 }
 
 void RunOutput::Error(std::string_view message)
 {
-    if (progress_) progress_->Clear();
+    if (progress_)
+        progress_->Clear();
     streams_.out.flush();
     streams_.err << ProgramName << ": " << message << '\n';
 }
 
 void RunOutput::PageDone(int blocks)
 {
-    if (progress_ && pagesDone_ < sizes_.size()) progress_->PageDone(blocks, sizes_[pagesDone_++]);
+    if (progress_ && pagesDone_ < sizes_.size())
+        progress_->PageDone(blocks, sizes_[pagesDone_++]);
 }
 
 }  // namespace sorvane::cli

@@ -16,22 +16,22 @@
 namespace sorvane::cli {
 
 // The help lines of the options below, for the help of each such command.
-#define SORVANE_PAGE_RUN_OPTIONS_HELP                                                          \
-    "      -r, --recursive   every argument that is a folder stands for the pages\n"            \
-    "                        under it: files named as web pages (*.htm, *.html,\n"              \
-    "                        *.shtm, *.shtml, *.php, *.php3, *.php4, *.phtm, *.phtml,\n"        \
-    "                        *.jsp, *.asp, *.aspx, *.cfm, in any letter case), in\n"            \
-    "                        sorted order; links to folders are not followed, backups\n"        \
-    "                        (NAME_backup.EXT, NAME_backupN.EXT of a page beside\n"             \
-    "                        them) are no pages\n"                                               \
-    "      --exclude GLOB    with --recursive: leave out the files and folders that\n"          \
-    "                        match GLOB (repeatable); a GLOB without '/' is matched\n"          \
-    "                        against each name, one with '/' against the path under\n"         \
-    "                        the folder; '*' and '?' stop at '/', '**' does not\n"              \
-    "      --json            print one JSON object per page instead of a line: path,\n"         \
-    "                        blocks, script, backup, error (null when not known); bytes\n"      \
-    "                        that are no UTF-8 are written \\udcXX\n"                           \
-    "      -q, --quiet       print neither a line per page nor the progress line that\n"       \
+#define SORVANE_PAGE_RUN_OPTIONS_HELP                                                                                  \
+    "      -r, --recursive   every argument that is a folder stands for the pages\n"                                   \
+    "                        under it: files named as web pages (*.htm, *.html,\n"                                     \
+    "                        *.shtm, *.shtml, *.php, *.php3, *.php4, *.phtm, *.phtml,\n"                               \
+    "                        *.jsp, *.asp, *.aspx, *.cfm, in any letter case), in\n"                                   \
+    "                        sorted order; links to folders are not followed, backups\n"                               \
+    "                        (NAME_backup.EXT, NAME_backupN.EXT of a page beside\n"                                    \
+    "                        them) are no pages\n"                                                                     \
+    "      --exclude GLOB    with --recursive: leave out the files and folders that\n"                                 \
+    "                        match GLOB (repeatable); a GLOB without '/' is matched\n"                                 \
+    "                        against each name, one with '/' against the path under\n"                                 \
+    "                        the folder; '*' and '?' stop at '/', '**' does not\n"                                     \
+    "      --json            print one JSON object per page instead of a line: path,\n"                                \
+    "                        blocks, script, backup, error (null when not known); bytes\n"                             \
+    "                        that are no UTF-8 are written \\udcXX\n"                                                  \
+    "      -q, --quiet       print neither a line per page nor the progress line that\n"                               \
     "                        a long run shows on a terminal; errors are still printed\n"
 
 struct PageRunOptions {
@@ -86,7 +86,7 @@ private:
     Streams streams_;
     bool json_;
     bool quiet_;
-    bool outIsTerminal_;  // report lines then share the screen with the progress line
+    bool outIsTerminal_;                // report lines then share the screen with the progress line
     std::vector<std::uint64_t> sizes_;  // of the pages, when the progress line may show
     std::size_t pagesDone_ = 0;
     std::unique_ptr<ProgressLine> progress_;

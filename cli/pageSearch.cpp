@@ -23,16 +23,20 @@ struct GlobToken {
 GlobToken NextToken(std::string_view glob, std::size_t& i)
 {
     const char c = glob[i++];
-    if (c == '\\' && i < glob.size()) return {GlobToken::Byte, glob.substr(i++, 1)};
-    if (c == '?') return {GlobToken::AnyByte, {}};
+    if (c == '\\' && i < glob.size())
+        return {GlobToken::Byte, glob.substr(i++, 1)};
+    if (c == '?')
+        return {GlobToken::AnyByte, {}};
     if (c == '*') {
-        if (i < glob.size() && glob[i] == '*') return ++i, GlobToken{GlobToken::RunAcrossFolders, {}};
+        if (i < glob.size() && glob[i] == '*')
+            return ++i, GlobToken{GlobToken::RunAcrossFolders, {}};
         return {GlobToken::Run, {}};
     }
     if (c == '[') {
         std::size_t start = i;
         const bool negated = start < glob.size() && (glob[start] == '!' || glob[start] == '^');
-        if (negated) ++start;
+        if (negated)
+            ++start;
         // A "]" right after the opening bracket belongs to the set.
         const std::size_t end = glob.find(']', start + 1);
         if (end != std::string_view::npos) {
@@ -48,7 +52,8 @@ bool SetHolds(std::string_view set, unsigned char c)
     for (std::size_t i = 0; i < set.size(); ++i) {
         const auto low = static_cast<unsigned char>(set[i]);
         if (i + 2 < set.size() && set[i + 1] == '-') {
-            if (low <= c && c <= static_cast<unsigned char>(set[i + 2])) return true;
+            if (low <= c && c <= static_cast<unsigned char>(set[i + 2]))
+                return true;
             i += 2;
         } else if (low == c) {
             return true;
@@ -85,8 +90,10 @@ void AddPage(SearchState& state, const fs::path& page)
 {
     std::error_code error;
     fs::path real = fs::canonical(page, error);
-    if (error) real = page;
-    if (state.seen.insert(real).second) state.found.pages.push_back(PathBytes(page));
+    if (error)
+        real = page;
+    if (state.seen.insert(real).second)
+        state.found.pages.push_back(PathBytes(page));
 }
 
 struct Entry {
@@ -113,7 +120,8 @@ bool IsBackupOfPageBeside(const std::string& name, const std::set<std::string_vi
 
 bool IsFileOrLinkToFile(const fs::path& path, fs::file_type type)
 {
-    if (type == fs::file_type::regular) return true;
+    if (type == fs::file_type::regular)
+        return true;
     std::error_code error;
     return type == fs::file_type::symlink && fs::is_regular_file(path, error);
 }
@@ -127,10 +135,12 @@ void SearchFolder(SearchState& state, const fs::path& folder, const std::string&
         return;
     }
     std::set<std::string_view> names;
-    for (const Entry& entry : entries) names.insert(entry.name);
+    for (const Entry& entry : entries)
+        names.insert(entry.name);
     for (const Entry& entry : entries) {
         const std::string path = relative.empty() ? entry.name : relative + '/' + entry.name;
-        if (Excluded(state.excludes, path, entry.name)) continue;
+        if (Excluded(state.excludes, path, entry.name))
+            continue;
         if (entry.type == fs::file_type::directory) {
             SearchFolder(state, folder / NativePath(entry.name), path);
         } else if (IsWebPageName(entry.name) && !IsBackupOfPageBeside(entry.name, names)
@@ -145,7 +155,8 @@ void SearchFolder(SearchState& state, const fs::path& folder, const std::string&
 FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes)
 {
     SearchState state{excludes, {}, {}};
-    for (const std::string& folder : folders) SearchFolder(state, NativePath(folder), "");
+    for (const std::string& folder : folders)
+        SearchFolder(state, NativePath(folder), "");
     return std::move(state.found);
 }
 
@@ -164,7 +175,8 @@ bool MatchesGlob(std::string_view glob, std::string_view text)
                 next[i] = carry;
             }
         } else {
-            for (std::size_t i = 0; i < text.size(); ++i) next[i + 1] = reachable[i] && TokenTakes(token, text[i]);
+            for (std::size_t i = 0; i < text.size(); ++i)
+                next[i + 1] = reachable[i] && TokenTakes(token, text[i]);
         }
         reachable.swap(next);
     }

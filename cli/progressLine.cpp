@@ -18,7 +18,8 @@ constexpr std::string_view EraseLine = "\r\x1b[K";
 
 std::string Duration(double seconds)
 {
-    if (!std::isfinite(seconds) || seconds < 0) return "?:??";
+    if (!std::isfinite(seconds) || seconds < 0)
+        return "?:??";
     const long long total = std::llround(seconds);
     char text[32];
     if (total >= 3600)
@@ -44,12 +45,10 @@ double ProgressLine::SteadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes,
-                           Clock clock)
+ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes, Clock clock)
     : err_(err), shown_(shown), totalPages_(totalPages), totalBytes_(totalBytes), clock_(std::move(clock)),
       start_(shown ? clock_() : 0)
-{
-}
+{}
 
 std::string ProgressLine::Text(std::size_t pagesDone, std::size_t totalPages, long long blocks, double mibPerSecond,
                                double secondsLeft)
@@ -65,10 +64,12 @@ void ProgressLine::PageDone(int blocks, std::uint64_t bytes)
     ++pagesDone_;
     blocks_ += blocks;
     bytesDone_ += bytes;
-    if (!shown_) return;
+    if (!shown_)
+        return;
     const double now = clock_();
     const double elapsed = now - start_;
-    if (elapsed < ShowAfterSeconds || now - lastDrawn_ < UpdateEverySeconds) return;
+    if (elapsed < ShowAfterSeconds || now - lastDrawn_ < UpdateEverySeconds)
+        return;
     const double bytesPerSecond = bytesDone_ / elapsed;
     const double left = bytesDone_ > 0 ? (totalBytes_ - std::min(bytesDone_, totalBytes_)) / bytesPerSecond
                                        : std::nan("");
@@ -79,7 +80,8 @@ void ProgressLine::PageDone(int blocks, std::uint64_t bytes)
 
 void ProgressLine::Clear()
 {
-    if (!onScreen_) return;
+    if (!onScreen_)
+        return;
     err_ << EraseLine << std::flush;
     onScreen_ = false;
 }

@@ -23,12 +23,12 @@ struct RestoreOptions {
 RestoreOptions ParseRestoreOptions(Arguments arguments)
 {
     RestoreOptions options;
-    ParsedArguments parsed = ParseArguments(arguments, "restore", [&](std::size_t& i) {
-        return ParsePageRunOption(arguments, i, options.run);
-    });
+    ParsedArguments parsed = ParseArguments(
+        arguments, "restore", [&](std::size_t& i) { return ParsePageRunOption(arguments, i, options.run); });
     options.pages = std::move(parsed.operands);
     options.help = parsed.help;
-    if (options.pages.empty() && !options.help) throw UsageError("restore: no page given");
+    if (options.pages.empty() && !options.help)
+        throw UsageError("restore: no page given");
     return options;
 }
 
@@ -41,7 +41,8 @@ public:
         const fs::path path = NativePath(page);
         const std::map<std::string, Newest>& backups = BackupsIn(path.parent_path());
         const auto found = backups.find(PathBytes(path.filename()));
-        if (found == backups.end()) return std::nullopt;
+        if (found == backups.end())
+            return std::nullopt;
         return PathBytes(path.parent_path() / NativePath(found->second.name));
     }
 
@@ -54,15 +55,18 @@ private:
     const std::map<std::string, Newest>& BackupsIn(const fs::path& folder)
     {
         const auto [entry, added] = folders_.try_emplace(folder);
-        if (!added) return entry->second;
+        if (!added)
+            return entry->second;
         std::error_code error;
         for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
              it.increment(error)) {
             const std::string name = PathBytes(it->path().filename());
             const std::optional<BackupOf> backup = ParseBackupName(name);
-            if (!backup) continue;
+            if (!backup)
+                continue;
             const auto [newest, first] = entry->second.try_emplace(backup->pageName, Newest{backup->number, name});
-            if (!first && newest->second.number < backup->number) newest->second = {backup->number, name};
+            if (!first && newest->second.number < backup->number)
+                newest->second = {backup->number, name};
         }
         return entry->second;
     }
@@ -77,22 +81,25 @@ struct Restoration {
 
 void Report(RunOutput& output, const Restoration& restoration, const std::string& error)
 {
-    const std::optional<std::string> backup =
-        restoration.backup.empty() ? std::nullopt : std::optional(restoration.backup);
+    const std::optional<std::string> backup = restoration.backup.empty() ? std::nullopt
+                                                                         : std::optional(restoration.backup);
     output.JsonLine(JsonObjectLine({{"path", restoration.page},
                                     {"blocks", std::nullopt},
                                     {"script", std::nullopt},
                                     {"backup", backup},
                                     {"error", error.empty() ? std::nullopt : std::optional(error)}}));
-    if (!error.empty()) output.Error(error);
-    else output.Line(restoration.page + ": restored from " + restoration.backup);
+    if (!error.empty())
+        output.Error(error);
+    else
+        output.Line(restoration.page + ": restored from " + restoration.backup);
 }
 
 // Every page with its backup; a page without one is reported, and then no
 // page is restored at all.
 std::optional<std::vector<Restoration>> PlanRestorations(const FoundPages& found, RunOutput& output)
 {
-    for (const std::string& error : found.errors) output.Error(error);
+    for (const std::string& error : found.errors)
+        output.Error(error);
     bool complete = found.errors.empty();
     std::vector<Restoration> plan;
     BackupFinder finder;
@@ -104,10 +111,12 @@ std::optional<std::vector<Restoration>> PlanRestorations(const FoundPages& found
             continue;
         }
         complete = false;
-        Report(output, {page, {}}, "no backup of " + page + " (" + FileNamePart(BackupCandidate(page, 0)) + ", "
-                                       + FileNamePart(BackupCandidate(page, 1)) + ", ...)");
+        Report(output, {page, {}},
+               "no backup of " + page + " (" + FileNamePart(BackupCandidate(page, 0)) + ", "
+                   + FileNamePart(BackupCandidate(page, 1)) + ", ...)");
     }
-    if (!complete) output.Error("nothing was restored");
+    if (!complete)
+        output.Error("nothing was restored");
     return complete ? std::optional(std::move(plan)) : std::nullopt;
 }
 
@@ -116,11 +125,13 @@ std::optional<std::vector<Restoration>> PlanRestorations(const FoundPages& found
 int RunRestore(Arguments arguments, Streams streams)
 {
     const RestoreOptions options = ParseRestoreOptions(arguments);
-    if (ShowHelpIfAsked(options.help, RestoreHelp, streams.out)) return Success;
+    if (ShowHelpIfAsked(options.help, RestoreHelp, streams.out))
+        return Success;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
     const std::optional<std::vector<Restoration>> plan = PlanRestorations(found, output);
-    if (!plan) return SomeFailed;
+    if (!plan)
+        return SomeFailed;
     bool allRestored = true;
     for (const Restoration& restoration : *plan) {
         std::string error;

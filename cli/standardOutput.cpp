@@ -36,7 +36,8 @@ void StandardOutput::Buffer::WriteOut(const char* data, std::size_t size)
 {
     while (size > 0 && failure.empty()) {
         const auto done = SORVANE_WRITE(OutputDescriptor, data, static_cast<unsigned>(std::min(size, WriteChunk)));
-        if (done < 0 && errno == EINTR) continue;
+        if (done < 0 && errno == EINTR)
+            continue;
         if (done <= 0) {
             failure = std::strerror(done < 0 ? errno : EIO);
             break;

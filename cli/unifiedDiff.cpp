@@ -34,7 +34,8 @@ NumberedLines Number(const std::vector<std::string_view>& a, const std::vector<s
     const auto number = [&](const std::vector<std::string_view>& lines) {
         std::vector<int> numbers;
         numbers.reserve(lines.size());
-        for (const std::string_view line : lines) numbers.push_back(ids.try_emplace(line, int(ids.size())).first->second);
+        for (const std::string_view line : lines)
+            numbers.push_back(ids.try_emplace(line, int(ids.size())).first->second);
         return numbers;
     };
     std::vector<int> first = number(a);
@@ -47,8 +48,8 @@ NumberedLines Number(const std::vector<std::string_view>& a, const std::vector<s
 class EditScript {
 public:
     EditScript(const std::vector<int>& a, const std::vector<int>& b)
-        : a_(a), b_(b), removed_(a.size() + 1, false), added_(b.size() + 1, false),
-          forward_(a.size() + b.size() + 3), backward_(a.size() + b.size() + 3), offset_(int(b.size()) + 1)
+        : a_(a), b_(b), removed_(a.size() + 1, false), added_(b.size() + 1, false), forward_(a.size() + b.size() + 3),
+          backward_(a.size() + b.size() + 3), offset_(int(b.size()) + 1)
     {
         Compare(0, int(a.size()), 0, int(b.size()));
     }
@@ -59,12 +60,16 @@ public:
 private:
     void Compare(int xoff, int xlim, int yoff, int ylim)
     {
-        while (xoff < xlim && yoff < ylim && a_[xoff] == b_[yoff]) ++xoff, ++yoff;
-        while (xoff < xlim && yoff < ylim && a_[xlim - 1] == b_[ylim - 1]) --xlim, --ylim;
+        while (xoff < xlim && yoff < ylim && a_[xoff] == b_[yoff])
+            ++xoff, ++yoff;
+        while (xoff < xlim && yoff < ylim && a_[xlim - 1] == b_[ylim - 1])
+            --xlim, --ylim;
         if (xoff == xlim) {
-            for (int y = yoff; y < ylim; ++y) added_[y] = true;
+            for (int y = yoff; y < ylim; ++y)
+                added_[y] = true;
         } else if (yoff == ylim) {
-            for (int x = xoff; x < xlim; ++x) removed_[x] = true;
+            for (int x = xoff; x < xlim; ++x)
+                removed_[x] = true;
         } else {
             const auto [xmid, ymid] = Middle(xoff, xlim, yoff, ylim);
             Compare(xoff, xmid, yoff, ymid);
@@ -84,29 +89,41 @@ private:
         F(fmid) = xoff;
         B(bmid) = xlim;
         for (;;) {
-            if (fmin > dmin) F(--fmin - 1) = -1;
-            else ++fmin;
-            if (fmax < dmax) F(++fmax + 1) = -1;
-            else --fmax;
+            if (fmin > dmin)
+                F(--fmin - 1) = -1;
+            else
+                ++fmin;
+            if (fmax < dmax)
+                F(++fmax + 1) = -1;
+            else
+                --fmax;
             for (int d = fmax; d >= fmin; d -= 2) {
                 const int low = F(d - 1), high = F(d + 1);
                 int x = low >= high ? low + 1 : high;
                 int y = x - d;
-                while (x < xlim && y < ylim && a_[x] == b_[y]) ++x, ++y;
+                while (x < xlim && y < ylim && a_[x] == b_[y])
+                    ++x, ++y;
                 F(d) = x;
-                if (odd && bmin <= d && d <= bmax && B(d) <= x) return {x, y};
+                if (odd && bmin <= d && d <= bmax && B(d) <= x)
+                    return {x, y};
             }
-            if (bmin > dmin) B(--bmin - 1) = INT_MAX;
-            else ++bmin;
-            if (bmax < dmax) B(++bmax + 1) = INT_MAX;
-            else --bmax;
+            if (bmin > dmin)
+                B(--bmin - 1) = INT_MAX;
+            else
+                ++bmin;
+            if (bmax < dmax)
+                B(++bmax + 1) = INT_MAX;
+            else
+                --bmax;
             for (int d = bmax; d >= bmin; d -= 2) {
                 const int low = B(d - 1), high = B(d + 1);
                 int x = low < high ? low : high - 1;
                 int y = x - d;
-                while (xoff < x && yoff < y && a_[x - 1] == b_[y - 1]) --x, --y;
+                while (xoff < x && yoff < y && a_[x - 1] == b_[y - 1])
+                    --x, --y;
                 B(d) = x;
-                if (!odd && fmin <= d && d <= fmax && x <= F(d)) return {x, y};
+                if (!odd && fmin <= d && d <= fmax && x <= F(d))
+                    return {x, y};
             }
         }
     }
@@ -121,7 +138,8 @@ private:
 // "l,s" of a hunk header; an empty range names the line before it.
 std::string Range(int start, int count)
 {
-    if (count == 1) return std::to_string(start + 1);
+    if (count == 1)
+        return std::to_string(start + 1);
     return std::to_string(count == 0 ? start : start + 1) + ',' + std::to_string(count);
 }
 
@@ -129,7 +147,8 @@ void AppendLine(std::string& out, char mark, std::string_view line)
 {
     out += mark;
     out += line;
-    if (!line.ends_with('\n')) out += "\n\\ No newline at end of file\n";
+    if (!line.ends_with('\n'))
+        out += "\n\\ No newline at end of file\n";
 }
 
 // A run of changed lines: a[x, x + removed) become b[y, y + added).
@@ -147,8 +166,10 @@ std::vector<Change> Changes(const EditScript& script, int aSize, int bSize)
             continue;
         }
         Change change{x, y, 0, 0};
-        while (x < aSize && script.Removed()[x]) ++x, ++change.removed;
-        while (y < bSize && script.Added()[y]) ++y, ++change.added;
+        while (x < aSize && script.Removed()[x])
+            ++x, ++change.removed;
+        while (y < bSize && script.Added()[y])
+            ++y, ++change.added;
         changes.push_back(change);
     }
     return changes;
@@ -163,7 +184,8 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText, std:
     const NumberedLines numbers = Number(a, b);
     const EditScript script(numbers.a, numbers.b);
     const std::vector<Change> changes = Changes(script, int(a.size()), int(b.size()));
-    if (changes.empty()) return {};
+    if (changes.empty())
+        return {};
 
     std::string out = "--- " + std::string(oldLabel) + "\n+++ " + std::string(newLabel) + '\n';
     for (std::size_t first = 0; first < changes.size();) {
@@ -177,18 +199,23 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText, std:
         const int xEnd = std::min(int(a.size()), changes[last].x + changes[last].removed + ContextLines);
         const int yEnd = yStart + (xEnd - xStart) + [&] {
             int growth = 0;
-            for (std::size_t i = first; i <= last; ++i) growth += changes[i].added - changes[i].removed;
+            for (std::size_t i = first; i <= last; ++i)
+                growth += changes[i].added - changes[i].removed;
             return growth;
         }();
         out += "@@ -" + Range(xStart, xEnd - xStart) + " +" + Range(yStart, yEnd - yStart) + " @@\n";
         int x = xStart;
         for (std::size_t i = first; i <= last; ++i) {
             const Change& change = changes[i];
-            for (; x < change.x; ++x) AppendLine(out, ' ', a[x]);
-            for (int k = 0; k < change.removed; ++k) AppendLine(out, '-', a[x++]);
-            for (int k = 0; k < change.added; ++k) AppendLine(out, '+', b[change.y + k]);
+            for (; x < change.x; ++x)
+                AppendLine(out, ' ', a[x]);
+            for (int k = 0; k < change.removed; ++k)
+                AppendLine(out, '-', a[x++]);
+            for (int k = 0; k < change.added; ++k)
+                AppendLine(out, '+', b[change.y + k]);
         }
-        for (; x < xEnd; ++x) AppendLine(out, ' ', a[x]);
+        for (; x < xEnd; ++x)
+            AppendLine(out, ' ', a[x]);
         first = last + 1;
     }
     return out;

@@ -19,7 +19,10 @@ constexpr std::size_t PrescanBytes = 1024;
 using detail::IsAsciiLetter;
 using detail::LowerAscii;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
 
 std::string Lowered(std::string_view text)
 {
@@ -28,9 +31,15 @@ std::string Lowered(std::string_view text)
     return lowered;
 }
 
-bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 // GBK, GB2312, GB18030 and Big5 alike.
-bool IsChineseLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsChineseLeadByte(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}
 
 struct DoubleByteEncoding {
     std::string_view label;
@@ -40,25 +49,32 @@ struct DoubleByteEncoding {
 // The labels browsers accept for these encodings, and the Windows code page
 // names authors write for them.
 constexpr std::array<DoubleByteEncoding, 28> DoubleByteEncodings{{
-    {"shift_jis", IsShiftJisLeadByte}, {"shift-jis", IsShiftJisLeadByte}, {"sjis", IsShiftJisLeadByte},
-    {"x-sjis", IsShiftJisLeadByte}, {"csshiftjis", IsShiftJisLeadByte}, {"ms_kanji", IsShiftJisLeadByte},
-    {"ms932", IsShiftJisLeadByte}, {"windows-31j", IsShiftJisLeadByte}, {"cp932", IsShiftJisLeadByte},
-    {"gbk", IsChineseLeadByte}, {"x-gbk", IsChineseLeadByte}, {"gb2312", IsChineseLeadByte},
-    {"gb_2312", IsChineseLeadByte}, {"gb_2312-80", IsChineseLeadByte}, {"csgb2312", IsChineseLeadByte},
-    {"csiso58gb231280", IsChineseLeadByte}, {"iso-ir-58", IsChineseLeadByte}, {"chinese", IsChineseLeadByte},
-    {"gb18030", IsChineseLeadByte}, {"cp936", IsChineseLeadByte},
-    {"big5", IsChineseLeadByte}, {"big5-hkscs", IsChineseLeadByte}, {"cn-big5", IsChineseLeadByte},
-    {"csbig5", IsChineseLeadByte}, {"x-x-big5", IsChineseLeadByte}, {"cp950", IsChineseLeadByte},
-    {"ms936", IsChineseLeadByte}, {"ms950", IsChineseLeadByte},
+    {"shift_jis", IsShiftJisLeadByte},  {"shift-jis", IsShiftJisLeadByte},
+    {"sjis", IsShiftJisLeadByte},       {"x-sjis", IsShiftJisLeadByte},
+    {"csshiftjis", IsShiftJisLeadByte}, {"ms_kanji", IsShiftJisLeadByte},
+    {"ms932", IsShiftJisLeadByte},      {"windows-31j", IsShiftJisLeadByte},
+    {"cp932", IsShiftJisLeadByte},      {"gbk", IsChineseLeadByte},
+    {"x-gbk", IsChineseLeadByte},       {"gb2312", IsChineseLeadByte},
+    {"gb_2312", IsChineseLeadByte},     {"gb_2312-80", IsChineseLeadByte},
+    {"csgb2312", IsChineseLeadByte},    {"csiso58gb231280", IsChineseLeadByte},
+    {"iso-ir-58", IsChineseLeadByte},   {"chinese", IsChineseLeadByte},
+    {"gb18030", IsChineseLeadByte},     {"cp936", IsChineseLeadByte},
+    {"big5", IsChineseLeadByte},        {"big5-hkscs", IsChineseLeadByte},
+    {"cn-big5", IsChineseLeadByte},     {"csbig5", IsChineseLeadByte},
+    {"x-x-big5", IsChineseLeadByte},    {"cp950", IsChineseLeadByte},
+    {"ms936", IsChineseLeadByte},       {"ms950", IsChineseLeadByte},
 }};
 
 LeadByteTest LeadByteTestOfLabel(std::string_view label)
 {
-    while (!label.empty() && IsSpace(label.front())) label.remove_prefix(1);
-    while (!label.empty() && IsSpace(label.back())) label.remove_suffix(1);
+    while (!label.empty() && IsSpace(label.front()))
+        label.remove_prefix(1);
+    while (!label.empty() && IsSpace(label.back()))
+        label.remove_suffix(1);
     const std::string lowered = Lowered(label);
     for (const auto& encoding : DoubleByteEncodings)
-        if (encoding.label == lowered) return encoding.isLeadByte;
+        if (encoding.label == lowered)
+            return encoding.isLeadByte;
     return nullptr;
 }
 
@@ -77,18 +93,22 @@ public:
         while (at_ < text_.size()) {
             if (StartsWith("<!--")) {
                 const std::size_t end = text_.find("-->", at_ + 2);
-                if (end == std::string_view::npos) return std::nullopt;
+                if (end == std::string_view::npos)
+                    return std::nullopt;
                 at_ = end + 3;
             } else if (StartsWithLowered("<meta") && at_ + 5 < text_.size()
                        && (IsSpace(text_[at_ + 5]) || text_[at_ + 5] == '/')) {
                 at_ += 5;
-                if (auto charset = MetaCharset()) return charset;
+                if (auto charset = MetaCharset())
+                    return charset;
             } else if (StartsWithTagName()) {
-                while (at_ < text_.size() && !IsSpace(text_[at_]) && text_[at_] != '>') ++at_;
+                while (at_ < text_.size() && !IsSpace(text_[at_]) && text_[at_] != '>')
+                    ++at_;
                 while (NextAttribute()) {}
             } else if (StartsWith("<!") || StartsWith("</") || StartsWith("<?")) {
                 const std::size_t end = text_.find('>', at_);
-                if (end == std::string_view::npos) return std::nullopt;
+                if (end == std::string_view::npos)
+                    return std::nullopt;
                 at_ = end + 1;
             } else {
                 ++at_;
@@ -111,7 +131,8 @@ private:
     bool AtEnd() const { return at_ >= text_.size(); }
     void SkipSpaces()
     {
-        while (!AtEnd() && IsSpace(text_[at_])) ++at_;
+        while (!AtEnd() && IsSpace(text_[at_]))
+            ++at_;
     }
 
     // The charset a meta element's attributes declare, if they declare one
@@ -124,39 +145,47 @@ private:
         bool needsContentType = false;
         std::optional<std::string> charset;
         while (const auto attribute = NextAttribute()) {
-            if (std::ranges::find(seen, attribute->name) != seen.end()) continue;
+            if (std::ranges::find(seen, attribute->name) != seen.end())
+                continue;
             seen.push_back(attribute->name);
             if (attribute->name == "http-equiv") {
                 contentType = contentType || attribute->value == "content-type";
             } else if (attribute->name == "content" && !charset) {
-                if ((charset = CharsetInContent(attribute->value))) needsContentType = true;
+                if ((charset = CharsetInContent(attribute->value)))
+                    needsContentType = true;
             } else if (attribute->name == "charset") {
                 charset = attribute->value;
                 needsContentType = false;
             }
         }
-        if (needsContentType && !contentType) return std::nullopt;
+        if (needsContentType && !contentType)
+            return std::nullopt;
         return charset;
     }
 
     // The value of "charset=" in a content attribute ("text/html; charset=gbk").
     static std::optional<std::string> CharsetInContent(std::string_view content)
     {
-        for (std::size_t at = content.find("charset"); at != std::string_view::npos;
-             at = content.find("charset", at)) {
+        for (std::size_t at = content.find("charset"); at != std::string_view::npos; at = content.find("charset", at)) {
             at += 7;
-            while (at < content.size() && IsSpace(content[at])) ++at;
-            if (at >= content.size() || content[at] != '=') continue;
+            while (at < content.size() && IsSpace(content[at]))
+                ++at;
+            if (at >= content.size() || content[at] != '=')
+                continue;
             ++at;
-            while (at < content.size() && IsSpace(content[at])) ++at;
-            if (at >= content.size()) return std::nullopt;
+            while (at < content.size() && IsSpace(content[at]))
+                ++at;
+            if (at >= content.size())
+                return std::nullopt;
             if (content[at] == '"' || content[at] == '\'') {
                 const std::size_t end = content.find(content[at], at + 1);
-                if (end == std::string_view::npos) return std::nullopt;
+                if (end == std::string_view::npos)
+                    return std::nullopt;
                 return std::string(content.substr(at + 1, end - at - 1));
             }
             std::size_t end = at;
-            while (end < content.size() && !IsSpace(content[end]) && content[end] != ';') ++end;
+            while (end < content.size() && !IsSpace(content[end]) && content[end] != ';')
+                ++end;
             return std::string(content.substr(at, end - at));
         }
         return std::nullopt;
@@ -166,27 +195,35 @@ private:
     // the end of the bytes.
     std::optional<Attribute> NextAttribute()
     {
-        while (!AtEnd() && (IsSpace(text_[at_]) || text_[at_] == '/')) ++at_;
-        if (AtEnd() || text_[at_] == '>') return std::nullopt;
+        while (!AtEnd() && (IsSpace(text_[at_]) || text_[at_] == '/'))
+            ++at_;
+        if (AtEnd() || text_[at_] == '>')
+            return std::nullopt;
         Attribute attribute;
         for (; !AtEnd(); ++at_) {
             const char c = text_[at_];
-            if (c == '=' && !attribute.name.empty()) break;
+            if (c == '=' && !attribute.name.empty())
+                break;
             if (IsSpace(c)) {
                 SkipSpaces();
-                if (AtEnd() || text_[at_] != '=') return attribute;
+                if (AtEnd() || text_[at_] != '=')
+                    return attribute;
                 break;
             }
-            if (c == '/' || c == '>') return attribute;
+            if (c == '/' || c == '>')
+                return attribute;
             attribute.name.push_back(LowerAscii(c));
         }
-        if (AtEnd()) return std::nullopt;
+        if (AtEnd())
+            return std::nullopt;
         ++at_;  // the "="
         SkipSpaces();
-        if (AtEnd()) return std::nullopt;
+        if (AtEnd())
+            return std::nullopt;
         if (const char quote = text_[at_]; quote == '"' || quote == '\'') {
             const std::size_t end = text_.find(quote, at_ + 1);
-            if (end == std::string_view::npos) return std::nullopt;
+            if (end == std::string_view::npos)
+                return std::nullopt;
             attribute.value = Lowered(text_.substr(at_ + 1, end - at_ - 1));
             at_ = end + 1;
             return attribute;

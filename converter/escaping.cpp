@@ -6,7 +6,10 @@
 namespace sorvane {
 namespace {
 
-char EscapeLetter(char c) { return c == '\r' ? 'r' : c == '\n' ? 'n' : c; }
+char EscapeLetter(char c)
+{
+    return c == '\r' ? 'r' : c == '\n' ? 'n' : c;
+}
 
 // Bytes that a relative URL cannot carry as they are: "%" starts an escape,
 // "#" and "?" end the path, a quote or angle bracket ends the attribute or
@@ -71,8 +74,10 @@ std::string EscapeUrlAttribute(std::string_view path, PathStyle style)
     encoded.reserve(path.size());
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
-        if (NeedsPercent(byte, style)) encoded.append({'%', Hex[byte >> 4], Hex[byte & 0xF]});
-        else encoded.push_back(c);
+        if (NeedsPercent(byte, style))
+            encoded.append({'%', Hex[byte >> 4], Hex[byte & 0xF]});
+        else
+            encoded.push_back(c);
     }
     return EscapeHtmlAttribute(encoded);
 }

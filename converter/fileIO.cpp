@@ -24,7 +24,10 @@ fs::path FolderOf(const fs::path& file)
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
-std::string FolderBytes(const std::string& file) { return PathBytes(FolderOf(NativePath(file))); }
+std::string FolderBytes(const std::string& file)
+{
+    return PathBytes(FolderOf(NativePath(file)));
+}
 
 [[noreturn]] void RaiseCreateError(const std::string& path, detail::SystemError error)
 {
@@ -36,7 +39,8 @@ template <class Allocate>
 detail::SystemError ReadWholeFile(const std::string& path, Allocate allocate, detail::FileStamp& stamp)
 {
     detail::InputFile file;
-    if (const detail::SystemError error = file.Open(path)) return error;
+    if (const detail::SystemError error = file.Open(path))
+        return error;
     stamp = file.Stamp();
     return file.ReadAll(allocate(static_cast<std::size_t>(stamp.size)), static_cast<std::size_t>(stamp.size));
 }
@@ -60,9 +64,11 @@ fs::path detail::ResolveLinks(const std::string& path)
     fs::path current = NativePath(path);
     for (int hops = 0; hops < MaxLinkHops; ++hops) {
         std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(current, error))) return current;
+        if (!fs::is_symlink(fs::symlink_status(current, error)))
+            return current;
         const fs::path target = fs::read_symlink(current, error);
-        if (error) throw FileError(FileError::Kind::Create, path, error.message());
+        if (error)
+            throw FileError(FileError::Kind::Create, path, error.message());
         current = target.is_absolute() ? target : FolderOf(current) / target;
     }
     throw FileError(FileError::Kind::Create, path, "Too many levels of symbolic links");
@@ -80,7 +86,8 @@ std::string detail::LinkTarget(const std::string& path)
 std::optional<detail::PlaceIdentity> detail::PlaceIdentityOf(const std::string& linkTarget)
 {
     FileStamp stamp;
-    if (StampOf(linkTarget, stamp) == NoError) return PlaceIdentity{stamp.identity, {}};
+    if (StampOf(linkTarget, stamp) == NoError)
+        return PlaceIdentity{stamp.identity, {}};
     return NewPlaceIdentity(linkTarget);
 }
 
@@ -88,35 +95,41 @@ std::optional<detail::PlaceIdentity> detail::NewPlaceIdentity(const std::string&
 {
     const fs::path name = NativePath(path);
     FileStamp folder;
-    if (StampOf(PathBytes(FolderOf(name)), folder) != NoError) return std::nullopt;
+    if (StampOf(PathBytes(FolderOf(name)), folder) != NoError)
+        return std::nullopt;
     return PlaceIdentity{folder.identity, PathBytes(name.filename())};
 }
 
 bool SameFile(const std::string& first, const std::string& second)
 {
-    if (first == second) return true;
+    if (first == second)
+        return true;
     const std::optional<detail::PlaceIdentity> a = detail::PlaceIdentityOf(detail::LinkTarget(first));
     return a && a == detail::PlaceIdentityOf(detail::LinkTarget(second));
 }
 
 // ------------------------------------------------------ AtomicFileWriter --
 
-detail::AtomicFileWriter::AtomicFileWriter(const std::string& path) : AtomicFileWriter(path, PathBytes(ResolveLinks(path)))
-{
-}
+detail::AtomicFileWriter::AtomicFileWriter(const std::string& path)
+    : AtomicFileWriter(path, PathBytes(ResolveLinks(path)))
+{}
 
 detail::AtomicFileWriter::AtomicFileWriter(const std::string& path, std::string target)
     : path_(path), target_(std::move(target))
 {
-    if (const SystemError error = CheckReplaceable(target_, targetExists_)) Fail(error);
-    if (const SystemError error = temp_.Create(FolderBytes(target_))) Fail(error);
+    if (const SystemError error = CheckReplaceable(target_, targetExists_))
+        Fail(error);
+    if (const SystemError error = temp_.Create(FolderBytes(target_)))
+        Fail(error);
 }
 
 void detail::AtomicFileWriter::Append(std::string_view bytes)
 {
-    if (buffer_.size() + bytes.size() > WriteBuffer) Flush();
+    if (buffer_.size() + bytes.size() > WriteBuffer)
+        Flush();
     if (bytes.size() >= WriteBuffer) {
-        if (const SystemError error = temp_.Write(bytes)) Fail(error);
+        if (const SystemError error = temp_.Write(bytes))
+            Fail(error);
     } else {
         buffer_.append(bytes);
     }
@@ -126,8 +139,10 @@ void detail::AtomicFileWriter::Finish()
 {
     Flush();
     std::string().swap(buffer_);  // a batch holds many finished writers
-    if (!targetExists_) return;  // a new file keeps the bits it was made with
-    if (const SystemError error = temp_.TakeMetadataOf(target_)) Fail(error);
+    if (!targetExists_)
+        return;  // a new file keeps the bits it was made with
+    if (const SystemError error = temp_.TakeMetadataOf(target_))
+        Fail(error);
 }
 
 void detail::AtomicFileWriter::Place()
@@ -135,14 +150,17 @@ void detail::AtomicFileWriter::Place()
     // A new file takes a free name in one step; should the name have been
     // taken meanwhile, that file is replaced as any other.
     SystemError error = targetExists_ ? temp_.Replace(target_) : temp_.PlaceNew(target_);
-    if (IsNameTaken(error) && !targetExists_) error = temp_.Replace(target_);
-    if (error) Fail(error);
+    if (IsNameTaken(error) && !targetExists_)
+        error = temp_.Replace(target_);
+    if (error)
+        Fail(error);
 }
 
 void detail::AtomicFileWriter::Commit()
 {
     Finish();
-    if (const SystemError error = temp_.Sync()) Fail(error);
+    if (const SystemError error = temp_.Sync())
+        Fail(error);
     Place();
     const std::string folder = FolderBytes(target_);
     SyncFolders({&folder, 1});
@@ -150,16 +168,21 @@ void detail::AtomicFileWriter::Commit()
 
 void detail::AtomicFileWriter::Flush()
 {
-    if (const SystemError error = temp_.Write(buffer_)) Fail(error);
+    if (const SystemError error = temp_.Write(buffer_))
+        Fail(error);
     buffer_.clear();
 }
 
-void detail::AtomicFileWriter::Fail(SystemError error) const { RaiseCreateError(path_, error); }
+void detail::AtomicFileWriter::Fail(SystemError error) const
+{
+    RaiseCreateError(path_, error);
+}
 
 void detail::ReplaceFileContent(const std::string& path, Pieces pieces)
 {
     AtomicFileWriter writer(path);
-    for (const std::string_view piece : pieces) writer.Append(piece);
+    for (const std::string_view piece : pieces)
+        writer.Append(piece);
     writer.Commit();
 }
 
@@ -167,12 +190,18 @@ bool detail::CreateNewFile(const std::string& path, std::string_view content, co
 {
     TempFile temp;
     SystemError error = temp.Create(FolderBytes(path));
-    if (!error) error = temp.Write(content);
-    if (!error) error = temp.TakeMetadataOf(metadataFrom);
-    if (!error) error = temp.Sync();
-    if (!error) error = temp.PlaceNew(path);
-    if (IsNameTaken(error)) return false;
-    if (error) RaiseCreateError(path, error);
+    if (!error)
+        error = temp.Write(content);
+    if (!error)
+        error = temp.TakeMetadataOf(metadataFrom);
+    if (!error)
+        error = temp.Sync();
+    if (!error)
+        error = temp.PlaceNew(path);
+    if (IsNameTaken(error))
+        return false;
+    if (error)
+        RaiseCreateError(path, error);
     const std::string folder = FolderBytes(path);
     SyncFolders({&folder, 1});
     return true;
@@ -184,8 +213,10 @@ std::optional<std::string> detail::LoadTextFileIfAny(const std::string& path)
 {
     std::string text;
     const SystemError error = ReadText(path, text);
-    if (IsMissing(error)) return std::nullopt;
-    if (error) throw FileError(FileError::Kind::Open, path, ReasonText(error));
+    if (IsMissing(error))
+        return std::nullopt;
+    if (error)
+        throw FileError(FileError::Kind::Open, path, ReasonText(error));
     return text;
 }
 

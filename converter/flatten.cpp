@@ -14,18 +14,25 @@ using detail::IsQuote;
 
 constexpr std::size_t npos = detail::NotFound;
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsBlankOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 
 // What a "<" starts when this byte follows it: a tag, an end tag, a comment
 // or declaration, or a processing instruction. Any other "<" is text.
-bool OpensTag(char c) { return IsAsciiLetter(c) || c == '/' || c == '!' || c == '?'; }
+bool OpensTag(char c)
+{
+    return IsAsciiLetter(c) || c == '/' || c == '!' || c == '?';
+}
 
 // The offset of the quote that opens a value after the "=" at `equals`
 // (blanks and tabs may stand between), or npos when no quote follows.
 std::size_t ValueQuoteAfter(std::string_view text, std::size_t equals)
 {
     std::size_t at = equals + 1;
-    while (at < text.size() && (IsSpaceOrLineBreak(text[at]) || text[at] == '\t')) ++at;
+    while (at < text.size() && (IsSpaceOrLineBreak(text[at]) || text[at] == '\t'))
+        ++at;
     return at < text.size() && IsQuote(text[at]) ? at : npos;
 }
 
@@ -35,7 +42,8 @@ std::size_t ValueQuoteAfter(std::string_view text, std::size_t equals)
 // parts two words ("<object\r\nwidth", "<param  name"), so it keeps a blank.
 bool RunLeavesABlank(std::string_view text, std::size_t start, std::size_t end)
 {
-    if ((end - start) % 2 == 1) return true;
+    if ((end - start) % 2 == 1)
+        return true;
     const char before = text[start - 1];
     return !(before == '>' || IsQuote(before) || text[end] == '<');
 }
@@ -53,7 +61,8 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
 {
     const auto first = std::ranges::find_if_not(markup, IsBlankOrControl);
     const auto last = std::find_if_not(markup.rbegin(), markup.rend(), IsBlankOrControl).base();
-    if (first >= last) return;
+    if (first >= last)
+        return;
     const std::string_view text(first, last);
 
     FlattenStops stops(text);
@@ -64,7 +73,8 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
         if (place == Place::Value) {
             // A value's bytes stay as they are, whatever they are.
             const std::size_t close = text.find(text[valueQuote], i);
-            if (close == npos) break;
+            if (close == npos)
+                break;
             place = Place::Tag;
             i = close + 1;
             continue;
@@ -75,17 +85,20 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
             i = valueQuote + 1;
             continue;
         }
-        if ((i = stop) == text.size()) break;
+        if ((i = stop) == text.size())
+            break;
         const char c = text[i];
         if (IsSpaceOrLineBreak(c)) {
             out.append(text.substr(copied, i - copied));
             const std::size_t runEnd = SkipBlanks(text, i);
-            if (RunLeavesABlank(text, i, runEnd)) out.push_back(' ');
+            if (RunLeavesABlank(text, i, runEnd))
+                out.push_back(' ');
             copied = i = runEnd;
             continue;
         }
         if (place == Place::Text) {
-            if (c == '<' && i + 1 < text.size() && OpensTag(text[i + 1])) place = Place::Tag;
+            if (c == '<' && i + 1 < text.size() && OpensTag(text[i + 1]))
+                place = Place::Tag;
         } else if (c == '>') {
             place = Place::Text;
         } else if (c == '=') {

@@ -45,14 +45,16 @@ constexpr std::array<SkippedElement, 6> SkippedElements{{
 // that it passes over (SkippedElements, in their order, from index 1 on).
 constexpr auto ScanStarts = [] {
     std::array<std::string_view, 1 + SkippedElements.size()> starts{ObjectStart};
-    for (std::size_t i = 0; i < SkippedElements.size(); ++i) starts[i + 1] = SkippedElements[i].start;
+    for (std::size_t i = 0; i < SkippedElements.size(); ++i)
+        starts[i + 1] = SkippedElements[i].start;
     return starts;
 }();
 
 // A tag name ends at a blank, tab, CR, LF, FF, "/" or ">".
 bool EndsTagName(std::string_view text, std::size_t at)
 {
-    if (at >= text.size()) return false;
+    if (at >= text.size())
+        return false;
     const char c = text[at];
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '/' || c == '>';
 }
@@ -64,8 +66,7 @@ class ForwardSearch {
 public:
     ForwardSearch(std::string_view text, std::span<const std::string_view> needles)
         : text_(text), needles_(needles.begin(), needles.end())
-    {
-    }
+    {}
     ForwardSearch(std::string_view text, std::string_view needle) : ForwardSearch(text, {&needle, 1}) {}
 
     std::size_t FirstFrom(std::size_t from)
@@ -120,8 +121,7 @@ public:
     PageRenderer(std::string_view page, std::optional<std::size_t> includeAt, std::string_view include,
                  detail::ByteSink& sink)
         : page_(page), includeAt_(includeAt), include_(include), sink_(sink)
-    {
-    }
+    {}
 
     // The page's own bytes [from, to).
     void CopyPage(std::size_t from, std::size_t to)
@@ -140,7 +140,8 @@ public:
     // call would run before the script is loaded, so the include goes first.
     void ReplaceBlock(std::size_t start, std::size_t end, int number)
     {
-        if (includeAt_) WriteInclude();
+        if (includeAt_)
+            WriteInclude();
         sink_.Append(CallStart);
         sink_.Append(std::to_string(number));
         sink_.Append(CallEnd);
@@ -150,7 +151,8 @@ public:
 
     void Finish()
     {
-        if (includeAt_) WriteInclude();
+        if (includeAt_)
+            WriteInclude();
     }
 
 private:
@@ -177,15 +179,16 @@ std::string RegisterFlashBlock(std::string_view block)
     return replacement.text;
 }
 
-int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt,
-                        std::string_view include, ByteSink& sink)
+int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
+                        ByteSink& sink)
 {
     // Whichever comes first decides what happens next: an object, or an
     // element that is passed over whole.
     ForwardSearch starts(pageText, ScanStarts);
     ForwardSearch objectEnds(pageText, ObjectEnd);
     std::vector<ForwardSearch> skippedEnds;
-    for (const SkippedElement& element : SkippedElements) skippedEnds.emplace_back(pageText, element.end);
+    for (const SkippedElement& element : SkippedElements)
+        skippedEnds.emplace_back(pageText, element.end);
     const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
     std::string flat;
 
@@ -209,14 +212,16 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
             }
             // Without its end tag the element runs to the end of the page.
             const std::size_t close = skippedEnds[starts.Which() - 1].FirstFrom(nameEnd);
-            if (close == npos) break;
+            if (close == npos)
+                break;
             rest = close + element.end.size();
             continue;
         }
         const std::size_t close = objectEnds.FirstFrom(start);
         // Without a closing tag ahead, no later object can be closed either:
         // everything from here on stays as it is.
-        if (close == npos) break;
+        if (close == npos)
+            break;
         rest = close + ObjectEnd.size();
         // Registered and written in one go, while the block is in the cache.
         renderer.CopyPage(copied, start);
@@ -246,10 +251,14 @@ constexpr std::string_view BaseStart = "<base";
 // UTF-8 byte-order mark, which must stay the first bytes to be read as one.
 std::size_t PlaceByTags(std::string_view pageText)
 {
-    if (const std::size_t at = FindLowered(pageText, "</head>", 0); at != npos) return at;
-    if (const std::size_t at = FindLowered(pageText, "<head>", 0); at != npos) return at + 6;
-    if (const std::size_t at = FindLowered(pageText, "<body", 0); at != npos) return at;
-    if (const std::size_t at = FindLowered(pageText, "<html>", 0); at != npos) return at + 6;
+    if (const std::size_t at = FindLowered(pageText, "</head>", 0); at != npos)
+        return at;
+    if (const std::size_t at = FindLowered(pageText, "<head>", 0); at != npos)
+        return at + 6;
+    if (const std::size_t at = FindLowered(pageText, "<body", 0); at != npos)
+        return at;
+    if (const std::size_t at = FindLowered(pageText, "<html>", 0); at != npos)
+        return at + 6;
     return pageText.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
 }
 
@@ -259,7 +268,8 @@ std::size_t FirstBaseBefore(std::string_view pageText, std::size_t end)
 {
     const std::string_view before = pageText.substr(0, end);
     for (std::size_t at = FindLowered(before, BaseStart, 0); at != npos; at = FindLowered(before, BaseStart, at + 1))
-        if (EndsTagName(pageText, at + BaseStart.size())) return at;
+        if (EndsTagName(pageText, at + BaseStart.size()))
+            return at;
     return end;
 }
 

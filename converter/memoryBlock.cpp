@@ -25,7 +25,8 @@ void PreferHugePages(const char* data, std::size_t size)
     const auto address = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t begin = (address + HugePageSize - 1) & ~(HugePageSize - 1);
     const std::uintptr_t end = (address + size) & ~(HugePageSize - 1);
-    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    if (end > begin)
+        (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)size;
@@ -62,8 +63,7 @@ MemoryBlock::~MemoryBlock()
 MemoryBlock::MemoryBlock(MemoryBlock&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
       mapped_(std::exchange(other.mapped_, false))
-{
-}
+{}
 
 MemoryBlock& MemoryBlock::operator=(MemoryBlock&& other) noexcept
 {

@@ -2,8 +2,8 @@
 // the disk before any of them takes its name, so an interrupted run leaves
 // each file wholly old or wholly new; the scripts take their names before
 // the pages, so a page never calls a function its script file lacks.
-#include "nativePath.h"
 #include "pageBatch.h"
+#include "nativePath.h"
 
 #include <algorithm>
 #include <set>
@@ -28,12 +28,16 @@ std::size_t BatchSize()
     return limit > FilesLeftFree + 4 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 4) : 1;
 }
 
-std::string FolderOf(const std::string& path) { return PathBytes(NativePath(path).parent_path()); }
+std::string FolderOf(const std::string& path)
+{
+    return PathBytes(NativePath(path).parent_path());
+}
 
 void SyncFolders(const std::set<std::string>& folders)
 {
     std::vector<std::string> names;
-    for (const std::string& folder : folders) names.push_back(folder.empty() ? "." : folder);
+    for (const std::string& folder : folders)
+        names.push_back(folder.empty() ? "." : folder);
     detail::SyncFolders(names);
 }
 
@@ -42,7 +46,8 @@ template <class Step>
 void ForEachLivePage(Pages& pages, Step step)
 {
     for (const auto& page : pages) {
-        if (page->Failed()) continue;
+        if (page->Failed())
+            continue;
         try {
             step(*page);
         } catch (...) {
@@ -71,7 +76,8 @@ void SyncNewFiles(Pages& pages)
     const std::vector<detail::SystemError> errors = detail::SyncTogether(files);
     for (std::size_t i = 0; i < owners.size(); ++i) {
         PageBatch::Pending& page = *owners[i].page;
-        if (!errors[i] || page.Failed()) continue;
+        if (!errors[i] || page.Failed())
+            continue;
         if (!owners[i].isScript) {
             page.newPage->KeepSyncError(errors[i]);
             continue;
@@ -94,7 +100,8 @@ void PlacePages(Pages& pages)
         detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
         page.newScript->Place();
         folders.insert(FolderOf(page.newScript->Target()));
-        if (!page.backup.path.empty()) folders.insert(FolderOf(page.backup.path));
+        if (!page.backup.path.empty())
+            folders.insert(FolderOf(page.backup.path));
     });
     SyncFolders(folders);
     folders.clear();
@@ -104,7 +111,8 @@ void PlacePages(Pages& pages)
         folders.insert(FolderOf(page.newPage->Target()));
     });
     SyncFolders(folders);
-    for (const auto& page : pages) page->scriptLock.reset();
+    for (const auto& page : pages)
+        page->scriptLock.reset();
 }
 
 }  // namespace
@@ -121,13 +129,14 @@ void PageBatch::Pending::Fail(std::exception_ptr error)
 
 PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome)
     : content_(content), onOutcome_(std::move(onOutcome)), maxPages_(BatchSize())
-{
-}
+{}
 
 PageBatch::~PageBatch()
 {
-    if (placer_.joinable()) placer_.join();
-    for (const auto& page : pending_) detail::DetachBackup(page->backup);
+    if (placer_.joinable())
+        placer_.join();
+    for (const auto& page : pending_)
+        detail::DetachBackup(page->backup);
 }
 
 void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPath, bool backup,
@@ -140,7 +149,8 @@ void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPa
         page->Fail(std::current_exception());
     }
     pending_.push_back(std::move(page));
-    if (pending_.size() >= maxPages_) StartPlacing();
+    if (pending_.size() >= maxPages_)
+        StartPlacing();
 }
 
 void PageBatch::Finish()
@@ -165,18 +175,22 @@ void PageBatch::StartPlacing()
 
 void PageBatch::WaitForPlacing()
 {
-    if (!placer_.joinable()) return;
+    if (!placer_.joinable())
+        return;
     placer_.join();
     Pages done = std::move(placing_);
     placing_.clear();
-    if (placingError_) std::rethrow_exception(std::exchange(placingError_, nullptr));
-    for (const auto& page : done) onOutcome_(page->outcome);
+    if (placingError_)
+        std::rethrow_exception(std::exchange(placingError_, nullptr));
+    for (const auto& page : done)
+        onOutcome_(page->outcome);
 }
 
 std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptTarget)
 {
     const std::string folder = PathBytes(NativePath(scriptTarget).parent_path());
-    if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock()) return held;
+    if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock())
+        return held;
     auto lock = std::make_shared<detail::FolderLock>();
     if (detail::FolderLock::IsBusy(detail::LockScript(*lock, scriptTarget, pending_.empty() && placing_.empty()))) {
         Finish();  // never wait while holding locks another program may wait for

@@ -19,17 +19,25 @@ class PageDraft final : public detail::ByteSink {
 public:
     PageDraft(const std::string& pagePath, std::string pageTarget) : writer_(pagePath, std::move(pageTarget)) {}
 
-    void Append(std::string_view bytes) override { Try([&] { writer_.Append(bytes); }); }
-    void Finish() { Try([&] { writer_.Finish(); }); }
+    void Append(std::string_view bytes) override
+    {
+        Try([&] { writer_.Append(bytes); });
+    }
+    void Finish()
+    {
+        Try([&] { writer_.Finish(); });
+    }
     detail::TempFile* Temp() { return error_ ? nullptr : &writer_.Temp(); }
     void KeepSyncError(detail::SystemError error)
     {
-        if (error) Try([&] { writer_.Fail(error); });
+        if (error)
+            Try([&] { writer_.Fail(error); });
     }
     // Puts the page in place, or raises the failure kept from before.
     void Place()
     {
-        if (error_) std::rethrow_exception(error_);
+        if (error_)
+            std::rethrow_exception(error_);
         writer_.Place();
     }
     const std::string& Target() const { return writer_.Target(); }
@@ -38,7 +46,8 @@ private:
     template <class Step>
     void Try(Step step)
     {
-        if (error_) return;
+        if (error_)
+            return;
         try {
             step();
         } catch (const FileError&) {

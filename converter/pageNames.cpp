@@ -22,7 +22,8 @@ bool AnyPatternExtension(Visit visit)
         std::string_view rest = group.patterns;
         while (!rest.empty()) {
             const std::size_t end = std::min(rest.find(';'), rest.size());
-            if (visit(rest.substr(1, end - 1))) return true;  // the pattern without its "*"
+            if (visit(rest.substr(1, end - 1)))
+                return true;  // the pattern without its "*"
             rest.remove_prefix(std::min(end + 1, rest.size()));
         }
     }
@@ -37,7 +38,8 @@ std::string WebPageFilter()
 {
     std::string filter;
     for (const PagePatternGroup& group : WebPagePatternGroups) {
-        if (!filter.empty()) filter += '|';
+        if (!filter.empty())
+            filter += '|';
         filter.append(group.description).append(" (").append(group.patterns).append(")|").append(group.patterns);
     }
     return filter;
@@ -46,10 +48,9 @@ std::string WebPageFilter()
 bool IsWebPageName(std::string_view fileName)
 {
     const std::string extension = ExtensionPart(fileName);
-    return !extension.empty()
-           && AnyPatternExtension([&](std::string_view patternExtension) {
-                  return SameIgnoringAsciiCase(extension, patternExtension);
-              });
+    return !extension.empty() && AnyPatternExtension([&](std::string_view patternExtension) {
+        return SameIgnoringAsciiCase(extension, patternExtension);
+    });
 }
 
 std::optional<BackupOf> ParseBackupName(std::string_view fileName)
@@ -57,12 +58,15 @@ std::optional<BackupOf> ParseBackupName(std::string_view fileName)
     const std::string extension = ExtensionPart(fileName);
     const std::string_view base = fileName.substr(0, fileName.size() - extension.size());
     const std::size_t mark = base.rfind(BackupMark);
-    if (mark == std::string_view::npos) return std::nullopt;
+    if (mark == std::string_view::npos)
+        return std::nullopt;
     const std::string_view digits = base.substr(mark + BackupMark.size());
     int number = 0;
     if (!digits.empty()) {
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        if (digits.front() < '1' || digits.front() > '9' || error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+        if (digits.front() < '1' || digits.front() > '9' || error != std::errc()
+            || end != digits.data() + digits.size())
+            return std::nullopt;
     }
     return BackupOf{std::string(base.substr(0, mark)) + extension, number};
 }

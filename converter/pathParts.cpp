@@ -20,7 +20,10 @@ bool IsSeparator(unsigned char c, PathStyle style)
     return style == PathStyle::Windows ? (c == '\\' || c == ':') : c == '/';
 }
 
-char FolderSeparator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char FolderSeparator(PathStyle style)
+{
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 // Index just past the last byte that `matches`; 0 when there is none. The
 // byte after a lead byte belongs to the same character and is never tested.
@@ -34,7 +37,8 @@ std::size_t EndOfLast(std::string_view path, LeadByteTest isLeadByte, Predicate 
             ++i;
             continue;
         }
-        if (matches(c)) end = i + 1;
+        if (matches(c))
+            end = i + 1;
     }
     return end;
 }
@@ -47,15 +51,15 @@ std::size_t FileNameStart(std::string_view path, PathStyle style, LeadByteTest i
 // Offset of the extension's dot, or path.size() when the file name has none.
 std::size_t ExtensionStart(std::string_view path, PathStyle style, LeadByteTest isLeadByte)
 {
-    const std::size_t end = EndOfLast(path, isLeadByte, [style](unsigned char c) {
-        return c == '.' || IsSeparator(c, style);
-    });
+    const std::size_t end = EndOfLast(path, isLeadByte,
+                                      [style](unsigned char c) { return c == '.' || IsSeparator(c, style); });
     return end > 0 && path[end - 1] == '.' ? end - 1 : path.size();
 }
 
 bool SameName(std::string_view a, std::string_view b, PathStyle style)
 {
-    if (style == PathStyle::Posix) return a == b;
+    if (style == PathStyle::Posix)
+        return a == b;
     return std::ranges::equal(a, b, [](char x, char y) { return detail::LowerAscii(x) == detail::LowerAscii(y); });
 }
 
@@ -80,14 +84,14 @@ std::vector<std::string_view> SplitAt(std::string_view text, char separator, Lea
 // the names between two backslashes, empty ones included. POSIX keeps every
 // component that names a folder: "a//b/./c" is a, b, c, and a relative
 // folder's first component counts too.
-std::vector<std::string_view> FolderNames(std::string_view path, PathStyle style,
-                                          LeadByteTest isLeadByte)
+std::vector<std::string_view> FolderNames(std::string_view path, PathStyle style, LeadByteTest isLeadByte)
 {
     std::string_view folder = path.substr(0, FileNameStart(path, style, isLeadByte));
     folder.remove_prefix(std::min(DrivePart(path, style).size(), folder.size()));
     std::vector<std::string_view> parts = SplitAt(folder, FolderSeparator(style), isLeadByte);
     if (style == PathStyle::Windows) {
-        if (parts.size() < 2) return {};
+        if (parts.size() < 2)
+            return {};
         return {parts.begin() + 1, parts.end() - 1};
     }
     std::erase_if(parts, [](std::string_view part) { return part.empty() || part == "."; });
@@ -122,11 +126,15 @@ std::string ExtensionPart(std::string_view path, PathStyle style, LeadByteTest i
 
 std::string DrivePart(std::string_view path, PathStyle style)
 {
-    if (style == PathStyle::Posix) return {};
-    if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
-    if (!path.starts_with("\\\\")) return {};
+    if (style == PathStyle::Posix)
+        return {};
+    if (path.size() >= 2 && path[1] == ':')
+        return std::string(path.substr(0, 2));
+    if (!path.starts_with("\\\\"))
+        return {};
     const std::size_t serverEnd = path.find('\\', 2);
-    if (serverEnd == std::string_view::npos) return std::string(path);
+    if (serverEnd == std::string_view::npos)
+        return std::string(path);
     return std::string(path.substr(0, path.find('\\', serverEnd + 1)));
 }
 
@@ -150,7 +158,8 @@ std::string RelativePath(std::string_view basePath, std::string_view targetPath,
 
     const char separator = FolderSeparator(style);
     std::string result;
-    for (std::size_t i = common; i < baseNames.size(); ++i) result.append("..").push_back(separator);
+    for (std::size_t i = common; i < baseNames.size(); ++i)
+        result.append("..").push_back(separator);
     for (std::size_t i = common; i < targetNames.size(); ++i)
         result.append(targetNames[i]).push_back(separator);
     return result + FileNamePart(targetPath, style, isLeadByte);
@@ -165,7 +174,8 @@ std::string BackupCandidate(std::string_view pagePath, int n, PathStyle style)
 std::string ScriptPathFor(std::string_view pagePath, std::string_view scriptFolder, PathStyle style)
 {
     std::string folder = scriptFolder.empty() ? FolderPart(pagePath, style) : std::string(scriptFolder);
-    if (FolderPart(folder, style) != folder) folder.push_back(FolderSeparator(style));
+    if (FolderPart(folder, style) != folder)
+        folder.push_back(FolderSeparator(style));
     return folder + BaseName(pagePath, style) + ".js";
 }
 

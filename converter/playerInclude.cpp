@@ -20,31 +20,41 @@ using detail::NotFound;
 
 bool StartsWithLowered(std::string_view text, std::string_view lowerPrefix)
 {
-    if (text.size() < lowerPrefix.size()) return false;
+    if (text.size() < lowerPrefix.size())
+        return false;
     for (std::size_t i = 0; i < lowerPrefix.size(); ++i)
-        if (LowerAscii(text[i]) != lowerPrefix[i]) return false;
+        if (LowerAscii(text[i]) != lowerPrefix[i])
+            return false;
     return true;
 }
 
-bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool IsTagSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
 
 // The value of the tag's src attribute as written (quoted or not), or nothing.
 // tag runs from after the element's name to its ">".
 std::optional<std::string_view> SrcValue(std::string_view tag)
 {
     for (std::size_t at = 1; at + 3 <= tag.size(); ++at) {
-        if (!IsTagSpace(tag[at - 1]) || !StartsWithLowered(tag.substr(at), "src")) continue;
+        if (!IsTagSpace(tag[at - 1]) || !StartsWithLowered(tag.substr(at), "src"))
+            continue;
         std::size_t value = at + 3;
-        while (value < tag.size() && IsTagSpace(tag[value])) ++value;
-        if (value == tag.size() || tag[value] != '=') continue;
-        do ++value;
+        while (value < tag.size() && IsTagSpace(tag[value]))
+            ++value;
+        if (value == tag.size() || tag[value] != '=')
+            continue;
+        do
+            ++value;
         while (value < tag.size() && IsTagSpace(tag[value]));
         if (value < tag.size() && detail::IsQuote(tag[value])) {
             const std::size_t end = tag.find(tag[value], value + 1);
             return tag.substr(value + 1, (end == NotFound ? tag.size() : end) - value - 1);
         }
         std::size_t end = value;
-        while (end < tag.size() && !IsTagSpace(tag[end])) ++end;
+        while (end < tag.size() && !IsTagSpace(tag[end]))
+            ++end;
         return tag.substr(value, end - value);
     }
     return std::nullopt;
@@ -58,7 +68,6 @@ bool SameAddress(std::string_view a, std::string_view b)
     return std::ranges::equal(a, b, {}, slashed, slashed);
 }
 
-
 }  // namespace
 
 bool IsWebAddress(std::string_view playerSource)
@@ -69,7 +78,8 @@ bool IsWebAddress(std::string_view playerSource)
 
 void RequirePlayerScript(std::string_view playerSource)
 {
-    if (playerSource.empty()) throw ConvertError("No Flash player script given");
+    if (playerSource.empty())
+        throw ConvertError("No Flash player script given");
     std::error_code error;
     if (!IsWebAddress(playerSource) && !fs::is_regular_file(NativePath(playerSource), error))
         throw ConvertError("Cannot find the Flash player script " + std::string(playerSource));
@@ -78,9 +88,12 @@ void RequirePlayerScript(std::string_view playerSource)
 std::string PlayerReference(std::string_view playerSource, std::string_view pagePath, PathStyle style)
 {
     RequirePlayerScript(playerSource);
-    if (IsWebAddress(playerSource)) return EscapeHtmlAttribute(playerSource);
+    if (IsWebAddress(playerSource))
+        return EscapeHtmlAttribute(playerSource);
     // Both are files of this system, whatever folder they were named from.
-    const auto full = [](std::string_view path) { return PathBytes(fs::absolute(NativePath(path)).lexically_normal()); };
+    const auto full = [](std::string_view path) {
+        return PathBytes(fs::absolute(NativePath(path)).lexically_normal());
+    };
     return EscapeUrlAttribute(RelativePath(full(pagePath), full(playerSource), style), style);
 }
 
@@ -93,12 +106,14 @@ bool LoadsScript(std::string_view pageText, std::string_view reference)
 {
     for (std::size_t at = 0; (at = detail::FindLowered(pageText, "<script", at)) != NotFound;) {
         at += 7;
-        if (at == pageText.size() || !(IsTagSpace(pageText[at]) || pageText[at] == '/')) continue;
+        if (at == pageText.size() || !(IsTagSpace(pageText[at]) || pageText[at] == '/'))
+            continue;
         // Tags do not nest: the next one is looked for after this one's end,
         // so that every byte is read once.
         const std::size_t end = std::min(pageText.find('>', at), pageText.size());
         const std::optional<std::string_view> src = SrcValue(pageText.substr(at, end - at));
-        if (src && SameAddress(*src, reference)) return true;
+        if (src && SameAddress(*src, reference))
+            return true;
         at = end;
     }
     return false;

@@ -18,12 +18,17 @@ constexpr std::string_view FunctionName = "displaySWF_";
 constexpr std::string_view FunctionNameStart = "function displaySWF_";
 constexpr std::string_view Digits = "0123456789";
 
-std::string ScriptHeader() { return "\r\n// " + std::string(ScriptHeaderText) + "\r\n"; }
+std::string ScriptHeader()
+{
+    return "\r\n// " + std::string(ScriptHeaderText) + "\r\n";
+}
 
 std::string_view WithoutLineEnd(std::string_view line)
 {
-    if (line.ends_with('\n')) line.remove_suffix(1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.ends_with('\n'))
+        line.remove_suffix(1);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
     return line;
 }
 
@@ -34,8 +39,10 @@ void ForEachLine(std::string_view text, Visitor visit)
 {
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = text.size();
-        else end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        if (end == std::string_view::npos)
+            end = text.size();
+        else
+            end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
         visit(text.substr(start, end - start));
         start = end;
     }
@@ -59,7 +66,8 @@ void ForEachFunctionNumber(std::string_view text, Visitor visit)
     for (std::size_t at = text.find(FunctionName); at != std::string_view::npos; at = text.find(FunctionName, at)) {
         at += FunctionName.size();
         const std::size_t digitsEnd = std::min(text.find_first_not_of(Digits, at), text.size());
-        if (digitsEnd > at) visit(NumberAfterName(text.substr(at, digitsEnd - at)));
+        if (digitsEnd > at)
+            visit(NumberAfterName(text.substr(at, digitsEnd - at)));
         at = digitsEnd;
     }
 }
@@ -68,7 +76,8 @@ void ForEachFunctionNumber(std::string_view text, Visitor visit)
 // does not start a script function as the converter writes it.
 std::string_view FunctionHead(std::string_view line)
 {
-    if (!line.starts_with(FunctionNameStart)) return {};
+    if (!line.starts_with(FunctionNameStart))
+        return {};
     const std::size_t digitsEnd = line.find_first_not_of(Digits, FunctionNameStart.size());
     if (digitsEnd == FunctionNameStart.size() || digitsEnd == std::string_view::npos || line[digitsEnd] != '(')
         return {};
@@ -84,7 +93,8 @@ public:
         ForEachFunctionNumber(script, [this](int number) { numbers_.insert(number); });
         ForEachLine(script, [this](std::string_view line) {
             const std::string_view content = WithoutLineEnd(line);
-            if (!FunctionHead(content).empty()) lines_.insert(content);
+            if (!FunctionHead(content).empty())
+                lines_.insert(content);
         });
     }
 
@@ -93,8 +103,10 @@ public:
     bool Clashes(std::string_view line) const
     {
         const std::string_view head = FunctionHead(line);
-        if (head.empty()) return false;
-        const int number = NumberAfterName(head.substr(FunctionNameStart.size(), head.size() - FunctionNameStart.size() - 1));
+        if (head.empty())
+            return false;
+        const int number = NumberAfterName(
+            head.substr(FunctionNameStart.size(), head.size() - FunctionNameStart.size() - 1));
         return numbers_.contains(number) && !lines_.contains(line);
     }
 
@@ -113,7 +125,8 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
     ForEachLine(functionLines, [&](std::string_view line) {
         const std::string_view content = WithoutLineEnd(line);
         if (existing.Clashes(content)) {
-            if (emptyLineStart != std::string::npos) kept.resize(emptyLineStart);
+            if (emptyLineStart != std::string::npos)
+                kept.resize(emptyLineStart);
             emptyLineStart = std::string::npos;
             return;
         }
@@ -143,21 +156,24 @@ detail::NewScriptText::NewScriptText(std::string_view existingScript, std::strin
     : header_(ScriptHeader())
 {
     const ExistingFunctions existing(existingScript);
-    if (!existing.Empty()) kept_ = UnclashedLines(functionLines, existing);
+    if (!existing.Empty())
+        kept_ = UnclashedLines(functionLines, existing);
     pieces_ = {existingScript, header_, existing.Empty() ? functionLines : std::string_view(kept_), header_};
 }
 
 std::string detail::NewScriptText::Joined() const
 {
     std::string text;
-    for (const std::string_view piece : pieces_) text += piece;
+    for (const std::string_view piece : pieces_)
+        text += piece;
     return text;
 }
 
 void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines, ByteSink& sink)
 {
     const NewScriptText text(existingScript, functionLines);
-    for (const std::string_view piece : text.Parts()) sink.Append(piece);
+    for (const std::string_view piece : text.Parts())
+        sink.Append(piece);
 }
 
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
@@ -192,14 +208,18 @@ detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes&
     mayLink = mayLink && page.Stamp().links == 1;
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = BackupCandidate(pagePath, n);
-        if (!FreeForBackup(candidate, isReserved)) continue;
+        if (!FreeForBackup(candidate, isReserved))
+            continue;
         if (mayLink) {
             const SystemError linkError = HardLink(pageTarget, candidate);
-            if (!linkError) return {std::move(candidate), true};
-            if (IsNameTaken(linkError)) continue;
+            if (!linkError)
+                return {std::move(candidate), true};
+            if (IsNameTaken(linkError))
+                continue;
             mayLink = false;  // another file system, or one without links: copy
         }
-        if (CreateNewFile(candidate, page.view(), pageTarget)) return {std::move(candidate), false};
+        if (CreateNewFile(candidate, page.view(), pageTarget))
+            return {std::move(candidate), false};
     }
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
 }
@@ -208,13 +228,15 @@ std::string detail::FreeBackupName(const std::string& pagePath,
                                    const std::function<bool(const std::string&)>& isReserved)
 {
     for (int n = 0; n < INT_MAX; ++n)
-        if (std::string candidate = BackupCandidate(pagePath, n); FreeForBackup(candidate, isReserved)) return candidate;
+        if (std::string candidate = BackupCandidate(pagePath, n); FreeForBackup(candidate, isReserved))
+            return candidate;
     throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
 }
 
 void detail::DetachBackup(const Backup& backup) noexcept
 {
-    if (!backup.linked) return;
+    if (!backup.linked)
+        return;
     try {
         const std::string content = LoadTextFile(backup.path);
         const std::string_view piece = content;

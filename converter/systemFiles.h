@@ -19,9 +19,9 @@ namespace sorvane::detail {
 // negative values are reasons of our own.
 using SystemError = int;
 inline constexpr SystemError NoError = 0;
-inline constexpr SystemError NotRegularFile = -1;     // a folder, FIFO, device or socket
-inline constexpr SystemError ChangedWhileRead = -2;   // the file grew or shrank during the read
-inline constexpr SystemError NoHardLinks = -3;        // the backup is copied instead
+inline constexpr SystemError NotRegularFile = -1;    // a folder, FIFO, device or socket
+inline constexpr SystemError ChangedWhileRead = -2;  // the file grew or shrank during the read
+inline constexpr SystemError NoHardLinks = -3;       // the backup is copied instead
 
 // The system's own words for an error ("No space left on device").
 std::string ReasonText(SystemError error);

@@ -35,12 +35,16 @@ constexpr std::size_t WritebackStart = std::size_t{1} << 20;
 // costs one flush of the disk instead of one per file.
 constexpr std::size_t FilesSyncedOneByOne = 4;
 
-int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+int Fd(std::intptr_t handle)
+{
+    return static_cast<int>(handle);
+}
 
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
+    if (slash == std::string::npos)
+        return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
@@ -58,7 +62,10 @@ FileStamp StampFrom(const struct stat& info)
             S_ISREG(info.st_mode)};
 }
 
-SystemError LastError() { return errno; }
+SystemError LastError()
+{
+    return errno;
+}
 
 // Makes the call again while a signal interrupts it.
 template <class Call>
@@ -66,13 +73,17 @@ auto Retrying(Call call)
 {
     for (;;) {
         const auto result = call();
-        if (result >= 0 || errno != EINTR) return result;
+        if (result >= 0 || errno != EINTR)
+            return result;
     }
 }
 
 #ifdef __linux__
 // The name under which the system lets a program reach an open file.
-std::string OpenFileName(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+std::string OpenFileName(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
 
 // Unnamed files need O_TMPFILE and /proc to give them a name later.
 bool UnnamedFilesUsable()
@@ -82,7 +93,10 @@ bool UnnamedFilesUsable()
 }
 
 // A folder's own answer to unnamed files: some file systems have none.
-bool LacksUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+bool LacksUnnamedFiles(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
 
 // Extended attributes the user can keep on a file; the other namespaces
 // (security labels, trusted.*) belong to the system and are copied only
@@ -99,24 +113,26 @@ SystemError FetchSized(std::string& text, Fetch fetch)
 {
     for (;;) {
         const ssize_t size = fetch(nullptr, 0);
-        if (size < 0) return LastError();
+        if (size < 0)
+            return LastError();
         text.resize(static_cast<std::size_t>(size));
-        if (size == 0) return NoError;
+        if (size == 0)
+            return NoError;
         const ssize_t got = fetch(text.data(), text.size());
         if (got >= 0) {
             text.resize(static_cast<std::size_t>(got));
             return NoError;
         }
-        if (errno != ERANGE) return LastError();
+        if (errno != ERANGE)
+            return LastError();
     }
 }
 
 SystemError CopyAttribute(const std::string& from, const char* name, int toFd)
 {
     std::string value;
-    if (const SystemError error = FetchSized(value, [&](char* buffer, std::size_t size) {
-            return ::getxattr(from.c_str(), name, buffer, size);
-        }))
+    if (const SystemError error = FetchSized(
+            value, [&](char* buffer, std::size_t size) { return ::getxattr(from.c_str(), name, buffer, size); }))
         return error;
     return ::fsetxattr(toFd, name, value.data(), value.size(), 0) == 0 ? NoError : LastError();
 }
@@ -125,20 +141,25 @@ SystemError CopyAttributes(const std::string& from, int toFd)
 {
     // The names, each ending in NUL.
     std::string names;
-    const SystemError listed =
-        FetchSized(names, [&](char* buffer, std::size_t size) { return ::listxattr(from.c_str(), buffer, size); });
-    if (listed) return listed == ENOTSUP ? NoError : listed;
+    const SystemError listed = FetchSized(
+        names, [&](char* buffer, std::size_t size) { return ::listxattr(from.c_str(), buffer, size); });
+    if (listed)
+        return listed == ENOTSUP ? NoError : listed;
     for (std::size_t start = 0; start < names.size();) {
         const char* name = names.c_str() + start;
         start += std::strlen(name) + 1;
         const SystemError error = CopyAttribute(from, name, toFd);
-        if (error && error != ENODATA && MustKeepAttribute(name)) return error;
+        if (error && error != ENODATA && MustKeepAttribute(name))
+            return error;
     }
     return NoError;
 }
 
 #else
-SystemError CopyAttributes(const std::string&, int) { return NoError; }
+SystemError CopyAttributes(const std::string&, int)
+{
+    return NoError;
+}
 #endif
 
 // What decides whether a file may be replaced.
@@ -152,12 +173,14 @@ SystemError ReadReplaceFacts(const std::string& target, ReplaceFacts& facts)
 {
 #ifdef STATX_ATTR_IMMUTABLE
     struct statx info {};
-    if (::statx(AT_FDCWD, target.c_str(), 0, STATX_TYPE | STATX_MODE | STATX_UID, &info) != 0) return LastError();
+    if (::statx(AT_FDCWD, target.c_str(), 0, STATX_TYPE | STATX_MODE | STATX_UID, &info) != 0)
+        return LastError();
     facts = {info.stx_mode, info.stx_uid,
              (info.stx_attributes & info.stx_attributes_mask & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0};
 #else
     struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) return LastError();
+    if (::stat(target.c_str(), &info) != 0)
+        return LastError();
     facts = {info.st_mode, info.st_uid, false};
 #endif
     return NoError;
@@ -173,10 +196,12 @@ void RemoveLeftoverTempFiles(const std::string& folder)
     static std::set<std::string> cleared;
     {
         const std::lock_guard lock(clearedGuard);
-        if (!cleared.insert(folder).second) return;
+        if (!cleared.insert(folder).second)
+            return;
     }
     DIR* entries = ::opendir(folder.c_str());
-    if (entries == nullptr) return;
+    if (entries == nullptr)
+        return;
     while (const dirent* entry = ::readdir(entries)) {
         const long owner = TempFileOwner(entry->d_name);
         if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH)
@@ -190,23 +215,35 @@ void RemoveLeftoverTempFiles(const std::string& folder)
 SystemError CheckStickyFolder(const std::string& target, uid_t owner)
 {
     const uid_t user = ::geteuid();
-    if (user == 0 || owner == user) return NoError;
+    if (user == 0 || owner == user)
+        return NoError;
     struct stat folder {};
-    if (::stat(FolderOf(target).c_str(), &folder) != 0) return NoError;
+    if (::stat(FolderOf(target).c_str(), &folder) != 0)
+        return NoError;
     return (folder.st_mode & S_ISVTX) == 0 || folder.st_uid == user ? NoError : EPERM;
 }
 
 }  // namespace
 
-std::string ReasonText(SystemError error) { return error < 0 ? OwnReasonText(error) : std::strerror(error); }
+std::string ReasonText(SystemError error)
+{
+    return error < 0 ? OwnReasonText(error) : std::strerror(error);
+}
 
-bool IsNameTaken(SystemError error) { return error == EEXIST; }
-bool IsMissing(SystemError error) { return error == ENOENT; }
+bool IsNameTaken(SystemError error)
+{
+    return error == EEXIST;
+}
+bool IsMissing(SystemError error)
+{
+    return error == ENOENT;
+}
 
 SystemError StampOf(const std::string& path, FileStamp& stamp)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return LastError();
+    if (::stat(path.c_str(), &info) != 0)
+        return LastError();
     stamp = StampFrom(info);
     return NoError;
 }
@@ -215,18 +252,22 @@ SystemError StampOf(const std::string& path, FileStamp& stamp)
 
 InputFile::~InputFile()
 {
-    if (handle_ >= 0) ::close(Fd(handle_));
+    if (handle_ >= 0)
+        ::close(Fd(handle_));
 }
 
 SystemError InputFile::Open(const std::string& path)
 {
     const int fd = Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); });
-    if (fd < 0) return LastError();
+    if (fd < 0)
+        return LastError();
     handle_ = fd;
     struct stat info {};
-    if (::fstat(fd, &info) != 0) return LastError();
+    if (::fstat(fd, &info) != 0)
+        return LastError();
     stamp_ = StampFrom(info);
-    if (!stamp_.regular) return S_ISDIR(info.st_mode) ? EISDIR : NotRegularFile;
+    if (!stamp_.regular)
+        return S_ISDIR(info.st_mode) ? EISDIR : NotRegularFile;
     return NoError;
 }
 
@@ -235,13 +276,16 @@ SystemError InputFile::ReadAll(char* into, std::size_t size)
     std::size_t done = 0;
     while (done < size) {
         const ssize_t got = Retrying([&] { return ::read(Fd(handle_), into + done, size - done); });
-        if (got < 0) return LastError();
-        if (got == 0) return ChangedWhileRead;
+        if (got < 0)
+            return LastError();
+        if (got == 0)
+            return ChangedWhileRead;
         done += static_cast<std::size_t>(got);
     }
     char extra = 0;
     const ssize_t beyond = Retrying([&] { return ::read(Fd(handle_), &extra, 1); });
-    if (beyond < 0) return LastError();
+    if (beyond < 0)
+        return LastError();
     return beyond == 0 ? NoError : ChangedWhileRead;
 }
 
@@ -249,8 +293,10 @@ SystemError InputFile::ReadAll(char* into, std::size_t size)
 
 TempFile::~TempFile()
 {
-    if (handle_ >= 0) ::close(Fd(handle_));
-    if (!name_.empty()) ::unlink(name_.c_str());
+    if (handle_ >= 0)
+        ::close(Fd(handle_));
+    if (!name_.empty())
+        ::unlink(name_.c_str());
     Forget();
 }
 
@@ -274,7 +320,8 @@ SystemError TempFile::Create(const std::string& folder)
             device_ = static_cast<std::uint64_t>(info.st_dev);
             return NoError;
         }
-        if (!LacksUnnamedFiles(errno)) return LastError();
+        if (!LacksUnnamedFiles(errno))
+            return LastError();
     }
 #endif
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -291,7 +338,8 @@ SystemError TempFile::Create(const std::string& folder)
         }
         const SystemError error = LastError();
         entry_.Forget();
-        if (error != EEXIST) return error;
+        if (error != EEXIST)
+            return error;
     }
     return EEXIST;
 }
@@ -302,10 +350,12 @@ SystemError TempFile::Write(std::string_view bytes)
     std::size_t left = bytes.size();
     while (left > 0) {
         // One call may take any size; a gigabyte at a time keeps it portable.
-        const ssize_t written =
-            Retrying([&] { return ::write(Fd(handle_), data, std::min<std::size_t>(left, std::size_t{1} << 30)); });
-        if (written < 0) return LastError();
-        if (written == 0) return EIO;
+        const ssize_t written = Retrying(
+            [&] { return ::write(Fd(handle_), data, std::min<std::size_t>(left, std::size_t{1} << 30)); });
+        if (written < 0)
+            return LastError();
+        if (written == 0)
+            return EIO;
         data += written;
         left -= static_cast<std::size_t>(written);
     }
@@ -329,18 +379,23 @@ void TempFile::StartWriteback(std::size_t size)
 SystemError TempFile::TakeMetadataOf(const std::string& original)
 {
     struct stat info {};
-    if (::stat(original.c_str(), &info) != 0) return errno == ENOENT ? NoError : LastError();
+    if (::stat(original.c_str(), &info) != 0)
+        return errno == ENOENT ? NoError : LastError();
     const int fd = Fd(handle_);
     // Only the superuser may give a file away; anyone else keeps at least the
     // file's group where they belong to it, so a shared group keeps access.
     if ((info.st_uid != ::geteuid() || info.st_gid != ::getegid()) && ::fchown(fd, info.st_uid, info.st_gid) != 0)
         (void)!::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
     // After the owner: changing the owner clears the set-user-ID bits.
-    if (::fchmod(fd, info.st_mode & 07777) != 0) return LastError();
+    if (::fchmod(fd, info.st_mode & 07777) != 0)
+        return LastError();
     return CopyAttributes(original, fd);
 }
 
-SystemError TempFile::Sync() { return ::fsync(Fd(handle_)) == 0 ? NoError : LastError(); }
+SystemError TempFile::Sync()
+{
+    return ::fsync(Fd(handle_)) == 0 ? NoError : LastError();
+}
 
 SystemError TempFile::Replace(const std::string& target)
 {
@@ -358,12 +413,15 @@ SystemError TempFile::Replace(const std::string& target)
             }
             const SystemError error = LastError();
             entry_.Forget();
-            if (error != EEXIST) return error;
+            if (error != EEXIST)
+                return error;
         }
-        if (name_.empty()) return EEXIST;
+        if (name_.empty())
+            return EEXIST;
     }
 #endif
-    if (::rename(name_.c_str(), target.c_str()) != 0) return LastError();
+    if (::rename(name_.c_str(), target.c_str()) != 0)
+        return LastError();
     Forget();
     return NoError;
 }
@@ -381,7 +439,8 @@ SystemError TempFile::PlaceNew(const std::string& target)
         Forget();
         return NoError;
     }
-    if (errno != EINVAL && errno != ENOSYS) return LastError();  // else the file system lacks it
+    if (errno != EINVAL && errno != ENOSYS)
+        return LastError();  // else the file system lacks it
 #endif
     // The link fails when the name is taken; the temporary name goes with
     // the object.
@@ -392,15 +451,16 @@ std::vector<SystemError> SyncTogether(std::span<TempFile* const> files)
 {
     std::vector<SystemError> errors(files.size(), NoError);
     std::map<std::uint64_t, std::vector<std::size_t>> byDevice;
-    for (std::size_t i = 0; i < files.size(); ++i) byDevice[files[i]->Device()].push_back(i);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        byDevice[files[i]->Device()].push_back(i);
     for (const auto& [device, members] : byDevice) {
 #ifdef __linux__
-        if (members.size() > FilesSyncedOneByOne
-            && ::syncfs(Fd(files[members.front()]->Handle())) == 0)
+        if (members.size() > FilesSyncedOneByOne && ::syncfs(Fd(files[members.front()]->Handle())) == 0)
             continue;
-        // One by one also tells which file failed when the batch sync did.
+            // One by one also tells which file failed when the batch sync did.
 #endif
-        for (const std::size_t i : members) errors[i] = files[i]->Sync();
+        for (const std::size_t i : members)
+            errors[i] = files[i]->Sync();
     }
     return errors;
 }
@@ -411,8 +471,10 @@ void SyncFolders(std::span<const std::string> folders)
     for (const std::string& folder : folders) {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         struct stat info {};
-        if (fd >= 0 && ::fstat(fd, &info) == 0) byDevice[static_cast<std::uint64_t>(info.st_dev)].push_back(fd);
-        else if (fd >= 0) ::close(fd);
+        if (fd >= 0 && ::fstat(fd, &info) == 0)
+            byDevice[static_cast<std::uint64_t>(info.st_dev)].push_back(fd);
+        else if (fd >= 0)
+            ::close(fd);
     }
     for (const auto& [device, fds] : byDevice) {
 #ifdef __linux__
@@ -421,7 +483,8 @@ void SyncFolders(std::span<const std::string> folders)
         const bool together = false;
 #endif
         for (const int fd : fds) {
-            if (!together) (void)::fsync(fd);
+            if (!together)
+                (void)::fsync(fd);
             ::close(fd);
         }
     }
@@ -429,8 +492,9 @@ void SyncFolders(std::span<const std::string> folders)
 
 std::size_t OpenFileLimit()
 {
-    rlimit limit {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1024;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 1024;
     return static_cast<std::size_t>(limit.rlim_cur);
 }
 
@@ -439,11 +503,16 @@ SystemError CheckReplaceable(const std::string& target, bool& exists)
     ReplaceFacts facts;
     const SystemError error = ReadReplaceFacts(target, facts);
     exists = !error;
-    if (error) return IsMissing(error) ? NoError : error;
-    if (S_ISDIR(facts.mode)) return EISDIR;
-    if (!S_ISREG(facts.mode)) return NotRegularFile;
-    if (facts.locked) return EPERM;
-    if (::access(target.c_str(), W_OK) != 0) return LastError();
+    if (error)
+        return IsMissing(error) ? NoError : error;
+    if (S_ISDIR(facts.mode))
+        return EISDIR;
+    if (!S_ISREG(facts.mode))
+        return NotRegularFile;
+    if (facts.locked)
+        return EPERM;
+    if (::access(target.c_str(), W_OK) != 0)
+        return LastError();
     return CheckStickyFolder(target, facts.owner);
 }
 
@@ -456,13 +525,15 @@ SystemError HardLink(const std::string& existing, const std::string& newName)
 
 FolderLock::~FolderLock()
 {
-    if (handle_ >= 0) ::close(Fd(handle_));
+    if (handle_ >= 0)
+        ::close(Fd(handle_));
 }
 
 SystemError FolderLock::Acquire(const std::string& folder, bool wait)
 {
     const int fd = Retrying([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
-    if (fd < 0) return LastError();
+    if (fd < 0)
+        return LastError();
     if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
         const SystemError error = LastError();
         ::close(fd);
@@ -472,8 +543,14 @@ SystemError FolderLock::Acquire(const std::string& folder, bool wait)
     return NoError;
 }
 
-bool FolderLock::IsBusy(SystemError error) { return error == EWOULDBLOCK; }
+bool FolderLock::IsBusy(SystemError error)
+{
+    return error == EWOULDBLOCK;
+}
 
-void AllowUnnamedTempFiles(bool allowed) { UnnamedTempFilesAllowed = allowed; }
+void AllowUnnamedTempFiles(bool allowed)
+{
+    UnnamedTempFilesAllowed = allowed;
+}
 
 }  // namespace sorvane::detail

@@ -21,17 +21,25 @@ constexpr std::size_t CallChunk = std::size_t{1} << 30;
 // holder before it gives up: opens fail while the deletion is pending.
 constexpr int LockFileOpenAttempts = 200;
 
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-std::intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<std::intptr_t>(handle); }
+HANDLE AsHandle(std::intptr_t handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+std::intptr_t FromHandle(HANDLE handle)
+{
+    return reinterpret_cast<std::intptr_t>(handle);
+}
 constexpr std::intptr_t NoHandle = -1;  // INVALID_HANDLE_VALUE
 
-SystemError LastError() { return static_cast<SystemError>(GetLastError()); }
+SystemError LastError()
+{
+    return static_cast<SystemError>(GetLastError());
+}
 
 FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info)
 {
     FileStamp stamp;
-    stamp.identity = {info.dwVolumeSerialNumber,
-                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    stamp.identity = {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
     stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
     stamp.modified = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32)
                                                | info.ftLastWriteTime.dwLowDateTime);
@@ -43,29 +51,31 @@ FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info)
 SystemError StampOfHandle(HANDLE handle, FileStamp& stamp)
 {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle, &info)) return LastError();
+    if (!GetFileInformationByHandle(handle, &info))
+        return LastError();
     stamp = StampFrom(info);
-    if (GetFileType(handle) != FILE_TYPE_DISK) stamp.regular = false;
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        stamp.regular = false;
     return NoError;
 }
 
 // Opens the file or folder at path for its information only.
 HANDLE OpenForInformation(const std::string& path)
 {
-    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace
 
 std::string ReasonText(SystemError error)
 {
-    if (error < 0) return OwnReasonText(error);
+    if (error < 0)
+        return OwnReasonText(error);
     char* text = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPSTR>(&text), 0,
-                                        nullptr);
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string reason = length > 0 ? std::string(text, length) : "Error " + std::to_string(error);
     LocalFree(text);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
@@ -73,13 +83,20 @@ std::string ReasonText(SystemError error)
     return reason;
 }
 
-bool IsNameTaken(SystemError error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
-bool IsMissing(SystemError error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool IsNameTaken(SystemError error)
+{
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+bool IsMissing(SystemError error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 SystemError StampOf(const std::string& path, FileStamp& stamp)
 {
     const HANDLE handle = OpenForInformation(path);
-    if (handle == INVALID_HANDLE_VALUE) return LastError();
+    if (handle == INVALID_HANDLE_VALUE)
+        return LastError();
     const SystemError error = StampOfHandle(handle, stamp);
     CloseHandle(handle);
     return error;
@@ -89,16 +106,20 @@ SystemError StampOf(const std::string& path, FileStamp& stamp)
 
 InputFile::~InputFile()
 {
-    if (handle_ != NoHandle) CloseHandle(AsHandle(handle_));
+    if (handle_ != NoHandle)
+        CloseHandle(AsHandle(handle_));
 }
 
 SystemError InputFile::Open(const std::string& path)
 {
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return LastError();
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return LastError();
     handle_ = FromHandle(handle);
-    if (const SystemError error = StampOfHandle(handle, stamp_)) return error;
+    if (const SystemError error = StampOfHandle(handle, stamp_))
+        return error;
     return stamp_.regular ? NoError : NotRegularFile;
 }
 
@@ -110,12 +131,14 @@ SystemError InputFile::ReadAll(char* into, std::size_t size)
         if (!ReadFile(AsHandle(handle_), into + done, static_cast<DWORD>(std::min(size - done, CallChunk)), &got,
                       nullptr))
             return LastError();
-        if (got == 0) return ChangedWhileRead;
+        if (got == 0)
+            return ChangedWhileRead;
         done += got;
     }
     char extra = 0;
     DWORD beyond = 0;
-    if (!ReadFile(AsHandle(handle_), &extra, 1, &beyond, nullptr)) return LastError();
+    if (!ReadFile(AsHandle(handle_), &extra, 1, &beyond, nullptr))
+        return LastError();
     return beyond == 0 ? NoError : ChangedWhileRead;
 }
 
@@ -123,8 +146,10 @@ SystemError InputFile::ReadAll(char* into, std::size_t size)
 
 TempFile::~TempFile()
 {
-    if (handle_ != NoHandle) CloseHandle(AsHandle(handle_));
-    if (!name_.empty()) DeleteFileA(name_.c_str());
+    if (handle_ != NoHandle)
+        CloseHandle(AsHandle(handle_));
+    if (!name_.empty())
+        DeleteFileA(name_.c_str());
     Forget();
 }
 
@@ -146,12 +171,14 @@ SystemError TempFile::Create(const std::string& folder)
             handle_ = FromHandle(handle);
             name_ = name;
             FileStamp stamp;
-            if (StampOfHandle(handle, stamp) == NoError) device_ = stamp.identity.device;
+            if (StampOfHandle(handle, stamp) == NoError)
+                device_ = stamp.identity.device;
             return NoError;
         }
         const SystemError error = LastError();
         entry_.Forget();
-        if (!IsNameTaken(error)) return error;
+        if (!IsNameTaken(error))
+            return error;
     }
     return ERROR_FILE_EXISTS;
 }
@@ -164,7 +191,8 @@ SystemError TempFile::Write(std::string_view bytes)
         DWORD written = 0;
         if (!WriteFile(AsHandle(handle_), data, static_cast<DWORD>(std::min(left, CallChunk)), &written, nullptr))
             return LastError();
-        if (written == 0) return ERROR_WRITE_FAULT;
+        if (written == 0)
+            return ERROR_WRITE_FAULT;
         data += written;
         left -= written;
     }
@@ -172,22 +200,33 @@ SystemError TempFile::Write(std::string_view bytes)
     return NoError;
 }
 
-void TempFile::StartWriteback(std::size_t size) { written_ += size; }
+void TempFile::StartWriteback(std::size_t size)
+{
+    written_ += size;
+}
 
 // ReplaceFileA carries the attributes, ACL and streams of the old file over.
-SystemError TempFile::TakeMetadataOf(const std::string&) { return NoError; }
+SystemError TempFile::TakeMetadataOf(const std::string&)
+{
+    return NoError;
+}
 
-SystemError TempFile::Sync() { return FlushFileBuffers(AsHandle(handle_)) ? NoError : LastError(); }
+SystemError TempFile::Sync()
+{
+    return FlushFileBuffers(AsHandle(handle_)) ? NoError : LastError();
+}
 
 // ReplaceFileA refuses a bare file name on some systems (Wine among them):
 // it is given the full path of both files.
 static std::string FullPathOf(const std::string& path)
 {
     const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
+    if (size == 0)
+        return path;
     std::string full(size, '\0');
     const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
+    if (length == 0 || length >= size)
+        return path;
     full.resize(length);
     return full;
 }
@@ -198,9 +237,11 @@ SystemError TempFile::Replace(const std::string& target)
     handle_ = NoHandle;
     const bool targetExists = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     const bool replaced = targetExists ? ReplaceFileA(FullPathOf(target).c_str(), FullPathOf(name_).c_str(), nullptr,
-                                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+                                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                             != 0
                                        : MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-    if (!replaced) return LastError();
+    if (!replaced)
+        return LastError();
     Forget();
     return NoError;
 }
@@ -209,7 +250,8 @@ SystemError TempFile::PlaceNew(const std::string& target)
 {
     CloseHandle(AsHandle(handle_));
     handle_ = NoHandle;
-    if (!MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return LastError();
+    if (!MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+        return LastError();
     Forget();
     return NoError;
 }
@@ -218,7 +260,8 @@ std::vector<SystemError> SyncTogether(std::span<TempFile* const> files)
 {
     std::vector<SystemError> errors;
     errors.reserve(files.size());
-    for (TempFile* file : files) errors.push_back(file->Sync());
+    for (TempFile* file : files)
+        errors.push_back(file->Sync());
     return errors;
 }
 
@@ -226,7 +269,10 @@ std::vector<SystemError> SyncTogether(std::span<TempFile* const> files)
 void SyncFolders(std::span<const std::string>) {}
 
 // Handles have no small limit here; this keeps a batch of pages moderate.
-std::size_t OpenFileLimit() { return 2048; }
+std::size_t OpenFileLimit()
+{
+    return 2048;
+}
 
 SystemError CheckReplaceable(const std::string& target, bool& exists)
 {
@@ -236,29 +282,36 @@ SystemError CheckReplaceable(const std::string& target, bool& exists)
         const SystemError error = LastError();
         return IsMissing(error) ? NoError : error;
     }
-    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return ERROR_ACCESS_DENIED;
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+        return ERROR_ACCESS_DENIED;
     // Opening for deletion fails as the final replacement would where another
     // program holds the file open without letting others delete it.
     const HANDLE handle = CreateFileA(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return LastError();
+    if (handle == INVALID_HANDLE_VALUE)
+        return LastError();
     FileStamp stamp;
     const SystemError error = StampOfHandle(handle, stamp);
     CloseHandle(handle);
-    if (error) return error;
+    if (error)
+        return error;
     return stamp.regular ? NoError : NotRegularFile;
 }
 
 // Backups are copies here: ReplaceFileA merges the old file's identity into
 // the new one, and its documentation does not promise that another name of
 // the old file keeps the old content.
-SystemError HardLink(const std::string&, const std::string&) { return NoHardLinks; }
+SystemError HardLink(const std::string&, const std::string&)
+{
+    return NoHardLinks;
+}
 
 // ------------------------------------------------------------ FolderLock --
 
 FolderLock::~FolderLock()
 {
-    if (handle_ != NoHandle) CloseHandle(AsHandle(handle_));
+    if (handle_ != NoHandle)
+        CloseHandle(AsHandle(handle_));
 }
 
 // A folder cannot be locked itself: every holder opens one hidden file in it
@@ -266,16 +319,18 @@ FolderLock::~FolderLock()
 // program is killed, and never holds a stale name.
 SystemError FolderLock::Acquire(const std::string& folder, bool wait)
 {
-    const std::string lockPath =
-        folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "\\") + ".sorvane-lock";
+    const std::string lockPath = folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "\\")
+                                 + ".sorvane-lock";
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt) {
         handle = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) break;
+        if (handle != INVALID_HANDLE_VALUE)
+            break;
         const SystemError error = LastError();
-        if (error != ERROR_ACCESS_DENIED || attempt == LockFileOpenAttempts) return error;
+        if (error != ERROR_ACCESS_DENIED || attempt == LockFileOpenAttempts)
+            return error;
         Sleep(5);  // the last holder's file is being deleted
     }
     OVERLAPPED whole{};
@@ -289,7 +344,10 @@ SystemError FolderLock::Acquire(const std::string& folder, bool wait)
     return NoError;
 }
 
-bool FolderLock::IsBusy(SystemError error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING; }
+bool FolderLock::IsBusy(SystemError error)
+{
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING;
+}
 
 // Windows has no unnamed files: every temporary file is named.
 void AllowUnnamedTempFiles(bool) {}

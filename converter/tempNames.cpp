@@ -37,7 +37,8 @@ std::array<std::atomic<char*>, SlotCount> Slots{};
 extern "C" void RemoveTempNamesAndDie(int signal)
 {
     for (std::atomic<char*>& slot : Slots)
-        if (const char* name = slot.load()) (void)SORVANE_UNLINK(name);
+        if (const char* name = slot.load())
+            (void)SORVANE_UNLINK(name);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -50,13 +51,15 @@ std::string TempFileName()
     static constexpr std::string_view Letters = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<std::size_t> pick(0, Letters.size() - 1);
     std::string name = std::string(TempNamePrefix) + std::to_string(SORVANE_GETPID()) + "-";
-    for (int i = 0; i < 10; ++i) name += Letters[pick(generator)];
+    for (int i = 0; i < 10; ++i)
+        name += Letters[pick(generator)];
     return name + std::string(TempNameSuffix);
 }
 
 long TempFileOwner(std::string_view name)
 {
-    if (!name.starts_with(TempNamePrefix) || !name.ends_with(TempNameSuffix)) return 0;
+    if (!name.starts_with(TempNamePrefix) || !name.ends_with(TempNameSuffix))
+        return 0;
     name.remove_prefix(TempNamePrefix.size());
     long owner = 0;
     const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), owner);
@@ -66,7 +69,8 @@ long TempFileOwner(std::string_view name)
 TempNameEntry::TempNameEntry(const std::string& path)
 {
     char* name = static_cast<char*>(std::malloc(path.size() + 1));
-    if (name == nullptr) return;
+    if (name == nullptr)
+        return;
     std::memcpy(name, path.c_str(), path.size() + 1);
     for (std::size_t i = 0; i < SlotCount; ++i) {
         char* empty = nullptr;
@@ -91,7 +95,8 @@ TempNameEntry& TempNameEntry::operator=(TempNameEntry&& other) noexcept
 
 void TempNameEntry::Forget()
 {
-    if (slot_ < 0) return;
+    if (slot_ < 0)
+        return;
     std::free(Slots[static_cast<std::size_t>(slot_)].exchange(nullptr));
     slot_ = -1;
 }
@@ -102,7 +107,8 @@ void sorvane::RemoveTempFilesOnInterrupt()
 {
     for (const int signal : {SIGINT, SIGTERM
 #ifdef SIGHUP
-                             , SIGHUP
+                             ,
+                             SIGHUP
 #endif
          })
         std::signal(signal, detail::RemoveTempNamesAndDie);

@@ -13,7 +13,8 @@ namespace {
 bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
 {
     for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
-        if (LowerAscii(text[i]) != lowerNeedle[i]) return false;
+        if (LowerAscii(text[i]) != lowerNeedle[i])
+            return false;
     return true;
 }
 
@@ -32,14 +33,35 @@ bool StopsEscaping(char c, bool highBytes)
 #ifdef __SSE2__
 constexpr std::size_t Chunk = 16;
 
-__m128i Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
-__m128i Same(__m128i bytes, char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); }
-__m128i Or(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
-__m128i And(__m128i a, __m128i b) { return _mm_and_si128(a, b); }
-unsigned Bits(__m128i mask) { return static_cast<unsigned>(_mm_movemask_epi8(mask)); }
-std::size_t Lowest(unsigned bits) { return static_cast<std::size_t>(std::countr_zero(bits)); }
+__m128i Load(const char* at)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+__m128i Same(__m128i bytes, char c)
+{
+    return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));
+}
+__m128i Or(__m128i a, __m128i b)
+{
+    return _mm_or_si128(a, b);
+}
+__m128i And(__m128i a, __m128i b)
+{
+    return _mm_and_si128(a, b);
+}
+unsigned Bits(__m128i mask)
+{
+    return static_cast<unsigned>(_mm_movemask_epi8(mask));
+}
+std::size_t Lowest(unsigned bits)
+{
+    return static_cast<std::size_t>(std::countr_zero(bits));
+}
 
-__m128i Blanks(__m128i bytes) { return Or(Same(bytes, ' '), Or(Same(bytes, '\r'), Same(bytes, '\n'))); }
+__m128i Blanks(__m128i bytes)
+{
+    return Or(Same(bytes, ' '), Or(Same(bytes, '\r'), Same(bytes, '\n')));
+}
 
 // The first three bytes of the needles, ready to be compared with 16 bytes
 // at once: the first byte, which all needles share and which is no letter,
@@ -64,7 +86,8 @@ public:
     {
         const __m128i first = _mm_cmpeq_epi8(Load(at), first_);
         firstBytes = Bits(first) != 0;
-        if (!firstBytes) return 0;
+        if (!firstBytes)
+            return 0;
         const __m128i fold = _mm_set1_epi8(0x20);
         const __m128i next[2] = {Or(Load(at + 1), fold), Or(Load(at + 2), fold)};
         __m128i any = _mm_setzero_si128();
@@ -100,17 +123,21 @@ std::size_t FindLowered(std::string_view text, std::span<const std::string_view>
         while (from + Chunk + 2 <= text.size()) {
             bool firstBytes = false;
             for (unsigned bits = prefixes.Candidates(text.data() + from, firstBytes); bits != 0; bits &= bits - 1)
-                if (matches(from + Lowest(bits))) return from + Lowest(bits);
+                if (matches(from + Lowest(bits)))
+                    return from + Lowest(bits);
             from += Chunk;
-            if (firstBytes || from >= text.size()) continue;
+            if (firstBytes || from >= text.size())
+                continue;
             const void* next = std::memchr(text.data() + from, needles[0][0], text.size() - from);
-            if (next == nullptr) return NotFound;
+            if (next == nullptr)
+                return NotFound;
             from = static_cast<std::size_t>(static_cast<const char*>(next) - text.data());
         }
     }
 #endif
     for (; from < text.size(); ++from)
-        if (matches(from)) return from;
+        if (matches(from))
+            return from;
     return NotFound;
 }
 
@@ -127,7 +154,8 @@ std::size_t SkipBlanks(std::string_view text, std::size_t from)
         if (const unsigned others = ~Bits(Blanks(Load(text.data() + from))) & 0xFFFFu; others != 0)
             return from + Lowest(others);
 #endif
-    while (from < text.size() && IsSpaceOrLineBreak(text[from])) ++from;
+    while (from < text.size() && IsSpaceOrLineBreak(text[from]))
+        ++from;
     return from;
 }
 
@@ -162,7 +190,8 @@ std::uint64_t FlattenStops::StopsAt(std::size_t at) const
     }
 #endif
     for (; i < 64 && at + i < text_.size(); ++i)
-        if (StopsFlattening(text_, at + i)) stops |= std::uint64_t{1} << i;
+        if (StopsFlattening(text_, at + i))
+            stops |= std::uint64_t{1} << i;
     return stops;
 }
 
@@ -172,11 +201,14 @@ std::size_t NextToEscape(std::string_view text, std::size_t from, bool highBytes
     for (; from + Chunk <= text.size(); from += Chunk) {
         const __m128i here = Load(text.data() + from);
         unsigned bits = Bits(Or(Or(Same(here, '\\'), Same(here, '\'')), Or(Same(here, '\r'), Same(here, '\n'))));
-        if (highBytes) bits |= Bits(here);  // the top bit of every byte
-        if (bits != 0) return from + Lowest(bits);
+        if (highBytes)
+            bits |= Bits(here);  // the top bit of every byte
+        if (bits != 0)
+            return from + Lowest(bits);
     }
 #endif
-    while (from < text.size() && !StopsEscaping(text[from], highBytes)) ++from;
+    while (from < text.size() && !StopsEscaping(text[from], highBytes))
+        ++from;
     return from;
 }
 

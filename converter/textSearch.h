@@ -12,12 +12,27 @@ namespace sorvane::detail {
 
 inline constexpr std::size_t NotFound = std::string_view::npos;
 
-inline bool IsSpaceOrLineBreak(char c) { return c == ' ' || c == '\r' || c == '\n'; }
-inline bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-inline bool IsQuote(char c) { return c == '"' || c == '\''; }
+inline bool IsSpaceOrLineBreak(char c)
+{
+    return c == ' ' || c == '\r' || c == '\n';
+}
+inline bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline bool IsQuote(char c)
+{
+    return c == '"' || c == '\'';
+}
 // Bytes that a single-quoted script string cannot hold as they are.
-inline bool NeedsEscape(char c) { return c == '\\' || c == '\'' || c == '\r' || c == '\n'; }
+inline bool NeedsEscape(char c)
+{
+    return c == '\\' || c == '\'' || c == '\r' || c == '\n';
+}
 
 // The first offset >= from at which the text, with A-Z taken as a-z, holds
 // one of the lower-case needles (each at least three bytes long, all starting

@@ -26,7 +26,8 @@ std::string FileErrorMessage(FileError::Kind kind, const std::string& path)
 // refused before anything is read or written.
 void RefuseSameFile(bool same, const std::string& scriptPath)
 {
-    if (same) throw ConvertError("The page and the script file are the same file: " + scriptPath);
+    if (same)
+        throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
 // A UTF-16 page would get ASCII bytes before its byte-order mark and become
@@ -35,7 +36,8 @@ void RefuseSameFile(bool same, const std::string& scriptPath)
 void RefuseUnlessEightBitText(const std::string& pagePath, std::string_view page)
 {
     const bool utf16 = page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF");
-    if (!utf16 && page.find('\0') == std::string_view::npos) return;
+    if (!utf16 && page.find('\0') == std::string_view::npos)
+        return;
     throw ConvertError(pagePath + " is not a web page in an 8-bit encoding: "
                        + (utf16 ? "it starts with a UTF-16 byte-order mark" : "it holds NUL bytes"));
 }
@@ -61,9 +63,11 @@ public:
     int Rewrite(const std::string& pagePath, const std::string& scriptPath,
                 const std::optional<std::string>& existingScript, detail::ByteSink& sink) const
     {
-        if (existingScript) detail::RaiseBlockCounterAbove(*existingScript);
+        if (existingScript)
+            detail::RaiseBlockCounterAbove(*existingScript);
         std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath));
-        if (player_ && !LoadsScript(Page(), *player_)) include += PlayerIncludeLine(*player_);
+        if (player_ && !LoadsScript(Page(), *player_))
+            include += PlayerIncludeLine(*player_);
         return detail::RewritePage(Page(), detail::IncludePosition(Page()), include, sink);
     }
 
@@ -96,8 +100,7 @@ void detail::RefuseChangedPage(const std::string& pagePath, const std::string& p
 
 FileError::FileError(Kind kind, std::string path, std::string reason)
     : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
-{
-}
+{}
 
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
                           std::optional<std::string_view> playerSource)
@@ -106,7 +109,8 @@ ConvertReport ConvertPage(const std::string& pagePath, const std::string& script
     PageBatch batch(ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
     batch.Convert(pagePath, scriptPath, backup, playerSource);
     batch.Finish();
-    if (outcome.error) std::rethrow_exception(outcome.error);
+    if (outcome.error)
+        std::rethrow_exception(outcome.error);
     return outcome.report;
 }
 
@@ -144,7 +148,8 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);
 
     page.newPage.emplace(pagePath, page.pageTarget);
-    if (content_ == ScriptContent::ThisPage) ScriptBuffer.clear();
+    if (content_ == ScriptContent::ThisPage)
+        ScriptBuffer.clear();
     page.outcome.report.blocksConverted = scan.Rewrite(pagePath, scriptPath, existingScript, *page.newPage);
     page.outcome.report.scriptPath = scriptPath;
     page.pageRead = scan.File().Stamp();
@@ -170,17 +175,18 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
     // A script file planned before has only numbers below BlockCounter, so
     // only one not yet planned is read for them.
     const auto planned = scripts_.find(scriptPath);
-    const std::optional<std::string> oldScript =
-        planned != scripts_.end() ? std::optional(planned->second) : detail::LoadTextFileIfAny(scriptPath);
+    const std::optional<std::string> oldScript = planned != scripts_.end() ? std::optional(planned->second)
+                                                                           : detail::LoadTextFileIfAny(scriptPath);
     StringSink newPage;
     DiscardingSink discarded;
-    if (content_ == ScriptContent::ThisPage) ScriptBuffer.clear();
-    preview.report = {scan.Rewrite(pagePath, scriptPath, oldScript,
-                                   keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
-                      scriptPath, backup ? detail::FreeBackupName(pagePath, [&](const std::string& name) {
-                          return IsReservedName(name, scriptPath);
-                      })
-                                         : std::string()};
+    if (content_ == ScriptContent::ThisPage)
+        ScriptBuffer.clear();
+    preview.report = {
+        scan.Rewrite(pagePath, scriptPath, oldScript, keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
+        scriptPath,
+        backup ? detail::FreeBackupName(pagePath,
+                                        [&](const std::string& name) { return IsReservedName(name, scriptPath); })
+               : std::string()};
     preview.scriptExists = oldScript.has_value();
     if (!preview.scriptExists && planned == scripts_.end())
         newScripts_.emplace(FileNamePart(scriptPath), scriptPath);
@@ -200,7 +206,8 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
 // same file name can be the same file.
 bool ConversionPreview::IsReservedName(const std::string& name, const std::string& scriptPath) const
 {
-    if (SameFile(name, scriptPath)) return true;
+    if (SameFile(name, scriptPath))
+        return true;
     const auto [first, last] = newScripts_.equal_range(FileNamePart(name));
     return std::any_of(first, last, [&name](const auto& script) { return SameFile(name, script.second); });
 }

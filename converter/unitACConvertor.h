@@ -32,7 +32,7 @@ namespace sorvane {
 namespace detail {
 struct PlaceIdentity;
 class FolderLock;
-}
+}  // namespace detail
 
 // ---------------------------------------------------------------- errors --
 
@@ -87,30 +87,24 @@ using LeadByteTest = bool (*)(unsigned char);
 LeadByteTest SystemLeadByteTest();
 
 // Everything up to and including the last separator ("" if there is none).
-std::string FolderPart(std::string_view path, PathStyle style = NativePathStyle,
-                       LeadByteTest isLeadByte = nullptr);
+std::string FolderPart(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
 // Everything after the last separator.
-std::string FileNamePart(std::string_view path, PathStyle style = NativePathStyle,
-                         LeadByteTest isLeadByte = nullptr);
+std::string FileNamePart(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
 // From the last "." of the file name to its end; "" when the file name has no dot.
-std::string ExtensionPart(std::string_view path, PathStyle style = NativePathStyle,
-                          LeadByteTest isLeadByte = nullptr);
+std::string ExtensionPart(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
 // "E:" for a drive path, "\\server\share" for a UNC path, else "" (always ""
 // in Posix style).
 std::string DrivePart(std::string_view path, PathStyle style = NativePathStyle);
 // The file name without its extension: index.htm -> index, .htaccess -> "".
-std::string BaseName(std::string_view path, PathStyle style = NativePathStyle,
-                     LeadByteTest isLeadByte = nullptr);
+std::string BaseName(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
 // The path of target as seen from the folder of base: "..\" (or "../") for
 // each folder of base below the folders both share, then target's own folders
 // and its file name. Target unchanged when the drives differ.
-std::string RelativePath(std::string_view basePath, std::string_view targetPath,
-                         PathStyle style = NativePathStyle,
+std::string RelativePath(std::string_view basePath, std::string_view targetPath, PathStyle style = NativePathStyle,
                          LeadByteTest isLeadByte = SystemLeadByteTest());
 // The n-th backup candidate of a page: folder + base name + "_backup" +
 // (n == 0 ? "" : decimal n) + extension.
-std::string BackupCandidate(std::string_view pagePath, int n,
-                            PathStyle style = NativePathStyle);
+std::string BackupCandidate(std::string_view pagePath, int n, PathStyle style = NativePathStyle);
 // The script file of a page, as the wizard and sorvane-cli name it: the
 // page's base name with ".js", in scriptFolder, or beside the page when
 // scriptFolder is empty. A folder that already ends in a separator (a drive
@@ -134,9 +128,9 @@ extern std::string ScriptBuffer;
 
 // What one ConvertPage call did; for reports such as the command-line tool's.
 struct ConvertReport {
-    int blocksConverted = 0;   // blocks of this page that became functions
-    std::string scriptPath;    // the script file written
-    std::string backupPath;    // the backup made, "" when none was asked for
+    int blocksConverted = 0;  // blocks of this page that became functions
+    std::string scriptPath;   // the script file written
+    std::string backupPath;   // the backup made, "" when none was asked for
 };
 
 // Converts the page file at pagePath in place and appends the whole of
@@ -157,8 +151,8 @@ struct ConvertReport {
 // player, in a line right after the include of its script file, unless it
 // loads that player already; a local player script that does not exist is
 // refused before anything is written.
-ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath,
-                          bool backup, std::optional<std::string_view> playerSource = std::nullopt);
+ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
+                          std::optional<std::string_view> playerSource = std::nullopt);
 
 // Which function lines a page's script file receives.
 enum class ScriptContent {
@@ -168,7 +162,7 @@ enum class ScriptContent {
 
 // What ConvertPage would do to one page, computed without writing anything.
 struct PagePreview {
-    ConvertReport report;  // backupPath: the name the backup would take
+    ConvertReport report;       // backupPath: the name the backup would take
     bool scriptExists = false;  // the script file would be replaced, not created
     // When texts are kept: the page before and after, the script file before
     // (nothing when it does not exist yet) and after.
@@ -190,8 +184,7 @@ public:
     // PageBatch of the conversion.
     explicit ConversionPreview(bool keepTexts, ScriptContent content = ScriptContent::WholeRun)
         : keepTexts_(keepTexts), content_(content)
-    {
-    }
+    {}
 
     PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
                         std::optional<std::string_view> playerSource = std::nullopt);

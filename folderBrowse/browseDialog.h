@@ -77,16 +77,16 @@ using TItemIdListPtr = std::unique_ptr<TItemIdList>;
 
 // The dialog's callback: the dialog window, the message, its parameter and
 // the callback data of the parameter record.
-using TBrowseCallbackProc = int (*)(TWindowHandle dialog, unsigned message,
-                                    std::intptr_t parameter, std::intptr_t data);
+using TBrowseCallbackProc = int (*)(TWindowHandle dialog, unsigned message, std::intptr_t parameter,
+                                    std::intptr_t data);
 
 // The dialog's parameter record (the shell's BROWSEINFO).
 struct TBrowseInfo {
-    TWindowHandle Owner = 0;            // the dialog is modal to this window
-    const TItemIdList* Root = nullptr;  // top of the tree; null: the whole namespace
-    std::string* DisplayName = nullptr; // receives the chosen item's display name
-    std::string Title;                  // the instruction text above the tree
-    unsigned Flags = 0;                 // the flag word (BIF_ bits)
+    TWindowHandle Owner = 0;             // the dialog is modal to this window
+    const TItemIdList* Root = nullptr;   // top of the tree; null: the whole namespace
+    std::string* DisplayName = nullptr;  // receives the chosen item's display name
+    std::string Title;                   // the instruction text above the tree
+    unsigned Flags = 0;                  // the flag word (BIF_ bits)
     TBrowseCallbackProc Callback = nullptr;
     std::intptr_t CallbackData = 0;
 };
@@ -102,8 +102,8 @@ public:
 
     // Sends a BFFM_ message to the open dialog; the text messages carry a
     // const char* in lParam. A handle that is not the open dialog is ignored.
-    virtual std::intptr_t SendDialogMessage(TWindowHandle dialog, unsigned message,
-                                            std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual std::intptr_t SendDialogMessage(TWindowHandle dialog, unsigned message, std::uintptr_t wParam,
+                                            std::intptr_t lParam) = 0;
 
     // The item of a special folder, or null when the platform has none.
     virtual TItemIdListPtr SpecialFolderLocation(int csidl) = 0;

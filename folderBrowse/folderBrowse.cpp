@@ -26,17 +26,16 @@ constexpr FlagBit flagBits[] = {
 
 // The special folder of each location from bl_DESKTOP on, in member order.
 constexpr int specialFolders[] = {
-    CSIDL_DESKTOP,       CSIDL_PROGRAMS,        CSIDL_CONTROLS,
-    CSIDL_PRINTERS,      CSIDL_PERSONAL,        CSIDL_FAVORITES,
-    CSIDL_STARTUP,       CSIDL_RECENT,          CSIDL_SENDTO,
-    CSIDL_BITBUCKET,     CSIDL_STARTMENU,       CSIDL_DESKTOPDIRECTORY,
-    CSIDL_DRIVES,        CSIDL_NETWORK,         CSIDL_NETHOOD,
-    CSIDL_FONTS,         CSIDL_TEMPLATES,       CSIDL_COMMON_STARTMENU,
+    CSIDL_DESKTOP,         CSIDL_PROGRAMS,       CSIDL_CONTROLS,
+    CSIDL_PRINTERS,        CSIDL_PERSONAL,       CSIDL_FAVORITES,
+    CSIDL_STARTUP,         CSIDL_RECENT,         CSIDL_SENDTO,
+    CSIDL_BITBUCKET,       CSIDL_STARTMENU,      CSIDL_DESKTOPDIRECTORY,
+    CSIDL_DRIVES,          CSIDL_NETWORK,        CSIDL_NETHOOD,
+    CSIDL_FONTS,           CSIDL_TEMPLATES,      CSIDL_COMMON_STARTMENU,
     CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY,
-    CSIDL_APPDATA,       CSIDL_PRINTHOOD,
+    CSIDL_APPDATA,         CSIDL_PRINTHOOD,
 };
-static_assert(std::size(specialFolders)
-              == int(TBrowseLocation::bl_PRINTHOOD) - int(TBrowseLocation::bl_DESKTOP) + 1);
+static_assert(std::size(specialFolders) == int(TBrowseLocation::bl_PRINTHOOD) - int(TBrowseLocation::bl_DESKTOP) + 1);
 
 std::intptr_t TextParameter(const std::string& text)
 {
@@ -55,13 +54,10 @@ void SendOpeningMessages(TWindowHandle dialog, const TBrowseCallbackData& data)
 
 TBrowseForFolder::TBrowseForFolder(QObject* owner)
     : QObject(owner), ownBackend_(DefaultBrowseDialogBackend()), backend_(ownBackend_.get())
-{
-}
+{}
 
-TBrowseForFolder::TBrowseForFolder(QObject* owner, TBrowseDialogBackend& backend)
-    : QObject(owner), backend_(&backend)
-{
-}
+TBrowseForFolder::TBrowseForFolder(QObject* owner, TBrowseDialogBackend& backend) : QObject(owner), backend_(&backend)
+{}
 
 TBrowseForFolder::~TBrowseForFolder() = default;
 
@@ -103,18 +99,15 @@ bool TBrowseForFolder::Execute()
     return true;
 }
 
-int TBrowseForFolder::BrowseCallback(TWindowHandle window, unsigned message, std::intptr_t,
-                                     std::intptr_t data)
+int TBrowseForFolder::BrowseCallback(TWindowHandle window, unsigned message, std::intptr_t, std::intptr_t data)
 {
     switch (message) {
     case BFFM_INITIALIZED:
         if (data != 0)
             SendOpeningMessages(window, *reinterpret_cast<const TBrowseCallbackData*>(data));
         return 0;
-    case BFFM_VALIDATEFAILEDA:
-        return 1;  // an unresolvable typed name keeps the dialog open
-    default:
-        return 0;  // a change of selection is not acted on
+    case BFFM_VALIDATEFAILEDA: return 1;  // an unresolvable typed name keeps the dialog open
+    default: return 0;                    // a change of selection is not acted on
     }
 }
 

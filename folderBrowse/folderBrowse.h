@@ -116,14 +116,12 @@ public:
     bool Execute();
 
     // The dialog's callback; data points to a TBrowseCallbackData.
-    static int BrowseCallback(TWindowHandle window, unsigned message, std::intptr_t parameter,
-                              std::intptr_t data);
+    static int BrowseCallback(TWindowHandle window, unsigned message, std::intptr_t parameter, std::intptr_t data);
 
 private:
     QWidget* OwnerWindow() const;
     TItemIdListPtr SpecialRoot() const;
-    TItemIdListPtr ShowDialog(const TItemIdList* root, TBrowseCallbackData& callbackData,
-                              std::string& displayName);
+    TItemIdListPtr ShowDialog(const TItemIdList* root, TBrowseCallbackData& callbackData, std::string& displayName);
 
     std::unique_ptr<TBrowseDialogBackend> ownBackend_;
     TBrowseDialogBackend* backend_;

@@ -78,27 +78,17 @@ QString SpecialFolderPath(int csidl)
     case CSIDL_DRIVES:   // the computer: every drive is mounted below "/"
         return QDir::rootPath();
     case CSIDL_PROGRAMS:
-    case CSIDL_STARTMENU:
-        return UserLocation(Paths::ApplicationsLocation);
-    case CSIDL_PERSONAL:
-        return UserLocation(Paths::DocumentsLocation);
-    case CSIDL_STARTUP:
-        return UserLocation(Paths::GenericConfigLocation, "autostart");
-    case CSIDL_BITBUCKET:
-        return UserLocation(Paths::GenericDataLocation, "Trash/files");
-    case CSIDL_DESKTOPDIRECTORY:
-        return UserLocation(Paths::DesktopLocation);
-    case CSIDL_TEMPLATES:
-        return UserLocation(Paths::TemplatesLocation);
-    case CSIDL_APPDATA:
-        return UserLocation(Paths::GenericConfigLocation);
-    case CSIDL_FONTS:
-        return CommonLocation(Paths::FontsLocation);
+    case CSIDL_STARTMENU: return UserLocation(Paths::ApplicationsLocation);
+    case CSIDL_PERSONAL: return UserLocation(Paths::DocumentsLocation);
+    case CSIDL_STARTUP: return UserLocation(Paths::GenericConfigLocation, "autostart");
+    case CSIDL_BITBUCKET: return UserLocation(Paths::GenericDataLocation, "Trash/files");
+    case CSIDL_DESKTOPDIRECTORY: return UserLocation(Paths::DesktopLocation);
+    case CSIDL_TEMPLATES: return UserLocation(Paths::TemplatesLocation);
+    case CSIDL_APPDATA: return UserLocation(Paths::GenericConfigLocation);
+    case CSIDL_FONTS: return CommonLocation(Paths::FontsLocation);
     case CSIDL_COMMON_STARTMENU:
-    case CSIDL_COMMON_PROGRAMS:
-        return CommonLocation(Paths::ApplicationsLocation);
-    case CSIDL_COMMON_STARTUP:
-        return CommonLocation(Paths::GenericConfigLocation, "autostart");
+    case CSIDL_COMMON_PROGRAMS: return CommonLocation(Paths::ApplicationsLocation);
+    case CSIDL_COMMON_STARTUP: return CommonLocation(Paths::GenericConfigLocation, "autostart");
     default:  // control panel, printers, network and the other folders without a counterpart
         return {};
     }
@@ -312,8 +302,8 @@ TItemIdListPtr QtBrowseDialog::ShowBrowseDialog(const TBrowseInfo& info)
     return FolderItem(folder);
 }
 
-std::intptr_t QtBrowseDialog::SendDialogMessage(TWindowHandle dialog, unsigned message,
-                                                std::uintptr_t wParam, std::intptr_t lParam)
+std::intptr_t QtBrowseDialog::SendDialogMessage(TWindowHandle dialog, unsigned message, std::uintptr_t wParam,
+                                                std::intptr_t lParam)
 {
     if (!openDialog_ || dialog != openDialog_->Handle() || lParam == 0)
         return 0;

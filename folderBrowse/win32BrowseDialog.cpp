@@ -64,8 +64,8 @@ TItemIdListPtr Win32BrowseDialog::ShowBrowseDialog(const TBrowseInfo& info)
     return item;
 }
 
-std::intptr_t Win32BrowseDialog::SendDialogMessage(TWindowHandle dialog, unsigned message,
-                                                   std::uintptr_t wParam, std::intptr_t lParam)
+std::intptr_t Win32BrowseDialog::SendDialogMessage(TWindowHandle dialog, unsigned message, std::uintptr_t wParam,
+                                                   std::intptr_t lParam)
 {
     return SendMessageA(reinterpret_cast<HWND>(dialog), message, wParam, lParam);
 }

@@ -12,21 +12,22 @@ namespace sorvane {
 #define SORVANE_CABINET_HOST "download.macromedia.com"
 #define SORVANE_PLUGIN_PAGE_HOST "www.macromedia.com"
 
-const std::string_view EmbedTemplate =
-    "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"
-    "        codebase=\"http://" SORVANE_CABINET_HOST "/pub/shockwave/cabs/flash/swflash.cab#version=8,0,0,0\"\r\n"
-    "        width=\"%s\" height=\"%s\"\r\n"
-    "        id=\"%s\" align=\"middle\">\r\n"
-    "  <param name=\"allowScriptAccess\" value=\"sameDomain\" />\r\n"
-    "  <param name=\"movie\" value=\"%s\" />\r\n"
-    "  <param name=\"quality\" value=\"%s\" />\r\n"
-    "  <embed src=\"%s\" quality=\"%s\" \r\n"
-    "         width=\"%s\" height=\"%s\"\r\n"
-    "         name=\"%s\" align=\"middle\"\r\n"
-    "         allowScriptAccess=\"sameDomain\"\r\n"
-    "         type=\"application/x-shockwave-flash\"\r\n"
-    "         pluginspage=\"http://" SORVANE_PLUGIN_PAGE_HOST "/go/getflashplayer\" />\r\n"
-    "</object>";
+const std::string_view EmbedTemplate = "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"
+                                       "        codebase=\"http://" SORVANE_CABINET_HOST
+                                       "/pub/shockwave/cabs/flash/swflash.cab#version=8,0,0,0\"\r\n"
+                                       "        width=\"%s\" height=\"%s\"\r\n"
+                                       "        id=\"%s\" align=\"middle\">\r\n"
+                                       "  <param name=\"allowScriptAccess\" value=\"sameDomain\" />\r\n"
+                                       "  <param name=\"movie\" value=\"%s\" />\r\n"
+                                       "  <param name=\"quality\" value=\"%s\" />\r\n"
+                                       "  <embed src=\"%s\" quality=\"%s\" \r\n"
+                                       "         width=\"%s\" height=\"%s\"\r\n"
+                                       "         name=\"%s\" align=\"middle\"\r\n"
+                                       "         allowScriptAccess=\"sameDomain\"\r\n"
+                                       "         type=\"application/x-shockwave-flash\"\r\n"
+                                       "         pluginspage=\"http://" SORVANE_PLUGIN_PAGE_HOST
+                                       "/go/getflashplayer\" />\r\n"
+                                       "</object>";
 
 #undef SORVANE_CABINET_HOST
 #undef SORVANE_PLUGIN_PAGE_HOST
@@ -47,8 +48,8 @@ struct Options {
 
 std::string BuildMarkup(const Options& o)
 {
-    return FillPlaceholders(EmbedTemplate, {o.width, o.height, o.name, o.movieFileName, o.quality,
-                                            o.movieFileName, o.quality, o.width, o.height, o.name});
+    return FillPlaceholders(EmbedTemplate, {o.width, o.height, o.name, o.movieFileName, o.quality, o.movieFileName,
+                                            o.quality, o.width, o.height, o.name});
 }
 
 }  // namespace
@@ -59,7 +60,8 @@ std::string FillPlaceholders(std::string_view templateText, std::initializer_lis
     std::size_t start = 0;
     for (const std::string_view value : values) {
         const std::size_t at = templateText.find(Placeholder, start);
-        if (at == std::string_view::npos) throw std::invalid_argument("more values than placeholders");
+        if (at == std::string_view::npos)
+            throw std::invalid_argument("more values than placeholders");
         filled.append(templateText, start, at - start).append(value);
         start = at + Placeholder.size();
     }
@@ -71,7 +73,8 @@ std::string FillPlaceholders(std::string_view templateText, std::initializer_lis
 bool IsDigitsOrPercent(std::string_view text)
 {
     for (const char c : text)
-        if ((c < '0' || c > '9') && c != '%') return false;
+        if ((c < '0' || c > '9') && c != '%')
+            return false;
     return true;
 }
 
@@ -91,7 +94,8 @@ std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_vi
     };
     std::vector<DoubtfulValue> doubtful;
     for (const auto& [value, holds] : checks)
-        if (holds) doubtful.push_back(value);
+        if (holds)
+            doubtful.push_back(value);
     return doubtful;
 }
 
@@ -104,14 +108,18 @@ bool IsGeneratedMovieScript(std::string_view text)
 {
     const std::string header = FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, ""});
     const std::string_view prefix = std::string_view(header).substr(0, header.size() - StatementEnd.size());
-    if (!text.starts_with(prefix)) return false;
+    if (!text.starts_with(prefix))
+        return false;
     // The string runs to the first quote that no backslash escapes; the
     // generator writes it on one line and ends the file after the statement.
     for (std::size_t i = prefix.size(); i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\\') ++i;
-        else if (c == '\r' || c == '\n') return false;
-        else if (c == '\'') return text.substr(i) == StatementEnd;
+        if (c == '\\')
+            ++i;
+        else if (c == '\r' || c == '\n')
+            return false;
+        else if (c == '\'')
+            return text.substr(i) == StatementEnd;
     }
     return false;
 }
@@ -120,7 +128,8 @@ bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style)
 {
     const std::string scriptPath = MovieScriptPath(moviePath, style);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(scriptPath, error)) return false;
+    if (!std::filesystem::is_regular_file(scriptPath, error))
+        return false;
     try {
         const std::string text = LoadTextFile(scriptPath);
         return !text.empty() && !IsGeneratedMovieScript(text);
@@ -134,15 +143,16 @@ EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view w
                                   std::optional<std::string_view> playerSource)
 {
     EmbedCodeResult result;
-    if (playerSource) result.snippet = PlayerIncludeLine(PlayerReference(*playerSource, moviePath, style));
+    if (playerSource)
+        result.snippet = PlayerIncludeLine(PlayerReference(*playerSource, moviePath, style));
     result.movieFileName = FileNamePart(moviePath, style);
     const std::string markup = BuildMarkup({EscapeHtmlAttribute(width), EscapeHtmlAttribute(height),
                                             EscapeHtmlAttribute(name), EscapeHtmlAttribute(quality),
                                             EscapeUrlAttribute(result.movieFileName, style)});
     result.scriptName = BaseName(result.movieFileName, style) + ".js";
     result.snippet += FillPlaceholders(SnippetTemplate, {EscapeUrlAttribute(result.scriptName, style), markup});
-    const std::string scriptText =
-        FillPlaceholders(MovieScriptTemplate, {ScriptHeaderText, EscapeSingleQuoted(FlattenMarkup(markup))});
+    const std::string scriptText = FillPlaceholders(MovieScriptTemplate,
+                                                    {ScriptHeaderText, EscapeSingleQuoted(FlattenMarkup(markup))});
     result.scriptPath = MovieScriptPath(moviePath, style);
     // A movie named NAME.js, or reached through a link of that name, would be
     // replaced by its own script.

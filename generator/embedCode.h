@@ -84,8 +84,7 @@ bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style = Nativ
 // Raises ConvertError, writing nothing, when the script path leads to the
 // movie itself.
 EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
-                                  std::string_view name, std::string_view quality,
-                                  PathStyle style = NativePathStyle,
+                                  std::string_view name, std::string_view quality, PathStyle style = NativePathStyle,
                                   std::optional<std::string_view> playerSource = std::nullopt);
 
 }  // namespace sorvane

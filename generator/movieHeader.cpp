@@ -31,7 +31,8 @@ constexpr std::size_t ReadChunkSize = 4096;
 std::uint32_t LittleEndian(std::string_view bytes)
 {
     std::uint32_t value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    for (std::size_t i = bytes.size(); i-- > 0;)
+        value = value << 8 | static_cast<unsigned char>(bytes[i]);
     return value;
 }
 
@@ -43,7 +44,8 @@ public:
 
     std::optional<std::uint32_t> Unsigned(int count)
     {
-        if (bitPos_ + count > bytes_.size() * 8) return std::nullopt;
+        if (bitPos_ + count > bytes_.size() * 8)
+            return std::nullopt;
         std::uint32_t value = 0;
         for (int i = 0; i < count; ++i, ++bitPos_)
             value = value << 1 | (static_cast<unsigned char>(bytes_[bitPos_ / 8]) >> (7 - bitPos_ % 8) & 1u);
@@ -53,7 +55,8 @@ public:
     std::optional<std::int32_t> Signed(int count)
     {
         const auto value = Unsigned(count);
-        if (!value || count == 0) return value;
+        if (!value || count == 0)
+            return value;
         const std::uint32_t signBit = 1u << (count - 1);
         return static_cast<std::int32_t>(static_cast<std::int64_t>(*value ^ signBit) - signBit);
     }
@@ -72,12 +75,14 @@ bool ParseBody(std::string_view body, MovieHeader& header)
 {
     BitReader bits(body);
     const auto fieldBits = bits.Unsigned(5);
-    if (!fieldBits) return false;
+    if (!fieldBits)
+        return false;
     const int count = static_cast<int>(*fieldBits);
     const auto xMin = bits.Signed(count), xMax = bits.Signed(count);
     const auto yMin = bits.Signed(count), yMax = bits.Signed(count);
     const std::string_view rest = bits.Rest();
-    if (!yMax || rest.size() < 4) return false;
+    if (!yMax || rest.size() < 4)
+        return false;
     header.stage = {*xMin, *xMax, *yMin, *yMax};
     header.frameRate = static_cast<std::uint16_t>(LittleEndian(rest.substr(0, 2)));
     header.frameCount = static_cast<std::uint16_t>(LittleEndian(rest.substr(2, 2)));
@@ -106,11 +111,13 @@ std::string DecompressBodyStart(std::istream& in, Stream& stream, Step step)
     while (stream.avail_out > 0) {
         if (stream.avail_in == 0) {
             in.read(chunk.data(), chunk.size());
-            if (in.gcount() == 0) break;
+            if (in.gcount() == 0)
+                break;
             stream.next_in = reinterpret_cast<unsigned char*>(chunk.data());
             stream.avail_in = static_cast<decltype(stream.avail_in)>(in.gcount());
         }
-        if (!step()) break;
+        if (!step())
+            break;
     }
     body.resize(body.size() - stream.avail_out);
     return body;
@@ -119,7 +126,8 @@ std::string DecompressBodyStart(std::istream& in, Stream& stream, Step step)
 std::string InflateBodyStart(std::istream& in)
 {
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return {};
+    if (inflateInit(&stream) != Z_OK)
+        return {};
     const std::unique_ptr<z_stream, decltype(&inflateEnd)> end(&stream, &inflateEnd);
     return DecompressBodyStart(in, stream, [&] { return inflate(&stream, Z_NO_FLUSH) == Z_OK; });
 }
@@ -145,7 +153,8 @@ std::string UnLzmaBodyStart(std::istream& in, std::string_view properties)
     // dictionary is never allocated.
     options->dict_size = LZMA_DICT_SIZE_MIN;
     lzma_stream stream = LZMA_STREAM_INIT;
-    if (lzma_raw_decoder(&stream, filters) != LZMA_OK) return {};
+    if (lzma_raw_decoder(&stream, filters) != LZMA_OK)
+        return {};
     const std::unique_ptr<lzma_stream, decltype(&lzma_end)> end(&stream, &lzma_end);
     return DecompressBodyStart(in, stream, [&] { return lzma_code(&stream, LZMA_RUN) == LZMA_OK; });
 #endif
@@ -158,7 +167,8 @@ std::string BodyStart(std::istream& in, MovieCompression compression)
     case MovieCompression::Zlib: return InflateBodyStart(in);
     case MovieCompression::Lzma: {
         const std::string prefix = ReadUpTo(in, LzmaPrefixSize);
-        if (prefix.size() < LzmaPrefixSize) return {};
+        if (prefix.size() < LzmaPrefixSize)
+            return {};
         return UnLzmaBodyStart(in, std::string_view(prefix).substr(4));
     }
     }
@@ -179,7 +189,8 @@ public:
 std::optional<int> Pixels(std::int32_t from, std::int32_t to)
 {
     const std::int64_t twips = std::int64_t{to} - from;
-    if (twips < 10) return std::nullopt;
+    if (twips < 10)
+        return std::nullopt;
     return static_cast<int>((twips + 10) / 20);
 }
 
@@ -198,21 +209,25 @@ std::string_view SignatureOf(MovieCompression compression)
 std::optional<MovieCompression> CompressionOf(std::string_view signature)
 {
     for (const MovieCompression compression : {MovieCompression::None, MovieCompression::Zlib, MovieCompression::Lzma})
-        if (signature == SignatureOf(compression)) return compression;
+        if (signature == SignatureOf(compression))
+            return compression;
     return std::nullopt;
 }
 
 std::optional<MovieHeader> ReadMovieHeader(std::istream& in)
 {
     const std::string plain = ReadUpTo(in, PlainPartSize);
-    if (plain.size() < PlainPartSize) return std::nullopt;
+    if (plain.size() < PlainPartSize)
+        return std::nullopt;
     const auto compression = CompressionOf(std::string_view(plain).substr(0, 3));
-    if (!compression) return std::nullopt;
+    if (!compression)
+        return std::nullopt;
     MovieHeader header;
     header.compression = *compression;
     header.version = static_cast<std::uint8_t>(plain[3]);
     header.fileLength = LittleEndian(std::string_view(plain).substr(4, 4));
-    if (!ParseBody(BodyStart(in, *compression), header)) return std::nullopt;
+    if (!ParseBody(BodyStart(in, *compression), header))
+        return std::nullopt;
     return header;
 }
 
@@ -226,7 +241,8 @@ std::optional<MovieHeader> ParseMovieHeader(std::string_view movieStart)
 std::optional<StageSize> StageSizeOf(const StageRect& stage)
 {
     const auto width = Pixels(stage.xMin, stage.xMax), height = Pixels(stage.yMin, stage.yMax);
-    if (!width || !height) return std::nullopt;
+    if (!width || !height)
+        return std::nullopt;
     return StageSize{*width, *height};
 }
 
@@ -234,7 +250,8 @@ std::optional<StageSize> MovieStageSize(const std::string& path)
 {
     // Opening a pipe or a device could wait for ever; a movie is a file.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(NativePath(path), error)) return std::nullopt;
+    if (!std::filesystem::is_regular_file(NativePath(path), error))
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     const auto header = ReadMovieHeader(in);
     return header ? StageSizeOf(header->stage) : std::nullopt;

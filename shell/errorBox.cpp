@@ -20,8 +20,8 @@ QString ErrorBoxText(const QString& message)
 
 void ShowDefaultErrorBox(QWidget* parent, const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), ErrorBoxText(message),
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), ErrorBoxText(message), QMessageBox::Ok,
+                    parent);
     ExecProgramDialog(box);
 }
 

@@ -10,8 +10,8 @@ TfrmAbout::TfrmAbout(Desktop& desktop, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::frmAbout>()), desktop(desktop)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
     connect(ui->btnClose, &QPushButton::clicked, this, &TfrmAbout::btnCloseClick);
     ClickFilter::Install(ui->lblLink, [this] { lblLinkClick(); });
 }

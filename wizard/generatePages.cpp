@@ -140,14 +140,12 @@ bool TfrmMain::gn_confirmCheck()
 // and the controller turns back to the confirm page.
 void TfrmMain::gn_completeEnter()
 {
-    const std::optional<std::string> player =
-        ui->lbl_gn_confirm_player->isHidden()
-            ? std::nullopt
-            : std::optional(ToBytes(ui->lbl_gn_confirm_player->text()));
+    const std::optional<std::string> player = ui->lbl_gn_confirm_player->isHidden()
+                                                  ? std::nullopt
+                                                  : std::optional(ToBytes(ui->lbl_gn_confirm_player->text()));
     const EmbedCodeResult result = GenerateEmbedCode(
-        ToBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()),
-        ToBytes(ui->lbl_gn_confirm_h->text()), ToBytes(ui->lbl_gn_confirm_id->text()),
-        ToBytes(ui->lbl_gn_confirm_q->text()), NativePathStyle, player);
+        ToBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()), ToBytes(ui->lbl_gn_confirm_h->text()),
+        ToBytes(ui->lbl_gn_confirm_id->text()), ToBytes(ui->lbl_gn_confirm_q->text()), NativePathStyle, player);
     ShowPlainText(ui->lbl_gn_complete_js, FromBytes(FillPlaceholders(ToBytes(ScriptNamedFormat), {result.scriptName})));
     ShowPlainText(ui->lbl_gn_complete_step1,
                   FromBytes(FillPlaceholders(ToBytes(PutFilesFormat), {result.scriptName, result.movieFileName})));

@@ -93,9 +93,8 @@ void PathLabel::PlaceCut(const std::function<bool(const QString&)>& fits)
         cutFrom = LargestFitting(0, separator - 1, [&](qsizetype n) { return fits(cutBetween(n, separator)); });
         cutEnd = separator;
     } else {
-        const qsizetype kept = LargestFitting(0, path.size() - 1, [&](qsizetype n) {
-            return fits(cutBetween(n - n / 2, path.size() - n / 2));
-        });
+        const qsizetype kept = LargestFitting(
+            0, path.size() - 1, [&](qsizetype n) { return fits(cutBetween(n - n / 2, path.size() - n / 2)); });
         cutFrom = kept - kept / 2;
         cutEnd = path.size() - kept / 2;
     }
@@ -160,20 +159,15 @@ bool PathLabel::eventFilter(QObject*, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Resize:
-    case QEvent::FontChange:
-        ShowPath();
-        return false;
+    case QEvent::FontChange: ShowPath(); return false;
     case QEvent::KeyPress:
         if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
             return false;
         if (label->hasSelectedText())
             copy(SelectedPath());
         return true;
-    case QEvent::ContextMenu:
-        ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
-        return true;
-    default:
-        return false;
+    case QEvent::ContextMenu: ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos()); return true;
+    default: return false;
     }
 }
 

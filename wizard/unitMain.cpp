@@ -36,15 +36,15 @@ constexpr int ClientWidth = 512;
 constexpr int ContentHeight = 200;
 constexpr int TimerInterval = 50;
 
-const QString ExitQuestion =
-    QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
+const QString ExitQuestion = QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
 
 // Exceptions carry bytes, the paths in them as the file system has them.
 // A file error's reason goes on a second line; running out of memory gets a
 // sentence instead of the library's name for it.
 QString MessageOf(const std::exception& error)
 {
-    if (dynamic_cast<const std::bad_alloc*>(&error)) return QString::fromLatin1(NotEnoughMemoryText);
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return QString::fromLatin1(NotEnoughMemoryText);
     QString message = FromBytes(error.what());
     if (const auto* fileError = dynamic_cast<const FileError*>(&error); fileError && !fileError->reason().empty())
         message += QLatin1Char('\n') + FromBytes(fileError->reason());
@@ -219,12 +219,12 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::LayoutWindow()
 {
-    const int clientHeight = ui->panTitle->minimumHeight() + ui->panSep_2->minimumHeight() + ContentHeight +
-                             ui->panStep->minimumHeight() + ui->panAd->minimumHeight();
+    const int clientHeight = ui->panTitle->minimumHeight() + ui->panSep_2->minimumHeight() + ContentHeight
+                             + ui->panStep->minimumHeight() + ui->panAd->minimumHeight();
     centralWidget()->setFixedSize(ClientWidth, clientHeight);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->panFirst->setFrameShape(QFrame::NoFrame);
 
     adjustSize();

@@ -10,15 +10,14 @@ std::array<TAcPage, ConvertPageCount> ConvertSteps;
 std::array<TAcPage, GeneratePageCount> GenerateSteps;
 
 const QString LinkQuery = QStringLiteral("?Sorvane");
-const QString PageFileFilter = QString::fromStdString(WebPageFilter()) + QStringLiteral(
-    "|Text Files (*.txt)|*.txt|"
-    "All Files(*.*)|*.*");
+const QString PageFileFilter = QString::fromStdString(WebPageFilter())
+                               + QStringLiteral("|Text Files (*.txt)|*.txt|"
+                                                "All Files(*.*)|*.*");
 const QString MovieFileFilter = QStringLiteral("Flash Movie Files (*.swf)|*.swf");
 const QString PlayerScriptFilter = QStringLiteral("JavaScript Files (*.js)|*.js");
 const QString ScriptNamedFormat = QStringLiteral(
     "A JavaScript (.js) file named \"%s\" is created at the same folder of your Flash movie.");
-const QString PutFilesFormat =
-    QStringLiteral("1. Put \"%s\" and \"%s\" in the same folder of you web page.");
+const QString PutFilesFormat = QStringLiteral("1. Put \"%s\" and \"%s\" in the same folder of you web page.");
 
 namespace {
 
@@ -81,8 +80,8 @@ void BuildStepTables()
     ConvertSteps[3].Next.Enabled = false;
     ConvertSteps[3].Exit.Enabled = false;
 
-    SetTitles(GenerateSteps, {"Selecting Flash Movie File", "Entering Your Flash options",
-                              "Confirm Your Options", "Complete"});
+    SetTitles(GenerateSteps,
+              {"Selecting Flash Movie File", "Entering Your Flash options", "Confirm Your Options", "Complete"});
     MakeCompletionRow(GenerateSteps[3]);
 }
 

@@ -22,9 +22,15 @@ struct NewFiles {
     int scriptFd = -1;
 };
 
-std::string WithoutExtension(const std::string& page) { return page.substr(0, page.size() - 4); }
+std::string WithoutExtension(const std::string& page)
+{
+    return page.substr(0, page.size() - 4);
+}
 
-std::string ProcName(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+std::string ProcName(int fd)
+{
+    return "/proc/self/fd/" + std::to_string(fd);
+}
 
 bool Name(int fd, const std::string& name)
 {
@@ -34,7 +40,8 @@ bool Name(int fd, const std::string& name)
 bool Prepare(const std::string& page, std::vector<char>& buffer, NewFiles& files)
 {
     const int in = ::open(page.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
+    if (in < 0)
+        return false;
     const ssize_t size = ::read(in, buffer.data(), buffer.size() - 150);
     ::close(in);
     const std::string folder = std::filesystem::path(page).parent_path().string();
@@ -58,10 +65,12 @@ int main(int argc, char** argv)
             std::perror(argv[i]);
             return 1;
         }
-    if (all.empty()) return 0;
+    if (all.empty())
+        return 0;
     const int anyFd = all.front().pageFd;
     bool named = ::syncfs(anyFd) == 0;
-    for (const NewFiles& files : all) named = Name(files.scriptFd, WithoutExtension(files.page) + ".js") && named;
+    for (const NewFiles& files : all)
+        named = Name(files.scriptFd, WithoutExtension(files.page) + ".js") && named;
     named = ::syncfs(anyFd) == 0 && named;
     for (const NewFiles& files : all) {
         const std::string temp = files.page + ".new";
@@ -72,6 +81,7 @@ int main(int argc, char** argv)
         ::close(files.pageFd);
         ::close(files.scriptFd);
     }
-    if (!named) std::perror("least_durable_work");
+    if (!named)
+        std::perror("least_durable_work");
     return named ? 0 : 1;
 }

@@ -17,8 +17,8 @@ constexpr int PagesPerFolder = 50;
 std::string Numbered(std::string_view prefix, int n, int width)
 {
     std::string digits = std::to_string(n);
-    return std::string(prefix) + std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(digits.size()))), '0')
-           + digits;
+    return std::string(prefix)
+           + std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(digits.size()))), '0') + digits;
 }
 
 }  // namespace
@@ -39,7 +39,8 @@ int main(int argc, char** argv)
         const std::string page = sorvane::bench::MakeSitePage(size, static_cast<int>(random() % 5), random());
         std::ofstream out(folder / (Numbered("page-", n, 4) + ".htm"), std::ios::binary);
         out.write(page.data(), static_cast<std::streamsize>(page.size()));
-        if (!out.flush()) return 1;
+        if (!out.flush())
+            return 1;
     }
     return 0;
 }

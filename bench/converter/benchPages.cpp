@@ -39,15 +39,16 @@ std::string MovieBlock(std::mt19937& random, int n)
 std::string BlankRunBlock(std::mt19937& random)
 {
     const auto blanks = [&random] { return std::string(2000 + random() % 3000, ' '); };
-    return "<object" + blanks() + "data=\"m.swf\">\r\n" + blanks() + "<param name=\"movie\" value=\"m.swf\">"
-           + blanks() + "\r\n</object>";
+    return "<object" + blanks() + "data=\"m.swf\">\r\n" + blanks() + "<param name=\"movie\" value=\"m.swf\">" + blanks()
+           + "\r\n</object>";
 }
 
 // Paragraphs of text, with a tag now and then, `size` bytes long.
 std::string Text(std::size_t size)
 {
     std::string text = "<p>";
-    while (text.size() + 6 < size) text.append(Words.substr(0, std::min(Words.size(), size - 6 - text.size())));
+    while (text.size() + 6 < size)
+        text.append(Words.substr(0, std::min(Words.size(), size - 6 - text.size())));
     text += "</p>\r\n";
     return text.substr(0, size);
 }
@@ -66,16 +67,14 @@ std::string Piece(PageKind kind, std::mt19937& random, int n)
         return Text(OrdinaryBlockSpacing - block.size()) + block;
     }
     case PageKind::InScripts: {
-        const std::string block = "<scripts><titles><script>var movie = '" + MovieBlock(random, n)
-                                  + "';</script>\r\n";
+        const std::string block = "<scripts><titles><script>var movie = '" + MovieBlock(random, n) + "';</script>\r\n";
         return Text(OrdinaryBlockSpacing - block.size()) + block;
     }
     case PageKind::UnclosedObjects: {
         const std::string start = "<" + std::string(ObjectWord(random)) + " id=\"o" + std::to_string(n) + "\">";
         return start + Text(UnclosedObjectSpacing - start.size());
     }
-    case PageKind::BlankRuns:
-        return Text(512) + BlankRunBlock(random) + "\r\n";
+    case PageKind::BlankRuns: return Text(512) + BlankRunBlock(random) + "\r\n";
     }
     return {};
 }
@@ -85,14 +84,16 @@ std::string Piece(PageKind kind, std::mt19937& random, int n)
 std::optional<PageKind> PageKindNamed(std::string_view name)
 {
     for (const auto& [kind, kindName] : KindNames)
-        if (kindName == name) return kind;
+        if (kindName == name)
+            return kind;
     return std::nullopt;
 }
 
 std::string_view NameOf(PageKind kind)
 {
     for (const auto& [candidate, name] : KindNames)
-        if (candidate == kind) return name;
+        if (candidate == kind)
+            return name;
     return {};
 }
 
@@ -101,7 +102,8 @@ std::string MakePage(PageKind kind, std::size_t size)
     std::mt19937 random(20240601);
     std::string page(Head);
     page.reserve(size + 64 * 1024);
-    for (int n = 1; page.size() + Tail.size() < size; ++n) page += Piece(kind, random, n);
+    for (int n = 1; page.size() + Tail.size() < size; ++n)
+        page += Piece(kind, random, n);
     page.resize(size - Tail.size(), ' ');  // the last piece may be cut; its text is closed by the tail
     return page + std::string(Tail);
 }
@@ -112,7 +114,8 @@ std::string MakeSitePage(std::size_t size, int blocks, unsigned seed)
     const std::size_t textSize = size / static_cast<std::size_t>(blocks + 1);
     std::string page(Head);
     page.reserve(size + 4096);
-    for (int n = 1; n <= blocks; ++n) page += Text(textSize) + MovieBlock(random, n) + "\r\n";
+    for (int n = 1; n <= blocks; ++n)
+        page += Text(textSize) + MovieBlock(random, n) + "\r\n";
     return page + Text(textSize) + std::string(Tail);
 }
 

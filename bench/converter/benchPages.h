@@ -10,11 +10,11 @@
 namespace sorvane::bench {
 
 enum class PageKind {
-    Ordinary,        // text with multi-line, mixed-case movie blocks
-    UnclosedObjects, // "<object" again and again, never closed
-    AllInNoscript,   // every block already inside a noscript element
-    BlankRuns,       // blocks holding runs of thousands of blanks
-    InScripts,       // every block inside a script's string, among tags named like raw-text elements
+    Ordinary,         // text with multi-line, mixed-case movie blocks
+    UnclosedObjects,  // "<object" again and again, never closed
+    AllInNoscript,    // every block already inside a noscript element
+    BlankRuns,        // blocks holding runs of thousands of blanks
+    InScripts,        // every block inside a script's string, among tags named like raw-text elements
 };
 
 // Blocks per byte of an ordinary page: 50,000 blocks in 64 MiB.

@@ -151,9 +151,9 @@ int main(int argc, char** argv)
         times.push_back(run->mappedMs);
         peakKb = std::max(peakKb, run->peakRssKb);
     }
-    std::printf("exec -> main window mapped: median %.1f ms, min %.1f ms, max %.1f ms over %d runs\n",
-                Median(times), *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()), options->runs);
+    std::printf("exec -> main window mapped: median %.1f ms, min %.1f ms, max %.1f ms over %d runs\n", Median(times),
+                *std::min_element(times.begin(), times.end()), *std::max_element(times.begin(), times.end()),
+                options->runs);
     std::printf("peak RSS: %.1f MB (highest of all runs)\n", peakKb / 1024.0);
     XCloseDisplay(display);
     return 0;

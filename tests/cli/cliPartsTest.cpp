@@ -29,23 +29,21 @@ TEST_P(Globs, MatchTheWholeText)
     EXPECT_EQ(MatchesGlob(GetParam().glob, GetParam().text), GetParam().matches);
 }
 
-INSTANTIATE_TEST_SUITE_P(CliParts, Globs, ::testing::Values(
-    GlobRow{"Literal", "old", "old", true},
-    GlobRow{"LiteralIsWhole", "old", "older", false},
-    GlobRow{"StarRun", "*.bak.htm", "a.b.bak.htm", true},
-    GlobRow{"StarEmpty", "a*b", "ab", true},
-    GlobRow{"StarStopsAtSlash", "old/*.htm", "old/sub/a.htm", false},
-    GlobRow{"DoubleStarCrossesSlash", "old/**.htm", "old/sub/a.htm", true},
-    GlobRow{"DoubleStarFolders", "**/draft/*", "x/y/draft/a.htm", true},
-    GlobRow{"QuestionOneByte", "a?c", "abc", true},
-    GlobRow{"QuestionNotSlash", "a?c", "a/c", false},
-    GlobRow{"SetRange", "page[0-9].htm", "page7.htm", true},
-    GlobRow{"SetNegated", "page[!0-9].htm", "page7.htm", false},
-    GlobRow{"SetBracketFirst", "[]x]", "]", true},
-    GlobRow{"UnclosedSetIsLiteral", "a[b", "a[b", true},
-    GlobRow{"Escape", "a\\*", "a*", true},
-    GlobRow{"EscapeIsLiteral", "a\\*", "ab", false},
-    GlobRow{"ManyStarsNoMatch", "*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false}),
+INSTANTIATE_TEST_SUITE_P(
+    CliParts, Globs,
+    ::testing::Values(GlobRow{"Literal", "old", "old", true}, GlobRow{"LiteralIsWhole", "old", "older", false},
+                      GlobRow{"StarRun", "*.bak.htm", "a.b.bak.htm", true}, GlobRow{"StarEmpty", "a*b", "ab", true},
+                      GlobRow{"StarStopsAtSlash", "old/*.htm", "old/sub/a.htm", false},
+                      GlobRow{"DoubleStarCrossesSlash", "old/**.htm", "old/sub/a.htm", true},
+                      GlobRow{"DoubleStarFolders", "**/draft/*", "x/y/draft/a.htm", true},
+                      GlobRow{"QuestionOneByte", "a?c", "abc", true}, GlobRow{"QuestionNotSlash", "a?c", "a/c", false},
+                      GlobRow{"SetRange", "page[0-9].htm", "page7.htm", true},
+                      GlobRow{"SetNegated", "page[!0-9].htm", "page7.htm", false},
+                      GlobRow{"SetBracketFirst", "[]x]", "]", true},
+                      GlobRow{"UnclosedSetIsLiteral", "a[b", "a[b", true}, GlobRow{"Escape", "a\\*", "a*", true},
+                      GlobRow{"EscapeIsLiteral", "a\\*", "ab", false},
+                      GlobRow{"ManyStarsNoMatch", "*a*a*a*a*a*b",
+                              "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false}),
     RowName<GlobRow>);
 
 struct JsonRow : NamedRow {
@@ -59,20 +57,25 @@ TEST_P(JsonStrings, AreValidForAnyBytes)
     EXPECT_EQ(JsonString(GetParam().bytes), GetParam().json);
 }
 
-INSTANTIATE_TEST_SUITE_P(CliParts, JsonStrings, ::testing::Values(
-    JsonRow{"Plain", "/site/a.htm", R"("/site/a.htm")"},
-    JsonRow{"QuoteAndBackslash", "a\"b\\c", R"("a\"b\\c")"},
-    JsonRow{"ControlBytes", std::string_view("\n\r\t\x01\x1f\x7f", 6), "\"\\n\\r\\t\\u0001\\u001f\x7f\""},
-    JsonRow{"Nul", std::string_view("a\0b", 3), R"("a\u0000b")"},
-    JsonRow{"Utf8Kept", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-    JsonRow{"Latin1Byte", "caf\xE9.htm", R"("caf\udce9.htm")"},
-    JsonRow{"CutSequence", "\xE2\x82", R"("\udce2\udc82")"},
-    JsonRow{"StrayContinuation", "\x80", R"("\udc80")"},
-    JsonRow{"Overlong", "\xC0\xAF", R"("\udcc0\udcaf")"},
-    JsonRow{"EncodedSurrogate", "\xED\xA0\x80", R"("\udced\udca0\udc80")"},
-    JsonRow{"AboveUnicode", "\xF4\x90\x80\x80", R"("\udcf4\udc90\udc80\udc80")"},
-    JsonRow{"BadThenGood", "\xFF" "a", R"("\udcffa")"}),
-    RowName<JsonRow>);
+INSTANTIATE_TEST_SUITE_P(CliParts, JsonStrings,
+                         ::testing::Values(JsonRow{"Plain", "/site/a.htm", R"("/site/a.htm")"},
+                                           JsonRow{"QuoteAndBackslash", "a\"b\\c", R"("a\"b\\c")"},
+                                           JsonRow{"ControlBytes", std::string_view("\n\r\t\x01\x1f\x7f", 6),
+                                                   "\"\\n\\r\\t\\u0001\\u001f\x7f\""},
+                                           JsonRow{"Nul", std::string_view("a\0b", 3), R"("a\u0000b")"},
+                                           JsonRow{"Utf8Kept", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+                                                   "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+                                           JsonRow{"Latin1Byte", "caf\xE9.htm", R"("caf\udce9.htm")"},
+                                           JsonRow{"CutSequence", "\xE2\x82", R"("\udce2\udc82")"},
+                                           JsonRow{"StrayContinuation", "\x80", R"("\udc80")"},
+                                           JsonRow{"Overlong", "\xC0\xAF", R"("\udcc0\udcaf")"},
+                                           JsonRow{"EncodedSurrogate", "\xED\xA0\x80", R"("\udced\udca0\udc80")"},
+                                           JsonRow{"AboveUnicode", "\xF4\x90\x80\x80", R"("\udcf4\udc90\udc80\udc80")"},
+                                           JsonRow{"BadThenGood",
+                                                   "\xFF"
+                                                   "a",
+                                                   R"("\udcffa")"}),
+                         RowName<JsonRow>);
 
 TEST(JsonObjects, HoldStringsNumbersAndNulls)
 {
@@ -83,7 +86,10 @@ TEST(JsonObjects, HoldStringsNumbersAndNulls)
 // A clock the test moves by hand.
 struct FakeClock {
     double now = 100;
-    ProgressLine::Clock Function() { return [this] { return now; }; }
+    ProgressLine::Clock Function()
+    {
+        return [this] { return now; };
+    }
 };
 
 TEST(ProgressLines, ShowOnlyOnLongRunsAndAreErasedAtTheEnd)
@@ -97,7 +103,8 @@ TEST(ProgressLines, ShowOnlyOnLongRunsAndAreErasedAtTheEnd)
         EXPECT_EQ(err.str(), "") << "a short run shows nothing";
         clock.now += 0.5;
         progress.PageDone(1, 1024 * 1024);
-        const std::string drawn = "\r\x1b[K" "2/4 pages, 3 blocks, 2.0 MiB/s, 0:01 left";
+        const std::string drawn = "\r\x1b[K"
+                                  "2/4 pages, 3 blocks, 2.0 MiB/s, 0:01 left";
         EXPECT_EQ(err.str(), drawn);
         clock.now += 0.1;
         progress.PageDone(0, 1024 * 1024);

@@ -51,7 +51,8 @@ const std::string LongName(300, 'n');
 std::string ShellQuoted(std::string_view text)
 {
     std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
@@ -65,11 +66,13 @@ protected:
     Outcome RunInShell(const std::vector<std::string_view>& arguments, std::string_view setUp = "",
                        std::string stdoutTo = "")
     {
-        if (stdoutTo.empty()) stdoutTo = ">" + ShellQuoted(output / "out");
+        if (stdoutTo.empty())
+            stdoutTo = ">" + ShellQuoted(output / "out");
         WriteFile(output.path() / "out", "");
         std::string command = "cd " + ShellQuoted(folder.path().string()) + " && " + std::string(setUp) + " "
                               + "timeout 60 " + ShellQuoted(SORVANE_CLI);
-        for (const std::string_view argument : arguments) command += " " + ShellQuoted(argument);
+        for (const std::string_view argument : arguments)
+            command += " " + ShellQuoted(argument);
         command += " " + stdoutTo + " 2>" + ShellQuoted(output / "err");
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output.path() / "out"),
@@ -86,7 +89,8 @@ std::string MovieShownBy(const std::string& page, const std::string& script)
 {
     std::smatch call;
     const std::string pageText = ReadFile(page);
-    if (!std::regex_search(pageText, call, std::regex(R"( (displaySWF_\d+)\(\); )"))) return "";
+    if (!std::regex_search(pageText, call, std::regex(R"( (displaySWF_\d+)\(\); )")))
+        return "";
     const std::string scriptText = ReadFile(script);
     const std::regex definition("function " + call[1].str() + R"(\(\) \{ document.write\('([^']*)'\); \})");
     std::vector<std::string> found;
@@ -102,7 +106,8 @@ class ScriptLockHolder {
 public:
     explicit ScriptLockHolder(const std::string& scriptPath)
     {
-        if (detail::LockScript(lock_.emplace(), scriptPath, true)) throw std::runtime_error("cannot lock");
+        if (detail::LockScript(lock_.emplace(), scriptPath, true))
+            throw std::runtime_error("cannot lock");
     }
     void LetGo() { lock_.reset(); }
 
@@ -124,12 +129,11 @@ TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"page.htm", "page.js"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testkit::GoldenCases()),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             std::erase(name, '-');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Golden, CliGoldenPage, ::testing::ValuesIn(testkit::GoldenCases()), [](const auto& info) {
+    std::string name = info.param.name;
+    std::erase(name, '-');
+    return name;
+});
 
 // ------------------------------------------------------------------ convert --
 
@@ -159,7 +163,8 @@ TEST_F(CliTest, PagesOfOneCallNumberOnAndEachScriptGetsOnlyItsPagesFunctions)
 // gains each page's functions once, in page order.
 TEST_F(CliTest, PagesSharingAScriptFileEachAddTheirOwnFunctions)
 {
-    for (const char* name : {"a", "b", "js"}) fs::create_directory(folder.path() / name);
+    for (const char* name : {"a", "b", "js"})
+        fs::create_directory(folder.path() / name);
     WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
     WriteFile(folder / "b/index.htm", "<object>movie-b</object>");
     WriteFile(folder / "js/index.js", "// kept\r\n");
@@ -224,9 +229,11 @@ TEST_P(CliSpecialFile, IsRefusedWithoutWaiting)
     EXPECT_EQ(folder.Names().size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliSpecialFile, ::testing::Values(
-    SpecialFileRow{{"FifoPage"}, "fifo.htm", "fifo.htm", "Cannot open file {}/fifo.htm: Not a regular file"},
-    SpecialFileRow{{"FifoScript"}, "p.htm", "p.js", "Cannot open file {}/p.js: Not a regular file"}),
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliSpecialFile,
+    ::testing::Values(
+        SpecialFileRow{{"FifoPage"}, "fifo.htm", "fifo.htm", "Cannot open file {}/fifo.htm: Not a regular file"},
+        SpecialFileRow{{"FifoScript"}, "p.htm", "p.js", "Cannot open file {}/p.js: Not a regular file"}),
     testkit::RowName<SpecialFileRow>);
 
 // Few open files make groups of four pages, each put in place while the
@@ -264,7 +271,8 @@ TEST_F(CliShellTest, PagesOfTheGroupBeingPlacedKeepTheirMovies)
 // first and numbers on, so both pages keep their own movies.
 TEST_F(CliTest, ConversionsIntoOneScriptFileWaitForEachOther)
 {
-    for (const char* name : {"a", "b", "js"}) fs::create_directory(folder.path() / name);
+    for (const char* name : {"a", "b", "js"})
+        fs::create_directory(folder.path() / name);
     WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
     WriteFile(folder / "b/index.htm", "<object>movie-b</object>");
     ScriptLockHolder otherProgram(folder / "js/index.js");
@@ -286,7 +294,8 @@ TEST_F(CliTest, ConversionsIntoOneScriptFileWaitForEachOther)
 // finished first, so two runs that want each other's script files go on.
 TEST_F(CliTest, WaitingForAScriptFinishesThePagesBefore)
 {
-    for (const char* name : {"a", "b"}) fs::create_directory(folder.path() / name);
+    for (const char* name : {"a", "b"})
+        fs::create_directory(folder.path() / name);
     WriteFile(folder / "a/a.htm", "<object>a</object>");
     WriteFile(folder / "b/b.htm", "<object>b</object>");
     ScriptLockHolder otherProgram(folder / "b/b.js");
@@ -313,9 +322,9 @@ TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
     const Outcome outcome = Run({"convert", "--no-backup", "a.htm", "missing.htm", "index.js", "b.htm"});
 
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot open file " + folder / "missing.htm" + ": " + detail::ReasonText(FileNotFound)
-                               + "\nsorvane-cli: The page and the script file are the same file: "
-                               + folder / "index.js" + "\n");
+    EXPECT_EQ(outcome.err,
+              "sorvane-cli: Cannot open file " + folder / "missing.htm" + ": " + detail::ReasonText(FileNotFound)
+                  + "\nsorvane-cli: The page and the script file are the same file: " + folder / "index.js" + "\n");
     EXPECT_NE(ReadFile(folder / "b.htm").find("displaySWF_2();"), std::string::npos);
     EXPECT_EQ(ReadFile(folder / "index.js"), "<object>0</object>");
     EXPECT_EQ(std::ranges::count(outcome.out, '\n'), 2);
@@ -365,8 +374,8 @@ TEST_F(CliTest, GenerateWarnsAboutWhatTheWizardWouldQuestionAndGoesOn)
                             "sorvane-cli: warning: the height is blank\n");
     EXPECT_EQ(defaults.out, GenerateEmbedCode(folder / "intro.swf", "", "", "intro", "best").snippet);
 
-    const Outcome doubtful = Run({"generate", "--width", " 5", "--height", "4px", "--name=", "--quality=High",
-                                  "intro.swf"});
+    const Outcome doubtful = Run(
+        {"generate", "--width", " 5", "--height", "4px", "--name=", "--quality=High", "intro.swf"});
     EXPECT_EQ(doubtful.status, 0);
     EXPECT_EQ(doubtful.err, "sorvane-cli: warning: the name/id is blank\n"
                             "sorvane-cli: warning: the width should contain numbers and % sign only\n"
@@ -421,8 +430,8 @@ TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
     WriteFile(folder / "site/sub/b.htm", "<head></head>");
     WriteFile(folder / "site/intro.swf", "FWS");
 
-    const Outcome convert = Run({"convert", "--no-backup", "--player", "player/ruffle.js", "site/a.htm",
-                                 "site/sub/b.htm"});
+    const Outcome convert = Run(
+        {"convert", "--no-backup", "--player", "player/ruffle.js", "site/a.htm", "site/sub/b.htm"});
     EXPECT_EQ(convert.status, 0) << convert.err;
     EXPECT_NE(ReadFile(folder / "site/a.htm")
                   .find("<script src=\"" + testkit::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n</head>"),
@@ -431,14 +440,14 @@ TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
                   .find("<script src=\"" + testkit::InNativeStyle("../../player/ruffle.js") + "\"></script>"),
               std::string::npos);
 
-    const Outcome generate = Run({"generate", "--width=1", "--height=1", "--player=player/ruffle.js",
-                                  "site/intro.swf"});
+    const Outcome generate = Run(
+        {"generate", "--width=1", "--height=1", "--player=player/ruffle.js", "site/intro.swf"});
     EXPECT_EQ(generate.status, 0) << generate.err;
     EXPECT_EQ(generate.out, "<script src=\"" + testkit::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n"
                                 + GenerateEmbedCode(folder / "site/intro.swf", "1", "1", "intro", "best").snippet);
 
-    const Outcome web = Run({"generate", "--width=1", "--height=1", "--player", "https://example.org/r.js?a&b",
-                             "site/intro.swf"});
+    const Outcome web = Run(
+        {"generate", "--width=1", "--height=1", "--player", "https://example.org/r.js?a&b", "site/intro.swf"});
     EXPECT_TRUE(web.out.starts_with("<script src=\"https://example.org/r.js?a&amp;b\"></script>\r\n<script src"))
         << web.out;
 }
@@ -465,9 +474,12 @@ TEST_F(CliTest, InfoPrintsTheMovieHeader)
 #ifdef SORVANE_WITHOUT_LZMA
     GTEST_SKIP() << "this build reads and writes no ZWS movies";
 #endif
-    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Lzma, .version = 13,
-                                                         .stage = {-20, 10980, 0, 8000}, .frameRate = 0x1DF8,
-                                                         .frameCount = 250, .tags = std::string(100, 'x')}));
+    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Lzma,
+                                                           .version = 13,
+                                                           .stage = {-20, 10980, 0, 8000},
+                                                           .frameRate = 0x1DF8,
+                                                           .frameCount = 250,
+                                                           .tags = std::string(100, 'x')}));
     const Outcome outcome = Run({"info", "intro.swf"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
@@ -561,13 +573,20 @@ TEST_P(CliLostOutput, FailsWithTheReason)
     EXPECT_TRUE(fs::exists(folder / "intro.js") || fs::exists(folder / "a.js")) << "the work is done";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliLostOutput, ::testing::Values(
-    LostOutputRow{{"GenerateToAFullDisk"}, {"generate", "--width=1", "--height=1", "intro.swf"}, ">/dev/full",
-                  "No space left on device"},
-    LostOutputRow{{"GenerateToClosedOutput"}, {"generate", "--width=1", "--height=1", "intro.swf"}, ">&-",
-                  "Bad file descriptor"},
-    LostOutputRow{{"ConvertReportToAFullDisk"}, {"convert", "a.htm"}, ">/dev/full", "No space left on device"}),
-    testkit::RowName<LostOutputRow>);
+INSTANTIATE_TEST_SUITE_P(Cli, CliLostOutput,
+                         ::testing::Values(LostOutputRow{{"GenerateToAFullDisk"},
+                                                         {"generate", "--width=1", "--height=1", "intro.swf"},
+                                                         ">/dev/full",
+                                                         "No space left on device"},
+                                           LostOutputRow{{"GenerateToClosedOutput"},
+                                                         {"generate", "--width=1", "--height=1", "intro.swf"},
+                                                         ">&-",
+                                                         "Bad file descriptor"},
+                                           LostOutputRow{{"ConvertReportToAFullDisk"},
+                                                         {"convert", "a.htm"},
+                                                         ">/dev/full",
+                                                         "No space left on device"}),
+                         testkit::RowName<LostOutputRow>);
 
 // ----------------------------------------------------------- failure reasons --
 
@@ -595,14 +614,20 @@ TEST_P(CliFailureReason, FollowsTheMessage)
     EXPECT_EQ(outcome.err, "sorvane-cli: " + message + "\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliFailureReason, ::testing::Values(
-    ReasonRow{{"FullDisk"}, {"convert", "--no-backup", "big.htm"}, "trap '' XFSZ; ulimit -f 16;",
-              "Cannot create file {}/big.htm: File too large"},
-    ReasonRow{{"NameTooLong"}, {"convert", "--no-backup", "--script-dir", LongName, "big.htm"},
-              "", "Cannot open file {}/" + LongName + "/big.js: File name too long"},
-    ReasonRow{{"OutOfMemory"}, {"convert", "--no-backup", "huge.htm"}, "truncate -s 2G huge.htm; ulimit -v 500000;",
-              "{}/huge.htm: There is not enough memory to do this"}),
-    testkit::RowName<ReasonRow>);
+INSTANTIATE_TEST_SUITE_P(Cli, CliFailureReason,
+                         ::testing::Values(ReasonRow{{"FullDisk"},
+                                                     {"convert", "--no-backup", "big.htm"},
+                                                     "trap '' XFSZ; ulimit -f 16;",
+                                                     "Cannot create file {}/big.htm: File too large"},
+                                           ReasonRow{{"NameTooLong"},
+                                                     {"convert", "--no-backup", "--script-dir", LongName, "big.htm"},
+                                                     "",
+                                                     "Cannot open file {}/" + LongName + "/big.js: File name too long"},
+                                           ReasonRow{{"OutOfMemory"},
+                                                     {"convert", "--no-backup", "huge.htm"},
+                                                     "truncate -s 2G huge.htm; ulimit -v 500000;",
+                                                     "{}/huge.htm: There is not enough memory to do this"}),
+                         testkit::RowName<ReasonRow>);
 
 #endif
 
@@ -653,10 +678,10 @@ std::vector<std::string> ReportedPages(const std::string& out, const fs::path& r
 
 TEST_F(CliTest, RecursiveTakesThePagesOfTheTreeInSortedOrder)
 {
-    for (const char* page : {"site/index.htm", "site/b/INDEX.HTML", "site/a/x.php", "site/a.htm",
-                             "site/index_backup.htm", "site/index_backup3.htm", "site/lone_backup.htm",
-                             "site/notes.txt", "site/index.js", "site/draft/d.htm", "site/a/old.htm",
-                             "site/b/old.htm", "elsewhere/e.htm"})
+    for (const char* page :
+         {"site/index.htm", "site/b/INDEX.HTML", "site/a/x.php", "site/a.htm", "site/index_backup.htm",
+          "site/index_backup3.htm", "site/lone_backup.htm", "site/notes.txt", "site/index.js", "site/draft/d.htm",
+          "site/a/old.htm", "site/b/old.htm", "elsewhere/e.htm"})
         WriteTreeFile(folder / page, FlashPage);
     fs::create_directory_symlink("../elsewhere", folder / "site/linked");
     fs::create_symlink("a.htm", folder / "site/same.htm");
@@ -729,7 +754,8 @@ TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
     // Python's own JSON reader must take the line, and the file name must come
     // back byte for byte through os.fsencode.
     std::string hex;
-    for (const unsigned char c : folder / name) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+    for (const unsigned char c : folder / name)
+        hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
     const std::string check =
         "python3 -c 'import json, os, sys; o = json.load(open(sys.argv[1], \"rb\"));"
         " sys.exit(0 if os.fsencode(o[\"path\"]) == bytes.fromhex(sys.argv[2]) and o[\"blocks\"] == 1 else 1)' "
@@ -747,8 +773,10 @@ std::string TreeSnapshot(const fs::path& root)
         ::lstat(entry.path().c_str(), &info);
         snapshot << entry.path().string() << ' ' << info.st_mode << ' ' << info.st_size << ' ' << info.st_mtim.tv_sec
                  << '.' << info.st_mtim.tv_nsec << ' ' << info.st_ino << '\n';
-        if (entry.is_symlink()) snapshot << fs::read_symlink(entry.path()).string() << '\n';
-        else if (entry.is_regular_file()) snapshot << ReadFile(entry.path()) << '\n';
+        if (entry.is_symlink())
+            snapshot << fs::read_symlink(entry.path()).string() << '\n';
+        else if (entry.is_regular_file())
+            snapshot << ReadFile(entry.path()) << '\n';
     }
     return snapshot.str();
 }
@@ -778,13 +806,13 @@ TEST_F(CliTest, DryRunReportsEveryPageAndWritesNothing)
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(TreeSnapshot(folder.path()), before);
     const std::string site = folder / "site";
-    EXPECT_EQ(outcome.out,
-              site + "/a.htm: 1 block would be converted; would replace " + site + "/a.htm; would create " + site
-                  + "/a.js; would create " + site + "/a_backup1.htm\n"
-              + site + "/plain.htm: 0 blocks would be converted; would replace " + site
-                  + "/plain.htm; would create " + site + "/plain.js; would create " + site + "/plain_backup.htm\n"
-              + site + "/sub/b.htm: 1 block would be converted; would replace " + site + "/sub/b.htm; would replace "
-                  + site + "/sub/b.js; would create " + site + "/sub/b_backup.htm\n");
+    EXPECT_EQ(outcome.out, site + "/a.htm: 1 block would be converted; would replace " + site + "/a.htm; would create "
+                               + site + "/a.js; would create " + site + "/a_backup1.htm\n" + site
+                               + "/plain.htm: 0 blocks would be converted; would replace " + site
+                               + "/plain.htm; would create " + site + "/plain.js; would create " + site
+                               + "/plain_backup.htm\n" + site + "/sub/b.htm: 1 block would be converted; would replace "
+                               + site + "/sub/b.htm; would replace " + site + "/sub/b.js; would create " + site
+                               + "/sub/b_backup.htm\n");
 }
 
 TEST_F(CliTest, DiffIsWhatDiffUPrintsForThePagesAndScriptsTheConversionWrites)
@@ -800,8 +828,8 @@ TEST_F(CliTest, DiffIsWhatDiffUPrintsForThePagesAndScriptsTheConversionWrites)
     EXPECT_EQ(TreeSnapshot(folder / "site"), before) << "--diff writes nothing";
     ASSERT_EQ(Run({"convert", "--no-backup", "-r", "site"}).status, 0);
     std::string expected;
-    for (const char* file : {"site/a.htm", "site/plain.htm", "site/sub/b.htm", "site/a.js", "site/plain.js",
-                             "site/sub/b.js"}) {
+    for (const char* file :
+         {"site/a.htm", "site/plain.htm", "site/sub/b.htm", "site/a.js", "site/plain.js", "site/sub/b.js"}) {
         const fs::path earlier = folder.path() / "before" / file;
         const std::string old = fs::exists(earlier) ? earlier.string() : "/dev/null";
         const std::string command = "diff -u --label a/" + std::string(file) + " --label b/" + file + " "
@@ -826,36 +854,43 @@ TEST_P(CliUsage, IsRefusedWithStatusTwoAndNothingWritten)
     const Outcome outcome = Run(GetParam().arguments);
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "sorvane-cli: " + std::string(GetParam().message)
-                               + "\nTry 'sorvane-cli --help' for more information.\n");
+    EXPECT_EQ(outcome.err,
+              "sorvane-cli: " + std::string(GetParam().message) + "\nTry 'sorvane-cli --help' for more information.\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.htm"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliUsage, ::testing::Values(
-    UsageRow{{"NoCommand"}, {}, "no command given"},
-    UsageRow{{"UnknownCommand"}, {"frobnicate", "a.htm"}, "unknown command 'frobnicate'"},
-    UsageRow{{"UnknownOption"}, {"convert", "--bogus", "a.htm"}, "convert: unknown option '--bogus'"},
-    UsageRow{{"NoPage"}, {"convert", "--no-backup"}, "convert: no page given"},
-    UsageRow{{"ScriptDirWithoutFolder"}, {"convert", "a.htm", "--script-dir"}, "option '--script-dir' needs a folder"},
-    UsageRow{{"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "option '--script-dir' needs a folder"},
-    UsageRow{{"BadQuality"}, {"generate", "--quality", "Medium", "a.htm"},
-             "generate: quality must be best, high or low, not 'Medium'"},
-    UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
-    UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
-    UsageRow{{"DryRunAndDiff"}, {"convert", "--dry-run", "--diff", "a.htm"},
-             "options '--dry-run' and '--diff' cannot be used together"},
-    UsageRow{{"DiffAsJson"}, {"convert", "--diff", "--json", "a.htm"},
-             "options '--diff' and '--json' cannot be used together"},
-    UsageRow{{"ExcludeWithoutRecursive"}, {"convert", "--exclude=*.htm", "a.htm"},
-             "option '--exclude' needs '--recursive'"},
-    UsageRow{{"RestoreWithoutPage"}, {"restore", "-q"}, "restore: no page given"},
-    UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
-    UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
-    UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
-    UsageRow{{"TwoMovies"}, {"generate", "a.htm", "b.swf"}, "generate: only one movie can be given"},
-    UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
-    UsageRow{{"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"},
-             "generate: unknown option '--no-backup'"}),
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliUsage,
+    ::testing::Values(
+        UsageRow{{"NoCommand"}, {}, "no command given"},
+        UsageRow{{"UnknownCommand"}, {"frobnicate", "a.htm"}, "unknown command 'frobnicate'"},
+        UsageRow{{"UnknownOption"}, {"convert", "--bogus", "a.htm"}, "convert: unknown option '--bogus'"},
+        UsageRow{{"NoPage"}, {"convert", "--no-backup"}, "convert: no page given"},
+        UsageRow{
+            {"ScriptDirWithoutFolder"}, {"convert", "a.htm", "--script-dir"}, "option '--script-dir' needs a folder"},
+        UsageRow{{"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "option '--script-dir' needs a folder"},
+        UsageRow{{"BadQuality"},
+                 {"generate", "--quality", "Medium", "a.htm"},
+                 "generate: quality must be best, high or low, not 'Medium'"},
+        UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
+        UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
+        UsageRow{{"DryRunAndDiff"},
+                 {"convert", "--dry-run", "--diff", "a.htm"},
+                 "options '--dry-run' and '--diff' cannot be used together"},
+        UsageRow{{"DiffAsJson"},
+                 {"convert", "--diff", "--json", "a.htm"},
+                 "options '--diff' and '--json' cannot be used together"},
+        UsageRow{{"ExcludeWithoutRecursive"},
+                 {"convert", "--exclude=*.htm", "a.htm"},
+                 "option '--exclude' needs '--recursive'"},
+        UsageRow{{"RestoreWithoutPage"}, {"restore", "-q"}, "restore: no page given"},
+        UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
+        UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
+        UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
+        UsageRow{{"TwoMovies"}, {"generate", "a.htm", "b.swf"}, "generate: only one movie can be given"},
+        UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
+        UsageRow{
+            {"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"}, "generate: unknown option '--no-backup'"}),
     testkit::RowName<UsageRow>);
 
 }  // namespace

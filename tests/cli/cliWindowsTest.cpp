@@ -35,10 +35,12 @@ std::vector<WIN32_FIND_DATAW> DeepFolderEntries(const std::wstring& folder)
     std::vector<WIN32_FIND_DATAW> entries;
     WIN32_FIND_DATAW entry;
     const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return entries;
+    if (search == INVALID_HANDLE_VALUE)
+        return entries;
     do {
         const std::wstring_view name = entry.cFileName;
-        if (name != L"." && name != L"..") entries.push_back(entry);
+        if (name != L"." && name != L"..")
+            entries.push_back(entry);
     } while (FindNextFileW(search, &entry));
     FindClose(search);
     return entries;
@@ -131,7 +133,8 @@ TEST_F(CliWindowsTest, BackupNumberingPassesOverNamesInAnyCase)
 // code page is Shift_JIS (the cross build runs it so under Wine).
 TEST_F(CliWindowsTest, FolderNamedWithATrailByte5CIsOneFolder)
 {
-    if (GetACP() != 932) GTEST_SKIP() << "the system's code page is not Shift_JIS";
+    if (GetACP() != 932)
+        GTEST_SKIP() << "the system's code page is not Shift_JIS";
     const std::string so = "\x83\x5C";  // katakana SO
     fs::create_directory(NativePath(folder / so));
     fs::create_directory(folder.path() / "js");
@@ -150,7 +153,8 @@ TEST_F(CliWindowsTest, PageNamedBeyondAsciiIsConvertedUnderItsOwnName)
 {
     const std::string page = PathBytes(folder.path() / L"caf\u00e9.htm");
     const std::string script = PathBytes(folder.path() / L"caf\u00e9.js");
-    if (page.find('?') != std::string::npos) GTEST_SKIP() << "the system's code page has no letter e with acute";
+    if (page.find('?') != std::string::npos)
+        GTEST_SKIP() << "the system's code page has no letter e with acute";
     WriteFile(page, OneBlockPage);
 
     const Outcome outcome = Run({"convert", "--no-backup", page});
@@ -212,17 +216,18 @@ TEST_P(CliPageHeldOpen, PageIsReplacedOnlyWhereTheHolderAllowsItAndTheHolderRead
         EXPECT_NE(ReadFile(page).find("displaySWF_1();"), std::string::npos);
     } else {
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.err,
-                  "sorvane-cli: Cannot create file " + page + ": " + detail::ReasonText(ERROR_SHARING_VIOLATION) + "\n");
+        EXPECT_EQ(outcome.err, "sorvane-cli: Cannot create file " + page + ": "
+                                   + detail::ReasonText(ERROR_SHARING_VIOLATION) + "\n");
         EXPECT_EQ(ReadFile(page), OneBlockPage);
         EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.htm"});
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliPageHeldOpen, ::testing::Values(
-    HolderRow{{"SharedForReading"}, FILE_SHARE_READ},
-    HolderRow{{"SharedForReadingAndWriting"}, FILE_SHARE_READ | FILE_SHARE_WRITE},
-    HolderRow{{"SharedForDeletion"}, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}),
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliPageHeldOpen,
+    ::testing::Values(HolderRow{{"SharedForReading"}, FILE_SHARE_READ},
+                      HolderRow{{"SharedForReadingAndWriting"}, FILE_SHARE_READ | FILE_SHARE_WRITE},
+                      HolderRow{{"SharedForDeletion"}, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}),
     testkit::RowName<HolderRow>);
 
 // Windows's byte-string file functions take at most 260 characters (MAX_PATH)
@@ -237,7 +242,8 @@ TEST_F(CliWindowsTest, PageWithAPathOfMoreThan260CharactersIsReportedAndLeftWhol
         ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     }
     const std::wstring page = deep + L"\\index.htm";
-    const HANDLE file = CreateFileW(page.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(page.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     ::WriteFile(file, OneBlockPage.data(), static_cast<DWORD>(OneBlockPage.size()), &written, nullptr);

@@ -29,8 +29,7 @@ const std::string Header = "\r\n// Created by Sorvane. Website: http://www.sorva
 
 std::string FunctionLine(int n, std::string_view flat)
 {
-    return "\r\nfunction displaySWF_" + std::to_string(n) + "() { document.write('" + std::string(flat)
-           + "'); }\r\n";
+    return "\r\nfunction displaySWF_" + std::to_string(n) + "() { document.write('" + std::string(flat) + "'); }\r\n";
 }
 
 std::string Include(std::string_view reference)
@@ -58,8 +57,10 @@ public:
     }
     ~Unchangeable()
     {
-        if (::geteuid() == 0) SetImmutable(false);
-        else fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add);
+        if (::geteuid() == 0)
+            SetImmutable(false);
+        else
+            fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add);
     }
     bool Works() const { return works_; }
 
@@ -71,7 +72,8 @@ private:
         const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
                           && (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
                               ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         return done;
     }
 
@@ -94,8 +96,9 @@ protected:
         } catch (const FileError& error) {
             EXPECT_EQ(error.kind(), kind);
             EXPECT_EQ(error.path(), path);
-            EXPECT_STREQ(error.what(),
-                         ((kind == FileError::Kind::Open ? "Cannot open file " : "Cannot create file ") + path).c_str());
+            EXPECT_STREQ(
+                error.what(),
+                ((kind == FileError::Kind::Open ? "Cannot open file " : "Cannot create file ") + path).c_str());
         }
     }
 
@@ -141,7 +144,8 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
     fs::create_directories(folder.path() / "js");
     WriteFile(folder / "pages/index.htm", "<head></head>");
     ConvertPage(folder / "pages/index.htm", folder / "js/index.js", false);
-    EXPECT_EQ(ReadFile(folder / "pages/index.htm"), "<head>" + Include(testkit::InNativeStyle("../js/index.js")) + "</head>");
+    EXPECT_EQ(ReadFile(folder / "pages/index.htm"),
+              "<head>" + Include(testkit::InNativeStyle("../js/index.js")) + "</head>");
 }
 
 // The page file gets the include where InsertScriptInclude puts it in the
@@ -162,23 +166,27 @@ TEST_P(IncludePlace, IsWhereTheRewrittenPageWantsIt)
     EXPECT_EQ(ReadFile(page), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Include, IncludePlace, ::testing::Values(
-    IncludePlaceRow{{"HtmlRightBeforeABlock"}, "<html><object>a</object></html>"},
-    IncludePlaceRow{{"HeadBeforeAdjacentBlocks"}, "<head><object>1</object><object>2</object>"},
-    IncludePlaceRow{{"BlockAtTheStartWithoutTags"}, "<object>a</object><p>"},
-    IncludePlaceRow{{"InsideNoscript"}, "<noscript><object><head></object></noscript><object>b</object>"},
-    IncludePlaceRow{{"EmptyPage"}, ""},
-    IncludePlaceRow{{"PageLargerThanTheWriteBuffer"}, [] {
-        std::string page = "<html><head></head><body>";
-        for (int i = 0; i < 60000; ++i) page += "<p>" + std::to_string(i) + "</p><object>\r\n  x</object>";
-        return page + std::string(1 << 21, 'z');
-    }()}),
+INSTANTIATE_TEST_SUITE_P(
+    Include, IncludePlace,
+    ::testing::Values(IncludePlaceRow{{"HtmlRightBeforeABlock"}, "<html><object>a</object></html>"},
+                      IncludePlaceRow{{"HeadBeforeAdjacentBlocks"}, "<head><object>1</object><object>2</object>"},
+                      IncludePlaceRow{{"BlockAtTheStartWithoutTags"}, "<object>a</object><p>"},
+                      IncludePlaceRow{{"InsideNoscript"},
+                                      "<noscript><object><head></object></noscript><object>b</object>"},
+                      IncludePlaceRow{{"EmptyPage"}, ""},
+                      IncludePlaceRow{{"PageLargerThanTheWriteBuffer"},
+                                      [] {
+                                          std::string page = "<html><head></head><body>";
+                                          for (int i = 0; i < 60000; ++i)
+                                              page += "<p>" + std::to_string(i) + "</p><object>\r\n  x</object>";
+                                          return page + std::string(1 << 21, 'z');
+                                      }()}),
     testkit::RowName<IncludePlaceRow>);
 
 std::string Call(int n, std::string_view block)
 {
-    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n)
-           + "(); </script>\r\n<noscript>\r\n" + std::string(block) + "\r\n</noscript>";
+    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n) + "(); </script>\r\n<noscript>\r\n"
+           + std::string(block) + "\r\n</noscript>";
 }
 
 // A block that starts before the include's place would call its function
@@ -199,23 +207,32 @@ TEST_P(IncludeFirst, GoesBeforeTheFirstBlockOrBaseThatPrecedesItsPlace)
 
 const std::string Block = "<object>m</object>";
 
-INSTANTIATE_TEST_SUITE_P(Include, IncludeFirst, ::testing::Values(
-    IncludeFirstRow{{"BlockInTheHead"}, "<head>" + Block + "</head>",
-                    "<head>" + Include("index.js") + Call(1, Block) + "</head>"},
-    IncludeFirstRow{{"HeadInsideABlock"}, "<object><head></object><body>",
-                    Include("index.js") + Call(1, "<object><head></object>") + "<body>"},
-    IncludeFirstRow{{"CloseHeadInsideABlock"}, "<head><object></head></object></head>",
-                    "<head>" + Include("index.js") + Call(1, "<object></head></object>") + "</head>"},
-    IncludeFirstRow{{"BodyAfterABlock"}, Block + "<BODY>", Include("index.js") + Call(1, Block) + "<BODY>"},
-    IncludeFirstRow{{"HtmlAtTheVeryEnd"}, Block + "<html>", Include("index.js") + Call(1, Block) + "<html>"},
-    IncludeFirstRow{{"BlockInNoscriptCountsNot"}, "<noscript>" + Block + "</noscript></head>",
-                    "<noscript>" + Block + "</noscript>" + Include("index.js") + "</head>"},
-    IncludeFirstRow{{"BaseBeforeTheBlockWins"}, "<base href=\"/\">" + Block + "</head>",
-                    Include("index.js") + "<base href=\"/\">" + Call(1, Block) + "</head>"},
-    IncludeFirstRow{{"BlockBeforeTheBaseWins"}, Block + "<base href=\"/\"></head>",
-                    Include("index.js") + Call(1, Block) + "<base href=\"/\"></head>"},
-    IncludeFirstRow{{"BlockRightAfterAByteOrderMark"}, "\xEF\xBB\xBF" + Block,
-                    "\xEF\xBB\xBF" + Include("index.js") + Call(1, Block)}),
+INSTANTIATE_TEST_SUITE_P(
+    Include, IncludeFirst,
+    ::testing::Values(
+        IncludeFirstRow{{"BlockInTheHead"},
+                        "<head>" + Block + "</head>",
+                        "<head>" + Include("index.js") + Call(1, Block) + "</head>"},
+        IncludeFirstRow{{"HeadInsideABlock"},
+                        "<object><head></object><body>",
+                        Include("index.js") + Call(1, "<object><head></object>") + "<body>"},
+        IncludeFirstRow{{"CloseHeadInsideABlock"},
+                        "<head><object></head></object></head>",
+                        "<head>" + Include("index.js") + Call(1, "<object></head></object>") + "</head>"},
+        IncludeFirstRow{{"BodyAfterABlock"}, Block + "<BODY>", Include("index.js") + Call(1, Block) + "<BODY>"},
+        IncludeFirstRow{{"HtmlAtTheVeryEnd"}, Block + "<html>", Include("index.js") + Call(1, Block) + "<html>"},
+        IncludeFirstRow{{"BlockInNoscriptCountsNot"},
+                        "<noscript>" + Block + "</noscript></head>",
+                        "<noscript>" + Block + "</noscript>" + Include("index.js") + "</head>"},
+        IncludeFirstRow{{"BaseBeforeTheBlockWins"},
+                        "<base href=\"/\">" + Block + "</head>",
+                        Include("index.js") + "<base href=\"/\">" + Call(1, Block) + "</head>"},
+        IncludeFirstRow{{"BlockBeforeTheBaseWins"},
+                        Block + "<base href=\"/\"></head>",
+                        Include("index.js") + Call(1, Block) + "<base href=\"/\"></head>"},
+        IncludeFirstRow{{"BlockRightAfterAByteOrderMark"},
+                        "\xEF\xBB\xBF" + Block,
+                        "\xEF\xBB\xBF" + Include("index.js") + Call(1, Block)}),
     testkit::RowName<IncludeFirstRow>);
 
 // The include's address is a URL: a name that holds bytes with a meaning
@@ -238,19 +255,19 @@ TEST_P(ScriptReference, IsSafeAsAUrlInTheAttribute)
     EXPECT_EQ(ReadFile(namedPage), "<head>" + Include(GetParam().expectedSrc) + "</head>");
 }
 
-INSTANTIATE_TEST_SUITE_P(Include, ScriptReference, ::testing::Values(
-    ReferenceRow{{"Plain"}, "My page", "My page.js"},
-    ReferenceRow{{"Fragment"}, "a#b", "a%23b.js"},
-    ReferenceRow{{"Query"}, "a?b", "a%3Fb.js"},
-    ReferenceRow{{"Percent"}, "100%", "100%25.js"},
-    ReferenceRow{{"PercentEscapeLookalike"}, "a%41", "a%2541.js"},
-    ReferenceRow{{"DoubleQuote"}, "a\"b", "a%22b.js"},
-    ReferenceRow{{"AngleBrackets"}, "<a>", "%3Ca%3E.js"},
-    ReferenceRow{{"Ampersand"}, "R&D", "R&amp;D.js"},
-    ReferenceRow{{"ControlBytes"}, "a\tb\x7F", "a%09b%7F.js"},
-    ReferenceRow{{"BackslashIsNoSeparatorHere"}, "a\\b", "a%5Cb.js"},
-    ReferenceRow{{"OtherBytesStay"}, "it's \xE9", "it's \xE9.js"}),
-    testkit::RowName<ReferenceRow>);
+INSTANTIATE_TEST_SUITE_P(Include, ScriptReference,
+                         ::testing::Values(ReferenceRow{{"Plain"}, "My page", "My page.js"},
+                                           ReferenceRow{{"Fragment"}, "a#b", "a%23b.js"},
+                                           ReferenceRow{{"Query"}, "a?b", "a%3Fb.js"},
+                                           ReferenceRow{{"Percent"}, "100%", "100%25.js"},
+                                           ReferenceRow{{"PercentEscapeLookalike"}, "a%41", "a%2541.js"},
+                                           ReferenceRow{{"DoubleQuote"}, "a\"b", "a%22b.js"},
+                                           ReferenceRow{{"AngleBrackets"}, "<a>", "%3Ca%3E.js"},
+                                           ReferenceRow{{"Ampersand"}, "R&D", "R&amp;D.js"},
+                                           ReferenceRow{{"ControlBytes"}, "a\tb\x7F", "a%09b%7F.js"},
+                                           ReferenceRow{{"BackslashIsNoSeparatorHere"}, "a\\b", "a%5Cb.js"},
+                                           ReferenceRow{{"OtherBytesStay"}, "it's \xE9", "it's \xE9.js"}),
+                         testkit::RowName<ReferenceRow>);
 
 // A UTF-16 page would get ASCII bytes before its byte-order mark, and a file
 // with NUL bytes is no page at all: both are refused, and nothing is written.
@@ -276,12 +293,14 @@ TEST_P(NotEightBitText, IsRefusedBeforeAnyWrite)
 
 const std::string Utf16Bom = "it starts with a UTF-16 byte-order mark";
 
-INSTANTIATE_TEST_SUITE_P(Refusal, NotEightBitText, ::testing::Values(
-    NotTextRow{{"Utf16LittleEndian"}, std::string("\xFF\xFE<\0o\0>\0", 8), Utf16Bom},
-    NotTextRow{{"Utf16BigEndianWithoutNul"}, "\xFE\xFF\x4E\x2D", Utf16Bom},
-    NotTextRow{{"PictureWithAPageName"}, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR<object></object>", 32),
-               "it holds NUL bytes"},
-    NotTextRow{{"NulLateInAPage"}, OneBlockPage + std::string(1, '\0'), "it holds NUL bytes"}),
+INSTANTIATE_TEST_SUITE_P(
+    Refusal, NotEightBitText,
+    ::testing::Values(NotTextRow{{"Utf16LittleEndian"}, std::string("\xFF\xFE<\0o\0>\0", 8), Utf16Bom},
+                      NotTextRow{{"Utf16BigEndianWithoutNul"}, "\xFE\xFF\x4E\x2D", Utf16Bom},
+                      NotTextRow{{"PictureWithAPageName"},
+                                 std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR<object></object>", 32),
+                                 "it holds NUL bytes"},
+                      NotTextRow{{"NulLateInAPage"}, OneBlockPage + std::string(1, '\0'), "it holds NUL bytes"}),
     testkit::RowName<NotTextRow>);
 
 TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
@@ -294,8 +313,9 @@ TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
     EXPECT_EQ(ReadFile(folder / "b.js"), Header + FunctionLine(1, "<object>1</object>")
                                              + FunctionLine(2, "<object>2</object>")
                                              + FunctionLine(3, "<object>3</object>") + Header);
-    EXPECT_EQ(ReadFile(folder / "b.htm"), Include("b.js") + R"(<script language="JavaScript"> displaySWF_3(); )"
-                                              "</script>\r\n<noscript>\r\n<object>3</object>\r\n</noscript>");
+    EXPECT_EQ(ReadFile(folder / "b.htm"), Include("b.js")
+                                              + R"(<script language="JavaScript"> displaySWF_3(); )"
+                                                "</script>\r\n<noscript>\r\n<object>3</object>\r\n</noscript>");
 }
 
 TEST_F(ConvertPageTest, SamePageTwiceInOneRunRepeatsItsFunctionsAndInclude)
@@ -358,13 +378,17 @@ TEST_P(ExistingScriptNames, AreNeverGivenToNewBlocks)
     EXPECT_EQ(ReadFile(script), GetParam().script + Header + FunctionLine(next, "<object>new</object>") + Header);
 }
 
-INSTANTIATE_TEST_SUITE_P(Numbers, ExistingScriptNames, ::testing::Values(
-    ExistingScriptRow{{"CrOnlyLineEnds"}, "\r// x\rfunction displaySWF_1() { document.write('a'); }\r"
-                                          "function displaySWF_2() { document.write('b'); }\r", 2},
-    ExistingScriptRow{{"IndentedHead"}, "  function displaySWF_3() {\n    document.write('a');\n  }\n", 3},
-    ExistingScriptRow{{"BlankBeforeTheParenthesis"}, "function displaySWF_4 () { document.write('a'); }\r\n", 4},
-    ExistingScriptRow{{"AssignedToAVariable"}, "var displaySWF_5 = function() { document.write('a'); };", 5},
-    ExistingScriptRow{{"NamedOnlyInACall"}, "function show() { displaySWF_6(); }", 6}),
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, ExistingScriptNames,
+    ::testing::Values(
+        ExistingScriptRow{{"CrOnlyLineEnds"},
+                          "\r// x\rfunction displaySWF_1() { document.write('a'); }\r"
+                          "function displaySWF_2() { document.write('b'); }\r",
+                          2},
+        ExistingScriptRow{{"IndentedHead"}, "  function displaySWF_3() {\n    document.write('a');\n  }\n", 3},
+        ExistingScriptRow{{"BlankBeforeTheParenthesis"}, "function displaySWF_4 () { document.write('a'); }\r\n", 4},
+        ExistingScriptRow{{"AssignedToAVariable"}, "var displaySWF_5 = function() { document.write('a'); };", 5},
+        ExistingScriptRow{{"NamedOnlyInACall"}, "function show() { displaySWF_6(); }", 6}),
     testkit::RowName<ExistingScriptRow>);
 
 TEST_F(ConvertPageTest, BufferedFunctionsClashingWithTheExistingScriptAreLeftOut)
@@ -462,8 +486,7 @@ TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
     fs::create_hard_link(page, folder / "other-name.htm");  // so the backup is a copy, which can fail
     {
         testkit::FileSizeLimit diskFull(16 * 1024);
-        ExpectFileError([&] { ConvertPage(page, script, true); }, FileError::Kind::Create,
-                        folder / "index_backup.htm");
+        ExpectFileError([&] { ConvertPage(page, script, true); }, FileError::Kind::Create, folder / "index_backup.htm");
     }
     EXPECT_EQ(ReadFile(page), bigPage);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "other-name.htm"}));
@@ -544,7 +567,8 @@ TEST_P(UnreplaceablePage, StopsBeforeTheBackupAndTheScript)
     const std::string lockedPage = folder / "pages/index.htm";
     WriteFile(lockedPage, OneBlockPage);
     const Unchangeable lock(GetParam().immutablePage ? fs::path(lockedPage) : folder.path() / "pages");
-    if (!lock.Works()) GTEST_SKIP() << "cannot make " << lockedPage << " unchangeable here (needs root)";
+    if (!lock.Works())
+        GTEST_SKIP() << "cannot make " << lockedPage << " unchangeable here (needs root)";
 
     for (int attempt = 0; attempt < 2; ++attempt)
         ExpectFileError([&] { ConvertPage(lockedPage, folder / "js/index.js", true); }, FileError::Kind::Create,
@@ -557,10 +581,10 @@ TEST_P(UnreplaceablePage, StopsBeforeTheBackupAndTheScript)
     EXPECT_EQ(ScriptBuffer, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, UnreplaceablePage, ::testing::Values(
-    UnreplaceableRow{{"ReadOnlyPageFolder"}, false},
-    UnreplaceableRow{{"ImmutablePage"}, true}),
-    testkit::RowName<UnreplaceableRow>);
+INSTANTIATE_TEST_SUITE_P(Pages, UnreplaceablePage,
+                         ::testing::Values(UnreplaceableRow{{"ReadOnlyPageFolder"}, false},
+                                           UnreplaceableRow{{"ImmutablePage"}, true}),
+                         testkit::RowName<UnreplaceableRow>);
 
 // What another program saves while a page is converted is kept: the page is
 // compared with the file that was read just before anything is replaced.
@@ -605,24 +629,29 @@ timespec ModifiedOf(const std::string& path)
     return info.st_mtim;
 }
 
-INSTANTIATE_TEST_SUITE_P(Saves, PageChangedMeanwhile, ::testing::Values(
-    ChangedPageRow{{"RewrittenInPlace"}, [](const std::string& page) { WriteFile(page, "<p>edited</p>"); }},
-    ChangedPageRow{{"SameSizeWrittenLater"}, [](const std::string& page) {
-        timespec when = ModifiedOf(page);
-        std::string edited = OneBlockPage;
-        edited[1] = 'H';
-        WriteFile(page, edited);
-        when.tv_sec += 1;
-        SetModified(page, when);
-    }},
-    ChangedPageRow{{"ReplacedByAFileOfTheSameSizeAndTime"}, [](const std::string& page) {
-        std::string edited = OneBlockPage;
-        edited[1] = 'H';
-        WriteFile(page + ".new", edited);
-        SetModified(page + ".new", ModifiedOf(page));
-        fs::rename(page + ".new", page);
-    }}),
-    testkit::RowName<ChangedPageRow>);
+INSTANTIATE_TEST_SUITE_P(Saves, PageChangedMeanwhile,
+                         ::testing::Values(ChangedPageRow{{"RewrittenInPlace"},
+                                                          [](const std::string& page) {
+                                                              WriteFile(page, "<p>edited</p>");
+                                                          }},
+                                           ChangedPageRow{{"SameSizeWrittenLater"},
+                                                          [](const std::string& page) {
+                                                              timespec when = ModifiedOf(page);
+                                                              std::string edited = OneBlockPage;
+                                                              edited[1] = 'H';
+                                                              WriteFile(page, edited);
+                                                              when.tv_sec += 1;
+                                                              SetModified(page, when);
+                                                          }},
+                                           ChangedPageRow{{"ReplacedByAFileOfTheSameSizeAndTime"},
+                                                          [](const std::string& page) {
+                                                              std::string edited = OneBlockPage;
+                                                              edited[1] = 'H';
+                                                              WriteFile(page + ".new", edited);
+                                                              SetModified(page + ".new", ModifiedOf(page));
+                                                              fs::rename(page + ".new", page);
+                                                          }}),
+                         testkit::RowName<ChangedPageRow>);
 #endif
 
 }  // namespace

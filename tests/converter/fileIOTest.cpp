@@ -36,7 +36,8 @@ using testkit::WriteFile;
 std::string AllByteValues()
 {
     std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+    for (int i = 0; i < 256; ++i)
+        bytes.push_back(static_cast<char>(i));
     return bytes + "\r\n\n\r" + bytes;
 }
 
@@ -104,8 +105,8 @@ TEST_F(FileIOTest, LoadRaisesOpenErrorForMissingFilesAndFolders)
 TEST_F(FileIOTest, SaveKeepsTheTargetsPermissionBits)
 {
     WriteFile(file, "old");
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
-                              | fs::perms::others_exec);
+    fs::permissions(file,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_exec);
     const fs::perms before = fs::status(file).permissions();
     SaveTextFile("new", file);
     EXPECT_EQ(fs::status(file).permissions(), before);
@@ -126,8 +127,8 @@ TEST_F(FileIOTest, SaveKeepsExtendedAttributesAndTheAcl)
 {
     WriteFile(file, "old");
     if (::setxattr(file.c_str(), "user.origin", "site-a", 6, 0) != 0)
-        GTEST_SKIP() << "the file system of " << folder.path() << " keeps no user.* attributes: "
-                     << std::strerror(errno);
+        GTEST_SKIP() << "the file system of " << folder.path()
+                     << " keeps no user.* attributes: " << std::strerror(errno);
     const std::string acl = ReadForUser4321Acl();
     ASSERT_EQ(::setxattr(file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0)
         << std::strerror(errno);
@@ -146,7 +147,8 @@ TEST_F(FileIOTest, SaveKeepsExtendedAttributesAndTheAcl)
 // stays, so the owner keeps access.
 TEST_F(FileIOTest, SaveByAMemberOfTheFilesGroupKeepsTheGroup)
 {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to play an owner and a member of a shared group";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to play an owner and a member of a shared group";
     constexpr uid_t Owner = 4001, Member = 4300;
     constexpr gid_t SharedGroup = 4100, MembersOwnGroup = 4200;
     fs::permissions(folder.path(), fs::perms::all);
@@ -158,7 +160,8 @@ TEST_F(FileIOTest, SaveByAMemberOfTheFilesGroupKeepsTheGroup)
     ASSERT_GE(member, 0);
     if (member == 0) {
         const gid_t groups[] = {SharedGroup};
-        if (::setgroups(1, groups) != 0 || ::setgid(MembersOwnGroup) != 0 || ::setuid(Member) != 0) ::_exit(2);
+        if (::setgroups(1, groups) != 0 || ::setgid(MembersOwnGroup) != 0 || ::setuid(Member) != 0)
+            ::_exit(2);
         try {
             SaveTextFile("new", file);
         } catch (...) {
@@ -180,7 +183,8 @@ TEST_F(FileIOTest, SaveByAMemberOfTheFilesGroupKeepsTheGroup)
 
 TEST_F(FileIOTest, SaveAsRootKeepsOwnerAndGroup)
 {
-    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another owner";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another owner";
     WriteFile(file, "old");
     ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
     SaveTextFile("new", file);
@@ -271,7 +275,8 @@ TEST_F(FileIOTest, KilledWriterLeavesEitherTheOldOrTheNewFile)
         const pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
-            for (int i = 0;; ++i) SaveTextFile(i % 2 == 0 ? contentB : contentA, file);
+            for (int i = 0;; ++i)
+                SaveTextFile(i % 2 == 0 ? contentB : contentA, file);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 40));
         ::kill(writer, SIGKILL);
@@ -304,7 +309,8 @@ TEST_F(FileIOTest, NewContentHasNoNameUntilItIsInPlace)
 TEST_F(FileIOTest, WriteRemovesNamesLeftByWritersThatNoLongerRun)
 {
     const pid_t gone = ::fork();
-    if (gone == 0) ::_exit(0);
+    if (gone == 0)
+        ::_exit(0);
     ::waitpid(gone, nullptr, 0);
     const std::string leftByGone = ".sorvane-" + std::to_string(gone) + "-abcdefghij.tmp";
     const std::string ofLiveWriter = ".sorvane-" + std::to_string(::getpid()) + "-abcdefghij.tmp";
@@ -332,7 +338,8 @@ TEST_P(InterruptedWriter, RemovesItsNamedTempFiles)
         if (writer == 0) {
             RemoveTempFilesOnInterrupt();
             detail::AllowUnnamedTempFiles(false);
-            for (int i = 0;; ++i) SaveTextFile(i % 2 == 0 ? contentB : contentA, file);
+            for (int i = 0;; ++i)
+                SaveTextFile(i % 2 == 0 ? contentB : contentA, file);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 40));
         ::kill(writer, GetParam());
@@ -377,10 +384,9 @@ TEST_P(ScriptFileLineEnds, KeepIdenticalFunctionsAndDropRedefinitions)
     EXPECT_EQ(ReadFile(folder / "old.js"), old + header + same + header);
 }
 
-INSTANTIATE_TEST_SUITE_P(Script, ScriptFileLineEnds, ::testing::Values("\n", "\r", "\r\n"),
-                         [](const auto& info) {
-                             return std::string(info.param == "\n" ? "Lf" : info.param == "\r" ? "Cr" : "CrLf");
-                         });
+INSTANTIATE_TEST_SUITE_P(Script, ScriptFileLineEnds, ::testing::Values("\n", "\r", "\r\n"), [](const auto& info) {
+    return std::string(info.param == "\n" ? "Lf" : info.param == "\r" ? "Cr" : "CrLf");
+});
 
 #ifndef _WIN32
 TEST_F(FileIOTest, BackupTakesTheFirstFreeNameAndLeavesThePage)
@@ -430,26 +436,51 @@ TEST_P(FileErrorReason, NamesTheFileAndTheSystemsReason)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"fifo", "folder", "page.htm"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, FileErrorReason, ::testing::Values(
-    ReasonRow{{"MissingFile"}, [](auto& f) { LoadTextFile(f / "missing.htm"); }, FileError::Kind::Open,
-              "missing.htm", "No such file or directory"},
-    ReasonRow{{"FolderRead"}, [](auto& f) { LoadTextFile(f / "folder"); }, FileError::Kind::Open, "folder",
-              "Is a directory"},
-    ReasonRow{{"FifoRead"}, [](auto& f) { LoadTextFile(f / "fifo"); }, FileError::Kind::Open, "fifo",
-              "Not a regular file"},
-    ReasonRow{{"FifoReplaced"}, [](auto& f) { SaveTextFile("new", f / "fifo"); }, FileError::Kind::Create, "fifo",
-              "Not a regular file"},
-    ReasonRow{{"FolderReplaced"}, [](auto& f) { SaveTextFile("new", f / "folder"); }, FileError::Kind::Create,
-              "folder", "Is a directory"},
-    ReasonRow{{"MissingFolder"}, [](auto& f) { SaveTextFile("new", f / "missing/x.htm"); },
-              FileError::Kind::Create, "missing/x.htm", "No such file or directory"},
-    ReasonRow{{"NameTooLong"}, [](auto& f) { SaveTextFile("new", f / std::string(300, 'n')); },
-              FileError::Kind::Create, std::string(300, 'n'), "File name too long"},
-    ReasonRow{{"FullDisk"}, [](auto& f) {
-                  testkit::FileSizeLimit diskFull(4096);
-                  SaveTextFile(std::string(100000, 'n'), f / "page.htm");
-              }, FileError::Kind::Create, "page.htm", "File too large"}),
-    testkit::RowName<ReasonRow>);
+INSTANTIATE_TEST_SUITE_P(Files, FileErrorReason,
+                         ::testing::Values(ReasonRow{{"MissingFile"},
+                                                     [](auto& f) { LoadTextFile(f / "missing.htm"); },
+                                                     FileError::Kind::Open,
+                                                     "missing.htm",
+                                                     "No such file or directory"},
+                                           ReasonRow{{"FolderRead"},
+                                                     [](auto& f) { LoadTextFile(f / "folder"); },
+                                                     FileError::Kind::Open,
+                                                     "folder",
+                                                     "Is a directory"},
+                                           ReasonRow{{"FifoRead"},
+                                                     [](auto& f) { LoadTextFile(f / "fifo"); },
+                                                     FileError::Kind::Open,
+                                                     "fifo",
+                                                     "Not a regular file"},
+                                           ReasonRow{{"FifoReplaced"},
+                                                     [](auto& f) { SaveTextFile("new", f / "fifo"); },
+                                                     FileError::Kind::Create,
+                                                     "fifo",
+                                                     "Not a regular file"},
+                                           ReasonRow{{"FolderReplaced"},
+                                                     [](auto& f) { SaveTextFile("new", f / "folder"); },
+                                                     FileError::Kind::Create,
+                                                     "folder",
+                                                     "Is a directory"},
+                                           ReasonRow{{"MissingFolder"},
+                                                     [](auto& f) { SaveTextFile("new", f / "missing/x.htm"); },
+                                                     FileError::Kind::Create,
+                                                     "missing/x.htm",
+                                                     "No such file or directory"},
+                                           ReasonRow{{"NameTooLong"},
+                                                     [](auto& f) { SaveTextFile("new", f / std::string(300, 'n')); },
+                                                     FileError::Kind::Create,
+                                                     std::string(300, 'n'),
+                                                     "File name too long"},
+                                           ReasonRow{{"FullDisk"},
+                                                     [](auto& f) {
+                                                         testkit::FileSizeLimit diskFull(4096);
+                                                         SaveTextFile(std::string(100000, 'n'), f / "page.htm");
+                                                     },
+                                                     FileError::Kind::Create,
+                                                     "page.htm",
+                                                     "File too large"}),
+                         testkit::RowName<ReasonRow>);
 
 // Two paths name one file when they lead to it, by any links, or, for a file
 // not made yet, lead to one name in one folder.
@@ -470,22 +501,37 @@ TEST_P(SameFileCase, ComparesWhereThePathsLead)
     EXPECT_EQ(SameFile(folder / GetParam().first, folder / GetParam().second), GetParam().same);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, SameFileCase, ::testing::Values(
-    SameFileRow{{"OnePath"}, [](const fs::path&) {}, "a.htm", "a.htm", true},
-    SameFileRow{{"SymbolicLink"}, [](const fs::path& f) { fs::create_symlink("a.htm", f / "l.js"); }, "a.htm",
-                "l.js", true},
-    SameFileRow{{"HardLink"}, [](const fs::path& f) { fs::create_hard_link(f / "a.htm", f / "h.js"); }, "h.js",
-                "a.htm", true},
-    SameFileRow{{"DanglingLinkToTheOtherName"},
-                [](const fs::path& f) { fs::create_symlink("a_backup.htm", f / "a.js"); }, "a.js", "a_backup.htm",
-                true},
-    SameFileRow{{"NewNameThroughALinkedFolder"}, [](const fs::path& f) { fs::create_symlink("sub", f / "lnk"); },
-                "sub/new.js", "lnk/new.js", true},
-    SameFileRow{{"LinkThenParentFolder"}, [](const fs::path& f) { fs::create_symlink("sub", f / "lnk"); },
-                "lnk/../a.htm", "a.htm", true},
-    SameFileRow{{"TwoFiles"}, [](const fs::path&) {}, "a.htm", "b.htm", false},
-    SameFileRow{{"TwoNewNames"}, [](const fs::path&) {}, "x.js", "y.js", false},
-    SameFileRow{{"NewNameInAnotherFolder"}, [](const fs::path&) {}, "sub/a.htm", "a.htm", false}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SameFileCase,
+    ::testing::Values(SameFileRow{{"OnePath"}, [](const fs::path&) {}, "a.htm", "a.htm", true},
+                      SameFileRow{{"SymbolicLink"},
+                                  [](const fs::path& f) { fs::create_symlink("a.htm", f / "l.js"); },
+                                  "a.htm",
+                                  "l.js",
+                                  true},
+                      SameFileRow{{"HardLink"},
+                                  [](const fs::path& f) { fs::create_hard_link(f / "a.htm", f / "h.js"); },
+                                  "h.js",
+                                  "a.htm",
+                                  true},
+                      SameFileRow{{"DanglingLinkToTheOtherName"},
+                                  [](const fs::path& f) { fs::create_symlink("a_backup.htm", f / "a.js"); },
+                                  "a.js",
+                                  "a_backup.htm",
+                                  true},
+                      SameFileRow{{"NewNameThroughALinkedFolder"},
+                                  [](const fs::path& f) { fs::create_symlink("sub", f / "lnk"); },
+                                  "sub/new.js",
+                                  "lnk/new.js",
+                                  true},
+                      SameFileRow{{"LinkThenParentFolder"},
+                                  [](const fs::path& f) { fs::create_symlink("sub", f / "lnk"); },
+                                  "lnk/../a.htm",
+                                  "a.htm",
+                                  true},
+                      SameFileRow{{"TwoFiles"}, [](const fs::path&) {}, "a.htm", "b.htm", false},
+                      SameFileRow{{"TwoNewNames"}, [](const fs::path&) {}, "x.js", "y.js", false},
+                      SameFileRow{{"NewNameInAnotherFolder"}, [](const fs::path&) {}, "sub/a.htm", "a.htm", false}),
     testkit::RowName<SameFileRow>);
 #endif
 

@@ -27,12 +27,11 @@ TEST_P(GoldenPage, ConvertsToTheExpectedPageAndScript)
     EXPECT_EQ(ReadFile(folder / "page.js"), ReadFile(GetParam().folder / "expected.js"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, GoldenPage, ::testing::ValuesIn(testkit::GoldenCases()),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             std::erase(name, '-');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenPage, ::testing::ValuesIn(testkit::GoldenCases()), [](const auto& info) {
+    std::string name = info.param.name;
+    std::erase(name, '-');
+    return name;
+});
 
 }  // namespace
 }  // namespace sorvane

@@ -23,45 +23,55 @@ struct FlattenRow : NamedRow {
 
 class Flatten : public ::testing::TestWithParam<FlattenRow> {};
 
-TEST_P(Flatten, PutsMarkupOnOneLine) { EXPECT_EQ(FlattenMarkup(GetParam().markup), GetParam().expected); }
+TEST_P(Flatten, PutsMarkupOnOneLine)
+{
+    EXPECT_EQ(FlattenMarkup(GetParam().markup), GetParam().expected);
+}
 
-INSTANTIATE_TEST_SUITE_P(Markup, Flatten, ::testing::Values(
-    FlattenRow{"CrLfBetweenTagsVanishes", "<a>\r\n<b>", "<a><b>"},
-    FlattenRow{"LoneLfBecomesABlank", "<a>\n<b>", "<a> <b>"},
-    FlattenRow{"LoneCrBecomesABlank", "<a>\r<b>", "<a> <b>"},
-    FlattenRow{"CrLfAndOneBlankLeaveOne", "<a>\r\n <b>", "<a> <b>"},
-    FlattenRow{"CrLfAndTwoBlanksVanish", "<a>\r\n  <b>", "<a><b>"},
-    FlattenRow{"OddRunLeavesOne", "<a     b>", "<a b>"},
-    FlattenRow{"EvenThousandsBetweenWordsLeaveOne", "<a" + std::string(4000, ' ') + "b>", "<a b>"},
-    FlattenRow{"EvenThousandsBeforeATagVanish", "<a>x" + std::string(4000, ' ') + "<b>", "<a>x<b>"},
-    FlattenRow{"OddThousandsLeaveOne", "<a" + std::string(4001, ' ') + "b>", "<a b>"},
-    FlattenRow{"TabsInsideStay", "<a\tb\t\tc>", "<a\tb\t\tc>"},
-    FlattenRow{"EndsTrimmedOfControlBytes", std::string("\t\x01 <a> \x1f\0", 9), "<a>"},
-    FlattenRow{"QuotesAndBackslashesStay", R"(<a b='c\d' e="f">)", R"(<a b='c\d' e="f">)"},
-    FlattenRow{"HighBytesStay", "\xe9<a \xff\x80>\xe9", "\xe9<a \xff\x80>\xe9"},
-    FlattenRow{"OnlyBlanks", " \r\n \r\n", ""},
-    // A run that the pair rule deletes whole must not join what it parts.
-    FlattenRow{"LineEndAfterTagNameKeepsABlank", "<object\r\nwidth=\"1\">", "<object width=\"1\">"},
-    FlattenRow{"TwoBlanksAfterTagNameKeepOne", "<param  name=\"a\">", "<param name=\"a\">"},
-    FlattenRow{"UnquotedValuesStayApart", "<embed src=m.swf  width=1>", "<embed src=m.swf width=1>"},
-    FlattenRow{"RunAfterAValueVanishes", "<a b=\"1\"\r\n  c='2'\r\n/>", "<a b=\"1\"c='2'/>"},
-    // Quoted values keep their bytes.
-    FlattenRow{"ValueKeepsItsBlanks", "<param value=\"a  b\">", "<param value=\"a  b\">"},
-    FlattenRow{"ValueKeepsItsLineEnds", "<p a=\"x\r\ny\" b='\n'>", "<p a=\"x\r\ny\" b='\n'>"},
-    FlattenRow{"BlanksBeforeTheQuoteStillOpenIt", "<p a= \r\n\t'x  y'>", "<p a= \t'x  y'>"},
-    FlattenRow{"ValueEndsOnlyAtItsOwnQuote", "<p a=\"it's  >\" b='say \"hi\"  '>",
-               "<p a=\"it's  >\" b='say \"hi\"  '>"},
-    FlattenRow{"UnclosedValueKeepsTheRest", "<p a=\"x  \r\n y", "<p a=\"x  \r\n y"},
-    // Quotes open a value only after "=" inside a tag.
-    FlattenRow{"QuoteWithoutEqualsIsNoValue", "<p a \"x  y\">", "<p a \"x y\">"},
-    FlattenRow{"TextIsNoTag", "<b>a='x  y'</b>", "<b>a='x y'</b>"},
-    FlattenRow{"LessThanBeforeADigitIsText", "1 <2 a='x  y'", "1 <2 a='x y'"},
-    FlattenRow{"ValueOfTheNextTagAfterText", "x > a='1  2' <i b='3  4'>", "x > a='1 2' <i b='3  4'>"},
-    FlattenRow{"Empty", "", ""}),
+INSTANTIATE_TEST_SUITE_P(
+    Markup, Flatten,
+    ::testing::Values(FlattenRow{"CrLfBetweenTagsVanishes", "<a>\r\n<b>", "<a><b>"},
+                      FlattenRow{"LoneLfBecomesABlank", "<a>\n<b>", "<a> <b>"},
+                      FlattenRow{"LoneCrBecomesABlank", "<a>\r<b>", "<a> <b>"},
+                      FlattenRow{"CrLfAndOneBlankLeaveOne", "<a>\r\n <b>", "<a> <b>"},
+                      FlattenRow{"CrLfAndTwoBlanksVanish", "<a>\r\n  <b>", "<a><b>"},
+                      FlattenRow{"OddRunLeavesOne", "<a     b>", "<a b>"},
+                      FlattenRow{"EvenThousandsBetweenWordsLeaveOne", "<a" + std::string(4000, ' ') + "b>", "<a b>"},
+                      FlattenRow{"EvenThousandsBeforeATagVanish", "<a>x" + std::string(4000, ' ') + "<b>", "<a>x<b>"},
+                      FlattenRow{"OddThousandsLeaveOne", "<a" + std::string(4001, ' ') + "b>", "<a b>"},
+                      FlattenRow{"TabsInsideStay", "<a\tb\t\tc>", "<a\tb\t\tc>"},
+                      FlattenRow{"EndsTrimmedOfControlBytes", std::string("\t\x01 <a> \x1f\0", 9), "<a>"},
+                      FlattenRow{"QuotesAndBackslashesStay", R"(<a b='c\d' e="f">)", R"(<a b='c\d' e="f">)"},
+                      FlattenRow{"HighBytesStay", "\xe9<a \xff\x80>\xe9", "\xe9<a \xff\x80>\xe9"},
+                      FlattenRow{"OnlyBlanks", " \r\n \r\n", ""},
+                      // A run that the pair rule deletes whole must not join what it parts.
+                      FlattenRow{"LineEndAfterTagNameKeepsABlank", "<object\r\nwidth=\"1\">", "<object width=\"1\">"},
+                      FlattenRow{"TwoBlanksAfterTagNameKeepOne", "<param  name=\"a\">", "<param name=\"a\">"},
+                      FlattenRow{"UnquotedValuesStayApart", "<embed src=m.swf  width=1>", "<embed src=m.swf width=1>"},
+                      FlattenRow{"RunAfterAValueVanishes", "<a b=\"1\"\r\n  c='2'\r\n/>", "<a b=\"1\"c='2'/>"},
+                      // Quoted values keep their bytes.
+                      FlattenRow{"ValueKeepsItsBlanks", "<param value=\"a  b\">", "<param value=\"a  b\">"},
+                      FlattenRow{"ValueKeepsItsLineEnds", "<p a=\"x\r\ny\" b='\n'>", "<p a=\"x\r\ny\" b='\n'>"},
+                      FlattenRow{"BlanksBeforeTheQuoteStillOpenIt", "<p a= \r\n\t'x  y'>", "<p a= \t'x  y'>"},
+                      FlattenRow{"ValueEndsOnlyAtItsOwnQuote", "<p a=\"it's  >\" b='say \"hi\"  '>",
+                                 "<p a=\"it's  >\" b='say \"hi\"  '>"},
+                      FlattenRow{"UnclosedValueKeepsTheRest", "<p a=\"x  \r\n y", "<p a=\"x  \r\n y"},
+                      // Quotes open a value only after "=" inside a tag.
+                      FlattenRow{"QuoteWithoutEqualsIsNoValue", "<p a \"x  y\">", "<p a \"x y\">"},
+                      FlattenRow{"TextIsNoTag", "<b>a='x  y'</b>", "<b>a='x y'</b>"},
+                      FlattenRow{"LessThanBeforeADigitIsText", "1 <2 a='x  y'", "1 <2 a='x y'"},
+                      FlattenRow{"ValueOfTheNextTagAfterText", "x > a='1  2' <i b='3  4'>", "x > a='1 2' <i b='3  4'>"},
+                      FlattenRow{"Empty", "", ""}),
     RowName<FlattenRow>);
 
-bool IsQuoteByte(char c) { return c == '"' || c == '\''; }
-bool IsBlankByte(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+bool IsQuoteByte(char c)
+{
+    return c == '"' || c == '\'';
+}
+bool IsBlankByte(char c)
+{
+    return c == ' ' || c == '\r' || c == '\n';
+}
 
 // Marks the bytes inside quoted attribute values, by the rules as they are
 // stated: a tag runs from a "<" followed by a letter, "/", "!" or "?" to the
@@ -75,8 +85,10 @@ std::vector<bool> InsideValues(std::string_view markup)
     for (std::size_t i = 0; i < markup.size(); ++i) {
         const char c = markup[i];
         if (quote != 0) {
-            if (c == quote) quote = 0;
-            else inside[i] = true;
+            if (c == quote)
+                quote = 0;
+            else
+                inside[i] = true;
         } else if (!inTag) {
             const char next = i + 1 < markup.size() ? markup[i + 1] : '\0';
             const bool letter = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
@@ -85,8 +97,10 @@ std::vector<bool> InsideValues(std::string_view markup)
             inTag = false;
         } else if (IsQuoteByte(c)) {
             std::size_t before = i;
-            while (before > 0 && (IsBlankByte(markup[before - 1]) || markup[before - 1] == '\t')) --before;
-            if (before > 0 && markup[before - 1] == '=') quote = c;
+            while (before > 0 && (IsBlankByte(markup[before - 1]) || markup[before - 1] == '\t'))
+                --before;
+            if (before > 0 && markup[before - 1] == '=')
+                quote = c;
         }
     }
     return inside;
@@ -106,10 +120,12 @@ std::string FlattenByTheRule(const std::string& markup)
             continue;
         }
         std::size_t end = i;
-        while (end < markup.size() && !inside[end] && IsBlankByte(markup[end])) ++end;
+        while (end < markup.size() && !inside[end] && IsBlankByte(markup[end]))
+            ++end;
         const bool markupMeets = (i > 0 && (markup[i - 1] == '>' || IsQuoteByte(markup[i - 1])))
                                  || (end < markup.size() && markup[end] == '<');
-        if ((end - i) % 2 == 1 || !markupMeets) flat += ' ';
+        if ((end - i) % 2 == 1 || !markupMeets)
+            flat += ' ';
         i = end;
     }
     const auto above = [](char c) { return static_cast<unsigned char>(c) > 0x20; };
@@ -124,12 +140,14 @@ TEST(FlattenRandom, AgreesWithTheRuleOnAnyMixOfBlanksAndBytes)
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         std::string markup(random() % 90, ' ');
-        for (char& c : markup) c = Alphabet[random() % Alphabet.size()];
+        for (char& c : markup)
+            c = Alphabet[random() % Alphabet.size()];
         const std::string flat = FlattenByTheRule(markup);
         ASSERT_EQ(FlattenMarkup(markup), flat) << ::testing::PrintToString(markup);
         testkit::ResetConverterState();
         RegisterFlashBlock(markup);
-        ASSERT_EQ(ScriptBuffer, "\r\nfunction displaySWF_1() { document.write('" + EscapeSingleQuoted(flat) + "'); }\r\n")
+        ASSERT_EQ(ScriptBuffer,
+                  "\r\nfunction displaySWF_1() { document.write('" + EscapeSingleQuoted(flat) + "'); }\r\n")
             << ::testing::PrintToString(markup);
     }
 }
@@ -153,8 +171,8 @@ TEST(EscapeUrlAttribute, KeepsWindowsSeparatorsAndEncodesAPosixBackslash)
 // templates of the converter have them.
 std::string Call(int n, std::string_view block)
 {
-    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n)
-           + "(); </script>\r\n<noscript>\r\n" + std::string(block) + "\r\n</noscript>";
+    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n) + "(); </script>\r\n<noscript>\r\n"
+           + std::string(block) + "\r\n</noscript>";
 }
 
 std::string Functions(std::initializer_list<std::string_view> flatBlocks, int first = 1)
@@ -162,8 +180,8 @@ std::string Functions(std::initializer_list<std::string_view> flatBlocks, int fi
     std::string lines;
     int n = first;
     for (const std::string_view flat : flatBlocks)
-        lines += "\r\nfunction displaySWF_" + std::to_string(n++) + "() { document.write('"
-                 + std::string(flat) + "'); }\r\n";
+        lines += "\r\nfunction displaySWF_" + std::to_string(n++) + "() { document.write('" + std::string(flat)
+                 + "'); }\r\n";
     return lines;
 }
 
@@ -183,52 +201,57 @@ TEST_P(Scan, ReplacesTheBlocksOutsideNoscript)
     EXPECT_EQ(ScriptBuffer, row.expectedFunctions);
 }
 
-INSTANTIATE_TEST_SUITE_P(Markup, Scan, ::testing::Values(
-    ScanRow{"NoObject", "<p>hi</p>", "<p>hi</p>", ""},
-    ScanRow{"MixedCaseKeepsPageCase", "x<OBJECT a=1></Object>y",
-            "x" + Call(1, "<OBJECT a=1></Object>") + "y", Functions({"<OBJECT a=1></Object>"})},
-    ScanRow{"MultiLineBlockFlattened", "<object>\r\n  <param>\r\n</object>",
-            Call(1, "<object>\r\n  <param>\r\n</object>"), Functions({"<object><param></object>"})},
-    ScanRow{"BlocksNumberedInPageOrder", "<object>a</object>-<object>b</object>",
-            Call(1, "<object>a</object>") + "-" + Call(2, "<object>b</object>"),
-            Functions({"<object>a</object>", "<object>b</object>"})},
-    ScanRow{"UnclosedObjectLeavesTheRest", "<object>a</object><object b<object c</object",
-            Call(1, "<object>a</object>") + "<object b<object c</object", Functions({"<object>a</object>"})},
-    ScanRow{"InsideNoscriptSkipped", "<noscript>\r\n<object></object>\r\n</noscript>",
-            "<noscript>\r\n<object></object>\r\n</noscript>", ""},
-    ScanRow{"UnclosedNoscriptStopsTheScan", "<object>1</object><noscript><object>2</object>",
-            Call(1, "<object>1</object>") + "<noscript><object>2</object>", Functions({"<object>1</object>"})},
-    ScanRow{"NoscriptWithoutObjectCopied", "<noscript>x</noscript><object>y</object>",
-            "<noscript>x</noscript>" + Call(1, "<object>y</object>"), Functions({"<object>y</object>"})},
-    ScanRow{"StrayNoscriptCloseMovedPast", "</NOSCRIPT><noscript>a</noscript ><object>b</object>",
-            "</NOSCRIPT><noscript>a</noscript >" + Call(1, "<object>b</object>"), Functions({"<object>b</object>"})},
-    ScanRow{"NestedEndsAtFirstClose", "<object a><object b></object></object>",
-            Call(1, "<object a><object b></object>") + "</object>", Functions({"<object a><object b></object>"})},
-    ScanRow{"QuotesEscapedInFunctionOnly", R"(<object title='Bob's' v="a\b"></object>)",
-            Call(1, R"(<object title='Bob's' v="a\b"></object>)"),
-            Functions({R"(<object title=\'Bob\'s\' v="a\\b"></object>)"})},
-    // Inside raw text "<object" is no markup: a script's string, a box of
-    // embed code to copy.
-    ScanRow{"InScriptString", "<script>s='<object></object>';</script><object>m</object>",
-            "<script>s='<object></object>';</script>" + Call(1, "<object>m</object>"), Functions({"<object>m</object>"})},
-    ScanRow{"InEveryRawTextElement",
-            "<STYLE\t>a</style><Textarea\n><object></object></textarea><title/><object></object></TITLE>"
-            "<xmp\f><object></object></xmp><script\r><object></object></script>",
-            "<STYLE\t>a</style><Textarea\n><object></object></textarea><title/><object></object></TITLE>"
-            "<xmp\f><object></object></xmp><script\r><object></object></script>", ""},
-    ScanRow{"OtherNamesAreNoRawText", "<scripts><titles ><object>a</object>",
-            "<scripts><titles >" + Call(1, "<object>a</object>"), Functions({"<object>a</object>"})},
-    ScanRow{"EndTagNameEndsTheRawText", "<title>x</titlex<object>a</object>",
-            "<title>x</titlex" + Call(1, "<object>a</object>"), Functions({"<object>a</object>"})},
-    ScanRow{"EndTagCountsOnlyAfterTheStart", "</script><script>'<object></object>'</script>",
-            "</script><script>'<object></object>'</script>", ""},
-    ScanRow{"UnclosedScriptStopsTheScan", "<object>1</object><script>x<object>2</object>",
-            Call(1, "<object>1</object>") + "<script>x<object>2</object>", Functions({"<object>1</object>"})},
-    ScanRow{"ScriptInsideABlockGoesWithIt", "<object><script>x</script></object>",
-            Call(1, "<object><script>x</script></object>"), Functions({"<object><script>x</script></object>"})},
-    ScanRow{"AnyBytesPass", std::string("\0\xff<object>\0</object>\x80", 21),
-            std::string("\0\xff", 2) + Call(1, std::string("<object>\0</object>", 18)) + "\x80",
-            Functions({std::string("<object>\0</object>", 18)})}),
+INSTANTIATE_TEST_SUITE_P(
+    Markup, Scan,
+    ::testing::Values(
+        ScanRow{"NoObject", "<p>hi</p>", "<p>hi</p>", ""},
+        ScanRow{"MixedCaseKeepsPageCase", "x<OBJECT a=1></Object>y", "x" + Call(1, "<OBJECT a=1></Object>") + "y",
+                Functions({"<OBJECT a=1></Object>"})},
+        ScanRow{"MultiLineBlockFlattened", "<object>\r\n  <param>\r\n</object>",
+                Call(1, "<object>\r\n  <param>\r\n</object>"), Functions({"<object><param></object>"})},
+        ScanRow{"BlocksNumberedInPageOrder", "<object>a</object>-<object>b</object>",
+                Call(1, "<object>a</object>") + "-" + Call(2, "<object>b</object>"),
+                Functions({"<object>a</object>", "<object>b</object>"})},
+        ScanRow{"UnclosedObjectLeavesTheRest", "<object>a</object><object b<object c</object",
+                Call(1, "<object>a</object>") + "<object b<object c</object", Functions({"<object>a</object>"})},
+        ScanRow{"InsideNoscriptSkipped", "<noscript>\r\n<object></object>\r\n</noscript>",
+                "<noscript>\r\n<object></object>\r\n</noscript>", ""},
+        ScanRow{"UnclosedNoscriptStopsTheScan", "<object>1</object><noscript><object>2</object>",
+                Call(1, "<object>1</object>") + "<noscript><object>2</object>", Functions({"<object>1</object>"})},
+        ScanRow{"NoscriptWithoutObjectCopied", "<noscript>x</noscript><object>y</object>",
+                "<noscript>x</noscript>" + Call(1, "<object>y</object>"), Functions({"<object>y</object>"})},
+        ScanRow{"StrayNoscriptCloseMovedPast", "</NOSCRIPT><noscript>a</noscript ><object>b</object>",
+                "</NOSCRIPT><noscript>a</noscript >" + Call(1, "<object>b</object>"),
+                Functions({"<object>b</object>"})},
+        ScanRow{"NestedEndsAtFirstClose", "<object a><object b></object></object>",
+                Call(1, "<object a><object b></object>") + "</object>", Functions({"<object a><object b></object>"})},
+        ScanRow{"QuotesEscapedInFunctionOnly", R"(<object title='Bob's' v="a\b"></object>)",
+                Call(1, R"(<object title='Bob's' v="a\b"></object>)"),
+                Functions({R"(<object title=\'Bob\'s\' v="a\\b"></object>)"})},
+        // Inside raw text "<object" is no markup: a script's string, a box of
+        // embed code to copy.
+        ScanRow{"InScriptString", "<script>s='<object></object>';</script><object>m</object>",
+                "<script>s='<object></object>';</script>" + Call(1, "<object>m</object>"),
+                Functions({"<object>m</object>"})},
+        ScanRow{"InEveryRawTextElement",
+                "<STYLE\t>a</style><Textarea\n><object></object></textarea><title/><object></object></TITLE>"
+                "<xmp\f><object></object></xmp><script\r><object></object></script>",
+                "<STYLE\t>a</style><Textarea\n><object></object></textarea><title/><object></object></TITLE>"
+                "<xmp\f><object></object></xmp><script\r><object></object></script>",
+                ""},
+        ScanRow{"OtherNamesAreNoRawText", "<scripts><titles ><object>a</object>",
+                "<scripts><titles >" + Call(1, "<object>a</object>"), Functions({"<object>a</object>"})},
+        ScanRow{"EndTagNameEndsTheRawText", "<title>x</titlex<object>a</object>",
+                "<title>x</titlex" + Call(1, "<object>a</object>"), Functions({"<object>a</object>"})},
+        ScanRow{"EndTagCountsOnlyAfterTheStart", "</script><script>'<object></object>'</script>",
+                "</script><script>'<object></object>'</script>", ""},
+        ScanRow{"UnclosedScriptStopsTheScan", "<object>1</object><script>x<object>2</object>",
+                Call(1, "<object>1</object>") + "<script>x<object>2</object>", Functions({"<object>1</object>"})},
+        ScanRow{"ScriptInsideABlockGoesWithIt", "<object><script>x</script></object>",
+                Call(1, "<object><script>x</script></object>"), Functions({"<object><script>x</script></object>"})},
+        ScanRow{"AnyBytesPass", std::string("\0\xff<object>\0</object>\x80", 21),
+                std::string("\0\xff", 2) + Call(1, std::string("<object>\0</object>", 18)) + "\x80",
+                Functions({std::string("<object>\0</object>", 18)})}),
     RowName<ScanRow>);
 
 // The scan step by step as the rule is stated, on a lowered copy of what is
@@ -236,7 +259,8 @@ INSTANTIATE_TEST_SUITE_P(Markup, Scan, ::testing::Values(
 std::string ScanByTheRule(std::string rest)
 {
     const auto lowered = [](std::string text) {
-        for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        for (char& c : text)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         return text;
     };
     // The first start of a raw-text element in text: its name followed by a
@@ -265,13 +289,15 @@ std::string ScanByTheRule(std::string rest)
         const std::size_t rawText = rawTextStart(lowered(rest), name);
         if (rawText < object && rawText < noscript) {
             const std::size_t close = lowered(rest).find("</" + std::string(name), rawText);
-            if (close == std::string::npos) break;
+            if (close == std::string::npos)
+                break;
             move(close + 2 + name.size());
             continue;
         }
         if (noscript != std::string::npos && object > noscript) {
             const std::size_t close = lowered(rest).find("</noscript");
-            if (close == std::string::npos) break;
+            if (close == std::string::npos)
+                break;
             move(close + 10);
             continue;
         }
@@ -289,15 +315,27 @@ std::string ScanByTheRule(std::string rest)
 
 TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
 {
-    static constexpr std::string_view Pieces[] = {
-        "<object", "<OBJECT id='a'>", "</object>", "</Object>", "<noscript>", "</noscript>", "</NOSCRIPT",
-        "<noscript", "<Noscript>", "text", " ", "\r\n", "<", "<o", "</", ">", "<p>", "\\",
-        "<script>", "<SCRIPT\t", "</script>", "</Script", "<scripts", "<style/", "</style", "<textarea\n",
-        "</textarea>", "<title>", "</title", "<titles>", "<xmp\f", "</xmp>"};
+    static constexpr std::string_view Pieces[] = {"<object",     "<OBJECT id='a'>",
+                                                  "</object>",   "</Object>",
+                                                  "<noscript>",  "</noscript>",
+                                                  "</NOSCRIPT",  "<noscript",
+                                                  "<Noscript>",  "text",
+                                                  " ",           "\r\n",
+                                                  "<",           "<o",
+                                                  "</",          ">",
+                                                  "<p>",         "\\",
+                                                  "<script>",    "<SCRIPT\t",
+                                                  "</script>",   "</Script",
+                                                  "<scripts",    "<style/",
+                                                  "</style",     "<textarea\n",
+                                                  "</textarea>", "<title>",
+                                                  "</title",     "<titles>",
+                                                  "<xmp\f",      "</xmp>"};
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         std::string page;
-        for (int n = random() % 60; n > 0; --n) page += Pieces[random() % std::size(Pieces)];
+        for (int n = random() % 60; n > 0; --n)
+            page += Pieces[random() % std::size(Pieces)];
         testkit::ResetConverterState();
         const std::string expected = ScanByTheRule(page);
         const std::string expectedFunctions = ScriptBuffer;
@@ -329,23 +367,29 @@ TEST_P(DeclaredEncoding, DecidesWhatIsOneCharacterWhenEscaping)
     EXPECT_EQ(ScriptBuffer, Functions({"<object title=\"" + row.expectedInFunction + "\"></object>"}));
 }
 
-const std::string So = "\x83\x5C";      // Shift_JIS katakana so: 83 5C
-const std::string Xu0 = "\xB3\x5C" "0";  // Big5 xu then "0": B3 5C 30
+const std::string So = "\x83\x5C";  // Shift_JIS katakana so: 83 5C
+const std::string Xu0 = "\xB3\x5C"
+                        "0";  // Big5 xu then "0": B3 5C 30
 
-INSTANTIATE_TEST_SUITE_P(Markup, DeclaredEncoding, ::testing::Values(
-    EncodingRow{"ShiftJisMetaCharset", "<meta charset=\"Shift_JIS\">", So, So},
-    EncodingRow{"WindowsCodePageName", "<META CHARSET=cp932>", So, So},
-    EncodingRow{"HttpEquivContentType", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">", Xu0, Xu0},
-    EncodingRow{"ContentBeforeHttpEquiv", "<meta content='text/html;charset= \"big5\"' http-equiv=content-type>", Xu0, Xu0},
-    EncodingRow{"AfterCommentsAndOtherTags", "<!-- <meta charset=utf-8> --><html lang=ja><meta name=x charset=sjis>", So, So},
-    EncodingRow{"LeadByteBeforeALowByteGoesAlone", "<meta charset=sjis>", "\x83'" + So, "\x83\\'" + So},
-    EncodingRow{"TrailByteIsNoLeadByte", "<meta charset=sjis>", "\x81\x81\\", "\x81\x81\\\\"},
-    EncodingRow{"NoDeclarationEscapesBytes", "<html>", So, So + "\\"},
-    EncodingRow{"SingleByteEncoding", "<meta charset=windows-1252>", So, So + "\\"},
-    EncodingRow{"ContentWithoutHttpEquivCountsNot", "<meta content=\"text/html; charset=sjis\">", So, So + "\\"},
-    EncodingRow{"FirstDeclarationWins", "<meta charset=utf-8><meta charset=sjis>", So, So + "\\"},
-    EncodingRow{"Utf8ByteOrderMarkWins", "\xEF\xBB\xBF<meta charset=sjis>", So, So + "\\"},
-    EncodingRow{"DeclarationBeyond1024Bytes", std::string(1024, ' ') + "<meta charset=sjis>", So, So + "\\"}),
+INSTANTIATE_TEST_SUITE_P(
+    Markup, DeclaredEncoding,
+    ::testing::Values(
+        EncodingRow{"ShiftJisMetaCharset", "<meta charset=\"Shift_JIS\">", So, So},
+        EncodingRow{"WindowsCodePageName", "<META CHARSET=cp932>", So, So},
+        EncodingRow{"HttpEquivContentType", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">",
+                    Xu0, Xu0},
+        EncodingRow{"ContentBeforeHttpEquiv", "<meta content='text/html;charset= \"big5\"' http-equiv=content-type>",
+                    Xu0, Xu0},
+        EncodingRow{"AfterCommentsAndOtherTags",
+                    "<!-- <meta charset=utf-8> --><html lang=ja><meta name=x charset=sjis>", So, So},
+        EncodingRow{"LeadByteBeforeALowByteGoesAlone", "<meta charset=sjis>", "\x83'" + So, "\x83\\'" + So},
+        EncodingRow{"TrailByteIsNoLeadByte", "<meta charset=sjis>", "\x81\x81\\", "\x81\x81\\\\"},
+        EncodingRow{"NoDeclarationEscapesBytes", "<html>", So, So + "\\"},
+        EncodingRow{"SingleByteEncoding", "<meta charset=windows-1252>", So, So + "\\"},
+        EncodingRow{"ContentWithoutHttpEquivCountsNot", "<meta content=\"text/html; charset=sjis\">", So, So + "\\"},
+        EncodingRow{"FirstDeclarationWins", "<meta charset=utf-8><meta charset=sjis>", So, So + "\\"},
+        EncodingRow{"Utf8ByteOrderMarkWins", "\xEF\xBB\xBF<meta charset=sjis>", So, So + "\\"},
+        EncodingRow{"DeclarationBeyond1024Bytes", std::string(1024, ' ') + "<meta charset=sjis>", So, So + "\\"}),
     RowName<EncodingRow>);
 
 TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
@@ -381,22 +425,23 @@ TEST_P(Include, GoesWhereTheFirstMatchingRuleSays)
               row.before + "\r\n<script language=\"JavaScript\" src=\"js/x.js\"></script>\r\n" + row.after);
 }
 
-INSTANTIATE_TEST_SUITE_P(Markup, Include, ::testing::Values(
-    IncludeRow{"BeforeCloseHead", "<html><head a=1><t></t>", "</HEAD><body>"},
-    IncludeRow{"CloseHeadWinsOverEarlierBody", "<body>", "</head>"},
-    IncludeRow{"AfterCapitalHeadWithoutClose", "<HTML><HEAD>", "<BODY>"},
-    IncludeRow{"BeforeBodyWithAttributes", "<p>", "<Body class=x>"},
-    IncludeRow{"AfterBareHtml", "<html>", "<p>"},
-    IncludeRow{"AtStartWhenHeadHasAttributesOnly", "", "<head id=1><p>"},
-    IncludeRow{"AtStartWithoutAnyTag", "", "<p>x</p>"},
-    IncludeRow{"EmptyPage", "", ""},
-    IncludeRow{"AfterAUtf8ByteOrderMark", "\xEF\xBB\xBF", "<p>x</p>"},
-    IncludeRow{"ByteOrderMarkDoesNotMoveTheHead", "\xEF\xBB\xBF<head>", "<p>"},
-    // A base element before the include would make its address lead elsewhere.
-    IncludeRow{"BeforeABaseInTheHead", "<head><title>t</title>", "<BASE href=\"http://cdn/\"></head>"},
-    IncludeRow{"BeforeABaseWithoutAttributes", "<head>", "<base/></head>"},
-    IncludeRow{"BasefontIsNoBase", "<head><basefont size=3>", "</head>"},
-    IncludeRow{"BaseAfterTheIncludeStaysBehind", "<head>", "</head><body><base href=x>"}),
+INSTANTIATE_TEST_SUITE_P(
+    Markup, Include,
+    ::testing::Values(IncludeRow{"BeforeCloseHead", "<html><head a=1><t></t>", "</HEAD><body>"},
+                      IncludeRow{"CloseHeadWinsOverEarlierBody", "<body>", "</head>"},
+                      IncludeRow{"AfterCapitalHeadWithoutClose", "<HTML><HEAD>", "<BODY>"},
+                      IncludeRow{"BeforeBodyWithAttributes", "<p>", "<Body class=x>"},
+                      IncludeRow{"AfterBareHtml", "<html>", "<p>"},
+                      IncludeRow{"AtStartWhenHeadHasAttributesOnly", "", "<head id=1><p>"},
+                      IncludeRow{"AtStartWithoutAnyTag", "", "<p>x</p>"}, IncludeRow{"EmptyPage", "", ""},
+                      IncludeRow{"AfterAUtf8ByteOrderMark", "\xEF\xBB\xBF", "<p>x</p>"},
+                      IncludeRow{"ByteOrderMarkDoesNotMoveTheHead", "\xEF\xBB\xBF<head>", "<p>"},
+                      // A base element before the include would make its address lead elsewhere.
+                      IncludeRow{"BeforeABaseInTheHead", "<head><title>t</title>",
+                                 "<BASE href=\"http://cdn/\"></head>"},
+                      IncludeRow{"BeforeABaseWithoutAttributes", "<head>", "<base/></head>"},
+                      IncludeRow{"BasefontIsNoBase", "<head><basefont size=3>", "</head>"},
+                      IncludeRow{"BaseAfterTheIncludeStaysBehind", "<head>", "</head><body><base href=x>"}),
     RowName<IncludeRow>);
 
 }  // namespace

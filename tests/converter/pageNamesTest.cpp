@@ -14,10 +14,9 @@ using testkit::RowName;
 
 TEST(PageNames, FilterListsEveryPatternOfTheGroups)
 {
-    EXPECT_EQ(WebPageFilter(),
-              "Webpage Files (*.htm;*.html;*.shtm;*.shtml)|*.htm;*.html;*.shtm;*.shtml|"
-              "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)|"
-              "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm");
+    EXPECT_EQ(WebPageFilter(), "Webpage Files (*.htm;*.html;*.shtm;*.shtml)|*.htm;*.html;*.shtm;*.shtml|"
+                               "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)|"
+                               "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm");
 }
 
 struct PageNameRow : NamedRow {
@@ -32,18 +31,15 @@ TEST_P(WebPageNames, AreThoseOfThePatterns)
     EXPECT_EQ(IsWebPageName(GetParam().fileName), GetParam().isPage);
 }
 
-INSTANTIATE_TEST_SUITE_P(PageNames, WebPageNames, ::testing::Values(
-    PageNameRow{"FirstPattern", "index.htm", true},
-    PageNameRow{"LastPatternOfLastGroup", "form.cfm", true},
-    PageNameRow{"UpperCase", "INDEX.HTM", true},
-    PageNameRow{"MixedCase", "News.PhP3", true},
-    PageNameRow{"OnlyExtension", ".html", true},
-    PageNameRow{"Script", "index.js", false},
-    PageNameRow{"Text", "notes.txt", false},
-    PageNameRow{"LongerExtension", "index.htmlx", false},
-    PageNameRow{"ShorterExtension", "index.ht", false},
-    PageNameRow{"NoExtension", "html", false},
-    PageNameRow{"ExtensionInTheMiddle", "index.htm.orig", false}),
+INSTANTIATE_TEST_SUITE_P(
+    PageNames, WebPageNames,
+    ::testing::Values(PageNameRow{"FirstPattern", "index.htm", true},
+                      PageNameRow{"LastPatternOfLastGroup", "form.cfm", true},
+                      PageNameRow{"UpperCase", "INDEX.HTM", true}, PageNameRow{"MixedCase", "News.PhP3", true},
+                      PageNameRow{"OnlyExtension", ".html", true}, PageNameRow{"Script", "index.js", false},
+                      PageNameRow{"Text", "notes.txt", false}, PageNameRow{"LongerExtension", "index.htmlx", false},
+                      PageNameRow{"ShorterExtension", "index.ht", false}, PageNameRow{"NoExtension", "html", false},
+                      PageNameRow{"ExtensionInTheMiddle", "index.htm.orig", false}),
     RowName<PageNameRow>);
 
 TEST(PageNames, EveryBackupNameTheConverterMakesIsReadBack)
@@ -59,9 +55,9 @@ TEST(PageNames, EveryBackupNameTheConverterMakesIsReadBack)
 
 TEST(PageNames, OtherNamesAreNoBackups)
 {
-    for (const std::string_view name : {"index.htm", "index_backup0.htm", "index_backup01.htm",
-                                        "index_backup-1.htm", "index_backup+1.htm", "index_backupx.htm",
-                                        "index_backup1x.htm", "index_backup99999999999.htm", "index_Backup.htm"})
+    for (const std::string_view name :
+         {"index.htm", "index_backup0.htm", "index_backup01.htm", "index_backup-1.htm", "index_backup+1.htm",
+          "index_backupx.htm", "index_backup1x.htm", "index_backup99999999999.htm", "index_Backup.htm"})
         EXPECT_FALSE(ParseBackupName(name)) << name;
 }
 

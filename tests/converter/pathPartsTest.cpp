@@ -30,23 +30,28 @@ TEST_P(PathSplit, GivesEveryPart)
     EXPECT_EQ(BaseName(row.path, row.style), row.base);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, PathSplit, ::testing::Values(
-    SplitRow{"WinPlain", Win, R"(E:\site\index.htm)", R"(E:\site\)", "index.htm", ".htm", "E:", "index"},
-    SplitRow{"WinTwoDots", Win, R"(E:\site\archive.tar.gz)", R"(E:\site\)", "archive.tar.gz", ".gz", "E:", "archive.tar"},
-    SplitRow{"WinNoExtension", Win, R"(E:\site\README)", R"(E:\site\)", "README", "", "E:", "README"},
-    SplitRow{"WinOnlyExtension", Win, R"(E:\site\.htaccess)", R"(E:\site\)", ".htaccess", ".htaccess", "E:", ""},
-    SplitRow{"WinTrailingDot", Win, R"(E:\site\name.)", R"(E:\site\)", "name.", ".", "E:", "name"},
-    SplitRow{"WinDotInFolder", Win, R"(E:\si.te\index)", R"(E:\si.te\)", "index", "", "E:", "index"},
-    SplitRow{"WinDriveRelative", Win, "E:index.htm", "E:", "index.htm", ".htm", "E:", "index"},
-    SplitRow{"WinUnc", Win, R"(\\srv\share\a\page.htm)", R"(\\srv\share\a\)", "page.htm", ".htm", R"(\\srv\share)", "page"},
-    SplitRow{"WinUncShareOnly", Win, R"(\\srv\share)", R"(\\srv\)", "share", "", R"(\\srv\share)", "share"},
-    SplitRow{"WinSlashIsNoSeparator", Win, R"(E:\a/b.htm)", R"(E:\)", "a/b.htm", ".htm", "E:", "a/b"},
-    SplitRow{"PosixPlain", Posix, "/site/index.htm", "/site/", "index.htm", ".htm", "", "index"},
-    SplitRow{"PosixTwoDots", Posix, "/site/archive.tar.gz", "/site/", "archive.tar.gz", ".gz", "", "archive.tar"},
-    SplitRow{"PosixOnlyExtension", Posix, "/site/.htaccess", "/site/", ".htaccess", ".htaccess", "", ""},
-    SplitRow{"PosixDotInFolder", Posix, "/si.te/index", "/si.te/", "index", "", "", "index"},
-    SplitRow{"PosixBare", Posix, "index.htm", "", "index.htm", ".htm", "", "index"},
-    SplitRow{"PosixBackslashAndColonAreBytes", Posix, R"(/site/C:a\b.htm)", "/site/", R"(C:a\b.htm)", ".htm", "", R"(C:a\b)"}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PathSplit,
+    ::testing::Values(
+        SplitRow{"WinPlain", Win, R"(E:\site\index.htm)", R"(E:\site\)", "index.htm", ".htm", "E:", "index"},
+        SplitRow{"WinTwoDots", Win, R"(E:\site\archive.tar.gz)", R"(E:\site\)", "archive.tar.gz", ".gz",
+                 "E:", "archive.tar"},
+        SplitRow{"WinNoExtension", Win, R"(E:\site\README)", R"(E:\site\)", "README", "", "E:", "README"},
+        SplitRow{"WinOnlyExtension", Win, R"(E:\site\.htaccess)", R"(E:\site\)", ".htaccess", ".htaccess", "E:", ""},
+        SplitRow{"WinTrailingDot", Win, R"(E:\site\name.)", R"(E:\site\)", "name.", ".", "E:", "name"},
+        SplitRow{"WinDotInFolder", Win, R"(E:\si.te\index)", R"(E:\si.te\)", "index", "", "E:", "index"},
+        SplitRow{"WinDriveRelative", Win, "E:index.htm", "E:", "index.htm", ".htm", "E:", "index"},
+        SplitRow{"WinUnc", Win, R"(\\srv\share\a\page.htm)", R"(\\srv\share\a\)", "page.htm", ".htm", R"(\\srv\share)",
+                 "page"},
+        SplitRow{"WinUncShareOnly", Win, R"(\\srv\share)", R"(\\srv\)", "share", "", R"(\\srv\share)", "share"},
+        SplitRow{"WinSlashIsNoSeparator", Win, R"(E:\a/b.htm)", R"(E:\)", "a/b.htm", ".htm", "E:", "a/b"},
+        SplitRow{"PosixPlain", Posix, "/site/index.htm", "/site/", "index.htm", ".htm", "", "index"},
+        SplitRow{"PosixTwoDots", Posix, "/site/archive.tar.gz", "/site/", "archive.tar.gz", ".gz", "", "archive.tar"},
+        SplitRow{"PosixOnlyExtension", Posix, "/site/.htaccess", "/site/", ".htaccess", ".htaccess", "", ""},
+        SplitRow{"PosixDotInFolder", Posix, "/si.te/index", "/si.te/", "index", "", "", "index"},
+        SplitRow{"PosixBare", Posix, "index.htm", "", "index.htm", ".htm", "", "index"},
+        SplitRow{"PosixBackslashAndColonAreBytes", Posix, R"(/site/C:a\b.htm)", "/site/", R"(C:a\b.htm)", ".htm", "",
+                 R"(C:a\b)"}),
     RowName<SplitRow>);
 
 struct RelativeRow : NamedRow {
@@ -62,35 +67,45 @@ TEST_P(RelativePathTable, LeadsFromThePageFolderToTheTarget)
     EXPECT_EQ(RelativePath(row.base, row.target, row.style), row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, RelativePathTable, ::testing::Values(
-    RelativeRow{"WinSameFolder", Win, R"(E:\site\index.htm)", R"(E:\site\index.js)", "index.js"},
-    RelativeRow{"WinSiblingFolder", Win, R"(E:\site\pages\index.htm)", R"(E:\site\js\index.js)", R"(..\js\index.js)"},
-    RelativeRow{"WinCaseInsensitive", Win, R"(E:\Site\index.htm)", R"(e:\site\scripts\index.js)", R"(scripts\index.js)"},
-    RelativeRow{"WinUpToRoot", Win, R"(E:\site\a\b\index.htm)", R"(E:\index.js)", R"(..\..\..\index.js)"},
-    RelativeRow{"WinUnc", Win, R"(\\srv\share\a\page.htm)", R"(\\srv\share\b\page.js)", R"(..\b\page.js)"},
-    RelativeRow{"WinOtherDrive", Win, R"(E:\site\index.htm)", R"(F:\js\index.js)", R"(F:\js\index.js)"},
-    RelativeRow{"WinOtherShare", Win, R"(\\srv\one\page.htm)", R"(\\srv\two\page.js)", R"(\\srv\two\page.js)"},
-    RelativeRow{"WinUncCaseInsensitive", Win, R"(\\SRV\Share\a\p.htm)", R"(\\srv\share\a\p.js)", "p.js"},
-    RelativeRow{"WinEmptyFolderName", Win, R"(E:\site\\x\index.htm)", R"(E:\site\x\i.js)", R"(..\..\x\i.js)"},
-    RelativeRow{"PosixSameFolder", Posix, "/site/index.htm", "/site/index.js", "index.js"},
-    RelativeRow{"PosixSiblingFolder", Posix, "/site/pages/index.htm", "/site/js/index.js", "../js/index.js"},
-    RelativeRow{"PosixCaseSensitive", Posix, "/Site/index.htm", "/site/scripts/index.js", "../site/scripts/index.js"},
-    RelativeRow{"PosixUpToRoot", Posix, "/site/a/b/index.htm", "/index.js", "../../../index.js"},
-    RelativeRow{"PosixDownward", Posix, "/site/index.htm", "/site/js/lib/index.js", "js/lib/index.js"},
-    RelativeRow{"PosixEmptyAndDotNamesName", Posix, "/site//pages/./index.htm", "/site/js/index.js", "../js/index.js"},
-    RelativeRow{"PosixRelativePaths", Posix, "pages/index.htm", "js/index.js", "../js/index.js"}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, RelativePathTable,
+    ::testing::Values(
+        RelativeRow{"WinSameFolder", Win, R"(E:\site\index.htm)", R"(E:\site\index.js)", "index.js"},
+        RelativeRow{"WinSiblingFolder", Win, R"(E:\site\pages\index.htm)", R"(E:\site\js\index.js)",
+                    R"(..\js\index.js)"},
+        RelativeRow{"WinCaseInsensitive", Win, R"(E:\Site\index.htm)", R"(e:\site\scripts\index.js)",
+                    R"(scripts\index.js)"},
+        RelativeRow{"WinUpToRoot", Win, R"(E:\site\a\b\index.htm)", R"(E:\index.js)", R"(..\..\..\index.js)"},
+        RelativeRow{"WinUnc", Win, R"(\\srv\share\a\page.htm)", R"(\\srv\share\b\page.js)", R"(..\b\page.js)"},
+        RelativeRow{"WinOtherDrive", Win, R"(E:\site\index.htm)", R"(F:\js\index.js)", R"(F:\js\index.js)"},
+        RelativeRow{"WinOtherShare", Win, R"(\\srv\one\page.htm)", R"(\\srv\two\page.js)", R"(\\srv\two\page.js)"},
+        RelativeRow{"WinUncCaseInsensitive", Win, R"(\\SRV\Share\a\p.htm)", R"(\\srv\share\a\p.js)", "p.js"},
+        RelativeRow{"WinEmptyFolderName", Win, R"(E:\site\\x\index.htm)", R"(E:\site\x\i.js)", R"(..\..\x\i.js)"},
+        RelativeRow{"PosixSameFolder", Posix, "/site/index.htm", "/site/index.js", "index.js"},
+        RelativeRow{"PosixSiblingFolder", Posix, "/site/pages/index.htm", "/site/js/index.js", "../js/index.js"},
+        RelativeRow{"PosixCaseSensitive", Posix, "/Site/index.htm", "/site/scripts/index.js",
+                    "../site/scripts/index.js"},
+        RelativeRow{"PosixUpToRoot", Posix, "/site/a/b/index.htm", "/index.js", "../../../index.js"},
+        RelativeRow{"PosixDownward", Posix, "/site/index.htm", "/site/js/lib/index.js", "js/lib/index.js"},
+        RelativeRow{"PosixEmptyAndDotNamesName", Posix, "/site//pages/./index.htm", "/site/js/index.js",
+                    "../js/index.js"},
+        RelativeRow{"PosixRelativePaths", Posix, "pages/index.htm", "js/index.js", "../js/index.js"}),
     RowName<RelativeRow>);
 
 TEST(RelativePathDepth, HasNoLimitOnTheNumberOfFolders)
 {
     std::string deep = "/";
-    for (int i = 0; i < 500; ++i) deep += "d" + std::to_string(i) + "/";
+    for (int i = 0; i < 500; ++i)
+        deep += "d" + std::to_string(i) + "/";
     EXPECT_EQ(RelativePath(deep + "page.htm", deep + "js/page.js", Posix), "js/page.js");
     EXPECT_EQ(RelativePath(deep + "page.htm", "/page.js", Posix).size(), 500 * 3 + 7);
 }
 
 // In Shift-JIS the second byte of a character can be 0x5C, the backslash.
-bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisLeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 TEST(LeadByteTest, KeepsTrailBytesOutOfTheSeparators)
 {
@@ -111,8 +126,10 @@ TEST(LeadByteTest, RelativePathTakesTheSystemsLeadBytesUnasked)
 {
     const LeadByteTest system = SystemLeadByteTest();
     unsigned lead = 0x81;
-    while (lead <= 0xFE && !(system && system(static_cast<unsigned char>(lead)))) ++lead;
-    if (lead > 0xFE) GTEST_SKIP() << "the system's code page has no lead bytes";
+    while (lead <= 0xFE && !(system && system(static_cast<unsigned char>(lead))))
+        ++lead;
+    if (lead > 0xFE)
+        GTEST_SKIP() << "the system's code page has no lead bytes";
     const std::string page = "E:\\a" + std::string(1, static_cast<char>(lead)) + "\\\\p.htm";
     EXPECT_EQ(RelativePath(page, "E:\\a\\p.js", Win), "..\\a\\p.js");
 }
@@ -132,13 +149,14 @@ TEST_P(BackupNames, StayInThePageFolder)
     EXPECT_EQ(BackupCandidate(row.page, row.n, row.style), row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, BackupNames, ::testing::Values(
-    BackupRow{"WinFirst", Win, R"(E:\site\index.html)", 0, R"(E:\site\index_backup.html)"},
-    BackupRow{"WinSecond", Win, R"(E:\site\index.html)", 1, R"(E:\site\index_backup1.html)"},
-    BackupRow{"WinTwelfth", Win, R"(E:\site\index.html)", 12, R"(E:\site\index_backup12.html)"},
-    BackupRow{"WinNoExtension", Win, R"(E:\site\index)", 0, R"(E:\site\index_backup)"},
-    BackupRow{"PosixThird", Posix, "/site/index.html", 2, "/site/index_backup2.html"},
-    BackupRow{"PosixOnlyExtension", Posix, "/site/.htaccess", 0, "/site/_backup.htaccess"}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, BackupNames,
+    ::testing::Values(BackupRow{"WinFirst", Win, R"(E:\site\index.html)", 0, R"(E:\site\index_backup.html)"},
+                      BackupRow{"WinSecond", Win, R"(E:\site\index.html)", 1, R"(E:\site\index_backup1.html)"},
+                      BackupRow{"WinTwelfth", Win, R"(E:\site\index.html)", 12, R"(E:\site\index_backup12.html)"},
+                      BackupRow{"WinNoExtension", Win, R"(E:\site\index)", 0, R"(E:\site\index_backup)"},
+                      BackupRow{"PosixThird", Posix, "/site/index.html", 2, "/site/index_backup2.html"},
+                      BackupRow{"PosixOnlyExtension", Posix, "/site/.htaccess", 0, "/site/_backup.htaccess"}),
     RowName<BackupRow>);
 
 struct ScriptPathRow : NamedRow {
@@ -154,15 +172,17 @@ TEST_P(ScriptPaths, AreThePageBaseNameWithJsBesideItOrInTheFolder)
     EXPECT_EQ(ScriptPathFor(row.page, row.folder, row.style), row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, ScriptPaths, ::testing::Values(
-    ScriptPathRow{"WinBesidePage", Win, R"(E:\site\index.html)", "", R"(E:\site\index.js)"},
-    ScriptPathRow{"WinInFolder", Win, R"(E:\site\index.html)", R"(E:\js)", R"(E:\js\index.js)"},
-    ScriptPathRow{"WinDriveRoot", Win, R"(E:\site\index.html)", R"(D:\)", R"(D:\index.js)"},
-    ScriptPathRow{"PosixBesidePage", Posix, "/site/news.old.htm", "", "/site/news.old.js"},
-    ScriptPathRow{"PosixPageWithoutFolder", Posix, "index.htm", "", "index.js"},
-    ScriptPathRow{"PosixInFolder", Posix, "/site/index.htm", "/site/js", "/site/js/index.js"},
-    ScriptPathRow{"PosixFolderEndingInSeparator", Posix, "/site/index.htm", "/site/js/", "/site/js/index.js"},
-    ScriptPathRow{"PosixRoot", Posix, "/site/index.htm", "/", "/index.js"}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ScriptPaths,
+    ::testing::Values(ScriptPathRow{"WinBesidePage", Win, R"(E:\site\index.html)", "", R"(E:\site\index.js)"},
+                      ScriptPathRow{"WinInFolder", Win, R"(E:\site\index.html)", R"(E:\js)", R"(E:\js\index.js)"},
+                      ScriptPathRow{"WinDriveRoot", Win, R"(E:\site\index.html)", R"(D:\)", R"(D:\index.js)"},
+                      ScriptPathRow{"PosixBesidePage", Posix, "/site/news.old.htm", "", "/site/news.old.js"},
+                      ScriptPathRow{"PosixPageWithoutFolder", Posix, "index.htm", "", "index.js"},
+                      ScriptPathRow{"PosixInFolder", Posix, "/site/index.htm", "/site/js", "/site/js/index.js"},
+                      ScriptPathRow{"PosixFolderEndingInSeparator", Posix, "/site/index.htm", "/site/js/",
+                                    "/site/js/index.js"},
+                      ScriptPathRow{"PosixRoot", Posix, "/site/index.htm", "/", "/index.js"}),
     RowName<ScriptPathRow>);
 
 }  // namespace

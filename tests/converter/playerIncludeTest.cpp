@@ -38,15 +38,19 @@ TEST_P(PlayerReferenceOf, IsWhatThePageWrites)
               local ? testkit::InNativeStyle(row.reference) : std::string(row.reference));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sources, PlayerReferenceOf, ::testing::Values(
-    ReferenceRow{{"WebAddress"}, "https://example.org/ruffle/ruffle.js", "a.htm",
-                 "https://example.org/ruffle/ruffle.js"},
-    ReferenceRow{{"WebAddressIsOnlyAttributeEscaped"}, "HTTP://example.org/r.js?v=1&a=\"2\"", "a.htm",
-                 "HTTP://example.org/r.js?v=1&amp;a=&quot;2&quot;"},
-    ReferenceRow{{"SchemeRelativeAddress"}, "//cdn.example.org/ruffle.js", "a.htm", "//cdn.example.org/ruffle.js"},
-    ReferenceRow{{"LocalBesideThePage"}, "ruffle.js", "a.htm", "ruffle.js"},
-    ReferenceRow{{"LocalInAnotherFolder"}, "player/ruffle.js", "pages/a.htm", "../player/ruffle.js"},
-    ReferenceRow{{"LocalNameMadeSafeAsAUrl"}, "R&D #1/100%.js", "a.htm", "R&amp;D %231/100%25.js"}),
+INSTANTIATE_TEST_SUITE_P(
+    Sources, PlayerReferenceOf,
+    ::testing::Values(
+        ReferenceRow{
+            {"WebAddress"}, "https://example.org/ruffle/ruffle.js", "a.htm", "https://example.org/ruffle/ruffle.js"},
+        ReferenceRow{{"WebAddressIsOnlyAttributeEscaped"},
+                     "HTTP://example.org/r.js?v=1&a=\"2\"",
+                     "a.htm",
+                     "HTTP://example.org/r.js?v=1&amp;a=&quot;2&quot;"},
+        ReferenceRow{{"SchemeRelativeAddress"}, "//cdn.example.org/ruffle.js", "a.htm", "//cdn.example.org/ruffle.js"},
+        ReferenceRow{{"LocalBesideThePage"}, "ruffle.js", "a.htm", "ruffle.js"},
+        ReferenceRow{{"LocalInAnotherFolder"}, "player/ruffle.js", "pages/a.htm", "../player/ruffle.js"},
+        ReferenceRow{{"LocalNameMadeSafeAsAUrl"}, "R&D #1/100%.js", "a.htm", "R&amp;D %231/100%25.js"}),
     testkit::RowName<ReferenceRow>);
 
 TEST(PlayerScript, ThatIsNoFileIsRefused)
@@ -83,16 +87,19 @@ TEST_P(PageLoadingPlayer, IsFoundByTheScriptsSrc)
     EXPECT_EQ(LoadsScript(GetParam().page, "player/ruffle.js"), GetParam().loads);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, PageLoadingPlayer, ::testing::Values(
-    LoadsRow{{"PlayerLine"}, "<head><script src=\"player/ruffle.js\"></script></head>", true},
-    LoadsRow{{"CapitalsSingleQuotesOtherAttributes"}, "<SCRIPT type=\"text/javascript\"\r\nSRC='player/ruffle.js'>",
-             true},
-    LoadsRow{{"UnquotedWithBlanksAroundEquals"}, "<script async src = player/ruffle.js >", true},
-    LoadsRow{{"UnclosedAtTheEnd"}, "<p><script src=\"player/ruffle.js\"", true},
-    LoadsRow{{"AnotherScript"}, "<script src=\"player/ruffle.js?v=2\"></script>", false},
-    LoadsRow{{"OtherAttributeEndingInSrc"}, "<script data-src=\"player/ruffle.js\"></script>", false},
-    LoadsRow{{"OtherElement"}, "<scripts src=\"player/ruffle.js\"><img src=\"player/ruffle.js\">", false},
-    LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false}),
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PageLoadingPlayer,
+    ::testing::Values(LoadsRow{{"PlayerLine"}, "<head><script src=\"player/ruffle.js\"></script></head>", true},
+                      LoadsRow{{"CapitalsSingleQuotesOtherAttributes"},
+                               "<SCRIPT type=\"text/javascript\"\r\nSRC='player/ruffle.js'>",
+                               true},
+                      LoadsRow{{"UnquotedWithBlanksAroundEquals"}, "<script async src = player/ruffle.js >", true},
+                      LoadsRow{{"UnclosedAtTheEnd"}, "<p><script src=\"player/ruffle.js\"", true},
+                      LoadsRow{{"AnotherScript"}, "<script src=\"player/ruffle.js?v=2\"></script>", false},
+                      LoadsRow{{"OtherAttributeEndingInSrc"}, "<script data-src=\"player/ruffle.js\"></script>", false},
+                      LoadsRow{
+                          {"OtherElement"}, "<scripts src=\"player/ruffle.js\"><img src=\"player/ruffle.js\">", false},
+                      LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false}),
     testkit::RowName<LoadsRow>);
 
 // --------------------------------------------------------------- convert --
@@ -125,8 +132,8 @@ TEST_F(ConvertWithPlayer, PlayerLineFollowsTheIncludeOnceOverConversions)
 
     ConvertPage(page, script, false, player);
     const std::string twice = ReadFile(page);
-    EXPECT_EQ(twice, "<html><head>" + Include + PlayerLine + Include
-                         + once.substr(12 + Include.size() + PlayerLine.size()));
+    EXPECT_EQ(twice,
+              "<html><head>" + Include + PlayerLine + Include + once.substr(12 + Include.size() + PlayerLine.size()));
 }
 
 TEST_F(ConvertWithPlayer, PlayerLineGoesWithTheIncludeBeforeAnEarlyBlock)
@@ -141,8 +148,8 @@ TEST_F(ConvertWithPlayer, PageLoadingThePlayerItselfGetsNoSecondLine)
     const std::string own = "<html><head><script src='player/ruffle.js'></script></head><body></body></html>";
     WriteFile(page, own);
     ConvertPage(page, script, false, player);
-    EXPECT_EQ(ReadFile(page), "<html><head><script src='player/ruffle.js'></script>" + Include
-                                  + "</head><body></body></html>");
+    EXPECT_EQ(ReadFile(page),
+              "<html><head><script src='player/ruffle.js'></script>" + Include + "</head><body></body></html>");
 }
 
 TEST_F(ConvertWithPlayer, MissingPlayerIsRefusedBeforeAnythingIsWritten)

@@ -3,8 +3,8 @@
 #include "converterTestKit.h"
 #include "namedRow.h"
 
-#include <gtest/gtest.h>
 #include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
@@ -40,7 +40,8 @@ protected:
             fs::create_directories(fs::path(onScratch).parent_path());
             return onScratch;
         }
-        if (path.starts_with("D:")) return folder.path().root_name().string() + std::string(path.substr(2));
+        if (path.starts_with("D:"))
+            return folder.path().root_name().string() + std::string(path.substr(2));
 #endif
         return std::string(path);
     }
@@ -50,48 +51,56 @@ protected:
 };
 
 // The second line of a script file: the document.write statement.
-std::string ScriptLine(const std::string& scriptText) { return scriptText.substr(scriptText.find("\r\n") + 2); }
+std::string ScriptLine(const std::string& scriptText)
+{
+    return scriptText.substr(scriptText.find("\r\n") + 2);
+}
 
 // True when the text is one single-quoted JavaScript string literal with no
 // quote or line end left unescaped inside.
 bool IsOneSingleQuotedString(std::string_view literal)
 {
-    if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'') return false;
+    if (literal.size() < 2 || literal.front() != '\'' || literal.back() != '\'')
+        return false;
     std::size_t i = 1;
     while (i < literal.size() - 1) {
-        if (literal[i] == '\\') i += 2;
-        else if (literal[i] == '\'' || literal[i] == '\r' || literal[i] == '\n') return false;
-        else ++i;
+        if (literal[i] == '\\')
+            i += 2;
+        else if (literal[i] == '\'' || literal[i] == '\r' || literal[i] == '\n')
+            return false;
+        else
+            ++i;
     }
     return i == literal.size() - 1;
 }
 
 TEST_F(EmbedCodeTest, IntroMovieGivesTheSnippetAndScriptByteForByte)
 {
-    const EmbedCodeResult result =
-        GenerateEmbedCode(OnScratchDrive("D:\\site\\intro.swf"), "550", "400", "intro", "best", PathStyle::Windows);
+    const EmbedCodeResult result = GenerateEmbedCode(OnScratchDrive("D:\\site\\intro.swf"), "550", "400", "intro",
+                                                     "best", PathStyle::Windows);
 
     EXPECT_EQ(result.movieFileName, "intro.swf");
     EXPECT_EQ(result.scriptName, "intro.js");
     EXPECT_EQ(result.scriptPath, OnScratchDrive("D:\\site\\intro.js"));
-    EXPECT_EQ(result.snippet,
-              "<script src=\"intro.js\"></script>\r\n"
-              "<noscript>\r\n"
-              "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"
-              "        codebase=\"http://download.macromedia.com/pub/shockwave/cabs/flash/swflash.cab#version=8,0,0,0\"\r\n"
-              "        width=\"550\" height=\"400\"\r\n"
-              "        id=\"intro\" align=\"middle\">\r\n"
-              "  <param name=\"allowScriptAccess\" value=\"sameDomain\" />\r\n"
-              "  <param name=\"movie\" value=\"intro.swf\" />\r\n"
-              "  <param name=\"quality\" value=\"best\" />\r\n"
-              "  <embed src=\"intro.swf\" quality=\"best\" \r\n"
-              "         width=\"550\" height=\"400\"\r\n"
-              "         name=\"intro\" align=\"middle\"\r\n"
-              "         allowScriptAccess=\"sameDomain\"\r\n"
-              "         type=\"application/x-shockwave-flash\"\r\n"
-              "         pluginspage=\"http://www.macromedia.com/go/getflashplayer\" />\r\n"
-              "</object>\r\n"
-              "</noscript>");
+    EXPECT_EQ(
+        result.snippet,
+        "<script src=\"intro.js\"></script>\r\n"
+        "<noscript>\r\n"
+        "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\"\r\n"
+        "        codebase=\"http://download.macromedia.com/pub/shockwave/cabs/flash/swflash.cab#version=8,0,0,0\"\r\n"
+        "        width=\"550\" height=\"400\"\r\n"
+        "        id=\"intro\" align=\"middle\">\r\n"
+        "  <param name=\"allowScriptAccess\" value=\"sameDomain\" />\r\n"
+        "  <param name=\"movie\" value=\"intro.swf\" />\r\n"
+        "  <param name=\"quality\" value=\"best\" />\r\n"
+        "  <embed src=\"intro.swf\" quality=\"best\" \r\n"
+        "         width=\"550\" height=\"400\"\r\n"
+        "         name=\"intro\" align=\"middle\"\r\n"
+        "         allowScriptAccess=\"sameDomain\"\r\n"
+        "         type=\"application/x-shockwave-flash\"\r\n"
+        "         pluginspage=\"http://www.macromedia.com/go/getflashplayer\" />\r\n"
+        "</object>\r\n"
+        "</noscript>");
     EXPECT_EQ(ReadFile(folder / result.scriptPath),
               "// Created by Sorvane. Website: http://www.sorvane.example/\r\n"
               "document.write('<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\""
@@ -131,8 +140,12 @@ TEST_P(EmbedCodeNames, ScriptIsNamedAfterTheMovieInItsFolder)
 INSTANTIATE_TEST_SUITE_P(
     Paths, EmbedCodeNames,
     ::testing::Values(
-        NameRow{{"InnerDotStays"}, "D:\\site\\intro.final.swf", PathStyle::Windows, "intro.final.swf",
-                "intro.final.js", "D:\\site\\intro.final.js"},
+        NameRow{{"InnerDotStays"},
+                "D:\\site\\intro.final.swf",
+                PathStyle::Windows,
+                "intro.final.swf",
+                "intro.final.js",
+                "D:\\site\\intro.final.js"},
         NameRow{{"NoExtension"}, "D:\\site\\intro", PathStyle::Windows, "intro", "intro.js", "D:\\site\\intro.js"},
         NameRow{{"DriveOnly"}, "D:intro.swf", PathStyle::Windows, "intro.swf", "intro.js", "D:intro.js"},
         NameRow{{"PosixBareName"}, "intro.swf", PathStyle::Posix, "intro.swf", "intro.js", "intro.js"}),
@@ -198,49 +211,85 @@ TEST_P(EmbedCodeValues, GoInAsPlainTextEscapedForTheirPlace)
     if (std::string_view(row.movie).find_first_of("\"<>") != std::string_view::npos)
         GTEST_SKIP() << "Windows allows no \" < > in file names";
 #endif
-    const EmbedCodeResult result =
-        GenerateEmbedCode(OnScratchDrive(row.movie), row.width, "400", row.nameId, "best", PathStyle::Windows);
+    const EmbedCodeResult result = GenerateEmbedCode(OnScratchDrive(row.movie), row.width, "400", row.nameId, "best",
+                                                     PathStyle::Windows);
     const std::string scriptLine = ScriptLine(ReadFile(folder / result.scriptPath));
 
-    for (const std::string& expected : row.inSnippet) EXPECT_THAT(result.snippet, HasSubstr(expected));
-    for (const std::string& expected : row.inScriptLine) EXPECT_THAT(scriptLine, HasSubstr(expected));
+    for (const std::string& expected : row.inSnippet)
+        EXPECT_THAT(result.snippet, HasSubstr(expected));
+    for (const std::string& expected : row.inScriptLine)
+        EXPECT_THAT(scriptLine, HasSubstr(expected));
     ASSERT_TRUE(scriptLine.starts_with("document.write(") && scriptLine.ends_with(");"));
-    EXPECT_TRUE(IsOneSingleQuotedString(std::string_view(scriptLine).substr(15, scriptLine.size() - 17)))
-        << scriptLine;
+    EXPECT_TRUE(IsOneSingleQuotedString(std::string_view(scriptLine).substr(15, scriptLine.size() - 17))) << scriptLine;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Options, EmbedCodeValues,
     ::testing::Values(
-        ValueRow{{"PercentWidth"}, "D:\\a.swf", "100%", "a",
+        ValueRow{{"PercentWidth"},
+                 "D:\\a.swf",
+                 "100%",
+                 "a",
                  {"        width=\"100%\" height=\"400\"\r\n", "         width=\"100%\" height=\"400\"\r\n"},
                  {"<embed src=\"a.swf\" quality=\"best\"width=\"100%\" height=\"400\" "}},
-        ValueRow{{"PlaceholderInValueStaysText"}, "D:\\a.swf", "%s%", "%s", {"width=\"%s%\"", "id=\"%s\"", "name=\"%s\""},
+        ValueRow{{"PlaceholderInValueStaysText"},
+                 "D:\\a.swf",
+                 "%s%",
+                 "%s",
+                 {"width=\"%s%\"", "id=\"%s\"", "name=\"%s\""},
                  {"width=\"%s%\"", "name=\"%s\""}},
-        ValueRow{{"EmptyName"}, "D:\\a.swf", "", "", {"width=\"\"", "id=\"\" align", "name=\"\" align"},
+        ValueRow{{"EmptyName"},
+                 "D:\\a.swf",
+                 "",
+                 "",
+                 {"width=\"\"", "id=\"\" align", "name=\"\" align"},
                  {"id=\"\" align", "name=\"\" align"}},
-        ValueRow{{"TwoBlanksKeptInSnippetAndScript"}, "D:\\a.swf", "5", "my  movie",
-                 {"id=\"my  movie\"", "name=\"my  movie\""}, {"id=\"my  movie\"", "name=\"my  movie\""}},
-        ValueRow{{"LineEndInAValueEscapedInScript"}, "D:\\a.swf", "5", "a\r\nb", {"id=\"a\r\nb\""},
+        ValueRow{{"TwoBlanksKeptInSnippetAndScript"},
+                 "D:\\a.swf",
+                 "5",
+                 "my  movie",
+                 {"id=\"my  movie\"", "name=\"my  movie\""},
+                 {"id=\"my  movie\"", "name=\"my  movie\""}},
+        ValueRow{{"LineEndInAValueEscapedInScript"},
+                 "D:\\a.swf",
+                 "5",
+                 "a\r\nb",
+                 {"id=\"a\r\nb\""},
                  {"id=\"a\\r\\nb\"", "name=\"a\\r\\nb\""}},
-        ValueRow{{"QuoteAndBackslashEscapedForScript"}, "D:\\it's.swf", "5", "a\\b'c",
+        ValueRow{{"QuoteAndBackslashEscapedForScript"},
+                 "D:\\it's.swf",
+                 "5",
+                 "a\\b'c",
                  {"id=\"a\\b'c\"", "value=\"it's.swf\"", "<script src=\"it's.js\">"},
                  {"id=\"a\\\\b\\'c\"", "src=\"it\\'s.swf\""}},
-        ValueRow{{"HtmlSpecialsEscapedInAttributes"}, "D:\\a.swf", "<5>", "a\"b&c",
+        ValueRow{{"HtmlSpecialsEscapedInAttributes"},
+                 "D:\\a.swf",
+                 "<5>",
+                 "a\"b&c",
                  {"width=\"&lt;5&gt;\"", "id=\"a&quot;b&amp;c\"", "name=\"a&quot;b&amp;c\""},
                  {"width=\"&lt;5&gt;\"", "name=\"a&quot;b&amp;c\""}},
         // The movie's and the script's names go into addresses: bytes with a
         // meaning in a URL are percent-encoded, then "&" is HTML-escaped.
-        ValueRow{{"NameWithUrlSpecialsInAddresses"}, "D:\\R&D \"<1>\"#?.swf", "5", "m",
+        ValueRow{{"NameWithUrlSpecialsInAddresses"},
+                 "D:\\R&D \"<1>\"#?.swf",
+                 "5",
+                 "m",
                  {"value=\"R&amp;D %22%3C1%3E%22%23%3F.swf\"", "src=\"R&amp;D %22%3C1%3E%22%23%3F.swf\"",
                   "<script src=\"R&amp;D %22%3C1%3E%22%23%3F.js\">"},
                  {"value=\"R&amp;D %22%3C1%3E%22%23%3F.swf\"", "src=\"R&amp;D %22%3C1%3E%22%23%3F.swf\""}},
-        ValueRow{{"PercentInTheMovieName"}, "D:\\100%.swf", "5", "m",
-                 {"value=\"100%25.swf\"", "src=\"100%25.swf\"", "<script src=\"100%25.js\">"}, {"src=\"100%25.swf\""}},
-        ValueRow{{"BlankAndApostropheStayInAddresses"}, "D:\\My Movie's.swf", "5", "m",
-                 {"value=\"My Movie's.swf\"", "<script src=\"My Movie's.js\">"}, {"src=\"My Movie\\'s.swf\""}},
-        ValueRow{{"TrailingBackslashCannotEndTheString"}, "D:\\a.swf", "5", "x\\", {"id=\"x\\\""},
-                 {"id=\"x\\\\\""}}),
+        ValueRow{{"PercentInTheMovieName"},
+                 "D:\\100%.swf",
+                 "5",
+                 "m",
+                 {"value=\"100%25.swf\"", "src=\"100%25.swf\"", "<script src=\"100%25.js\">"},
+                 {"src=\"100%25.swf\""}},
+        ValueRow{{"BlankAndApostropheStayInAddresses"},
+                 "D:\\My Movie's.swf",
+                 "5",
+                 "m",
+                 {"value=\"My Movie's.swf\"", "<script src=\"My Movie's.js\">"},
+                 {"src=\"My Movie\\'s.swf\""}},
+        ValueRow{{"TrailingBackslashCannotEndTheString"}, "D:\\a.swf", "5", "x\\", {"id=\"x\\\""}, {"id=\"x\\\\\""}}),
     testkit::RowName<ValueRow>);
 
 TEST_F(EmbedCodeTest, HtmlEscapingCoversExactlyTheFourCharacters)
@@ -265,7 +314,8 @@ TEST_F(EmbedCodeTest, PlayerLineStartsTheSnippetAndAMissingPlayerWritesNothing)
     const std::string plain = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best").snippet;
     const EmbedCodeResult withPlayer = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best", NativePathStyle,
                                                          "ruffle.js");
-    EXPECT_EQ(withPlayer.snippet, "<script src=\"" + testkit::InNativeStyle("../ruffle.js") + "\"></script>\r\n" + plain);
+    EXPECT_EQ(withPlayer.snippet,
+              "<script src=\"" + testkit::InNativeStyle("../ruffle.js") + "\"></script>\r\n" + plain);
 
     EXPECT_THROW(GenerateEmbedCode("outro.swf", "1", "1", "m", "best", NativePathStyle, "gone.js"), ConvertError);
     EXPECT_FALSE(fs::exists(folder.path() / "outro.js"));
@@ -294,8 +344,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{{"Generated"}, GeneratedHeader + "document.write('<object id=\"a\"></object>');", true},
         ScriptRow{{"EscapedQuotesAndBackslashes"}, GeneratedHeader + "document.write('it\\'s \\\\ x');", true},
         ScriptRow{{"ConvertedPagesScript"},
-                  "\r\n" + GeneratedHeader + "\r\nfunction displaySWF_1() { document.write('<object>A</object>'); }\r\n" +
-                      GeneratedHeader,
+                  "\r\n" + GeneratedHeader + "\r\nfunction displaySWF_1() { document.write('<object>A</object>'); }\r\n"
+                      + GeneratedHeader,
                   false},
         ScriptRow{{"StatementFollowedByCode"}, GeneratedHeader + "document.write('a'); alert('b');", false},
         ScriptRow{{"SecondLine"}, GeneratedHeader + "document.write('a');\r\nalert(1);", false},
@@ -326,7 +376,8 @@ TEST_F(EmbedCodeTest, OnlyAFileHoldingOtherScriptCodeIsProtected)
 
 TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)
 {
-    for (const char* text : {"", "550", "100%", "%%", "5%0", "0123456789%"}) EXPECT_TRUE(IsDigitsOrPercent(text)) << text;
+    for (const char* text : {"", "550", "100%", "%%", "5%0", "0123456789%"})
+        EXPECT_TRUE(IsDigitsOrPercent(text)) << text;
     for (const char* text : {" 550", "550 ", "-5", "+5", "1.5", "55px", "/", ":", "\xB2"})
         EXPECT_FALSE(IsDigitsOrPercent(text)) << text;
 }
@@ -346,14 +397,15 @@ TEST_P(Doubts, AreFoundInTheOrderTheyAreAsked)
 
 using enum DoubtfulValue;
 
-INSTANTIATE_TEST_SUITE_P(Options, Doubts, ::testing::Values(
-    DoubtRow{"NoneForSizesAndAName", "550", "100%", "intro", {}},
-    DoubtRow{"EverythingEmpty", "", "", "", {BlankWidth, BlankHeight, BlankName}},
-    // Blanks and control bytes read as empty, and are not digits either.
-    DoubtRow{"BlankWidthIsAlsoNotDigits", " \t", "400", "intro", {BlankWidth, WidthNotDigits}},
-    DoubtRow{"BlankNameOnly", "550", "400", "\r\n", {BlankName}},
-    DoubtRow{"UnitsAreNotDigits", "550px", "4.5", "intro", {WidthNotDigits, HeightNotDigits}},
-    DoubtRow{"HighBytesAreNotBlank", "550", "400", "\xA0", {}}),
+INSTANTIATE_TEST_SUITE_P(
+    Options, Doubts,
+    ::testing::Values(DoubtRow{"NoneForSizesAndAName", "550", "100%", "intro", {}},
+                      DoubtRow{"EverythingEmpty", "", "", "", {BlankWidth, BlankHeight, BlankName}},
+                      // Blanks and control bytes read as empty, and are not digits either.
+                      DoubtRow{"BlankWidthIsAlsoNotDigits", " \t", "400", "intro", {BlankWidth, WidthNotDigits}},
+                      DoubtRow{"BlankNameOnly", "550", "400", "\r\n", {BlankName}},
+                      DoubtRow{"UnitsAreNotDigits", "550px", "4.5", "intro", {WidthNotDigits, HeightNotDigits}},
+                      DoubtRow{"HighBytesAreNotBlank", "550", "400", "\xA0", {}}),
     testkit::RowName<DoubtRow>);
 
 TEST(FillPlaceholders, FillsInOrderAndRefusesMismatchedCounts)

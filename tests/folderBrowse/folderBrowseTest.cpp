@@ -84,16 +84,31 @@ TEST(BrowseForFolderTypes, MembersAreSpelledAndOrderedAsTheWindowResourceNamesTh
     EXPECT_EQ(KeysInOrder<TBrowseFlags>(),
               QStringList({"bf_BrowseForComputer", "bf_BrowseForPrinter", "bf_DontGoBelowDomain", "bf_statustext",
                            "bf_ReturnFSanceStors", "bf_ReturnOnlyFSDIRS", "bf_EditBox"}));
-    EXPECT_EQ(KeysInOrder<TBrowseLocation>(),
-              QStringList({"bl_STANDART",        "bl_CUSTOM",         "bl_DESKTOP",
-                           "bl_PROGRAMS",        "bl_CONTROLS",       "bl_PRINTERS",
-                           "bl_PERSONAL",        "bl_FAVORITES",      "bl_STARTUP",
-                           "bl_RECENT",          "bl_SENDTO",         "bl_BITBUCKET",
-                           "bl_STARTMENU",       "bl_DESKTOPDIRECTORY", "bl_DRIVES",
-                           "bl_NETWORK",         "bl_NETHOOD",        "bl_FONTS",
-                           "bl_TEMPLATES",       "bl_COMMON_STARTMENU", "bl_COMMON_PROGRAMS",
-                           "bl_COMMON_STARTUP",  "bl_COMMON_DESKTOPDIRECTORY", "bl_APPDATA",
-                           "bl_PRINTHOOD"}));
+    EXPECT_EQ(KeysInOrder<TBrowseLocation>(), QStringList({"bl_STANDART",
+                                                           "bl_CUSTOM",
+                                                           "bl_DESKTOP",
+                                                           "bl_PROGRAMS",
+                                                           "bl_CONTROLS",
+                                                           "bl_PRINTERS",
+                                                           "bl_PERSONAL",
+                                                           "bl_FAVORITES",
+                                                           "bl_STARTUP",
+                                                           "bl_RECENT",
+                                                           "bl_SENDTO",
+                                                           "bl_BITBUCKET",
+                                                           "bl_STARTMENU",
+                                                           "bl_DESKTOPDIRECTORY",
+                                                           "bl_DRIVES",
+                                                           "bl_NETWORK",
+                                                           "bl_NETHOOD",
+                                                           "bl_FONTS",
+                                                           "bl_TEMPLATES",
+                                                           "bl_COMMON_STARTMENU",
+                                                           "bl_COMMON_PROGRAMS",
+                                                           "bl_COMMON_STARTUP",
+                                                           "bl_COMMON_DESKTOPDIRECTORY",
+                                                           "bl_APPDATA",
+                                                           "bl_PRINTHOOD"}));
     for (int ordinal = 0; ordinal < 25; ++ordinal)
         EXPECT_EQ(int(QMetaEnum::fromType<TBrowseLocation>().value(ordinal)), ordinal);
 }
@@ -118,16 +133,15 @@ TEST_P(FlagBitTest, EachMemberSetsAndClearsItsOwnBitOnly)
     EXPECT_EQ(browse.FlagWord(), 0x301Fu & ~row.bit) << "every other member set";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Members, FlagBitTest,
-    ::testing::Values(FlagRow{"BrowseForComputer", TBrowseFlag::bf_BrowseForComputer, 0x1000},
-                      FlagRow{"BrowseForPrinter", TBrowseFlag::bf_BrowseForPrinter, 0x2000},
-                      FlagRow{"DontGoBelowDomain", TBrowseFlag::bf_DontGoBelowDomain, 0x0002},
-                      FlagRow{"statustext", TBrowseFlag::bf_statustext, 0x0004},
-                      FlagRow{"ReturnFSanceStors", TBrowseFlag::bf_ReturnFSanceStors, 0x0008},
-                      FlagRow{"ReturnOnlyFSDIRS", TBrowseFlag::bf_ReturnOnlyFSDIRS, 0x0001},
-                      FlagRow{"EditBox", TBrowseFlag::bf_EditBox, 0x0010}),
-    RowName<FlagRow>);
+INSTANTIATE_TEST_SUITE_P(Members, FlagBitTest,
+                         ::testing::Values(FlagRow{"BrowseForComputer", TBrowseFlag::bf_BrowseForComputer, 0x1000},
+                                           FlagRow{"BrowseForPrinter", TBrowseFlag::bf_BrowseForPrinter, 0x2000},
+                                           FlagRow{"DontGoBelowDomain", TBrowseFlag::bf_DontGoBelowDomain, 0x0002},
+                                           FlagRow{"statustext", TBrowseFlag::bf_statustext, 0x0004},
+                                           FlagRow{"ReturnFSanceStors", TBrowseFlag::bf_ReturnFSanceStors, 0x0008},
+                                           FlagRow{"ReturnOnlyFSDIRS", TBrowseFlag::bf_ReturnOnlyFSDIRS, 0x0001},
+                                           FlagRow{"EditBox", TBrowseFlag::bf_EditBox, 0x0010}),
+                         RowName<FlagRow>);
 
 TEST_F(BrowseForFolderTest, FlagsRoundTripAndARunAddsValidateToTheWordOnly)
 {
@@ -174,14 +188,18 @@ TEST_P(OpeningMessagesTest, SelectsTheFolderAndShowsTheStatusOnlyWhenNotEmpty)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, OpeningMessagesTest,
-    ::testing::Values(
-        OpeningRow{"Both", "C:\\", "Plase select folder",
-                   {{BFFM_SETSELECTIONA, 1, "C:\\"}, {BFFM_SETSTATUSTEXTA, 1, "Plase select folder"}}},
-        OpeningRow{"NoFolder", "", "Plase select folder", {{BFFM_SETSTATUSTEXTA, 1, "Plase select folder"}}},
-        OpeningRow{"NoStatus", "/nowhere/at all", "", {{BFFM_SETSELECTIONA, 1, "/nowhere/at all"}}},
-        OpeningRow{"Neither", "", "", {}},
-        OpeningRow{"NotAscii", QString::fromUtf8("/tmp/d\xc3\xa9p\xc3\xb4t"), "",
-                   {{BFFM_SETSELECTIONA, 1, "/tmp/d\xc3\xa9p\xc3\xb4t"}}}),
+    ::testing::Values(OpeningRow{"Both",
+                                 "C:\\",
+                                 "Plase select folder",
+                                 {{BFFM_SETSELECTIONA, 1, "C:\\"}, {BFFM_SETSTATUSTEXTA, 1, "Plase select folder"}}},
+                      OpeningRow{
+                          "NoFolder", "", "Plase select folder", {{BFFM_SETSTATUSTEXTA, 1, "Plase select folder"}}},
+                      OpeningRow{"NoStatus", "/nowhere/at all", "", {{BFFM_SETSELECTIONA, 1, "/nowhere/at all"}}},
+                      OpeningRow{"Neither", "", "", {}},
+                      OpeningRow{"NotAscii",
+                                 QString::fromUtf8("/tmp/d\xc3\xa9p\xc3\xb4t"),
+                                 "",
+                                 {{BFFM_SETSELECTIONA, 1, "/tmp/d\xc3\xa9p\xc3\xb4t"}}}),
     RowName<OpeningRow>);
 
 // ----------------------------------------------------------------- runs --
@@ -254,8 +272,7 @@ TEST_P(NonWindowOwnerTest, FailsWithTheTypeCastErrorBeforeAnythingIsShown)
 }
 
 INSTANTIATE_TEST_SUITE_P(Owners, NonWindowOwnerTest,
-                         ::testing::Values(OwnerRow{"PlainObject", true}, OwnerRow{"None", false}),
-                         RowName<OwnerRow>);
+                         ::testing::Values(OwnerRow{"PlainObject", true}, OwnerRow{"None", false}), RowName<OwnerRow>);
 
 // ----------------------------------------------------------------- roots --
 
@@ -289,29 +306,15 @@ TEST_P(RootTest, EachLocationRootsTheTreeAtItsSpecialFolder)
 INSTANTIATE_TEST_SUITE_P(
     Locations, RootTest,
     ::testing::Values(RootRow{"bl_STANDART", FakeBrowseDialog::NoSpecialFolder},
-                      RootRow{"bl_CUSTOM", FakeBrowseDialog::NoSpecialFolder},
-                      RootRow{"bl_DESKTOP", 0x00},
-                      RootRow{"bl_PROGRAMS", 0x02},
-                      RootRow{"bl_CONTROLS", 0x03},
-                      RootRow{"bl_PRINTERS", 0x04},
-                      RootRow{"bl_PERSONAL", 0x05},
-                      RootRow{"bl_FAVORITES", 0x06},
-                      RootRow{"bl_STARTUP", 0x07},
-                      RootRow{"bl_RECENT", 0x08},
-                      RootRow{"bl_SENDTO", 0x09},
-                      RootRow{"bl_BITBUCKET", 0x0A},
-                      RootRow{"bl_STARTMENU", 0x0B},
-                      RootRow{"bl_DESKTOPDIRECTORY", 0x10},
-                      RootRow{"bl_DRIVES", 0x11},
-                      RootRow{"bl_NETWORK", 0x12},
-                      RootRow{"bl_NETHOOD", 0x13},
-                      RootRow{"bl_FONTS", 0x14},
-                      RootRow{"bl_TEMPLATES", 0x15},
-                      RootRow{"bl_COMMON_STARTMENU", 0x16},
-                      RootRow{"bl_COMMON_PROGRAMS", 0x17},
-                      RootRow{"bl_COMMON_STARTUP", 0x18},
-                      RootRow{"bl_COMMON_DESKTOPDIRECTORY", 0x19},
-                      RootRow{"bl_APPDATA", 0x1A},
+                      RootRow{"bl_CUSTOM", FakeBrowseDialog::NoSpecialFolder}, RootRow{"bl_DESKTOP", 0x00},
+                      RootRow{"bl_PROGRAMS", 0x02}, RootRow{"bl_CONTROLS", 0x03}, RootRow{"bl_PRINTERS", 0x04},
+                      RootRow{"bl_PERSONAL", 0x05}, RootRow{"bl_FAVORITES", 0x06}, RootRow{"bl_STARTUP", 0x07},
+                      RootRow{"bl_RECENT", 0x08}, RootRow{"bl_SENDTO", 0x09}, RootRow{"bl_BITBUCKET", 0x0A},
+                      RootRow{"bl_STARTMENU", 0x0B}, RootRow{"bl_DESKTOPDIRECTORY", 0x10}, RootRow{"bl_DRIVES", 0x11},
+                      RootRow{"bl_NETWORK", 0x12}, RootRow{"bl_NETHOOD", 0x13}, RootRow{"bl_FONTS", 0x14},
+                      RootRow{"bl_TEMPLATES", 0x15}, RootRow{"bl_COMMON_STARTMENU", 0x16},
+                      RootRow{"bl_COMMON_PROGRAMS", 0x17}, RootRow{"bl_COMMON_STARTUP", 0x18},
+                      RootRow{"bl_COMMON_DESKTOPDIRECTORY", 0x19}, RootRow{"bl_APPDATA", 0x1A},
                       RootRow{"bl_PRINTHOOD", 0x1B}),
     RowName<RootRow>);
 

@@ -1,8 +1,8 @@
 // The Qt folder dialog behind TBrowseForFolder, opened for real (offscreen)
 // and answered from a timer once it is the active modal window.
+#include "qtBrowseDialog.h"
 #include "folderBrowse.h"
 #include "namedRow.h"
-#include "qtBrowseDialog.h"
 #include "qtPrinters.h"
 
 #include <QAbstractItemView>
@@ -10,8 +10,8 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -307,8 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceRow{"Preselected", "pages/scripts", noEditBox, Choose, "pages/scripts", "scripts"},
         ChoiceRow{"PreselectedInEditBox", "pages/scripts", editBox, Choose, "pages/scripts", "scripts"},
         ChoiceRow{"PickedInView", "pages/scripts", noEditBox, Then(PickOther, Choose), "pages/other", "other"},
-        ChoiceRow{"PickedInViewWithEditBox", "pages/scripts", editBox, Then(PickOther, Choose), "pages/other",
-                  "other"},
+        ChoiceRow{"PickedInViewWithEditBox", "pages/scripts", editBox, Then(PickOther, Choose), "pages/other", "other"},
         ChoiceRow{"TypedName", "pages/scripts", editBox,
                   Then([](QFileDialog& dialog) { Type(dialog, "other"); }, Choose), "pages/other", "other"},
         ChoiceRow{"TypedRelativePath", "pages/scripts", editBox,
@@ -449,39 +448,36 @@ protected:
 
 TEST_P(SpecialFolderTest, MapsOntoTheNearestStandardLocation)
 {
-    for (const char* folder :
-         {"home/.local/share/applications", "home/Documents", "home/.config/autostart", "home/.local/share/Trash/files",
-          "home/Desktop", "home/Templates", "system/share/fonts", "system/share/applications",
-          "system/etc/xdg/autostart"})
+    for (const char* folder : {"home/.local/share/applications", "home/Documents", "home/.config/autostart",
+                               "home/.local/share/Trash/files", "home/Desktop", "home/Templates", "system/share/fonts",
+                               "system/share/applications", "system/etc/xdg/autostart"})
         ASSERT_TRUE(QDir(temp.path()).mkpath(QLatin1String(folder)));
     EXPECT_EQ(Found(), Expected());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Csidl, SpecialFolderTest,
-    ::testing::Values(SpecialFolderRow{"DESKTOP", CSIDL_DESKTOP, "/"},
-                      SpecialFolderRow{"PROGRAMS", CSIDL_PROGRAMS, "home/.local/share/applications"},
-                      SpecialFolderRow{"CONTROLS", CSIDL_CONTROLS, nullptr},
-                      SpecialFolderRow{"PRINTERS", CSIDL_PRINTERS, nullptr},
-                      SpecialFolderRow{"PERSONAL", CSIDL_PERSONAL, "home/Documents"},
-                      SpecialFolderRow{"FAVORITES", CSIDL_FAVORITES, nullptr},
-                      SpecialFolderRow{"STARTUP", CSIDL_STARTUP, "home/.config/autostart"},
-                      SpecialFolderRow{"RECENT", CSIDL_RECENT, nullptr},
-                      SpecialFolderRow{"SENDTO", CSIDL_SENDTO, nullptr},
-                      SpecialFolderRow{"BITBUCKET", CSIDL_BITBUCKET, "home/.local/share/Trash/files"},
-                      SpecialFolderRow{"STARTMENU", CSIDL_STARTMENU, "home/.local/share/applications"},
-                      SpecialFolderRow{"DESKTOPDIRECTORY", CSIDL_DESKTOPDIRECTORY, "home/Desktop"},
-                      SpecialFolderRow{"DRIVES", CSIDL_DRIVES, "/"},
-                      SpecialFolderRow{"NETWORK", CSIDL_NETWORK, nullptr},
-                      SpecialFolderRow{"NETHOOD", CSIDL_NETHOOD, nullptr},
-                      SpecialFolderRow{"FONTS", CSIDL_FONTS, "system/share/fonts"},
-                      SpecialFolderRow{"TEMPLATES", CSIDL_TEMPLATES, "home/Templates"},
-                      SpecialFolderRow{"COMMON_STARTMENU", CSIDL_COMMON_STARTMENU, "system/share/applications"},
-                      SpecialFolderRow{"COMMON_PROGRAMS", CSIDL_COMMON_PROGRAMS, "system/share/applications"},
-                      SpecialFolderRow{"COMMON_STARTUP", CSIDL_COMMON_STARTUP, "system/etc/xdg/autostart"},
-                      SpecialFolderRow{"COMMON_DESKTOPDIRECTORY", CSIDL_COMMON_DESKTOPDIRECTORY, nullptr},
-                      SpecialFolderRow{"APPDATA", CSIDL_APPDATA, "home/.config"},
-                      SpecialFolderRow{"PRINTHOOD", CSIDL_PRINTHOOD, nullptr}),
+    ::testing::Values(
+        SpecialFolderRow{"DESKTOP", CSIDL_DESKTOP, "/"},
+        SpecialFolderRow{"PROGRAMS", CSIDL_PROGRAMS, "home/.local/share/applications"},
+        SpecialFolderRow{"CONTROLS", CSIDL_CONTROLS, nullptr}, SpecialFolderRow{"PRINTERS", CSIDL_PRINTERS, nullptr},
+        SpecialFolderRow{"PERSONAL", CSIDL_PERSONAL, "home/Documents"},
+        SpecialFolderRow{"FAVORITES", CSIDL_FAVORITES, nullptr},
+        SpecialFolderRow{"STARTUP", CSIDL_STARTUP, "home/.config/autostart"},
+        SpecialFolderRow{"RECENT", CSIDL_RECENT, nullptr}, SpecialFolderRow{"SENDTO", CSIDL_SENDTO, nullptr},
+        SpecialFolderRow{"BITBUCKET", CSIDL_BITBUCKET, "home/.local/share/Trash/files"},
+        SpecialFolderRow{"STARTMENU", CSIDL_STARTMENU, "home/.local/share/applications"},
+        SpecialFolderRow{"DESKTOPDIRECTORY", CSIDL_DESKTOPDIRECTORY, "home/Desktop"},
+        SpecialFolderRow{"DRIVES", CSIDL_DRIVES, "/"}, SpecialFolderRow{"NETWORK", CSIDL_NETWORK, nullptr},
+        SpecialFolderRow{"NETHOOD", CSIDL_NETHOOD, nullptr},
+        SpecialFolderRow{"FONTS", CSIDL_FONTS, "system/share/fonts"},
+        SpecialFolderRow{"TEMPLATES", CSIDL_TEMPLATES, "home/Templates"},
+        SpecialFolderRow{"COMMON_STARTMENU", CSIDL_COMMON_STARTMENU, "system/share/applications"},
+        SpecialFolderRow{"COMMON_PROGRAMS", CSIDL_COMMON_PROGRAMS, "system/share/applications"},
+        SpecialFolderRow{"COMMON_STARTUP", CSIDL_COMMON_STARTUP, "system/etc/xdg/autostart"},
+        SpecialFolderRow{"COMMON_DESKTOPDIRECTORY", CSIDL_COMMON_DESKTOPDIRECTORY, nullptr},
+        SpecialFolderRow{"APPDATA", CSIDL_APPDATA, "home/.config"},
+        SpecialFolderRow{"PRINTHOOD", CSIDL_PRINTHOOD, nullptr}),
     RowName<SpecialFolderRow>);
 
 TEST_F(StandardLocationsTest, SpecialFolderThatDoesNotExistGivesNoItem)

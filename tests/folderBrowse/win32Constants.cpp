@@ -6,17 +6,22 @@
 
 #include <cstddef>
 
-#define FLAG_BITS                                                                                      \
-    {BIF_RETURNONLYFSDIRS, BIF_DONTGOBELOWDOMAIN, BIF_STATUSTEXT, BIF_RETURNFSANCESTORS, BIF_EDITBOX, \
-     BIF_VALIDATE, BIF_BROWSEFORCOMPUTER, BIF_BROWSEFORPRINTER}
-#define SPECIAL_FOLDERS                                                                                \
-    {CSIDL_DESKTOP,   CSIDL_PROGRAMS,   CSIDL_CONTROLS,         CSIDL_PRINTERS,  CSIDL_PERSONAL,        \
-     CSIDL_FAVORITES, CSIDL_STARTUP,    CSIDL_RECENT,           CSIDL_SENDTO,    CSIDL_BITBUCKET,       \
-     CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY, CSIDL_DRIVES,     CSIDL_NETWORK,   CSIDL_NETHOOD,         \
-     CSIDL_FONTS,     CSIDL_TEMPLATES,  CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,                  \
-     CSIDL_COMMON_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_APPDATA, CSIDL_PRINTHOOD}
-#define MESSAGES \
-    {BFFM_INITIALIZED, BFFM_SELCHANGED, BFFM_VALIDATEFAILEDA, BFFM_SETSTATUSTEXTA, BFFM_SETSELECTIONA}
+#define FLAG_BITS                                                                                                      \
+    {                                                                                                                  \
+        BIF_RETURNONLYFSDIRS, BIF_DONTGOBELOWDOMAIN, BIF_STATUSTEXT, BIF_RETURNFSANCESTORS, BIF_EDITBOX, BIF_VALIDATE, \
+            BIF_BROWSEFORCOMPUTER, BIF_BROWSEFORPRINTER                                                                \
+    }
+#define SPECIAL_FOLDERS                                                                                                \
+    {                                                                                                                  \
+        CSIDL_DESKTOP, CSIDL_PROGRAMS, CSIDL_CONTROLS, CSIDL_PRINTERS, CSIDL_PERSONAL, CSIDL_FAVORITES, CSIDL_STARTUP, \
+            CSIDL_RECENT, CSIDL_SENDTO, CSIDL_BITBUCKET, CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY, CSIDL_DRIVES,        \
+            CSIDL_NETWORK, CSIDL_NETHOOD, CSIDL_FONTS, CSIDL_TEMPLATES, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS, \
+            CSIDL_COMMON_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_APPDATA, CSIDL_PRINTHOOD                        \
+    }
+#define MESSAGES                                                                                                       \
+    {                                                                                                                  \
+        BFFM_INITIALIZED, BFFM_SELCHANGED, BFFM_VALIDATEFAILEDA, BFFM_SETSTATUSTEXTA, BFFM_SETSELECTIONA               \
+    }
 
 namespace ours {
 constexpr unsigned flagBits[] = FLAG_BITS;

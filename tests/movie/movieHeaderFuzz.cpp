@@ -9,6 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const auto header = sorvane::ParseMovieHeader({reinterpret_cast<const char*>(data), size});
-    if (header) (void)sorvane::StageSizeOf(header->stage);
+    if (header)
+        (void)sorvane::StageSizeOf(header->stage);
     return 0;
 }

@@ -30,16 +30,16 @@ MovieHeader HeaderOf(const TestMovie& movie)
 {
     TestMovie uncompressed = movie;
     uncompressed.compression = MovieCompression::None;
-    return {movie.compression,  movie.version,   static_cast<std::uint32_t>(MovieBytes(uncompressed).size()),
-            movie.stage,        movie.frameRate, movie.frameCount};
+    return {movie.compression, movie.version,   static_cast<std::uint32_t>(MovieBytes(uncompressed).size()),
+            movie.stage,       movie.frameRate, movie.frameCount};
 }
 
 // The movie the browser tests show, written out byte by byte.
 TEST(MovieHeader, HandWrittenRedMovieIsReadAndIsWhatTheWriterWrites)
 {
-    const std::string bytes("FWS\x0A\x1E\x00\x00\x00"           // signature, version 10, 30 bytes
-                            "\x78\x00\x05\x5F\x00\x00\x0F\xA0\x00"  // 15-bit fields: 0 11000 0 8000
-                            "\x00\x0C\x01\x00"                      // 12 frames a second, one frame
+    const std::string bytes("FWS\x0A\x1E\x00\x00\x00"                // signature, version 10, 30 bytes
+                            "\x78\x00\x05\x5F\x00\x00\x0F\xA0\x00"   // 15-bit fields: 0 11000 0 8000
+                            "\x00\x0C\x01\x00"                       // 12 frames a second, one frame
                             "\x43\x02\xFF\x00\x00\x40\x00\x00\x00",  // red background, show, end
                             30);
     EXPECT_EQ(bytes, MovieBytes({.tags = RedTags}));
@@ -85,19 +85,29 @@ TEST_P(MovieHeaderOf, CutAtEveryByteGivesNothingUntilTheHeaderIsWhole)
 
 constexpr std::int32_t Largest31 = (1 << 30) - 1, Smallest31 = -(1 << 30);
 
-INSTANTIATE_TEST_SUITE_P(Movies, MovieHeaderOf, ::testing::Values(
-    MovieRow{{"Uncompressed"}, {.tags = RedTags}},
-    MovieRow{{"Zlib"}, {.compression = MovieCompression::Zlib, .tags = RedTags}},
-    MovieRow{{"Lzma"}, {.compression = MovieCompression::Lzma, .version = 13, .tags = RedTags}},
-    MovieRow{{"NoFieldBitsZeroStage"}, {.stage = {}, .rectFieldBits = 0}},
-    MovieRow{{"OneBitFields"}, {.compression = MovieCompression::Zlib, .stage = {0, -1, -1, 0}, .rectFieldBits = 1}},
-    MovieRow{{"WidestFieldsLzma"}, {.compression = MovieCompression::Lzma,
-                                    .stage = {Smallest31, Largest31, -7, Largest31}, .rectFieldBits = 31}},
-    MovieRow{{"OddFieldWidthAndOffsetStage"}, {.compression = MovieCompression::Zlib,
-                                               .stage = {140, 140 + 11000, -60, 8000 - 60}, .rectFieldBits = 17}},
-    MovieRow{{"WiderFieldsThanNeeded"}, {.stage = {0, 20, 0, 20}, .rectFieldBits = 23}},
-    MovieRow{{"LastFieldsOfEveryKind"}, {.compression = MovieCompression::Lzma, .version = 255,
-                                         .frameRate = 0x1DF8, .frameCount = 0xFFFF, .tags = RedTags}}),
+INSTANTIATE_TEST_SUITE_P(
+    Movies, MovieHeaderOf,
+    ::testing::Values(MovieRow{{"Uncompressed"}, {.tags = RedTags}},
+                      MovieRow{{"Zlib"}, {.compression = MovieCompression::Zlib, .tags = RedTags}},
+                      MovieRow{{"Lzma"}, {.compression = MovieCompression::Lzma, .version = 13, .tags = RedTags}},
+                      MovieRow{{"NoFieldBitsZeroStage"}, {.stage = {}, .rectFieldBits = 0}},
+                      MovieRow{{"OneBitFields"},
+                               {.compression = MovieCompression::Zlib, .stage = {0, -1, -1, 0}, .rectFieldBits = 1}},
+                      MovieRow{{"WidestFieldsLzma"},
+                               {.compression = MovieCompression::Lzma,
+                                .stage = {Smallest31, Largest31, -7, Largest31},
+                                .rectFieldBits = 31}},
+                      MovieRow{{"OddFieldWidthAndOffsetStage"},
+                               {.compression = MovieCompression::Zlib,
+                                .stage = {140, 140 + 11000, -60, 8000 - 60},
+                                .rectFieldBits = 17}},
+                      MovieRow{{"WiderFieldsThanNeeded"}, {.stage = {0, 20, 0, 20}, .rectFieldBits = 23}},
+                      MovieRow{{"LastFieldsOfEveryKind"},
+                               {.compression = MovieCompression::Lzma,
+                                .version = 255,
+                                .frameRate = 0x1DF8,
+                                .frameCount = 0xFFFF,
+                                .tags = RedTags}}),
     testkit::RowName<MovieRow>);
 
 // Something else than a movie's start: never a header.
@@ -120,16 +130,16 @@ std::string Patched(std::string bytes, std::size_t at, std::string_view with)
 const std::string ZlibMovie = MovieBytes({.compression = MovieCompression::Zlib, .tags = RedTags});
 const std::string LzmaMovie = MovieBytes({.compression = MovieCompression::Lzma, .tags = RedTags});
 
-INSTANTIATE_TEST_SUITE_P(Files, ForeignBytes, ::testing::Values(
-    ForeignRow{{"Empty"}, ""},
-    ForeignRow{{"SignatureOnly"}, "FWS"},
-    ForeignRow{{"LowerCaseSignature"}, Patched(MovieBytes({}), 0, "fws")},
-    ForeignRow{{"GifPicture"}, "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00!\xF9\x04"},
-    ForeignRow{{"WebPage"}, "<html><body><object></object></body></html>"},
-    ForeignRow{{"ZlibSignatureOverPlainBody"}, Patched(MovieBytes({}), 0, "CWS")},
-    ForeignRow{{"ZlibStreamWithBadHeaderCheck"}, Patched(ZlibMovie, 9, "\x02")},
-    ForeignRow{{"LzmaPropertiesOutOfRange"}, Patched(LzmaMovie, 12, "\xFF")},
-    ForeignRow{{"LzmaWithoutStream"}, LzmaMovie.substr(0, 17)}),
+INSTANTIATE_TEST_SUITE_P(
+    Files, ForeignBytes,
+    ::testing::Values(ForeignRow{{"Empty"}, ""}, ForeignRow{{"SignatureOnly"}, "FWS"},
+                      ForeignRow{{"LowerCaseSignature"}, Patched(MovieBytes({}), 0, "fws")},
+                      ForeignRow{{"GifPicture"}, "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00!\xF9\x04"},
+                      ForeignRow{{"WebPage"}, "<html><body><object></object></body></html>"},
+                      ForeignRow{{"ZlibSignatureOverPlainBody"}, Patched(MovieBytes({}), 0, "CWS")},
+                      ForeignRow{{"ZlibStreamWithBadHeaderCheck"}, Patched(ZlibMovie, 9, "\x02")},
+                      ForeignRow{{"LzmaPropertiesOutOfRange"}, Patched(LzmaMovie, 12, "\xFF")},
+                      ForeignRow{{"LzmaWithoutStream"}, LzmaMovie.substr(0, 17)}),
     testkit::RowName<ForeignRow>);
 
 // A foreign file may claim any dictionary; the header never needs more than
@@ -146,7 +156,8 @@ std::string NoiseBytes(std::size_t count)
 {
     std::string bytes(count, '\0');
     std::uint32_t state = 12345;
-    for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245 + 12345) >> 24);
+    for (char& byte : bytes)
+        byte = static_cast<char>((state = state * 1103515245 + 12345) >> 24);
     return bytes;
 }
 
@@ -169,16 +180,17 @@ TEST_P(StageSizeOfRect, IsWholePixels)
     EXPECT_EQ(StageSizeOf(GetParam().stage), GetParam().size);
 }
 
-INSTANTIATE_TEST_SUITE_P(Stages, StageSizeOfRect, ::testing::Values(
-    SizeRow{{"Plain"}, {0, 11000, 0, 8000}, StageSize{550, 400}},
-    SizeRow{{"Offset"}, {-200, 10800, 400, 8400}, StageSize{550, 400}},
-    SizeRow{{"HalvesRoundUp"}, {0, 10990, 0, 8009}, StageSize{550, 400}},
-    SizeRow{{"UnderHalfAPixelIsNone"}, {0, 9, 0, 8000}, std::nullopt},
-    SizeRow{{"ZeroIsNone"}, {0, 11000, 0, 0}, std::nullopt},
-    SizeRow{{"BackwardsIsNone"}, {11000, 0, 0, 8000}, std::nullopt},
-    SizeRow{{"WidestWithoutOverflow"}, {Smallest31, Largest31, Smallest31, Largest31},
-            StageSize{107374182, 107374182}}),
-    testkit::RowName<SizeRow>);
+INSTANTIATE_TEST_SUITE_P(Stages, StageSizeOfRect,
+                         ::testing::Values(SizeRow{{"Plain"}, {0, 11000, 0, 8000}, StageSize{550, 400}},
+                                           SizeRow{{"Offset"}, {-200, 10800, 400, 8400}, StageSize{550, 400}},
+                                           SizeRow{{"HalvesRoundUp"}, {0, 10990, 0, 8009}, StageSize{550, 400}},
+                                           SizeRow{{"UnderHalfAPixelIsNone"}, {0, 9, 0, 8000}, std::nullopt},
+                                           SizeRow{{"ZeroIsNone"}, {0, 11000, 0, 0}, std::nullopt},
+                                           SizeRow{{"BackwardsIsNone"}, {11000, 0, 0, 8000}, std::nullopt},
+                                           SizeRow{{"WidestWithoutOverflow"},
+                                                   {Smallest31, Largest31, Smallest31, Largest31},
+                                                   StageSize{107374182, 107374182}}),
+                         testkit::RowName<SizeRow>);
 
 TEST(MovieHeader, StageSizeOfAFileIsKnownOnlyForAMovie)
 {

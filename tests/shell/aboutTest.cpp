@@ -23,14 +23,10 @@ struct AboutControl : NamedRow {
 constexpr int Border = 8;
 
 const AboutControl AboutControls[] = {
-    {"panMain", "QFrame", nullptr, {0, 0, 236, 153}},
-    {"lblApp", "QLabel", "Sorvane", {16, 16, -1, -1}},
-    {"lblVer", "QLabel", "Version 1.01", {16, 40, -1, -1}},
-    {"lblCompany", "QLabel", nullptr, {16, 72, -1, -1}},
-    {"lblCopyright", "QLabel", nullptr, {16, 96, -1, -1}},
-    {"lblLink", "QLabel", ProductHomePage, {16, 120, -1, -1}},
-    {"imgLogo", "QLabel", nullptr, {172, 16, 48, 48}},
-    {"btnClose", "QPushButton", "&Close", {81, 160, 75, 25}},
+    {"panMain", "QFrame", nullptr, {0, 0, 236, 153}},       {"lblApp", "QLabel", "Sorvane", {16, 16, -1, -1}},
+    {"lblVer", "QLabel", "Version 1.01", {16, 40, -1, -1}}, {"lblCompany", "QLabel", nullptr, {16, 72, -1, -1}},
+    {"lblCopyright", "QLabel", nullptr, {16, 96, -1, -1}},  {"lblLink", "QLabel", ProductHomePage, {16, 120, -1, -1}},
+    {"imgLogo", "QLabel", nullptr, {172, 16, 48, 48}},      {"btnClose", "QPushButton", "&Close", {81, 160, 75, 25}},
 };
 
 class AboutBox : public StepsWindow {
@@ -82,8 +78,7 @@ TEST_P(AboutResource, HoldsTheControlAtItsPlace)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, AboutResource, testing::ValuesIn(AboutControls),
-                         RowName<AboutControl>);
+INSTANTIATE_TEST_SUITE_P(Controls, AboutResource, testing::ValuesIn(AboutControls), RowName<AboutControl>);
 
 TEST_F(AboutBox, IsAFixedBoxCaptionedAboutWithTheApplicationIcon)
 {

@@ -33,8 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"EndsInFullStop", "Nothing to do.", "Nothing to do."},
                     TextCase{"EndsInHyphen", "Cannot open file -", "Cannot open file -"},
                     TextCase{"EndsInExclamation", "Stop!", "Stop!"},
-                    TextCase{"EndsInBlank", "Cannot open file ", "Cannot open file "},
-                    TextCase{"Empty", "", ""},
+                    TextCase{"EndsInBlank", "Cannot open file ", "Cannot open file "}, TextCase{"Empty", "", ""},
                     TextCase{"ReasonOnASecondLine", "Cannot create file /site/a.js\nNo space left on device",
                              "Cannot create file /site/a.js.\nNo space left on device."}),
     RowName<TextCase>);

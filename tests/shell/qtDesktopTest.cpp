@@ -38,10 +38,13 @@ struct BoxCase : NamedRow {
 
 const BoxCase Boxes[] = {
     {"Information",
-     [](QtDesktop& d, QWidget* p, const QString& t) { d.ShowInformation(p, t); return true; },
+     [](QtDesktop& d, QWidget* p, const QString& t) {
+         d.ShowInformation(p, t);
+         return true;
+     },
      QMessageBox::Information, "Information", QMessageBox::Ok, QMessageBox::NoButton},
-    {"Confirm", [](QtDesktop& d, QWidget* p, const QString& t) { return d.Confirm(p, t); },
-     QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
+    {"Confirm", [](QtDesktop& d, QWidget* p, const QString& t) { return d.Confirm(p, t); }, QMessageBox::Question,
+     "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
     {"ConfirmDefaultNo", [](QtDesktop& d, QWidget* p, const QString& t) { return d.ConfirmDefaultNo(p, t); },
      QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
     {"ExitQuestion", [](QtDesktop& d, QWidget* p, const QString& t) { return d.AskExit(p, t); },
@@ -115,8 +118,7 @@ TEST_P(MessageBoxes, UseTheFontOfTheWindowTheyAreShownOverAndPlainText)
     EXPECT_EQ(format, Qt::PlainText);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxes, testing::ValuesIn(Boxes),
-                         RowName<BoxCase>);
+INSTANTIATE_TEST_SUITE_P(Kinds, MessageBoxes, testing::ValuesIn(Boxes), RowName<BoxCase>);
 
 TEST(QtDesktopErrors, ShowTheDefaultErrorBox)
 {
@@ -151,11 +153,11 @@ TEST_P(NameFilters, ShowEachDescriptionWithItsPatterns)
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, NameFilters,
-    testing::Values(
-        FilterCase{"OneEntry", "Flash Movie Files (*.swf)|*.swf", {"Flash Movie Files (*.swf) (*.swf)"}},
-        FilterCase{"SeveralPatternsAndAllFiles", "Pages (*.htm;*.html)|*.htm;*.html|All Files(*.*)|*.*",
-                   {"Pages (*.htm;*.html) (*.htm *.html)", "All Files(*.*) (*)"}},
-        FilterCase{"Empty", "", {}}),
+    testing::Values(FilterCase{"OneEntry", "Flash Movie Files (*.swf)|*.swf", {"Flash Movie Files (*.swf) (*.swf)"}},
+                    FilterCase{"SeveralPatternsAndAllFiles",
+                               "Pages (*.htm;*.html)|*.htm;*.html|All Files(*.*)|*.*",
+                               {"Pages (*.htm;*.html) (*.htm *.html)", "All Files(*.*) (*)"}},
+                    FilterCase{"Empty", "", {}}),
     RowName<FilterCase>);
 
 class OpenDialog : public testing::Test {

@@ -18,10 +18,7 @@ public:
 
     class Item final : public TItemIdList {
     public:
-        Item(int& live, std::string path, int csidl) : path(std::move(path)), csidl(csidl), live_(live)
-        {
-            ++live_;
-        }
+        Item(int& live, std::string path, int csidl) : path(std::move(path)), csidl(csidl), live_(live) { ++live_; }
         ~Item() override { --live_; }
 
         const std::string path;  // empty: an item without a file-system path
@@ -70,8 +67,8 @@ public:
     TItemIdListPtr ShowBrowseDialog(const TBrowseInfo& info) override
     {
         const auto* root = dynamic_cast<const Item*>(info.Root);
-        runs.push_back({info.Owner, info.Root, root ? root->csidl : NoSpecialFolder, info.Title, info.Flags,
-                        info.Callback});
+        runs.push_back(
+            {info.Owner, info.Root, root ? root->csidl : NoSpecialFolder, info.Title, info.Flags, info.Callback});
         info.Callback(DialogWindow, BFFM_INITIALIZED, 0, info.CallbackData);
         if (!answer)
             return nullptr;
@@ -95,8 +92,5 @@ public:
         return MakeItem("special folder", csidl);
     }
 
-    std::string PathFromIdList(const TItemIdList& item) override
-    {
-        return dynamic_cast<const Item&>(item).path;
-    }
+    std::string PathFromIdList(const TItemIdList& item) override { return dynamic_cast<const Item&>(item).path; }
 };

@@ -15,7 +15,17 @@
 
 class FakeDesktop final : public sorvane::Desktop {
 public:
-    enum class Kind { Information, Confirm, ConfirmDefaultNo, AskExit, Error, OpenFile, OpenUrl, Clipboard, EndApplication };
+    enum class Kind {
+        Information,
+        Confirm,
+        ConfirmDefaultNo,
+        AskExit,
+        Error,
+        OpenFile,
+        OpenUrl,
+        Clipboard,
+        EndApplication
+    };
     struct Call {
         Kind kind;
         QString text;  // message, filter, address or clipboard text; empty for EndApplication

@@ -38,7 +38,8 @@ void ExpectShownWhole(const QLabel* label)
     const QRect box = label->contentsRect();
     const QStringList lines = label->text().split(QLatin1Char('\n'));
     const int room = label->wordWrap() ? box.height() / metrics.lineSpacing() : 1;
-    EXPECT_LE(lines.size(), std::max(room, 1)) << label->objectName().toStdString() << ": " << label->text().toStdString();
+    EXPECT_LE(lines.size(), std::max(room, 1))
+        << label->objectName().toStdString() << ": " << label->text().toStdString();
     for (const QString& line : lines)
         EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), box.width())
             << label->objectName().toStdString() << ": " << line.toStdString();

@@ -83,13 +83,20 @@ TEST_P(PathWalk, NextAndBackShowEachPageWithItsRow)
     EXPECT_TRUE(desktop.Calls().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PathWalk,
-    testing::Values(PathCase{"Convert", "lblConvert", "nbkConvert", {"cv_input", "cv_output", "cv_confirm"},
-                             &ConvertSteps, nullptr},
-                    PathCase{"Generate", "lblGenerate", "nbkGenerate",
-                             {"gn_input", "gn_swfoption", "gn_confirm"}, nullptr, &GenerateSteps}),
-    RowName<PathCase>);
+INSTANTIATE_TEST_SUITE_P(Paths, PathWalk,
+                         testing::Values(PathCase{"Convert",
+                                                  "lblConvert",
+                                                  "nbkConvert",
+                                                  {"cv_input", "cv_output", "cv_confirm"},
+                                                  &ConvertSteps,
+                                                  nullptr},
+                                         PathCase{"Generate",
+                                                  "lblGenerate",
+                                                  "nbkGenerate",
+                                                  {"gn_input", "gn_swfoption", "gn_confirm"},
+                                                  nullptr,
+                                                  &GenerateSteps}),
+                         RowName<PathCase>);
 
 TEST_F(StepsWindow, AgainReturnsToWelcomeKeepingEverythingEntered)
 {
@@ -261,12 +268,11 @@ TEST_P(CloseBox, NeverClosesTheWindowAndActsLikeTheThirdButton)
     EXPECT_EQ(Screen(), c.screen);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Screens, CloseBox,
-    testing::Values(CloseCase{"Welcome", 0, false, "welcome", true},
-                    CloseCase{"PathPage", 2, false, "gn_swfoption", true},
-                    CloseCase{"ProgressPageWithThirdButtonDisabled", 4, true, "cv_progress", true},
-                    CloseCase{"CompletionPage", 4, false, "gn_complete", false}),
-    RowName<CloseCase>);
+INSTANTIATE_TEST_SUITE_P(Screens, CloseBox,
+                         testing::Values(CloseCase{"Welcome", 0, false, "welcome", true},
+                                         CloseCase{"PathPage", 2, false, "gn_swfoption", true},
+                                         CloseCase{"ProgressPageWithThirdButtonDisabled", 4, true, "cv_progress", true},
+                                         CloseCase{"CompletionPage", 4, false, "gn_complete", false}),
+                         RowName<CloseCase>);
 
 }  // namespace

@@ -26,9 +26,9 @@ const std::string Header = "\r\n// Created by Sorvane. Website: http://www.sorva
 
 std::string ConvertedPage(const std::string& scriptReference, int number)
 {
-    return "<head>\r\n<script language=\"JavaScript\" src=\"" + scriptReference +
-           "\"></script>\r\n</head><script language=\"JavaScript\"> displaySWF_" + std::to_string(number) +
-           "(); </script>\r\n<noscript>\r\n<object>A</object>\r\n</noscript>";
+    return "<head>\r\n<script language=\"JavaScript\" src=\"" + scriptReference
+           + "\"></script>\r\n</head><script language=\"JavaScript\"> displaySWF_" + std::to_string(number)
+           + "(); </script>\r\n<noscript>\r\n<object>A</object>\r\n</noscript>";
 }
 
 std::string FunctionLine(int number)
@@ -240,14 +240,13 @@ TEST_P(FolderPick, BuildsTheScriptPathInThePickedFolder)
     EXPECT_EQ(desktop.folderBrowser.runs.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Picks, FolderPick,
-    testing::Values(PickCase{"Folder", "<sub>", "<sub>/index.js", false},
-                    PickCase{"FolderEndingInSeparator", "<sub>/", "<sub>/index.js", false},
-                    PickCase{"RootFolder", "/", "/index.js", false},
-                    PickCase{"ItemWithoutFileSystemPath", "", "", true},
-                    PickCase{"Cancelled", std::nullopt, "", false}),
-    RowName<PickCase>);
+INSTANTIATE_TEST_SUITE_P(Picks, FolderPick,
+                         testing::Values(PickCase{"Folder", "<sub>", "<sub>/index.js", false},
+                                         PickCase{"FolderEndingInSeparator", "<sub>/", "<sub>/index.js", false},
+                                         PickCase{"RootFolder", "/", "/index.js", false},
+                                         PickCase{"ItemWithoutFileSystemPath", "", "", true},
+                                         PickCase{"Cancelled", std::nullopt, "", false}),
+                         RowName<PickCase>);
 
 TEST_F(ConvertPages, RadioButtonsGreyTheFolderFieldAndSwitchItsBrowseButton)
 {
@@ -277,12 +276,11 @@ TEST_F(ConvertPages, RadioButtonsGreyTheFolderFieldAndSwitchItsBrowseButton)
 
 // The open dialog's four entries: web pages, dynamic pages, text files and
 // all files.
-const QString PageFilter = QStringLiteral(
-    "Webpage Files (*.htm;*.html;*.shtm;*.shtml)|*.htm;*.html;*.shtm;*.shtml|"
-    "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)|"
-    "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm|"
-    "Text Files (*.txt)|*.txt|"
-    "All Files(*.*)|*.*");
+const QString PageFilter = QStringLiteral("Webpage Files (*.htm;*.html;*.shtm;*.shtml)|*.htm;*.html;*.shtm;*.shtml|"
+                                          "Dynamic Pages (*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm)|"
+                                          "*.php;*.php3;*.php4;*.phtm;*.phtml;*.jsp;*.asp;*.aspx;*.cfm|"
+                                          "Text Files (*.txt)|*.txt|"
+                                          "All Files(*.*)|*.*");
 
 TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
 {
@@ -423,8 +421,9 @@ TEST_F(ConvertPages, AgainConvertsTheSamePageOnceMoreKeepingTheChoices)
     BackupBox()->setChecked(false);
     Convert();
 
-    WriteFile(QStringLiteral("index.html"), QByteArray::fromStdString(Page));  // the author puts a new movie on the page
-    Next();                                         // "&Again"
+    WriteFile(QStringLiteral("index.html"),
+              QByteArray::fromStdString(Page));  // the author puts a new movie on the page
+    Next();                                      // "&Again"
     ASSERT_EQ(Screen(), "welcome");
     Next();
     Next();
@@ -448,8 +447,8 @@ TEST_F(ConvertPages, FailedConversionIsReportedAndLeavesTheWizardOnTheConfirmPag
 
     Next();
 
-    EXPECT_EQ(desktop.Calls(),
-              (std::vector<FakeDesktop::Call>{{Kind::Error, "Cannot open file " + page + "\nNo such file or directory"}}));
+    EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{
+                                   {Kind::Error, "Cannot open file " + page + "\nNo such file or directory"}}));
     EXPECT_EQ(Screen(), "cv_confirm");
     ExpectRowShown(ConvertSteps[2]);
     EXPECT_FALSE(Timer()->isActive());

@@ -29,8 +29,10 @@ const QString Questions[] = {
     QStringLiteral("You have not entered the Width\r\nAre you sure to keep this field blank?"),
     QStringLiteral("You have not entered the Height\r\nAre you sure to keep this field blank?"),
     QStringLiteral("You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"),
-    QStringLiteral("The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"),
-    QStringLiteral("The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"),
+    QStringLiteral(
+        "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"),
+    QStringLiteral(
+        "The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"),
 };
 
 // Keeps where the options page's check left the focus and selection, which
@@ -147,10 +149,16 @@ INSTANTIATE_TEST_SUITE_P(
         QuestionCase{"NoKeepsThePage", "", "400", {}, {false}, {1}, "gn_swfoption", Width},
         QuestionCase{"NoDoesNotStopLaterQuestions", "", "", {}, {false, true}, {1, 2}, "gn_swfoption", Height},
         QuestionCase{"EmptyName", "550", "400", QString(), {true}, {3}, "gn_confirm", Name},
-        QuestionCase{"FocusEndsInTheLastAsked", "550", "-5", QStringLiteral("\t "), {true, true}, {3, 5},
-                     "gn_confirm", Height},
-        QuestionCase{"BlankHeightAndName", "550", " ", QStringLiteral(" "), {true, true, true}, {2, 3, 5},
-                     "gn_confirm", Height}),
+        QuestionCase{
+            "FocusEndsInTheLastAsked", "550", "-5", QStringLiteral("\t "), {true, true}, {3, 5}, "gn_confirm", Height},
+        QuestionCase{"BlankHeightAndName",
+                     "550",
+                     " ",
+                     QStringLiteral(" "),
+                     {true, true, true},
+                     {2, 3, 5},
+                     "gn_confirm",
+                     Height}),
     RowName<QuestionCase>);
 
 TEST_F(GeneratePath, AYesSilencesItsQuestionForTheRestOfTheRunANoDoesNot)
@@ -292,7 +300,6 @@ std::string ReadBytes(const QString& path)
     return file.readAll().toStdString();
 }
 
-
 TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
 {
     QTemporaryDir folder, elsewhere;
@@ -300,8 +307,8 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     ASSERT_EQ(Screen(), "gn_complete");
     ExpectRowShown(GenerateSteps[3]);
 
-    const EmbedCodeResult reference = GenerateEmbedCode(
-        ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550", "400", "intro", "best");
+    const EmbedCodeResult reference = GenerateEmbedCode(ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
+                                                        "400", "intro", "best");
     const std::string script = ReadBytes(folder.filePath(QStringLiteral("intro.js")));
     EXPECT_EQ(script, ReadBytes(elsewhere.filePath(QStringLiteral("intro.js"))));
     EXPECT_TRUE(script.starts_with("// ") && script.ends_with("');")) << script;
@@ -337,8 +344,8 @@ TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
     pageFile.close();
     ConvertPage(ToBytes(page), ToBytes(script), false);
     const std::string pageScript = ReadBytes(script);
-    const QString question =
-        QStringLiteral("The file \"intro.js\" already exists and holds other script code. Replace it?");
+    const QString question = QStringLiteral(
+        "The file \"intro.js\" already exists and holds other script code. Replace it?");
 
     desktop.AnswerNo();
     GenerateFor(folder.filePath(QStringLiteral("intro.swf")));

@@ -26,18 +26,18 @@ QString AccessibleName(QWidget* control)
 // the progress bar, and the pictures that open links.
 bool IsControl(const QWidget* widget)
 {
-    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
-           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
-           qobject_cast<const QProgressBar*>(widget) ||
-           (qobject_cast<const QLabel*>(widget) && widget->cursor().shape() == Qt::PointingHandCursor);
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget)
+           || qobject_cast<const QComboBox*>(widget) || qobject_cast<const QPlainTextEdit*>(widget)
+           || qobject_cast<const QProgressBar*>(widget)
+           || (qobject_cast<const QLabel*>(widget) && widget->cursor().shape() == Qt::PointingHandCursor);
 }
 
 TEST_F(WizardWindow, EveryControlHasAnAccessibleName)
 {
     QStringList unnamed;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
-        if (IsControl(widget) && !widget->objectName().startsWith(QLatin1String("qt_")) &&
-            AccessibleName(widget).trimmed().isEmpty())
+        if (IsControl(widget) && !widget->objectName().startsWith(QLatin1String("qt_"))
+            && AccessibleName(widget).trimmed().isEmpty())
             unnamed << widget->objectName();
     }
     EXPECT_EQ(unnamed, QStringList{});
@@ -74,7 +74,8 @@ TEST_P(ScreenFocus, IsOnTheFirstControlTheUserActsOn)
         Click(QStringLiteral("lblConvert"));
     for (const char* expected : c.focusAfterEachNext) {
         QWidget* focused = window->focusWidget();
-        EXPECT_EQ((focused ? focused->objectName() : QString()).toStdString(), expected) << "on " << Screen().toStdString();
+        EXPECT_EQ((focused ? focused->objectName() : QString()).toStdString(), expected)
+            << "on " << Screen().toStdString();
         if (Screen() == (c.convert ? "cv_confirm" : "gn_complete"))
             break;
         Next();
@@ -83,11 +84,11 @@ TEST_P(ScreenFocus, IsOnTheFirstControlTheUserActsOn)
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, ScreenFocus,
-    testing::Values(FocusCase{"Generate", false,
-                              {"radGenerate", "sbtn_gn_input", "txt_gn_swfoption_height", "btnNext",
-                               "sbtn_gn_complete"}},
-                    FocusCase{"Convert", true,
-                              {"radConvert", "sbtn_cv_input", "rad_cv_output_default", "chk_cv_confirm"}}),
+    testing::Values(
+        FocusCase{"Generate",
+                  false,
+                  {"radGenerate", "sbtn_gn_input", "txt_gn_swfoption_height", "btnNext", "sbtn_gn_complete"}},
+        FocusCase{"Convert", true, {"radConvert", "sbtn_cv_input", "rad_cv_output_default", "chk_cv_confirm"}}),
     RowName<FocusCase>);
 
 TEST_F(StepsWindow, BackToTheWelcomeScreenFocusesTheChosenOption)

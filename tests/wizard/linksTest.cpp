@@ -36,9 +36,7 @@ TEST_P(Links, OpenTheirAddress)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Links,
-    testing::Values(LinkCase{"imgLogo_1", Home1},
-                    LinkCase{"imgLogo_2", Site2Query},
-                    LinkCase{"imgLogo_3", Site3Query},
+    testing::Values(LinkCase{"imgLogo_1", Home1}, LinkCase{"imgLogo_2", Site2Query}, LinkCase{"imgLogo_3", Site3Query},
                     LinkCase{"imgLogo_4", "http://www.flash-tutorials.example/?Sorvane"},
                     LinkCase{"mi_FlashTools", Site3Query},
                     LinkCase{"mi_MenuBuilder", "http://www.flash-tools.example/menu-builder.html?Sorvane"},

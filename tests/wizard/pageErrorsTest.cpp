@@ -127,14 +127,15 @@ TEST_P(ErrorMessage, GivesTheReasonOrASentence)
     EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, QString::fromUtf8(GetParam().shown)}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Errors, ErrorMessage,
-    testing::Values(ErrorMessageCase{{"FileErrorWithReason"},
-                                     std::make_exception_ptr(sorvane::FileError(
-                                         sorvane::FileError::Kind::Create, "/site/a.js", "No space left on device")),
-                                     "Cannot create file /site/a.js\nNo space left on device"},
-                    ErrorMessageCase{{"OutOfMemory"}, std::make_exception_ptr(std::bad_alloc()),
-                                     "There is not enough memory to do this"}),
-    RowName<ErrorMessageCase>);
+INSTANTIATE_TEST_SUITE_P(Errors, ErrorMessage,
+                         testing::Values(ErrorMessageCase{{"FileErrorWithReason"},
+                                                          std::make_exception_ptr(sorvane::FileError(
+                                                              sorvane::FileError::Kind::Create, "/site/a.js",
+                                                              "No space left on device")),
+                                                          "Cannot create file /site/a.js\nNo space left on device"},
+                                         ErrorMessageCase{{"OutOfMemory"},
+                                                          std::make_exception_ptr(std::bad_alloc()),
+                                                          "There is not enough memory to do this"}),
+                         RowName<ErrorMessageCase>);
 
 }  // namespace

@@ -158,8 +158,7 @@ TEST_P(MainResource, HoldsTheControlWithItsKindAndText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, MainResource, testing::ValuesIn(MainControls),
-                         RowName<ControlCase>);
+INSTANTIATE_TEST_SUITE_P(Controls, MainResource, testing::ValuesIn(MainControls), RowName<ControlCase>);
 
 // ------------------------------------------------------------------ look --
 
@@ -178,26 +177,24 @@ TEST_P(MainColours, ControlHasItsColourInEveryState)
         EXPECT_EQ(palette.color(group, c.role).rgb(), c.colour) << c.name << " in group " << group;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Colours, MainColours,
-    testing::Values(ColourCase{"panTitle", QPalette::Window, 0xFFFFFFFF},
-                    ColourCase{"panSep_2", QPalette::Window, 0xFF889988},
-                    ColourCase{"panFirst", QPalette::Window, 0xFFF6F9F6},
-                    ColourCase{"nbkConvert", QPalette::Window, 0xFFF6F9F6},
-                    ColourCase{"nbkGenerate", QPalette::Window, 0xFFF6F9F6},
-                    ColourCase{"panAd", QPalette::Window, 0xFFFFFFFF},
-                    ColourCase{"Panel4", QPalette::Window, 0xFFF6F9F6},
-                    ColourCase{"panSep_1", QPalette::Window, 0xFF000000},
-                    ColourCase{"panPBar", QPalette::Window, 0xFFFFFFFF},
-                    ColourCase{"txt_cv_output", QPalette::Base, 0xFFE9E9E9},
-                    ColourCase{"Label18", QPalette::WindowText, 0xFFFF0000},
-                    ColourCase{"Label19", QPalette::WindowText, 0xFFFF0000}),
-    RowName<ColourCase>);
+INSTANTIATE_TEST_SUITE_P(Colours, MainColours,
+                         testing::Values(ColourCase{"panTitle", QPalette::Window, 0xFFFFFFFF},
+                                         ColourCase{"panSep_2", QPalette::Window, 0xFF889988},
+                                         ColourCase{"panFirst", QPalette::Window, 0xFFF6F9F6},
+                                         ColourCase{"nbkConvert", QPalette::Window, 0xFFF6F9F6},
+                                         ColourCase{"nbkGenerate", QPalette::Window, 0xFFF6F9F6},
+                                         ColourCase{"panAd", QPalette::Window, 0xFFFFFFFF},
+                                         ColourCase{"Panel4", QPalette::Window, 0xFFF6F9F6},
+                                         ColourCase{"panSep_1", QPalette::Window, 0xFF000000},
+                                         ColourCase{"panPBar", QPalette::Window, 0xFFFFFFFF},
+                                         ColourCase{"txt_cv_output", QPalette::Base, 0xFFE9E9E9},
+                                         ColourCase{"Label18", QPalette::WindowText, 0xFFFF0000},
+                                         ColourCase{"Label19", QPalette::WindowText, 0xFFFF0000}),
+                         RowName<ColourCase>);
 
 TEST_F(WizardWindow, StripsHaveTheirHeightsAndTheContentFillsTheRest)
 {
-    const std::pair<const char*, int> strips[] = {
-        {"panTitle", 39}, {"panSep_2", 2}, {"panStep", 48}, {"panAd", 84}};
+    const std::pair<const char*, int> strips[] = {{"panTitle", 39}, {"panSep_2", 2}, {"panStep", 48}, {"panAd", 84}};
     for (const auto& [name, height] : strips)
         EXPECT_EQ(Control(QString::fromLatin1(name))->height(), height) << name;
     EXPECT_EQ(Control(QStringLiteral("panMain"))->height(), 373 - 48 - 84);
@@ -271,8 +268,13 @@ TEST_F(WizardWindow, TabOrdersOfButtonBarAndOptionsPage)
     Click(QStringLiteral("sbtn_gn_input"));
     Next();
     ASSERT_EQ(Screen(), "gn_swfoption");
-    const char* order[] = {"txt_gn_swfoption_height", "txt_gn_swfoption_width", "txt_gn_swfoption_name",
-                           "cmb_gn_swfoption_quality", "chk_gn_swfoption_player", "btnNext", "btnBack",
+    const char* order[] = {"txt_gn_swfoption_height",
+                           "txt_gn_swfoption_width",
+                           "txt_gn_swfoption_name",
+                           "cmb_gn_swfoption_quality",
+                           "chk_gn_swfoption_player",
+                           "btnNext",
+                           "btnBack",
                            "btnExit"};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(NextTabStop(Control(QString::fromLatin1(order[i])))->objectName(), order[i + 1]);

@@ -37,9 +37,10 @@ std::string QuotedArgument(std::string_view argument)
 HANDLE InheritableOutput(const std::filesystem::path& path)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE file = CreateFileA(path.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path.string());
+    const HANDLE file = CreateFileA(path.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot create " + path.string());
     return file;
 }
 #endif
@@ -54,7 +55,8 @@ StartedProgram::StartedProgram(const std::string& program, const std::vector<std
                                const std::filesystem::path& err)
 {
     std::string commandLine = QuotedArgument(program);
-    for (const std::string_view argument : arguments) commandLine += " " + QuotedArgument(argument);
+    for (const std::string_view argument : arguments)
+        commandLine += " " + QuotedArgument(argument);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -66,7 +68,8 @@ StartedProgram::StartedProgram(const std::string& program, const std::vector<std
                                         folder.string().c_str(), &startup, &child);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
-    if (!started) throw std::runtime_error("cannot start " + program);
+    if (!started)
+        throw std::runtime_error("cannot start " + program);
     CloseHandle(child.hThread);
     process_ = child.hProcess;
 }
@@ -77,11 +80,15 @@ StartedProgram::~StartedProgram()
     CloseHandle(process_);
 }
 
-bool StartedProgram::IsRunning() { return !ended_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool StartedProgram::IsRunning()
+{
+    return !ended_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 int StartedProgram::Wait()
 {
-    if (ended_) return status_;
+    if (ended_)
+        return status_;
     WaitForSingleObject(process_, INFINITE);
     DWORD status = 0;
     GetExitCodeProcess(process_, &status);
@@ -98,11 +105,13 @@ StartedProgram::StartedProgram(const std::string& program, const std::vector<std
     std::vector<std::string> owned{program};
     owned.insert(owned.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (std::string& argument : owned) argv.push_back(argument.data());
+    for (std::string& argument : owned)
+        argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     process_ = ::fork();
-    if (process_ < 0) throw std::runtime_error("cannot start " + program);
+    if (process_ < 0)
+        throw std::runtime_error("cannot start " + program);
     if (process_ == 0) {
         const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -113,14 +122,19 @@ StartedProgram::StartedProgram(const std::string& program, const std::vector<std
     }
 }
 
-StartedProgram::~StartedProgram() { Wait(); }
+StartedProgram::~StartedProgram()
+{
+    Wait();
+}
 
 bool StartedProgram::IsRunning()
 {
-    if (ended_) return false;
+    if (ended_)
+        return false;
     int status = 0;
     const pid_t done = ::waitpid(process_, &status, WNOHANG);
-    if (done == 0) return true;
+    if (done == 0)
+        return true;
     ended_ = true;
     status_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return false;
@@ -128,7 +142,8 @@ bool StartedProgram::IsRunning()
 
 int StartedProgram::Wait()
 {
-    if (ended_) return status_;
+    if (ended_)
+        return status_;
     int status = 0;
     pid_t done;
     while ((done = ::waitpid(process_, &status, 0)) < 0 && errno == EINTR) {}
@@ -138,8 +153,7 @@ int StartedProgram::Wait()
 #endif
 
 int RunProgram(const std::string& program, const std::vector<std::string_view>& arguments,
-               const std::filesystem::path& folder, const std::filesystem::path& out,
-               const std::filesystem::path& err)
+               const std::filesystem::path& folder, const std::filesystem::path& out, const std::filesystem::path& err)
 {
     return StartedProgram(program, arguments, folder, out, err).Wait();
 }

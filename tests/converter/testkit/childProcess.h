@@ -40,7 +40,6 @@ private:
 
 // Runs program as StartedProgram does and waits for it; returns its exit status.
 int RunProgram(const std::string& program, const std::vector<std::string_view>& arguments,
-               const std::filesystem::path& folder, const std::filesystem::path& out,
-               const std::filesystem::path& err);
+               const std::filesystem::path& folder, const std::filesystem::path& out, const std::filesystem::path& err);
 
 }  // namespace sorvane::testkit

@@ -45,7 +45,8 @@ std::string TempFolder::operator/(std::string_view name) const
 std::vector<std::string> TempFolder::Names() const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(PathBytes(entry.path().filename()));
+    for (const auto& entry : fs::directory_iterator(path_))
+        names.push_back(PathBytes(entry.path().filename()));
     std::ranges::sort(names);
     return names;
 }
@@ -53,7 +54,8 @@ std::vector<std::string> TempFolder::Names() const
 std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -61,24 +63,33 @@ void WriteFile(const fs::path& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + path.string());
 }
 
-std::string ReadFile(const std::string& path) { return ReadFile(NativePath(path)); }
+std::string ReadFile(const std::string& path)
+{
+    return ReadFile(NativePath(path));
+}
 
-void WriteFile(const std::string& path, std::string_view bytes) { WriteFile(NativePath(path), bytes); }
+void WriteFile(const std::string& path, std::string_view bytes)
+{
+    WriteFile(NativePath(path), bytes);
+}
 
 std::string InNativeStyle(std::string_view reference)
 {
     std::string native(reference);
-    if (NativePathStyle == PathStyle::Windows) std::ranges::replace(native, '/', '\\');
+    if (NativePathStyle == PathStyle::Windows)
+        std::ranges::replace(native, '/', '\\');
     return native;
 }
 
 std::string CrLfLines(std::initializer_list<std::string_view> lines)
 {
     std::string text;
-    for (const std::string_view line : lines) text.append(line).append("\r\n");
+    for (const std::string_view line : lines)
+        text.append(line).append("\r\n");
     return text;
 }
 
@@ -101,17 +112,22 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
     getrlimit(RLIMIT_FSIZE, &previous_);
     rlimit limited = previous_;
     limited.rlim_cur = bytes;
-    if (setrlimit(RLIMIT_FSIZE, &limited) != 0) throw std::runtime_error("cannot limit file sizes");
+    if (setrlimit(RLIMIT_FSIZE, &limited) != 0)
+        throw std::runtime_error("cannot limit file sizes");
 }
 
-FileSizeLimit::~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous_); }
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &previous_);
+}
 #endif
 
 std::vector<GoldenCase> GoldenCases()
 {
     std::vector<GoldenCase> cases;
     for (const auto& entry : fs::directory_iterator(SORVANE_GOLDEN_DIR))
-        if (entry.is_directory()) cases.push_back({entry.path().filename().string(), entry.path()});
+        if (entry.is_directory())
+            cases.push_back({entry.path().filename().string(), entry.path()});
     std::ranges::sort(cases, {}, &GoldenCase::name);
     return cases;
 }

@@ -80,6 +80,9 @@ struct GoldenCase {
     std::filesystem::path folder;
 };
 std::vector<GoldenCase> GoldenCases();
-inline void PrintTo(const GoldenCase& goldenCase, std::ostream* out) { *out << goldenCase.name; }
+inline void PrintTo(const GoldenCase& goldenCase, std::ostream* out)
+{
+    *out << goldenCase.name;
+}
 
 }  // namespace sorvane::testkit

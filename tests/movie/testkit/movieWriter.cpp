@@ -14,7 +14,8 @@ namespace {
 std::string LittleEndian(std::uint32_t value, int bytes)
 {
     std::string out;
-    for (int i = 0; i < bytes; ++i, value >>= 8) out += static_cast<char>(value & 0xFF);
+    for (int i = 0; i < bytes; ++i, value >>= 8)
+        out += static_cast<char>(value & 0xFF);
     return out;
 }
 
@@ -27,7 +28,8 @@ std::string Tag(unsigned code, std::string_view data)
 int SignedBits(std::int32_t value)
 {
     int bits = 1;
-    while (value < -(std::int64_t{1} << (bits - 1)) || value >= (std::int64_t{1} << (bits - 1))) ++bits;
+    while (value < -(std::int64_t{1} << (bits - 1)) || value >= (std::int64_t{1} << (bits - 1)))
+        ++bits;
     return bits;
 }
 
@@ -36,8 +38,10 @@ public:
     void Put(std::uint32_t value, int count)
     {
         for (int i = count - 1; i >= 0; --i, ++bitPos_) {
-            if (bitPos_ % 8 == 0) bytes_ += '\0';
-            if (value >> i & 1u) bytes_.back() = static_cast<char>(bytes_.back() | 0x80 >> bitPos_ % 8);
+            if (bitPos_ % 8 == 0)
+                bytes_ += '\0';
+            if (value >> i & 1u)
+                bytes_.back() = static_cast<char>(bytes_.back() | 0x80 >> bitPos_ % 8);
         }
     }
     const std::string& Bytes() const { return bytes_; }
@@ -49,8 +53,8 @@ private:
 
 std::string RectBytes(const StageRect& stage, std::optional<int> givenFieldBits)
 {
-    const int fieldBits = givenFieldBits.value_or(std::max(
-        {SignedBits(stage.xMin), SignedBits(stage.xMax), SignedBits(stage.yMin), SignedBits(stage.yMax)}));
+    const int fieldBits = givenFieldBits.value_or(
+        std::max({SignedBits(stage.xMin), SignedBits(stage.xMax), SignedBits(stage.yMin), SignedBits(stage.yMax)}));
     BitWriter bits;
     bits.Put(static_cast<std::uint32_t>(fieldBits), 5);
     for (const std::int32_t value : {stage.xMin, stage.xMax, stage.yMin, stage.yMax})
@@ -85,9 +89,8 @@ std::string LzmaCompressed(const std::string& bytes)
     std::string stream(bytes.size() + 64, '\0');
     std::size_t written = 0;
     if (lzma_properties_encode(&filters[0], reinterpret_cast<std::uint8_t*>(properties.data())) != LZMA_OK
-        || lzma_raw_buffer_encode(filters, nullptr, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                  bytes.size(), reinterpret_cast<std::uint8_t*>(stream.data()), &written,
-                                  stream.size())
+        || lzma_raw_buffer_encode(filters, nullptr, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                  reinterpret_cast<std::uint8_t*>(stream.data()), &written, stream.size())
                != LZMA_OK)
         throw std::runtime_error("lzma encode failed");
     stream.resize(written);
