@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <set>
+#include <system_error>
 #include <utility>
 
 namespace sorvane {
@@ -162,22 +163,30 @@ void PageBatch::Finish()
 void PageBatch::StartPlacing()
 {
     WaitForPlacing();
+    if (pending_.empty())
+        return;
     placing_ = std::move(pending_);
     pending_.clear();
-    placer_ = std::thread([this] {
+    const auto place = [this] {
         try {
             PlacePages(placing_);
         } catch (...) {
             placingError_ = std::current_exception();
         }
-    });
+    };
+    try {
+        placer_ = std::thread(place);
+    } catch (const std::system_error&) {
+        place();  // no thread to be had: the group is placed here and now
+    }
 }
 
 void PageBatch::WaitForPlacing()
 {
-    if (!placer_.joinable())
+    if (placer_.joinable())
+        placer_.join();
+    if (placing_.empty())
         return;
-    placer_.join();
     Pages done = std::move(placing_);
     placing_.clear();
     if (placingError_)
