@@ -265,6 +265,43 @@ TEST_F(CliShellTest, PagesOfTheGroupBeingPlacedKeepTheirMovies)
     }
     EXPECT_EQ(outcome.out, expectedReport);
 }
+// A run killed at any moment, with groups of pages being placed on a thread
+// of their own, leaves each page wholly old or wholly new, a new page's
+// functions in its script file, and each backup whole.
+TEST_F(CliShellTest, KilledRunLeavesEveryPageOldOrNewWithItsMovie)
+{
+    const std::string padding(16 * 1024, ' ');
+    for (int round = 0; round < 12; ++round) {
+        const std::string site = "round-" + std::to_string(round);
+        std::vector<std::string> pages;
+        std::vector<std::string_view> arguments{"-c", "ulimit -n 80; exec \"$0\" \"$@\"", SORVANE_CLI, "convert"};
+        for (int section = 0; section < 8; ++section) {
+            fs::create_directories(folder.path() / site / std::to_string(section));
+            for (int page = 0; page < 25; ++page)
+                pages.push_back(site + "/" + std::to_string(section) + "/p" + std::to_string(page) + ".htm");
+        }
+        for (const std::string& page : pages) {
+            WriteFile(folder / page, "<object>" + page + "</object>" + padding);
+            arguments.push_back(page);
+        }
+
+        testkit::StartedProgram run("/bin/sh", arguments, folder.path(), testkit::NullDevice, testkit::NullDevice);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 * round));
+        run.Kill();
+        run.Wait();
+
+        for (const std::string& page : pages) {
+            const std::string original = "<object>" + page + "</object>" + padding;
+            const std::string stem = page.substr(0, page.size() - 4);
+            if (ReadFile(folder / page) != original)
+                EXPECT_EQ(MovieShownBy(folder / page, folder / (stem + ".js")), "<object>" + page + "</object>")
+                    << "round " << round;
+            if (fs::exists(folder.path() / (stem + "_backup.htm")))
+                EXPECT_EQ(ReadFile(folder / (stem + "_backup.htm")), original) << "round " << round;
+        }
+    }
+}
+
 #endif
 
 // Two programs converting into one script file: the second waits for the

@@ -7,6 +7,7 @@
 #include "windowsApi.h"
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -85,6 +86,12 @@ bool StartedProgram::IsRunning()
     return !ended_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
+void StartedProgram::Kill()
+{
+    if (!ended_)
+        TerminateProcess(process_, 1);
+}
+
 int StartedProgram::Wait()
 {
     if (ended_)
@@ -125,6 +132,12 @@ StartedProgram::StartedProgram(const std::string& program, const std::vector<std
 StartedProgram::~StartedProgram()
 {
     Wait();
+}
+
+void StartedProgram::Kill()
+{
+    if (!ended_)
+        ::kill(process_, SIGKILL);
 }
 
 bool StartedProgram::IsRunning()

@@ -27,6 +27,9 @@ public:
 
     bool IsRunning();
     int Wait();
+    // Ends the program at once, as kill -9 or the task manager does; Wait
+    // still collects it.
+    void Kill();
 
 private:
 #ifdef _WIN32
