@@ -44,6 +44,17 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
   set(SORVANE_TEST_PREFIX "windows/")
 endif()
 
+# Under Wine every test needs the one Wine server that the fixture keeps from
+# the first Windows test to the last (see cmake/wineRun.sh).
+set(SORVANE_TEST_FIXTURE_PROPERTIES "")
+if(CMAKE_CROSSCOMPILING AND WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME windows/wine_server_start COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --start-server)
+  add_test(NAME windows/wine_server_end COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --end-server)
+  set_tests_properties(windows/wine_server_start PROPERTIES FIXTURES_SETUP wine_server TIMEOUT 120)
+  set_tests_properties(windows/wine_server_end PROPERTIES FIXTURES_CLEANUP wine_server TIMEOUT 60)
+  set(SORVANE_TEST_FIXTURE_PROPERTIES FIXTURES_REQUIRED wine_server)
+endif()
+
 # Python's compiled modules would land beside the test scripts in the source
 # tree; the tests write only into the build folder and scratch folders.
 set(SORVANE_TEST_ENVIRONMENT
@@ -74,14 +85,15 @@ function(sorvane_add_gtest)
     TEST_PREFIX "${SORVANE_TEST_PREFIX}"
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT}" TIMEOUT 120 LABELS "${T_LABELS}")
+    PROPERTIES ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT}" TIMEOUT 120 LABELS "${T_LABELS}"
+               ${SORVANE_TEST_FIXTURE_PROPERTIES})
 endfunction()
 
 function(sorvane_add_script_test)
   cmake_parse_arguments(T "" "NAME" "COMMAND;LABELS" ${ARGN})
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT}" TIMEOUT 300)
+    ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT}" TIMEOUT 300 ${SORVANE_TEST_FIXTURE_PROPERTIES})
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
   endif()
@@ -93,5 +105,5 @@ function(sorvane_add_wine_code_page_test)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT};SORVANE_WINE_LOCALE=ja_JP.UTF-8"
     SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
-    TIMEOUT 120)
+    TIMEOUT 120 ${SORVANE_TEST_FIXTURE_PROPERTIES})
 endfunction()

@@ -2,9 +2,14 @@
 # Runs a Windows program under Wine, quietly and without a display, in a Wine
 # prefix of the build's own:
 #   wineRun.sh WINE PREFIX PROGRAM.exe [ARGUMENT]...
+#   wineRun.sh WINE PREFIX --start-server | --end-server
 # The prefix is made on first use (about 15 s) and kept: later runs start in
 # a fraction of a second. Tests running side by side wait for the one that
 # makes it, so no two of them set up one prefix at once.
+# --start-server starts Wine's server and its services for the prefix and
+# keeps them until --end-server: a test run holds one server from its first
+# Windows test to its last, as a program started while the server starts up
+# or ends can hang.
 set -euo pipefail
 
 wine=$1
@@ -27,6 +32,18 @@ if [ ! -e "$WINEPREFIX/system.reg" ]; then
         fi
     ) 9>"$WINEPREFIX.lock"
 fi
+
+case "${1:-}" in
+    --start-server)
+        "$wineserver" -k 2>/dev/null || true
+        "$wineserver" -w 2>/dev/null || true
+        "$wineserver" -p </dev/null >/dev/null 2>&1
+        exec "$wine" cmd /c exit
+        ;;
+    --end-server)
+        exec "$wineserver" -k
+        ;;
+esac
 
 # Wine's server for the prefix ends 3 s after its last program by default,
 # and a program started in the moment it ends can fail to start at all.
