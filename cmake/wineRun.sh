@@ -8,8 +8,9 @@
 # makes it, so no two of them set up one prefix at once.
 # --start-server starts Wine's server and its services for the prefix and
 # keeps them until --end-server: a test run holds one server from its first
-# Windows test to its last, as a program started while the server starts up
-# or ends can hang.
+# Windows test to its last. Else the first program of a server starts the
+# services, which keep that program's output open for as long as the server
+# runs, and a test that happens to be that program never ends for CTest.
 set -euo pipefail
 
 wine=$1
@@ -38,7 +39,9 @@ case "${1:-}" in
         "$wineserver" -k 2>/dev/null || true
         "$wineserver" -w 2>/dev/null || true
         "$wineserver" -p </dev/null >/dev/null 2>&1
-        exec "$wine" cmd /c exit
+        # The services that this first program starts outlive it: they must not
+        # hold the caller's output open, or the caller waits for them.
+        exec "$wine" cmd /c exit </dev/null >/dev/null 2>&1
         ;;
     --end-server)
         exec "$wineserver" -k
