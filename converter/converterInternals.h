@@ -29,6 +29,9 @@ protected:
     ~ByteSink() = default;
 };
 
+// The folder that holds file, as bytes: "." for a bare file name.
+std::string FolderBytes(const std::string& file);
+
 // Where a write to path must go: symbolic links are followed so that the
 // link stays and the file it points to gets the new content. Raises
 // FileError(Create, path) for a loop of links.

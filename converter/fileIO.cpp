@@ -24,11 +24,6 @@ fs::path FolderOf(const fs::path& file)
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
-std::string FolderBytes(const std::string& file)
-{
-    return PathBytes(FolderOf(NativePath(file)));
-}
-
 [[noreturn]] void RaiseCreateError(const std::string& path, detail::SystemError error)
 {
     throw FileError(FileError::Kind::Create, path, detail::ReasonText(error));
@@ -58,6 +53,11 @@ detail::SystemError ReadText(const std::string& path, std::string& text)
 }
 
 }  // namespace
+
+std::string detail::FolderBytes(const std::string& file)
+{
+    return PathBytes(FolderOf(NativePath(file)));
+}
 
 fs::path detail::ResolveLinks(const std::string& path)
 {

@@ -3,7 +3,6 @@
 // each file wholly old or wholly new; the scripts take their names before
 // the pages, so a page never calls a function its script file lacks.
 #include "pageBatch.h"
-#include "nativePath.h"
 
 #include <algorithm>
 #include <set>
@@ -29,16 +28,9 @@ std::size_t BatchSize()
     return limit > FilesLeftFree + 4 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 4) : 1;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    return PathBytes(NativePath(path).parent_path());
-}
-
 void SyncFolders(const std::set<std::string>& folders)
 {
-    std::vector<std::string> names;
-    for (const std::string& folder : folders)
-        names.push_back(folder.empty() ? "." : folder);
+    const std::vector<std::string> names(folders.begin(), folders.end());
     detail::SyncFolders(names);
 }
 
@@ -100,16 +92,16 @@ void PlacePages(Pages& pages)
     ForEachLivePage(pages, [&](PageBatch::Pending& page) {
         detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
         page.newScript->Place();
-        folders.insert(FolderOf(page.newScript->Target()));
+        folders.insert(detail::FolderBytes(page.newScript->Target()));
         if (!page.backup.path.empty())
-            folders.insert(FolderOf(page.backup.path));
+            folders.insert(detail::FolderBytes(page.backup.path));
     });
     SyncFolders(folders);
     folders.clear();
     ForEachLivePage(pages, [&](PageBatch::Pending& page) {
         detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
         page.newPage->Place();
-        folders.insert(FolderOf(page.newPage->Target()));
+        folders.insert(detail::FolderBytes(page.newPage->Target()));
     });
     SyncFolders(folders);
     for (const auto& page : pages)
@@ -197,7 +189,7 @@ void PageBatch::WaitForPlacing()
 
 std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptTarget)
 {
-    const std::string folder = PathBytes(NativePath(scriptTarget).parent_path());
+    const std::string folder = detail::FolderBytes(scriptTarget);
     if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock())
         return held;
     auto lock = std::make_shared<detail::FolderLock>();

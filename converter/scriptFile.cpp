@@ -140,8 +140,7 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
 
 detail::SystemError detail::LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait)
 {
-    const fs::path folder = NativePath(scriptTarget).parent_path();
-    const SystemError error = lock.Acquire(folder.empty() ? "." : PathBytes(folder), wait);
+    const SystemError error = lock.Acquire(FolderBytes(scriptTarget), wait);
     // A folder that cannot be opened cannot take the script's new file
     // either: that write fails with its own reason.
     return FolderLock::IsBusy(error) ? error : NoError;
