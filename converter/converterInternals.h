@@ -61,6 +61,11 @@ public:
     // (SyncTogether on their Temp()) between Finish and Place.
     void Finish();
     TempFile& Temp() { return temp_; }
+    // Room for about that many bytes to come, so that a text held whole is
+    // not copied as it grows.
+    void Reserve(std::size_t bytes);
+    // The bytes appended and not yet written to the file.
+    std::size_t BufferedBytes() const { return buffer_.size(); }
     void Place();
     [[noreturn]] void Fail(SystemError error) const;
 

@@ -121,7 +121,10 @@ private:
     bool StartsWith(std::string_view prefix) const { return text_.substr(at_).starts_with(prefix); }
     bool StartsWithLowered(std::string_view prefix) const
     {
-        return text_.size() - at_ >= prefix.size() && Lowered(text_.substr(at_, prefix.size())) == prefix;
+        // Asked at every byte of the head: compared in place, with no copy.
+        return text_.size() - at_ >= prefix.size()
+               && std::ranges::equal(text_.substr(at_, prefix.size()), prefix,
+                                     [](char c, char lowered) { return LowerAscii(c) == lowered; });
     }
     bool StartsWithTagName() const
     {

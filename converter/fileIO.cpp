@@ -7,6 +7,7 @@
 #include "systemFiles.h"
 #include "unitACConvertor.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace sorvane {
@@ -133,6 +134,11 @@ void detail::AtomicFileWriter::Append(std::string_view bytes)
     } else {
         buffer_.append(bytes);
     }
+}
+
+void detail::AtomicFileWriter::Reserve(std::size_t bytes)
+{
+    buffer_.reserve(std::min(bytes, WriteBuffer));
 }
 
 void detail::AtomicFileWriter::Finish()

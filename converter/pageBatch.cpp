@@ -17,6 +17,8 @@ using Pages = std::vector<std::unique_ptr<PageBatch::Pending>>;
 // Beyond this many pages one more sync costs little next to their writing;
 // fewer pages let more of the syncing happen while the next are prepared.
 constexpr std::size_t MostPagesAtOnce = 256;
+// The new pages of a group wait in memory until the group is placed.
+constexpr std::size_t MostBytesAtOnce = std::size_t{64} << 20;
 // Open files left to the rest of the program.
 constexpr std::size_t FilesLeftFree = 64;
 
@@ -52,6 +54,7 @@ void ForEachLivePage(Pages& pages, Step step)
 // Ends the new files and makes all of them reach the disk together.
 void SyncNewFiles(Pages& pages)
 {
+    ForEachLivePage(pages, [](PageBatch::Pending& page) { page.newPage->Finish(); });
     struct NewFile {
         PageBatch::Pending* page;
         bool isScript;
@@ -141,8 +144,9 @@ void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPa
     } catch (...) {
         page->Fail(std::current_exception());
     }
+    pendingBytes_ += page->Failed() ? 0 : page->newPage->BufferedBytes();
     pending_.push_back(std::move(page));
-    if (pending_.size() >= maxPages_)
+    if (pending_.size() >= maxPages_ || pendingBytes_ >= MostBytesAtOnce)
         StartPlacing();
 }
 
@@ -159,6 +163,7 @@ void PageBatch::StartPlacing()
         return;
     placing_ = std::move(pending_);
     pending_.clear();
+    pendingBytes_ = 0;
     const auto place = [this] {
         try {
             PlacePages(placing_);

@@ -11,10 +11,12 @@
 
 namespace sorvane {
 
-// The new page file, filled while the page is scanned. A failure to write it
-// is kept until the script file is in place, as the page comes last and the
-// scan must register every block whatever happens to the page. Making the
-// file itself is no such failure: it is raised at once.
+// The new page file, filled while the page is scanned; what the writer still
+// buffers when the scan ends (most pages, whole) is written by Finish on the
+// thread that places the page's group. A failure to write it is kept until
+// the script file is in place, as the page comes last and the scan must
+// register every block whatever happens to the page. Making the file itself
+// is no such failure: it is raised at once.
 class PageDraft final : public detail::ByteSink {
 public:
     PageDraft(const std::string& pagePath, std::string pageTarget) : writer_(pagePath, std::move(pageTarget)) {}
@@ -27,6 +29,8 @@ public:
     {
         Try([&] { writer_.Finish(); });
     }
+    void Reserve(std::size_t bytes) { writer_.Reserve(bytes); }
+    std::size_t BufferedBytes() const { return writer_.BufferedBytes(); }
     detail::TempFile* Temp() { return error_ ? nullptr : &writer_.Temp(); }
     void KeepSyncError(detail::SystemError error)
     {

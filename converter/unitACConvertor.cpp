@@ -148,6 +148,8 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);
 
     page.newPage.emplace(pagePath, page.pageTarget);
+    // The new page: the old one with an include and, per block, a call.
+    page.newPage->Reserve(scan.Page().size() + scan.Page().size() / 8 + 4096);
     if (content_ == ScriptContent::ThisPage)
         ScriptBuffer.clear();
     page.outcome.report.blocksConverted = scan.Rewrite(pagePath, scriptPath, existingScript, *page.newPage);
@@ -163,7 +165,6 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     page.newScript.emplace(scriptPath, scriptTarget);
     detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, *page.newScript);
     page.newScript->Finish();
-    page.newPage->Finish();
 }
 
 PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,

@@ -212,8 +212,8 @@ struct PageOutcome {
 // order of writes, but lets the new files of many pages (up to 256, as open
 // files allow) reach the disk together before they are put in place: one
 // sync of the disk instead of one per file. While one such group of pages is
-// synced and put in place on a thread of its own, the next group is
-// prepared. Each page's outcome goes to onOutcome, on the caller's thread, in
+// written out, synced and put in place on a thread of its own, the next
+// group is prepared. Each page's outcome goes to onOutcome, on the caller's thread, in
 // the order the pages were given, once its files are in place, at the latest
 // in Finish. A page whose files another page not yet in place is about to
 // write, or whose script folder another program has locked, first makes the
@@ -256,6 +256,7 @@ private:
     std::function<void(const PageOutcome&)> onOutcome_;
     std::size_t maxPages_;
     std::vector<std::unique_ptr<Pending>> pending_;
+    std::size_t pendingBytes_ = 0;  // of new pages not yet written out
     // The group being placed; only the placing thread changes its pages
     // until it is joined, and the identities of the pages never.
     std::vector<std::unique_ptr<Pending>> placing_;
