@@ -549,6 +549,33 @@ TEST_F(ConvertPageTest, UncreatablePageLeavesItWholeAfterTheScriptIsWritten)
     EXPECT_EQ(ReadFile(script), Header + Header);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "index.js"}));
 }
+
+// A batch writes its new pages out when it puts them in place: a page that
+// does not fit is left whole after its script, as above, and the pages
+// after it are converted.
+TEST_F(ConvertPageTest, UnwritablePageOfABatchLeavesItWholeAndTheNextConverts)
+{
+    const std::string big = folder / "big.htm";
+    const std::string bigPage = "<html><head></head><body><object>b</object>" + std::string(64 * 1024, 'x') + "</body>";
+    WriteFile(big, bigPage);
+    WriteFile(page, OneBlockPage);
+    std::vector<PageOutcome> outcomes;
+    {
+        testkit::FileSizeLimit diskFull(16 * 1024);  // room for the scripts and the small page
+        PageBatch batch(ScriptContent::ThisPage, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
+        batch.Convert(big, folder / "big.js", false);
+        batch.Convert(page, script, false);
+        batch.Finish();
+    }
+    ASSERT_EQ(outcomes.size(), 2u);
+    ASSERT_TRUE(outcomes[0].error);
+    ExpectFileError([&] { std::rethrow_exception(outcomes[0].error); }, FileError::Kind::Create, big);
+    EXPECT_EQ(ReadFile(big), bigPage);
+    EXPECT_NE(ReadFile(folder / "big.js").find("displaySWF_1()"), std::string::npos);
+    EXPECT_FALSE(outcomes[1].error);
+    EXPECT_NE(ReadFile(page).find("displaySWF_2()"), std::string::npos);
+    EXPECT_NE(ReadFile(script).find("displaySWF_2()"), std::string::npos);
+}
 #endif
 
 #ifndef _WIN32  // file flags, folder bits and file times of POSIX systems
