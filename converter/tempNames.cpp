@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <cstdlib>
@@ -36,11 +37,15 @@ std::array<std::atomic<char*>, SlotCount> Slots{};
 
 extern "C" void RemoveTempNamesAndDie(int signal)
 {
+    // The signal raised again ends the program only once this handler
+    // returns; until then the interrupted code must find errno as it was.
+    const int interruptedErrno = errno;
     for (std::atomic<char*>& slot : Slots)
         if (const char* name = slot.load())
             (void)SORVANE_UNLINK(name);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+    errno = interruptedErrno;
 }
 
 }  // namespace
