@@ -639,9 +639,9 @@ class CliFailureReason : public CliShellTest, public ::testing::WithParamInterfa
 
 TEST_P(CliFailureReason, FollowsTheMessage)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     if (GetParam().setUp.find("ulimit -v") != std::string_view::npos)
-        GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under a memory limit";
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit under a memory limit";
 #endif
     WriteFile(folder / "big.htm", "<object>a</object>" + std::string(64 * 1024, ' '));
     const Outcome outcome = RunInShell(GetParam().arguments, GetParam().setUp);
