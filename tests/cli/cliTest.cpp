@@ -72,7 +72,7 @@ protected:
         std::string command = "cd " + ShellQuoted(folder.path().string()) + " && " + std::string(setUp) + " "
                               + "timeout 60 " + ShellQuoted(SORVANE_CLI);
         for (const std::string_view argument : arguments)
-            command += " " + ShellQuoted(argument);
+            command.append(" ").append(ShellQuoted(argument));
         command += " " + stdoutTo + " 2>" + ShellQuoted(output / "err");
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(output.path() / "out"),
@@ -293,11 +293,13 @@ TEST_F(CliShellTest, KilledRunLeavesEveryPageOldOrNewWithItsMovie)
         for (const std::string& page : pages) {
             const std::string original = "<object>" + page + "</object>" + padding;
             const std::string stem = page.substr(0, page.size() - 4);
-            if (ReadFile(folder / page) != original)
+            if (ReadFile(folder / page) != original) {
                 EXPECT_EQ(MovieShownBy(folder / page, folder / (stem + ".js")), "<object>" + page + "</object>")
                     << "round " << round;
-            if (fs::exists(folder.path() / (stem + "_backup.htm")))
+            }
+            if (fs::exists(folder.path() / (stem + "_backup.htm"))) {
                 EXPECT_EQ(ReadFile(folder / (stem + "_backup.htm")), original) << "round " << round;
+            }
         }
     }
 }
