@@ -210,10 +210,10 @@ struct PageOutcome {
 
 // Converts pages one after the other as ConvertPage does, each in the same
 // order of writes, but lets the new files of many pages (up to 256, as open
-// files allow) reach the disk together before they are put in place: one
-// sync of the disk instead of one per file. While one such group of pages is
-// written out, synced and put in place on a thread of its own, the next
-// group is prepared. Each page's outcome goes to onOutcome, on the caller's thread, in
+// files and 64 MiB of new pages held in memory allow) reach the disk together
+// before they are put in place: one sync of the disk instead of one per file.
+// While one such group of pages is written out, synced and put in place on a
+// thread of its own, the next group is prepared. Each page's outcome goes to onOutcome, on the caller's thread, in
 // the order the pages were given, once its files are in place, at the latest
 // in Finish. A page whose files another page not yet in place is about to
 // write, or whose script folder another program has locked, first makes the
