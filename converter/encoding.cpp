@@ -119,12 +119,10 @@ public:
 
 private:
     bool StartsWith(std::string_view prefix) const { return text_.substr(at_).starts_with(prefix); }
+    // Asked at every byte of the head: compared in place, with no copy.
     bool StartsWithLowered(std::string_view prefix) const
     {
-        // Asked at every byte of the head: compared in place, with no copy.
-        return text_.size() - at_ >= prefix.size()
-               && std::ranges::equal(text_.substr(at_, prefix.size()), prefix,
-                                     [](char c, char lowered) { return LowerAscii(c) == lowered; });
+        return detail::StartsWithLowered(text_.substr(at_), prefix);
     }
     bool StartsWithTagName() const
     {

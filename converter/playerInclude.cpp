@@ -15,18 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using detail::LowerAscii;
 using detail::NotFound;
-
-bool StartsWithLowered(std::string_view text, std::string_view lowerPrefix)
-{
-    if (text.size() < lowerPrefix.size())
-        return false;
-    for (std::size_t i = 0; i < lowerPrefix.size(); ++i)
-        if (LowerAscii(text[i]) != lowerPrefix[i])
-            return false;
-    return true;
-}
+using detail::StartsWithLowered;
 
 bool IsTagSpace(char c)
 {

@@ -10,14 +10,6 @@
 namespace sorvane::detail {
 namespace {
 
-bool EqualsLowered(std::string_view text, std::string_view lowerNeedle)
-{
-    for (std::size_t i = 0; i < lowerNeedle.size(); ++i)
-        if (LowerAscii(text[i]) != lowerNeedle[i])
-            return false;
-    return true;
-}
-
 bool StopsFlattening(std::string_view text, std::size_t at)
 {
     const char c = text[at];
@@ -105,12 +97,23 @@ private:
 
 }  // namespace
 
+bool StartsWithLowered(std::string_view text, std::string_view lowerPrefix)
+{
+    if (text.size() < lowerPrefix.size())
+        return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i)
+        if (LowerAscii(text[i]) != lowerPrefix[i])
+            return false;
+    return true;
+}
+
 std::size_t FindLowered(std::string_view text, std::span<const std::string_view> needles, std::size_t from,
                         std::size_t& which)
 {
     const auto matches = [&](std::size_t at) {
+        const std::string_view rest = text.substr(at);
         for (which = 0; which < needles.size(); ++which)
-            if (at + needles[which].size() <= text.size() && EqualsLowered(text.substr(at), needles[which]))
+            if (StartsWithLowered(rest, needles[which]))
                 return true;
         return false;
     };

@@ -34,6 +34,9 @@ inline bool NeedsEscape(char c)
     return c == '\\' || c == '\'' || c == '\r' || c == '\n';
 }
 
+// Whether the text begins with the lower-case prefix, A-Z taken as a-z.
+bool StartsWithLowered(std::string_view text, std::string_view lowerPrefix);
+
 // The first offset >= from at which the text, with A-Z taken as a-z, holds
 // one of the lower-case needles (each at least three bytes long, all starting
 // with the same byte, which is no letter; up to eight are searched for at
