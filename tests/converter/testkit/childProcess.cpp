@@ -148,8 +148,7 @@ bool StartedProgram::IsRunning()
     const pid_t done = ::waitpid(process_, &status, WNOHANG);
     if (done == 0)
         return true;
-    ended_ = true;
-    status_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Ended(done, status);
     return false;
 }
 
@@ -160,8 +159,14 @@ int StartedProgram::Wait()
     int status = 0;
     pid_t done;
     while ((done = ::waitpid(process_, &status, 0)) < 0 && errno == EINTR) {}
+    Ended(done, status);
+    return status_;
+}
+
+void StartedProgram::Ended(int waited, int status)
+{
     ended_ = true;
-    return status_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    status_ = waited > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
 

@@ -35,6 +35,9 @@ private:
 #ifdef _WIN32
     void* process_ = nullptr;
 #else
+    // Keeps the status waitpid gave (waited: its return value).
+    void Ended(int waited, int status);
+
     int process_ = -1;
 #endif
     bool ended_ = false;
