@@ -22,7 +22,6 @@
 #endif
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -265,6 +264,7 @@ TEST_F(CliShellTest, PagesOfTheGroupBeingPlacedKeepTheirMovies)
     }
     EXPECT_EQ(outcome.out, expectedReport);
 }
+
 // A run killed at any moment, with groups of pages being placed on a thread
 // of their own, leaves each page wholly old or wholly new, a new page's
 // functions in its script file, and each backup whole.
