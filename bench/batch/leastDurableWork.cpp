@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -88,22 +87,22 @@ int main(int argc, char** argv)
 {
     std::vector<char> buffer(std::size_t{1} << 20);
     std::vector<NewFiles> all(static_cast<std::size_t>(argc - 1));
-    std::thread placer;
     bool named = true;
-    for (std::size_t first = 0; first < all.size(); first += GroupSize) {
-        const std::size_t end = std::min(all.size(), first + GroupSize);
-        for (std::size_t i = first; i < end; ++i)
-            if (!Prepare(argv[i + 1], buffer, all[i])) {
-                std::perror(argv[i + 1]);
-                std::exit(1);
-            }
-        if (placer.joinable())
-            placer.join();
-        const std::span<const NewFiles> group(all.begin() + static_cast<std::ptrdiff_t>(first), end - first);
-        placer = std::thread([group, &named] { named = Place(group) && named; });
+    {
+        std::jthread placer;  // leaving the block, on error too, waits for the last group
+        for (std::size_t first = 0; first < all.size(); first += GroupSize) {
+            const std::size_t end = std::min(all.size(), first + GroupSize);
+            for (std::size_t i = first; i < end; ++i)
+                if (!Prepare(argv[i + 1], buffer, all[i])) {
+                    std::perror(argv[i + 1]);
+                    return 1;
+                }
+            const std::span<const NewFiles> group(all.begin() + static_cast<std::ptrdiff_t>(first), end - first);
+            if (placer.joinable())
+                placer.join();  // one group at a time, as sorvane-cli places them
+            placer = std::jthread([group, &named] { named = Place(group) && named; });
+        }
     }
-    if (placer.joinable())
-        placer.join();
     if (!named)
         std::perror("least_durable_work");
     return named ? 0 : 1;
