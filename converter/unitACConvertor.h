@@ -213,11 +213,11 @@ struct PageOutcome {
 // files and 64 MiB of new pages held in memory allow) reach the disk together
 // before they are put in place: one sync of the disk instead of one per file.
 // While one such group of pages is written out, synced and put in place on a
-// thread of its own, the next group is prepared. Each page's outcome goes to onOutcome, on the caller's thread, in
-// the order the pages were given, once its files are in place, at the latest
-// in Finish. A page whose files another page not yet in place is about to
-// write, or whose script folder another program has locked, first makes the
-// batch finish what it holds.
+// thread of its own, the next group is prepared. Each page's outcome goes to
+// onOutcome, on the caller's thread, in the order the pages were given, once
+// its files are in place, at the latest in Finish. A page whose files another
+// page not yet in place is about to write, or whose script folder another
+// program has locked, first makes the batch finish what it holds.
 class PageBatch {
 public:
     PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
