@@ -24,15 +24,23 @@ require_built "$CLI" "$MAKE_SITE" "$FLOOR"
 ulimit -n "$(ulimit -Hn)"
 make_work_dir sorvane-batch
 
+# The processor time, in clock ticks, that the whole machine has spent busy
+# (user, nice, system, interrupts) on all its cores since it started.
+busy_ticks() { awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 }' /proc/stat; }
+TICKS_PER_SECOND=$(getconf CLK_TCK)
+
 # Prints the milliseconds COMMAND takes, after a sync, and adds the
 # processor time it took (user and system, its threads and children) to
-# cpu[CASE].
-declare -A cpu
+# cpu[CASE], and the machine's busy time meanwhile (the kernel's writeback,
+# the journal and the disk's own threads too) to machine[CASE].
+declare -A cpu machine
 time_once() {
-    local case=$1 times
+    local case=$1 times before
     shift
     sync
+    before=$(busy_ticks)
     times=$( { TIMEFORMAT='%R %U %S'; time "$@" >/dev/null; } 2>&1 )
+    machine[$case]+="$(( ($(busy_ticks) - before) * 1000 / TICKS_PER_SECOND )) "
     read -r real user system <<<"$times"
     cpu[$case]+="$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%d", (u + s) * 1000 }') "
     awk -v r="$real" 'BEGIN { printf "%d", r * 1000 }'
@@ -50,7 +58,7 @@ script_bytes() { find "$1" -name '*.js' -printf '%s\n' | awk '{ s += $1 } END { 
 "$MAKE_SITE" "$PAGES" "$WORK/site"
 site_bytes=$(du -sb "$WORK/site" | cut -f1)
 
-declare -A samples ms cpu_ms
+declare -A samples ms cpu_ms machine_ms
 declare -A run_of=([copy]=copy_and_sync [convert]=convert_site [floor]=least_work [recursive]=convert_recursive)
 for round in $(seq "$ROUNDS"); do
     cp -r "$WORK/site" "$WORK/work-$round"
@@ -64,6 +72,7 @@ done
 for case in copy convert floor recursive; do
     ms[$case]=$(median <<<"${samples[$case]}")
     cpu_ms[$case]=$(median <<<"${cpu[$case]}")
+    machine_ms[$case]=$(median <<<"${machine[$case]}")
 done
 full_script_bytes=$(script_bytes "$WORK/work-1")
 
@@ -78,16 +87,22 @@ done
 half_script_bytes=$(script_bytes "$WORK/half")
 
 echo "== $PAGES pages, $(( site_bytes / 1024 / 1024 )) MiB, 0-4 blocks each ($ROUNDS rounds, median)"
-echo "(wall time; processor time of all its threads and children in brackets)"
-# One line per case: its times and its ratio to copying the tree.
+cores=$(nproc)
+echo "(wall time; in brackets the processor time of its threads and children, and the time the"
+echo " whole machine was busy on its $cores cores: with every core busy the wall time cannot be"
+echo " less than the busy time / $cores, the least ratio given last)"
+# One line per case: its times, its ratio to copying the tree and the least
+# ratio its busy time allows on this machine.
 report() {
-    awk -v label="$1" -v t="${ms[$2]}" -v p="${cpu_ms[$2]}" -v c="${ms[copy]}" -v note="${3:-}" 'BEGIN {
+    awk -v label="$1" -v t="${ms[$2]}" -v p="${cpu_ms[$2]}" -v m="${machine_ms[$2]}" -v c="${ms[copy]}" \
+        -v n="$cores" -v note="${3:-}" 'BEGIN {
         if (c <= 0) c = 1
-        printf "%-34s %6d ms (%4d ms)   ratio %5.2f %s\n", label ":", t, p, t / c, note }'
+        printf "%-32s %5d ms (%4d ms, machine %4d ms)  ratio %5.2f (least %4.2f) %s\n",
+               label ":", t, p, m, t / c, m / n / c, note }'
 }
 report "cp -r site copy && sync" copy
-report "sorvane-cli convert (backups)" convert "(target <= 1.5)"
+report "sorvane-cli convert (backups)" convert "target <= 1.5"
 report "the same with --recursive SITE" recursive
-report "least durable work (no checks)" floor "(the floor of any durable run)"
+report "least durable work (no checks)" floor "the floor of any durable run"
 awk -v h="$half_script_bytes" -v f="$full_script_bytes" -v n="$PAGES" 'BEGIN {
     printf "script bytes, %d pages: %d; %d pages: %d; ratio %.3f (linear: 2)\n", n / 2, h, n, f, f / (h > 0 ? h : 1) }'
