@@ -14,15 +14,17 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xcl
                g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64 locales libz-mingw-w64-dev
                clang libclang-rt-14-dev chromium python3
                clang-format)
-# npm installs the Flash player emulator of the movie-plays tests. Where node
-# comes from elsewhere (NodeSource's nodejs carries its own npm), Debian's
-# npm package would conflict with it, so it is asked for only when missing.
-command -v npm >/dev/null || TEST_PACKAGES+=(nodejs npm)
+# npm installs the Flash player emulator that comes with Sorvane into the
+# build (player/). Where node comes from elsewhere (NodeSource's nodejs
+# carries its own npm), Debian's npm package would conflict with it, so it
+# is asked for only when missing.
+command -v npm >/dev/null || RUN_PACKAGES+=(nodejs npm)
 
 # dpkg-shlibdeps (dpkg-dev, which needs file) fills in the package's Depends line; the install checks
-# build the package too, validate the desktop entry and metainfo and check the manual page.
+# build the package too and check it with lintian, validate the desktop entry and metainfo, check the
+# manual pages (mandoc) and the programs' hardening (hardening-check, from devscripts).
 PACKAGE_PACKAGES=(dpkg-dev file)
-TEST_PACKAGES+=(desktop-file-utils appstream groff-base "${PACKAGE_PACKAGES[@]}")
+TEST_PACKAGES+=(desktop-file-utils appstream groff-base lintian mandoc devscripts "${PACKAGE_PACKAGES[@]}")
 
 install_missing() {
     local missing=()
@@ -47,12 +49,12 @@ configure_and_build() {
 # The suites of the Qt-free libraries and sorvane-cli (CTest label "core")
 # once more, built with AddressSanitizer and UndefinedBehaviorSanitizer in a
 # folder of their own: an invalid memory access, a leak or undefined behaviour
-# fails the test that reaches it. No GUI is configured there.
+# fails the test that reaches it. No GUI and no player are configured there.
 SANITIZE_DIR=${SANITIZE_DIR:-$BUILD_DIR-sanitize}
 SANITIZE_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1 -g"
 sanitized_core_tests() {
     cmake -S . -B "$SANITIZE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$SANITIZE_FLAGS" \
-          -DSORVANE_BUILD_GUI=OFF -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=OFF
+          -DSORVANE_BUILD_GUI=OFF -DSORVANE_BUNDLE_PLAYER=OFF -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=OFF
     cmake --build "$SANITIZE_DIR" --target sorvane_core_tests
     ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
     UBSAN_OPTIONS=print_stacktrace=1 \

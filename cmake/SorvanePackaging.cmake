@@ -2,6 +2,37 @@
 #   cd build && cpack -G DEB      (writes sorvane_<version>_<arch>.deb)
 # Its Depends line is worked out by dpkg-shlibdeps (Debian package dpkg-dev,
 # which also needs `file`) from the libraries the programs really link.
+# What Debian asks of every package's documentation folder: the copyright
+# file, machine-readable, with the licence of everything the package carries
+# (the player that comes with Sorvane among them), and the changelog.
+set(SORVANE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvane)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${SORVANE_DOC_DIR})
+sorvane_install_gzipped(${SORVANE_CHANGELOG} DESTINATION ${SORVANE_DOC_DIR})
+# lintian's notes that are not faults, each with its reason.
+if(TARGET sorvane)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/sorvane.lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME sorvane)
+endif()
+
+# A stripped install (the package's) strips the programs as Debian's own
+# packages are: also without the compilers' version notes (.comment, .note),
+# which the plain strip of CPACK_STRIP_FILES keeps. Install rules run in the
+# order they are declared, so the programs are in place by now.
+set(SORVANE_PROGRAMS sorvane-cli)
+if(TARGET sorvane)
+  list(APPEND SORVANE_PROGRAMS sorvane)
+endif()
+if(NOT WIN32)
+  install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program ${SORVANE_PROGRAMS})
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()")
+endif()
+
 set(CPACK_PACKAGE_NAME sorvane)
 set(CPACK_PACKAGE_VENDOR "Sorvane Web Tools")
 set(CPACK_PACKAGE_CONTACT "Sorvane Web Tools <support@sorvane.example>")

@@ -126,6 +126,11 @@ void SyncFolders(std::span<const std::string> folders);
 // How many files this program may hold open at once.
 std::size_t OpenFileLimit();
 
+// The full path of the running program's own file, as the system knows it
+// (/proc/self/exe on Linux, GetModuleFileNameW on Windows), not as argv[0]
+// or the working folder would give it.
+SystemError RunningProgramPath(std::string& path);
+
 // Whether the existing file at target (symbolic links already followed) may
 // be replaced: a regular file that the user may write and that nothing keeps
 // from being replaced (immutable or append-only files, a sticky folder owned

@@ -498,6 +498,24 @@ std::size_t OpenFileLimit()
     return static_cast<std::size_t>(limit.rlim_cur);
 }
 
+SystemError RunningProgramPath(std::string& path)
+{
+    // readlink does not say whether it had to cut the name short: a name
+    // that fills the buffer is read again into a bigger one.
+    std::string name(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", name.data(), name.size());
+        if (length < 0)
+            return errno;
+        if (static_cast<std::size_t>(length) < name.size()) {
+            name.resize(static_cast<std::size_t>(length));
+            path = std::move(name);
+            return NoError;
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
 SystemError CheckReplaceable(const std::string& target, bool& exists)
 {
     ReplaceFacts facts;

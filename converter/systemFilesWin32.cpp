@@ -1,6 +1,7 @@
 // The file system layer on Windows. New files are named temporary files
 // beside their target; ReplaceFileA puts them in place and carries the old
 // file's attributes, ACL and streams over to the new one.
+#include "nativePath.h"
 #include "systemFiles.h"
 #include "tempNames.h"
 
@@ -272,6 +273,24 @@ void SyncFolders(std::span<const std::string>) {}
 std::size_t OpenFileLimit()
 {
     return 2048;
+}
+
+SystemError RunningProgramPath(std::string& path)
+{
+    // A name that fills the buffer was cut short: read it again into a
+    // bigger one (paths may be longer than MAX_PATH).
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0)
+            return LastError();
+        if (length < name.size()) {
+            name.resize(length);
+            path = PathBytes(std::filesystem::path(name));
+            return NoError;
+        }
+        name.resize(name.size() * 2);
+    }
 }
 
 SystemError CheckReplaceable(const std::string& target, bool& exists)

@@ -2,7 +2,8 @@
 # `cpack -G DEB` builds a package of the expected name and version whose
 # Depends line dpkg-shlibdeps filled in from the libraries the programs link,
 # which holds exactly the expected files, owned by root, with the expected
-# modes, stripped programs, and a command-line tool that runs.
+# modes, stripped programs, and a command-line tool that runs; lintian finds
+# no error and no warning in it.
 #   debPackage.sh CPACK BUILD_DIR VERSION [DESKTOP_ID]
 set -euo pipefail
 cpack=$1
@@ -58,5 +59,13 @@ for program in "$scratch"/root/usr/bin/*; do
 done
 [ "$("$scratch/root/usr/bin/sorvane-cli" --version)" = "sorvane-cli $version" ] ||
     fail "the packaged sorvane-cli --version does not print 'sorvane-cli $version'"
+
+# lintian as a Debian archive runs it, pedantic notes included: an error or a
+# warning fails; the rest is shown.
+if ! tags=$(lintian --pedantic --fail-on error,warning "$deb" 2>"$scratch/lintian.log"); then
+    fail "lintian finds errors or warnings:"$'\n'"$tags$(cat "$scratch/lintian.log")"
+elif [ -n "$tags" ]; then
+    echo "lintian's notes:"$'\n'"$tags"
+fi
 
 exit $failed

@@ -12,18 +12,29 @@ fail() {
 }
 
 # installed_files [DESKTOP_ID]: every file an install puts under the prefix,
-# one per line, sorted. The command-line tool always; with a desktop id the
-# wizard too, with its desktop entry, metainfo and icon at each size of the
-# icon theme.
+# one per line, sorted. The command-line tool with its manual page, the
+# package's copyright file and changelog, and the player that comes with
+# Sorvane as the build in $build holds it (none in a build without it); with
+# a desktop id the wizard too, with its manual page, lintian's overrides,
+# desktop entry, metainfo and icon, scalable and at each size of the icon
+# theme.
 installed_files() {
-    local id=${1:-} size
+    local id=${1:-} size player=$build/share/sorvane/player
     {
         echo bin/sorvane-cli
-        echo share/man/man1/sorvane-cli.1
+        echo share/man/man1/sorvane-cli.1.gz
+        echo share/doc/sorvane/copyright
+        echo share/doc/sorvane/changelog.gz
+        if [ -d "$player" ]; then
+            (cd "$player" && find . -type f | sed 's|^\./|share/sorvane/player/|')
+        fi
         if [ -n "$id" ]; then
             echo bin/sorvane
+            echo share/man/man1/sorvane.1.gz
+            echo share/lintian/overrides/sorvane
             echo "share/applications/$id.desktop"
             echo "share/metainfo/$id.metainfo.xml"
+            echo "share/icons/hicolor/scalable/apps/$id.svg"
             for size in 16 22 24 32 48 64 128 256; do
                 echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
             done
