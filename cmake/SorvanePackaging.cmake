@@ -8,10 +8,25 @@
 set(SORVANE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/sorvane)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${SORVANE_DOC_DIR})
 sorvane_install_gzipped(${SORVANE_CHANGELOG} DESTINATION ${SORVANE_DOC_DIR})
-# lintian's notes that are not faults, each with its reason.
+# lintian's notes that are not faults, each with its reason, for the parts
+# this build has (packaging/lintian-overrides/PART).
+set(lintian_parts "")
 if(TARGET sorvane)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/sorvane.lintian-overrides
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME sorvane)
+  list(APPEND lintian_parts wizard)
+endif()
+if(SORVANE_BUNDLE_PLAYER)
+  list(APPEND lintian_parts player)
+endif()
+set(lintian_overrides ${CMAKE_BINARY_DIR}/sorvane.lintian-overrides)
+file(WRITE ${lintian_overrides} "")
+foreach(part IN LISTS lintian_parts)
+  set(part_file ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides/${part})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${part_file})
+  file(READ ${part_file} overrides)
+  file(APPEND ${lintian_overrides} "${overrides}")
+endforeach()
+if(lintian_parts)
+  install(FILES ${lintian_overrides} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME sorvane)
 endif()
 
 # A stripped install (the package's) strips the programs as Debian's own

@@ -15,9 +15,9 @@ fail() {
 # one per line, sorted. The command-line tool with its manual page, the
 # package's copyright file and changelog, and the player that comes with
 # Sorvane as the build in $build holds it (none in a build without it); with
-# a desktop id the wizard too, with its manual page, lintian's overrides,
-# desktop entry, metainfo and icon, scalable and at each size of the icon
-# theme.
+# a desktop id the wizard too, with its manual page, desktop entry, metainfo
+# and icon, scalable and at each size of the icon theme; lintian's overrides
+# where either is there.
 installed_files() {
     local id=${1:-} size player=$build/share/sorvane/player
     {
@@ -25,13 +25,15 @@ installed_files() {
         echo share/man/man1/sorvane-cli.1.gz
         echo share/doc/sorvane/copyright
         echo share/doc/sorvane/changelog.gz
+        if [ -n "$id" ] || [ -d "$player" ]; then
+            echo share/lintian/overrides/sorvane
+        fi
         if [ -d "$player" ]; then
             (cd "$player" && find . -type f | sed 's|^\./|share/sorvane/player/|')
         fi
         if [ -n "$id" ]; then
             echo bin/sorvane
             echo share/man/man1/sorvane.1.gz
-            echo share/lintian/overrides/sorvane
             echo "share/applications/$id.desktop"
             echo "share/metainfo/$id.metainfo.xml"
             echo "share/icons/hicolor/scalable/apps/$id.svg"
