@@ -120,16 +120,16 @@ class PageRenderer {
 public:
     PageRenderer(std::string_view page, std::optional<std::size_t> includeAt, std::string_view include,
                  detail::ByteSink& sink)
-        : page_(page), includeAt_(includeAt), include_(include), sink_(sink)
+        : page_(page), includeAt_(includeAt.value_or(npos)), include_(include), sink_(sink)
     {}
 
     // The page's own bytes [from, to).
     void CopyPage(std::size_t from, std::size_t to)
     {
-        if (includeAt_ && *includeAt_ >= from && *includeAt_ < to) {
-            sink_.Append(page_.substr(from, *includeAt_ - from));
+        if (includeAt_ != npos && includeAt_ >= from && includeAt_ < to) {
+            sink_.Append(page_.substr(from, includeAt_ - from));
+            from = includeAt_;
             WriteInclude();
-            from = *includeAt_;
         }
         sink_.Append(page_.substr(from, to - from));
     }
@@ -140,7 +140,7 @@ public:
     // call would run before the script is loaded, so the include goes first.
     void ReplaceBlock(std::size_t start, std::size_t end, int number)
     {
-        if (includeAt_)
+        if (includeAt_ != npos)
             WriteInclude();
         sink_.Append(CallStart);
         sink_.Append(std::to_string(number));
@@ -151,7 +151,7 @@ public:
 
     void Finish()
     {
-        if (includeAt_)
+        if (includeAt_ != npos)
             WriteInclude();
     }
 
@@ -159,11 +159,11 @@ private:
     void WriteInclude()
     {
         sink_.Append(include_);
-        includeAt_.reset();
+        includeAt_ = npos;
     }
 
     std::string_view page_;
-    std::optional<std::size_t> includeAt_;
+    std::size_t includeAt_;  // npos: none, or written already
     std::string_view include_;
     detail::ByteSink& sink_;
 };
@@ -179,16 +179,66 @@ std::string RegisterFlashBlock(std::string_view block)
     return replacement.text;
 }
 
+namespace {
+
+// The blocks of a page that the scan replaces, one after the other: each an
+// object up to its closing tag, outside the elements it passes over whole.
+class BlockScan {
+public:
+    explicit BlockScan(std::string_view pageText)
+        : pageText_(pageText), starts_(pageText, ScanStarts), objectEnds_(pageText, ObjectEnd)
+    {
+        for (const SkippedElement& element : SkippedElements)
+            skippedEnds_.emplace_back(pageText, element.end);
+    }
+
+    // Finds the next block: its start and end; false once there is none.
+    bool Next(std::size_t& blockStart, std::size_t& blockEnd)
+    {
+        // Whichever comes first decides what happens next: an object, or an
+        // element that is passed over whole.
+        for (std::size_t start; (start = starts_.FirstFrom(rest_)) != npos;) {
+            if (starts_.Which() > 0) {
+                const SkippedElement& element = SkippedElements[starts_.Which() - 1];
+                const std::size_t nameEnd = start + element.start.size();
+                if (element.rawText && !EndsTagName(pageText_, nameEnd)) {
+                    rest_ = start + 1;
+                    continue;
+                }
+                // Without its end tag the element runs to the end of the page.
+                const std::size_t close = skippedEnds_[starts_.Which() - 1].FirstFrom(nameEnd);
+                if (close == npos)
+                    return false;
+                rest_ = close + element.end.size();
+                continue;
+            }
+            const std::size_t close = objectEnds_.FirstFrom(start);
+            // Without a closing tag ahead, no later object can be closed
+            // either: everything from here on stays as it is.
+            if (close == npos)
+                return false;
+            rest_ = close + ObjectEnd.size();
+            blockStart = start;
+            blockEnd = rest_;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::string_view pageText_;
+    ForwardSearch starts_;
+    ForwardSearch objectEnds_;
+    std::vector<ForwardSearch> skippedEnds_;
+    std::size_t rest_ = 0;  // the page text before this is scanned
+};
+
+}  // namespace
+
 int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
                         ByteSink& sink)
 {
-    // Whichever comes first decides what happens next: an object, or an
-    // element that is passed over whole.
-    ForwardSearch starts(pageText, ScanStarts);
-    ForwardSearch objectEnds(pageText, ObjectEnd);
-    std::vector<ForwardSearch> skippedEnds;
-    for (const SkippedElement& element : SkippedElements)
-        skippedEnds.emplace_back(pageText, element.end);
+    BlockScan scan(pageText);
     const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
     std::string flat;
 
@@ -201,37 +251,22 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
     PageRenderer renderer(pageText, includeAt, include, sink);
     int blocks = 0;
     std::size_t copied = 0;  // the page text before this is written
-    std::size_t rest = 0;    // the page text before this is scanned
-    for (std::size_t start; (start = starts.FirstFrom(rest)) != npos;) {
-        if (starts.Which() > 0) {
-            const SkippedElement& element = SkippedElements[starts.Which() - 1];
-            const std::size_t nameEnd = start + element.start.size();
-            if (element.rawText && !EndsTagName(pageText, nameEnd)) {
-                rest = start + 1;
-                continue;
-            }
-            // Without its end tag the element runs to the end of the page.
-            const std::size_t close = skippedEnds[starts.Which() - 1].FirstFrom(nameEnd);
-            if (close == npos)
-                break;
-            rest = close + element.end.size();
-            continue;
-        }
-        const std::size_t close = objectEnds.FirstFrom(start);
-        // Without a closing tag ahead, no later object can be closed either:
-        // everything from here on stays as it is.
-        if (close == npos)
-            break;
-        rest = close + ObjectEnd.size();
+    for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
         // Registered and written in one go, while the block is in the cache.
         renderer.CopyPage(copied, start);
-        renderer.ReplaceBlock(start, rest, RegisterBlock(pageText.substr(start, rest - start), isLeadByte, flat));
-        copied = rest;
+        renderer.ReplaceBlock(start, end, RegisterBlock(pageText.substr(start, end - start), isLeadByte, flat));
+        copied = end;
         ++blocks;
     }
     renderer.CopyPage(copied, pageText.size());
     renderer.Finish();
     return blocks;
+}
+
+bool HasFlashBlocks(std::string_view pageText)
+{
+    std::size_t start = 0, end = 0;
+    return BlockScan(pageText).Next(start, end);
 }
 
 std::string RewriteBlocks(std::string_view pageText)

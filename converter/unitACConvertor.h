@@ -278,6 +278,12 @@ std::string RegisterFlashBlock(std::string_view block);
 // whole (see DeclaredLeadByteTest in the sources).
 std::string RewriteBlocks(std::string_view pageText);
 
+// True when the page has a block that RewriteBlocks would replace. A page
+// without one has nothing to convert: converting it would only add a
+// comment-only script file and its include, so the front ends leave it
+// alone and write nothing (a page converted before is such a page).
+bool HasFlashBlocks(std::string_view pageText);
+
 // The markup on one line, reading the same to a browser: leading and trailing
 // bytes <= 0x20 are trimmed; the bytes of a quoted attribute value stay as
 // they are, line ends included; elsewhere CR and LF become blanks and a run

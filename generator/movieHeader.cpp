@@ -21,6 +21,7 @@ namespace {
 
 // Signature (3), version (1), file length (4): never compressed.
 constexpr std::size_t PlainPartSize = 8;
+constexpr std::size_t SignatureSize = 3;
 // A ZWS movie then stores the compressed length (4) and the LZMA properties (5).
 constexpr std::size_t LzmaPrefixSize = 9;
 // The widest stage rectangle (5 + 4 x 31 bits, padded: 17 bytes), frame rate
@@ -255,6 +256,15 @@ std::optional<StageSize> MovieStageSize(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     const auto header = ReadMovieHeader(in);
     return header ? StageSizeOf(header->stage) : std::nullopt;
+}
+
+bool HasMovieSignature(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(NativePath(path), error))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    return CompressionOf(ReadUpTo(in, SignatureSize)).has_value();
 }
 
 }  // namespace sorvane

@@ -63,4 +63,10 @@ std::optional<StageSize> StageSizeOf(const StageRect& stage);
 // for whatever reason (no such file, unreadable, not a movie, cut short).
 std::optional<StageSize> MovieStageSize(const std::string& path);
 
+// True when the file at path starts with a movie's signature (FWS, CWS or
+// ZWS), whatever follows it; false for any other file, and when there is no
+// such file or it cannot be read. The wizard asks before it embeds a file
+// without one.
+bool HasMovieSignature(const std::string& path);
+
 }  // namespace sorvane

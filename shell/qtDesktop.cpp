@@ -83,7 +83,7 @@ void QtDesktop::ShowError(QWidget* parent, const QString& message)
     ShowDefaultErrorBox(parent, message);
 }
 
-std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filter)
+std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filter, const QString& startFolder)
 {
     QFileDialog dialog(parent);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -91,7 +91,9 @@ std::optional<QString> QtDesktop::OpenFile(QWidget* parent, const QString& filte
     // The descriptions already name their patterns; show them only once.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(NameFiltersOf(filter));
-    if (!openFolder.isEmpty())
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
+    else if (!openFolder.isEmpty())
         dialog.setDirectory(openFolder);
     if (ExecProgramDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -19,7 +19,7 @@ public:
     bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
-    std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;
+    std::optional<QString> OpenFile(QWidget* parent, const QString& filter, const QString& startFolder) override;
     TBrowseDialogBackend& FolderBrowser() override;
     void OpenUrl(const QString& address) override;
     void CopyToClipboard(const QString& text) override;

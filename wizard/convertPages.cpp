@@ -3,6 +3,7 @@
 #include "desktop.h"
 #include "folderBrowse.h"
 #include "pathLabel.h"
+#include "plainText.h"
 #include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
@@ -27,6 +28,10 @@ const QString ScriptWouldReplacePage = QStringLiteral(
     "Please select another folder.");
 const QString NotAFileSystemFolder = QStringLiteral(
     "The item you selected is not a folder on a disk. Please select a folder.");
+
+const QString NothingToConvert = QStringLiteral(
+    "This web page has no Flash movie block (<object> ... </object>) to convert. Nothing will be written: "
+    "no script file, no backup, and the page stays as it is.");
 
 const QColor DisabledFieldColor(233, 233, 233);
 
@@ -56,6 +61,17 @@ bool IsSameFile(const QString& first, const QString& second)
     if (one.exists() && other.exists())
         return one == other;
     return QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath());
+}
+
+// A page that can be read and has no block. One that cannot be read is left
+// to the conversion, which reports why.
+bool HasNothingToConvert(const QString& pagePath)
+{
+    try {
+        return !HasFlashBlocks(LoadTextFile(ToBytes(pagePath)));
+    } catch (const FileError&) {
+        return false;
+    }
 }
 
 void SetFieldBackground(QWidget* field, const QColor& color)
@@ -157,12 +173,24 @@ void TfrmMain::sbtn_cv_outputClick()
     ui->txt_cv_output->setText(PageScriptPath(ui->txt_cv_input->text(), folder));
 }
 
+// A page without a block would get only a comment-only script and its
+// include: the page says so instead of offering the script and the backup.
 void TfrmMain::cv_confirmEnter()
 {
     const QString page = ui->txt_cv_input->text();
+    const bool nothingToConvert = HasNothingToConvert(page);
+    for (QWidget* convertOption :
+         {static_cast<QWidget*>(ui->Label16), static_cast<QWidget*>(ui->lbl_cv_confirm_js),
+          static_cast<QWidget*>(ui->chk_cv_confirm), static_cast<QWidget*>(ui->chk_cv_confirm_player),
+          static_cast<QWidget*>(ui->txt_cv_confirm_player), static_cast<QWidget*>(ui->sbtn_cv_confirm_player)})
+        convertOption->setVisible(!nothingToConvert);
+    ShowPlainText(ui->lbl_cv_confirm_none, NothingToConvert);
+    ui->lbl_cv_confirm_none->setVisible(nothingToConvert);
     cvConfirmHtm->SetPath(page);
     cvConfirmJs->SetPath(ScriptPathChosen());
-    ui->chk_cv_confirm->setText(QStringLiteral("Create backup of ") + FileNameOf(page));
+    ShowCaptionFitted(ui->chk_cv_confirm,
+                      [](const QStringList& names) { return QStringLiteral("Create backup of ") + names[0]; },
+                      {FileNameOf(page)});
 }
 
 // The bar fills after the conversion, which runs to its end inside this
@@ -178,6 +206,16 @@ void TfrmMain::cv_progressEnter()
     });
     ConvertConfirmedPage();
     stopProgress.dismiss();
+}
+
+// Looked at again: the page may have changed since the confirm page showed.
+bool TfrmMain::cv_confirmCheck()
+{
+    if (HasNothingToConvert(ui->txt_cv_input->text())) {
+        desktop.ShowInformation(this, NothingToConvert);
+        return false;
+    }
+    return CheckPlayerScript(ui->chk_cv_confirm_player, ui->txt_cv_confirm_player);
 }
 
 void TfrmMain::sbtn_cv_confirm_playerClick()

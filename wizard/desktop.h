@@ -36,9 +36,10 @@ public:
 
     // The file-open dialog. filter is "description|patterns|description|..."
     // as the setting strings hold it. Returns the chosen file's full path in
-    // native separators, or nothing when the user cancels. The dialog keeps
-    // its folder from one run to the next.
-    virtual std::optional<QString> OpenFile(QWidget* parent, const QString& filter) = 0;
+    // native separators, or nothing when the user cancels. The dialog starts
+    // in startFolder when that is an existing folder, else where its last run
+    // was left.
+    virtual std::optional<QString> OpenFile(QWidget* parent, const QString& filter, const QString& startFolder) = 0;
 
     // The folder browser behind the window's folder picker; it lives as long
     // as the desktop.

@@ -3,20 +3,38 @@
 #include "desktop.h"
 #include "embedCode.h"
 #include "pathLabel.h"
+#include "plainText.h"
 #include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitMain.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 namespace sorvane {
 
 namespace {
 
-void ShowPlainText(QLabel* label, const QString& text)
+// A value the user gave, on the one line of its label.
+void ShowValue(QLabel* label, const QString& value)
 {
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
+    ShowSentenceFitted(label, [](const QStringList& names) { return names[0]; }, {value});
+}
+
+// One of the completion page's sentences, format with its "%s" filled by
+// the names as the generator fills its own templates.
+void ShowFilledIn(QLabel* label, const QString& format, const QStringList& names)
+{
+    ShowSentenceFitted(
+        label,
+        [format](const QStringList& shown) {
+            std::vector<std::string> bytes;
+            for (const QString& name : shown)
+                bytes.push_back(ToBytes(name));
+            return shown.size() == 1 ? FromBytes(FillPlaceholders(ToBytes(format), {bytes[0]}))
+                                     : FromBytes(FillPlaceholders(ToBytes(format), {bytes[0], bytes[1]}));
+        },
+        names);
 }
 
 // The question of the options page about one doubtful value: asked while
@@ -42,12 +60,22 @@ void TfrmMain::sbtn_gn_inputClick()
         ui->txt_gn_input->setText(*path);
 }
 
+// A file that is no movie (a page, a text named .swf) would be embedded
+// as one without a word: its header is read as sorvane-cli info reads it,
+// and the user is asked, with No as the default. A file that is not there
+// (yet) is left to the generation, as it always was.
 bool TfrmMain::gn_inputCheck()
 {
-    if (!IsEmptyWhenTrimmed(ui->txt_gn_input->text()))
+    const QString movie = ui->txt_gn_input->text();
+    if (IsEmptyWhenTrimmed(movie)) {
+        desktop.ShowInformation(this, QStringLiteral("Please select a Flash movie (.swf) file first."));
+        return false;
+    }
+    if (!QFileInfo(movie).isFile() || HasMovieSignature(ToBytes(movie)))
         return true;
-    desktop.ShowInformation(this, QStringLiteral("Please select a Flash movie (.swf) file first."));
-    return false;
+    return desktop.ConfirmDefaultNo(
+        this, FromBytes(FileNamePart(ToBytes(movie)))
+                  + QStringLiteral(" does not look like a Flash movie (no FWS/CWS/ZWS signature). Use it anyway?"));
 }
 
 void TfrmMain::gn_swfoptionEnter()
@@ -99,7 +127,8 @@ bool TfrmMain::gn_swfoptionCheck()
         else
             accepted = false;
     }
-    return accepted;
+    // The player is checked once the values stand, so one box at a time.
+    return accepted && CheckPlayerScript(ui->chk_gn_swfoption_player, ui->txt_gn_swfoption_player);
 }
 
 void TfrmMain::sbtn_gn_swfoption_playerClick()
@@ -112,12 +141,12 @@ void TfrmMain::sbtn_gn_swfoption_playerClick()
 void TfrmMain::gn_confirmEnter()
 {
     gnConfirmPath->SetPath(ui->txt_gn_input->text());
-    ShowPlainText(ui->lbl_gn_confirm_w, ui->txt_gn_swfoption_width->text());
-    ShowPlainText(ui->lbl_gn_confirm_h, ui->txt_gn_swfoption_height->text());
-    ShowPlainText(ui->lbl_gn_confirm_id, ui->txt_gn_swfoption_name->text());
-    ShowPlainText(ui->lbl_gn_confirm_q, ui->cmb_gn_swfoption_quality->currentText().toLower());
+    ShowValue(ui->lbl_gn_confirm_w, ui->txt_gn_swfoption_width->text());
+    ShowValue(ui->lbl_gn_confirm_h, ui->txt_gn_swfoption_height->text());
+    ShowValue(ui->lbl_gn_confirm_id, ui->txt_gn_swfoption_name->text());
+    ShowValue(ui->lbl_gn_confirm_q, ui->cmb_gn_swfoption_quality->currentText().toLower());
     const bool player = ui->chk_gn_swfoption_player->isChecked();
-    ShowPlainText(ui->lbl_gn_confirm_player, player ? ui->txt_gn_swfoption_player->text() : QString());
+    ShowValue(ui->lbl_gn_confirm_player, player ? ui->txt_gn_swfoption_player->text() : QString());
     ui->lbl_gn_confirm_player_caption->setVisible(player);
     ui->lbl_gn_confirm_player->setVisible(player);
 }
@@ -137,18 +166,20 @@ bool TfrmMain::gn_confirmCheck()
 
 // The script file is written before anything on the page changes: when it
 // cannot be, the error leaves the page as the previous generation left it
-// and the controller turns back to the confirm page.
+// and the controller turns back to the confirm page. The options are those
+// the confirm page showed; its labels may show them shortened.
 void TfrmMain::gn_completeEnter()
 {
-    const std::optional<std::string> player = ui->lbl_gn_confirm_player->isHidden()
-                                                  ? std::nullopt
-                                                  : std::optional(ToBytes(ui->lbl_gn_confirm_player->text()));
+    const std::optional<std::string> player = ui->chk_gn_swfoption_player->isChecked()
+                                                  ? std::optional(ToBytes(ui->txt_gn_swfoption_player->text()))
+                                                  : std::nullopt;
     const EmbedCodeResult result = GenerateEmbedCode(
-        ToBytes(ui->txt_gn_input->text()), ToBytes(ui->lbl_gn_confirm_w->text()), ToBytes(ui->lbl_gn_confirm_h->text()),
-        ToBytes(ui->lbl_gn_confirm_id->text()), ToBytes(ui->lbl_gn_confirm_q->text()), NativePathStyle, player);
-    ShowPlainText(ui->lbl_gn_complete_js, FromBytes(FillPlaceholders(ToBytes(ScriptNamedFormat), {result.scriptName})));
-    ShowPlainText(ui->lbl_gn_complete_step1,
-                  FromBytes(FillPlaceholders(ToBytes(PutFilesFormat), {result.scriptName, result.movieFileName})));
+        ToBytes(ui->txt_gn_input->text()), ToBytes(ui->txt_gn_swfoption_width->text()),
+        ToBytes(ui->txt_gn_swfoption_height->text()), ToBytes(ui->txt_gn_swfoption_name->text()),
+        ToBytes(ui->cmb_gn_swfoption_quality->currentText().toLower()), NativePathStyle, player);
+    ShowFilledIn(ui->lbl_gn_complete_js, ScriptNamedFormat, {FromBytes(result.scriptName)});
+    ShowFilledIn(ui->lbl_gn_complete_step1, PutFilesFormat,
+                 {FromBytes(result.scriptName), FromBytes(result.movieFileName)});
     generatedSnippet = FromBytes(result.snippet);
     ui->mem_gn_complete->setPlainText(generatedSnippet);
 }

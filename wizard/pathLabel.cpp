@@ -1,5 +1,7 @@
 #include "pathLabel.h"
 
+#include "plainText.h"
+
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QKeyEvent>
@@ -61,7 +63,8 @@ PathLabel::PathLabel(QLabel* shownIn, std::function<void(const QString&)> copyTe
 void PathLabel::SetPath(const QString& newPath)
 {
     path = newPath;
-    label->setToolTip(path);
+    shownPath = OneLine(path);
+    label->setToolTip(PlainToolTip(path));
     label->setAccessibleName(path);
     ShowPath();
 }
@@ -82,10 +85,10 @@ void PathLabel::ShowPath()
 void PathLabel::PlaceCut(const std::function<bool(const QString&)>& fits)
 {
     cutFrom = cutLength = 0;
-    if (fits(path))
+    if (fits(shownPath))
         return;
     const auto cutBetween = [&](qsizetype headEnd, qsizetype tailStart) {
-        return path.left(headEnd) + Cut + path.mid(tailStart);
+        return shownPath.left(headEnd) + Cut + shownPath.mid(tailStart);
     };
     const qsizetype separator = std::max<qsizetype>(FileNameStart(path) - 1, 0);
     qsizetype cutEnd = 0;
@@ -109,8 +112,8 @@ void PathLabel::PlaceCut(const std::function<bool(const QString&)>& fits)
 QString PathLabel::ShownText() const
 {
     if (cutLength == 0)
-        return path;
-    return path.left(cutFrom) + Cut + path.mid(cutFrom + cutLength);
+        return shownPath;
+    return shownPath.left(cutFrom) + Cut + shownPath.mid(cutFrom + cutLength);
 }
 
 // The lines joined by line breaks of their own, each character remembered

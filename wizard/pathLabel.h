@@ -1,8 +1,9 @@
 // Shows a file path in a label of fixed size so that the path stays
 // readable: on as many whole lines as the label has room for (one, unless the
 // label wraps), and when it needs more, cut in the middle with "…" so that
-// its file name stays in view. The label shows plain text only, its text can
-// be selected, and the full path is its tooltip and accessible name. Copying
+// its file name stays in view. The label shows plain text only (a line end
+// in a name as a mark), its text can be selected, and the full path is its
+// tooltip (plain text too) and accessible name. Copying
 // a selection that spans the cut copies the hidden part of the path too.
 #pragma once
 
@@ -43,6 +44,8 @@ private:
     QLabel* const label;
     const std::function<void(const QString&)> copy;
     QString path;
+    // The path as the label shows it: its line ends as marks (OneLine).
+    QString shownPath;
     // For each character the label shows: its position in the path, or one
     // of these marks.
     static constexpr int AddedLineBreak = -1;

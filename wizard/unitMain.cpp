@@ -9,14 +9,24 @@
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <exception>
 #include <new>
 
@@ -56,7 +66,7 @@ QString MessageOf(const std::exception& error)
 const TfrmMain::PageActions TfrmMain::ConvertPageActions[ConvertPageCount] = {
     {&TfrmMain::cv_inputEnter, &TfrmMain::cv_inputCheck},
     {&TfrmMain::cv_outputEnter, &TfrmMain::cv_outputCheck},
-    {&TfrmMain::cv_confirmEnter, nullptr},
+    {&TfrmMain::cv_confirmEnter, &TfrmMain::cv_confirmCheck},
     {&TfrmMain::cv_progressEnter, nullptr},
     {&TfrmMain::cv_completeEnter, nullptr},
 };
@@ -78,6 +88,9 @@ TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     BrowseForFolder->setObjectName(QStringLiteral("BrowseForFolder"));
     AttachPathLabels();
     NameControlsByTheirLabels();
+    ShowPathBoxesReadOnly();
+    ShowFocusOfSnippetBox();
+    ReturnFocusAfterMenus();
     for (QAction* entry : ui->MainMenu->actions())
         menuBarCaptions.emplace_back(entry, entry->text());
     ConnectHandlers();
@@ -94,7 +107,7 @@ void TfrmMain::SetAboutBox(QDialog* box)
 
 std::optional<QString> TfrmMain::RunOpenDialog()
 {
-    return desktop.OpenFile(this, OpenDialogFilter);
+    return desktop.OpenFile(this, OpenDialogFilter, {});
 }
 
 QStackedWidget* TfrmMain::CurrentNotebook() const
@@ -149,6 +162,52 @@ void TfrmMain::NameControlsByTheirLabels()
         logo->setAccessibleName(logo->toolTip());
 }
 
+void TfrmMain::ShowPathBoxesReadOnly()
+{
+    for (QLineEdit* box : {ui->txt_cv_input, ui->txt_gn_input}) {
+        QPalette palette = box->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Window));
+        box->setPalette(palette);
+    }
+}
+
+void TfrmMain::ShowFocusOfSnippetBox()
+{
+    QFrame* panel = ui->Panel1;
+    const auto showFocus = [panel](bool focused) {
+        panel->setFrameShadow(focused ? QFrame::Plain : QFrame::Sunken);
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::WindowText, focused ? palette.color(QPalette::Highlight)
+                                                       : QApplication::palette(panel).color(QPalette::WindowText));
+        panel->setPalette(palette);
+    };
+    connect(qApp, &QApplication::focusChanged, this, [this, showFocus](QWidget* before, QWidget* now) {
+        if (before == ui->mem_gn_complete || now == ui->mem_gn_complete)
+            showFocus(now == ui->mem_gn_complete);
+    });
+}
+
+// A menu opened by its Alt key takes the focus into the menu bar, and Esc
+// closes the menu but leaves the bar holding the focus until a second Esc.
+void TfrmMain::ReturnFocusAfterMenus()
+{
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now != menuBar() && centralWidget()->isAncestorOf(now))
+            lastFocused = now;
+    });
+    for (QMenu* menu : ui->MainMenu->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            // Once the menu is gone: moving to the next menu opens another.
+            QTimer::singleShot(0, this, [this] {
+                const QWidget* focused = focusWidget();
+                if ((!focused || focused == menuBar()) && !QApplication::activePopupWidget() && lastFocused)
+                    lastFocused->setFocus(Qt::MenuBarFocusReason);
+            });
+        });
+    }
+}
+
 void TfrmMain::ConnectHandlers()
 {
     const auto onClick = [this](QAbstractButton* button, void (TfrmMain::*handler)()) {
@@ -190,10 +249,38 @@ void TfrmMain::ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractBu
     connect(box, &QCheckBox::toggled, browse, &QWidget::setEnabled);
 }
 
+// The dialog starts in the folder of a path already typed, so that the user
+// picks the script where the typed path points.
 void TfrmMain::PickPlayerScript(QLineEdit* field)
 {
-    if (const auto path = desktop.OpenFile(this, PlayerScriptFilter))
+    const QString typed = field->text();
+    const QString folder = IsEmptyWhenTrimmed(typed) || IsWebAddress(ToBytes(typed)) ? QString()
+                                                                                     : QFileInfo(typed).absolutePath();
+    if (const auto path = desktop.OpenFile(this, PlayerScriptFilter, folder))
         field->setText(*path);
+}
+
+// A player that is missing is refused on the page where it was chosen, not
+// at the last step; a relative path is looked for from the program's working
+// folder, which the user may not know, so the message names the folder.
+bool TfrmMain::CheckPlayerScript(QCheckBox* box, QLineEdit* field)
+{
+    if (!box->isChecked())
+        return true;
+    const QString source = field->text();
+    try {
+        RequirePlayerScript(ToBytes(source));
+        return true;
+    } catch (const ConvertError& error) {
+        QString message = FromBytes(error.what());
+        if (!source.isEmpty())
+            message += QStringLiteral("\nFolder looked in: ")
+                       + QDir::toNativeSeparators(QFileInfo(source).absolutePath());
+        desktop.ShowInformation(this, message);
+        field->selectAll();
+        field->setFocus();
+        return false;
+    }
 }
 
 void TfrmMain::ConnectLinks()
@@ -228,11 +315,34 @@ void TfrmMain::LayoutWindow()
     ui->panFirst->setFrameShape(QFrame::NoFrame);
 
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
+        FitOnScreen(screen->availableGeometry());
+    }
     ui->radGenerate->setFocus();
 
     AskWidthBlank = AskHeightBlank = AskNameBlank = AskWidthChars = AskHeightChars = true;
+}
+
+void TfrmMain::FitOnScreen(const QRect& available)
+{
+    // Before the window is shown its frame is not known: a title bar is
+    // counted as the style draws one.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isEmpty())
+        frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QSize whole = size() + frame;
+    if (whole.width() <= available.width() && whole.height() <= available.height())
+        return;
+    QWidget* content = takeCentralWidget();
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("scrContent"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidget(content);
+    setCentralWidget(scroller);
+    layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+    setFixedSize(whole.boundedTo(available.size()) - frame);
+    move(available.topLeft());
 }
 
 void TfrmMain::ResetWizard()
@@ -351,7 +461,8 @@ void TfrmMain::FocusFirstControlOfScreen()
 {
     QWidget* screen = currentNotebook ? currentNotebook->currentWidget() : ui->panFirst;
     const auto actsOn = [screen](QWidget* control) {
-        if (!screen->isAncestorOf(control) || !control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus))
+        if (!screen->isAncestorOf(control) || !control->isEnabled() || !control->isVisibleTo(screen)
+            || !(control->focusPolicy() & Qt::TabFocus))
             return false;
         if (const auto* field = qobject_cast<QLineEdit*>(control))
             return !field->isReadOnly();
@@ -468,6 +579,30 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     bool canClose = true;
     RunGuarded([&] { FormCloseQuery(canClose); });
     event->setAccepted(canClose);
+}
+
+// A window that is not a dialog has no default button: Enter would do
+// nothing. Wizards on every desktop take it for Next, and a focused button
+// for a press of that button. Controls that use Enter themselves (an open
+// list, a menu) keep it.
+void TfrmMain::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    if (QAbstractButton* button = ButtonForEnter(); button && button->isEnabled() && button->isVisible())
+        button->click();
+    event->accept();
+}
+
+QAbstractButton* TfrmMain::ButtonForEnter() const
+{
+    QWidget* focused = focusWidget();
+    if (qobject_cast<QPushButton*>(focused) || qobject_cast<QToolButton*>(focused))
+        return static_cast<QAbstractButton*>(focused);
+    return OnLastPage() ? ui->btnExit : ui->btnNext;
 }
 
 void TfrmMain::TimerTimer()

@@ -10,6 +10,7 @@
 #include "unitSetting.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -61,6 +62,9 @@ public:
 
     // ------------------------------------------------------- controller --
     void LayoutWindow();
+    // A window larger than the screen area available (a small screen drawn
+    // at a large scale) shows its content in a scroll area that fits there.
+    void FitOnScreen(const QRect& available);
     void ResetWizard();
     void ShowWelcome();
     void ShowConvert();
@@ -101,6 +105,7 @@ public:
     void rad_cv_output_customClick();
     void sbtn_cv_outputClick();
     virtual void cv_confirmEnter();
+    virtual bool cv_confirmCheck();
     void sbtn_cv_confirm_playerClick();
     virtual void cv_progressEnter();
     virtual void cv_completeEnter();
@@ -126,6 +131,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter and Return, which the focused control left unused.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct PageActions {
@@ -151,12 +158,23 @@ private:
     void AttachPathLabels();
     void NameControlsByTheirLabels();
     void FocusFirstControlOfScreen();
+    // What Enter presses: the focused push or tool button, else Next, or on
+    // a completion page the third button.
+    QAbstractButton* ButtonForEnter() const;
     void ShareAltKeysWithMenuBar();
+    // The path boxes that only Browse.. fills look as read-only as they are.
+    void ShowPathBoxesReadOnly();
+    // The snippet box has no frame of its own: its panel shows its focus.
+    void ShowFocusOfSnippetBox();
+    // A menu closed by Esc gives the focus back to the control that had it.
+    void ReturnFocusAfterMenus();
 
     // A Flash player for the pages to load: its check box lets its field and
     // Browse.. take input; Browse.. puts a picked script file into the field.
     void ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractButton* browse);
     void PickPlayerScript(QLineEdit* field);
+    // Whether the player chosen, if any, can be loaded; tells the user why not.
+    bool CheckPlayerScript(QCheckBox* box, QLineEdit* field);
 
     // The stage size of the movie the options page was entered with, when
     // its header tells it: offered to the author, never put in unasked.
@@ -167,6 +185,9 @@ private:
     // Runs one event handler; an error it raises ends there, in the default
     // error box, instead of unwinding through the toolkit.
     void RunGuarded(const std::function<void()>& handler);
+
+    // The last control of the window's content that had the focus.
+    QPointer<QWidget> lastFocused;
 
     std::unique_ptr<Ui::frmMain> ui;
     Desktop& desktop;

@@ -342,7 +342,18 @@ TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
         testkit::ResetConverterState();
         ASSERT_EQ(RewriteBlocks(page), expected) << ::testing::PrintToString(page);
         ASSERT_EQ(ScriptBuffer, expectedFunctions) << ::testing::PrintToString(page);
+        ASSERT_EQ(HasFlashBlocks(page), !expectedFunctions.empty()) << ::testing::PrintToString(page);
     }
+}
+
+// A converted page keeps its blocks inside noscript only: a second run has
+// nothing to convert.
+TEST(HasFlashBlocks, IsFalseForAPageConvertedBefore)
+{
+    testkit::ResetConverterState();
+    const std::string page = "<head></head><body><object data='a.swf'></object></body>";
+    ASSERT_TRUE(HasFlashBlocks(page));
+    EXPECT_FALSE(HasFlashBlocks(RewriteBlocks(page)));
 }
 
 // -------------------------------------------------------------- encodings --

@@ -203,5 +203,21 @@ TEST(MovieHeader, StageSizeOfAFileIsKnownOnlyForAMovie)
     EXPECT_EQ(MovieStageSize(folder.path().string()), std::nullopt);
 }
 
+// A movie cut short still is one; a page or a text named .swf is not.
+TEST(MovieHeader, SignatureOfAFileIsAMoviesOnlyForAMovie)
+{
+    testkit::TempFolder folder;
+    testkit::WriteFile(folder / "intro.swf", MovieBytes({.compression = MovieCompression::Lzma}));
+    testkit::WriteFile(folder / "short.swf", "FWS");
+    testkit::WriteFile(folder / "notes.swf", "fws: lower case is text");
+    testkit::WriteFile(folder / "empty.swf", "");
+    EXPECT_TRUE(HasMovieSignature(folder / "intro.swf"));
+    EXPECT_TRUE(HasMovieSignature(folder / "short.swf"));
+    EXPECT_FALSE(HasMovieSignature(folder / "notes.swf"));
+    EXPECT_FALSE(HasMovieSignature(folder / "empty.swf"));
+    EXPECT_FALSE(HasMovieSignature(folder / "gone.swf"));
+    EXPECT_FALSE(HasMovieSignature(folder.path().string()));
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -193,7 +193,7 @@ TEST_F(OpenDialog, ReturnsTheChosenExistingFileAndStartsThereNextTime)
             shownFilters << types->itemText(i);
         Choose(dialog, page);
     });
-    EXPECT_EQ(desktop.OpenFile(nullptr, QStringLiteral("Webpage Files (*.htm)|*.htm|All Files(*.*)|*.*")),
+    EXPECT_EQ(desktop.OpenFile(nullptr, QStringLiteral("Webpage Files (*.htm)|*.htm|All Files(*.*)|*.*"), {}),
               QDir::toNativeSeparators(page));
     EXPECT_EQ(shownFilters, QStringList({"Webpage Files (*.htm)", "All Files(*.*)"}));
 
@@ -204,7 +204,7 @@ TEST_F(OpenDialog, ReturnsTheChosenExistingFileAndStartsThereNextTime)
         startFolder = dialog->directory().absolutePath();
         dialog->reject();
     });
-    EXPECT_EQ(desktop.OpenFile(nullptr, QStringLiteral("Text Files (*.txt)|*.txt")), std::nullopt);
+    EXPECT_EQ(desktop.OpenFile(nullptr, QStringLiteral("Text Files (*.txt)|*.txt"), {}), std::nullopt);
     EXPECT_EQ(startFolder, QDir(folder.path()).absolutePath());
 }
 
@@ -218,7 +218,7 @@ TEST_F(OpenDialog, RefusesAFileThatDoesNotExist)
         stayedOpen = dialog->isVisible() && !dialog->result();
         dialog->reject();
     });
-    EXPECT_EQ(desktop.OpenFile(nullptr, QStringLiteral("All Files(*.*)|*.*")), std::nullopt);
+    EXPECT_EQ(desktop.OpenFile(nullptr, QStringLiteral("All Files(*.*)|*.*"), {}), std::nullopt);
     EXPECT_TRUE(stayedOpen);
 }
 

@@ -47,7 +47,7 @@ TEST(DesktopDialogs, LeaveTheUsersSettingsFilesAlone)
         QtDesktop desktop;
         QWidget window;
         CancelNextModal();
-        EXPECT_EQ(desktop.OpenFile(&window, QStringLiteral("All Files(*.*)|*.*")), std::nullopt);
+        EXPECT_EQ(desktop.OpenFile(&window, QStringLiteral("All Files(*.*)|*.*"), {}), std::nullopt);
         TBrowseForFolder picker(&window, desktop.FolderBrowser());
         picker.SetFolderName(home.path());
         CancelNextModal();

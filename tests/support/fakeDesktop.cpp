@@ -78,9 +78,10 @@ void FakeDesktop::ShowError(QWidget*, const QString& message)
     calls.push_back({Kind::Error, message});
 }
 
-std::optional<QString> FakeDesktop::OpenFile(QWidget*, const QString& filter)
+std::optional<QString> FakeDesktop::OpenFile(QWidget*, const QString& filter, const QString& startFolder)
 {
     calls.push_back({Kind::OpenFile, filter});
+    openDialogFolders << startFolder;
     if (fileAnswers.empty()) {
         ADD_FAILURE() << "unexpected open dialog with filter \"" << filter.toStdString()
                       << "\" (no answer queued; cancelled)";

@@ -45,6 +45,9 @@ public:
     int CountOf(Kind kind) const { return static_cast<int>(TextsOf(kind).size()); }
     void ClearCalls() { calls.clear(); }
 
+    // The start folder each open dialog was given, in order.
+    QStringList openDialogFolders;
+
     // The folder picker's dialog: set its answer before a Browse.
     FakeBrowseDialog folderBrowser;
 
@@ -53,7 +56,7 @@ public:
     bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
     bool AskExit(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& message) override;
-    std::optional<QString> OpenFile(QWidget* parent, const QString& filter) override;
+    std::optional<QString> OpenFile(QWidget* parent, const QString& filter, const QString& startFolder) override;
     TBrowseDialogBackend& FolderBrowser() override { return folderBrowser; }
     void OpenUrl(const QString& address) override;
     void CopyToClipboard(const QString& text) override;

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QTextDocument>
 #include <QTimer>
 #include <memory>
 
@@ -30,6 +31,27 @@ void OnNextModal(std::function<void(QWidget* modal)> act)
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();
     QTimer::singleShot(PollInterval, [waited, act] { Poll(waited, act); });
+}
+
+QString ShownToolTip(const QWidget* widget)
+{
+    const QString tip = widget->toolTip();
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
+
+QString ShownCaption(const QString& caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
 }
 
 void ExpectShownWhole(const QLabel* label)

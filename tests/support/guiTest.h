@@ -25,6 +25,14 @@ T* Find(const QObject* root, const QString& name)
 // Fails the test when no modal window opens within a few seconds.
 void OnNextModal(std::function<void(QWidget* modal)> act);
 
+// What a widget's tooltip shows: a text that Qt takes for markup as it
+// renders it, else the text itself.
+QString ShownToolTip(const QWidget* widget);
+
+// What a button's caption shows: "&&" as "&"; a single "&" marks the next
+// letter as the Alt key and is not shown.
+QString ShownCaption(const QString& caption);
+
 // The label's text is drawn whole inside it: no line wider than the label,
 // and no more lines than fit in its height (a label that does not wrap has
 // room for one line).

@@ -341,11 +341,97 @@ TEST_F(ConvertPages, MissingPlayerIsReportedAndThePageKept)
 
     Next();
 
-    EXPECT_EQ(desktop.TextsOf(Kind::Error),
-              QStringList{"Cannot find the Flash player script " + site.filePath(QStringLiteral("gone.js"))});
+    EXPECT_EQ(desktop.TextsOf(Kind::Information),
+              QStringList{"Cannot find the Flash player script " + site.filePath(QStringLiteral("gone.js"))
+                          + "\nFolder looked in: " + site.path()});
     EXPECT_EQ(Screen(), "cv_confirm");
+    EXPECT_EQ(window->focusWidget(), Control(QStringLiteral("txt_cv_confirm_player")));
     EXPECT_EQ(ReadFile(page), Page);
     EXPECT_FALSE(QFileInfo::exists(site.filePath(QStringLiteral("index_backup.html"))));
+}
+
+// A relative path is looked for from the working folder, which the message
+// names; Browse.. starts in the folder of the path typed.
+TEST_F(ConvertPages, PlayerTypedIsLookedForFromTheWorkingFolderAndBrowseStartsBesideIt)
+{
+    PickPage(QStringLiteral("index.html"));
+    Next();
+    Next();
+    Control<QCheckBox>(QStringLiteral("chk_cv_confirm_player"))->setChecked(true);
+    auto* field = Control<QLineEdit>(QStringLiteral("txt_cv_confirm_player"));
+    field->setText(QStringLiteral("no such folder/ruffle.js"));
+    Next();
+    EXPECT_EQ(desktop.TextsOf(Kind::Information).value(0),
+              "Cannot find the Flash player script no such folder/ruffle.js\nFolder looked in: "
+                  + QDir::current().filePath(QStringLiteral("no such folder")));
+
+    Folder(QStringLiteral("player"));
+    field->setText(WriteFile(QStringLiteral("player/old.js"), "// player"));
+    desktop.CancelFileDialog();
+    Click(QStringLiteral("sbtn_cv_confirm_player"));
+    EXPECT_EQ(desktop.openDialogFolders.last(), site.filePath(QStringLiteral("player")));
+}
+
+// A page with no block (one converted before, for one) has nothing to
+// convert: the confirm page says so and Next writes nothing.
+TEST_F(ConvertPages, APageWithoutABlockIsNotConvertedAndNothingIsWritten)
+{
+    const QByteArray converted = "<head></head><noscript><object>A</object></noscript><p>no movie</p>";
+    const QString page = WriteFile(QStringLiteral("index.html"), converted);
+    desktop.ChooseFile(page);
+    Click(QStringLiteral("sbtn_cv_input"));
+    Next();
+    Next();
+    ASSERT_EQ(Screen(), "cv_confirm");
+    auto* note = Control<QLabel>(QStringLiteral("lbl_cv_confirm_none"));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().contains(QStringLiteral("no Flash movie block"))) << note->text().toStdString();
+    EXPECT_TRUE(note->text().contains(QStringLiteral("Nothing will be written")));
+    for (const char* option : {"chk_cv_confirm", "lbl_cv_confirm_js", "chk_cv_confirm_player"})
+        EXPECT_FALSE(Control(QString::fromLatin1(option))->isVisible()) << option;
+    desktop.ClearCalls();
+
+    Next();
+
+    EXPECT_EQ(desktop.TextsOf(Kind::Information), QStringList{note->text()});
+    EXPECT_EQ(Screen(), "cv_confirm");
+    EXPECT_EQ(QDir(site.path()).entryList(QDir::Files), QStringList{"index.html"});
+    EXPECT_EQ(ReadFile(page), converted.toStdString());
+
+    WriteFile(QStringLiteral("index.html"), QByteArray::fromStdString(Page));  // a movie put on the page
+    Back();
+    Next();
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_TRUE(BackupBox()->isVisible());
+}
+
+// Every place that shows the page's name shows it as it is: no markup, no
+// Alt key, its line end kept in the tooltips.
+TEST_F(ConvertPages, ANameThatLooksLikeMarkupIsShownAsItIs)
+{
+    const QString name = QStringLiteral("a <b>bold &amp; & <br>x\ny.html");
+    const QString page = PickPage(name);
+    const QString script = QDir::toNativeSeparators(site.filePath(QStringLiteral("a <b>bold &amp; & <br>x\ny.js")));
+    Next();
+    Next();
+    auto* htm = Control<QLabel>(QStringLiteral("lbl_cv_confirm_htm"));
+    auto* js = Control<QLabel>(QStringLiteral("lbl_cv_confirm_js"));
+    const std::pair<QString, QString> shown[] = {
+        {ShownToolTip(htm), page},
+        {ShownToolTip(js), script},
+        {ShownCaption(BackupBox()->text()), "Create backup of " + QString(name).replace('\n', QChar(0x21B5))},
+        {ShownToolTip(BackupBox()), "Create backup of " + name},
+    };
+    for (const auto& [text, expected] : shown)
+        EXPECT_EQ(text, expected);
+    EXPECT_EQ(QKeySequence::mnemonic(BackupBox()->text()), QKeySequence());
+    for (const QLabel* label : {htm, js}) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        ExpectShownWhole(label);
+    }
+    Convert();
+    EXPECT_EQ(ShownToolTip(Control(QStringLiteral("lbl_cv_complete"))), page);
+    EXPECT_NE(ReadFile(page).find("displaySWF_1(); </script>"), std::string::npos);
 }
 
 // The pages meant for checking the paths keep them readable, however long:
@@ -366,7 +452,7 @@ TEST_F(ConvertPages, LongPathsShowTheirFileNamesAndAreConvertedWhole)
         ExpectShownWhole(label);
         EXPECT_TRUE(label->text().contains(PathLabel::Cut)) << name << " is too small for the whole path";
         EXPECT_TRUE(label->text().endsWith(QFileInfo(path).fileName())) << label->text().toStdString();
-        EXPECT_EQ(label->toolTip(), path);
+        EXPECT_EQ(ShownToolTip(label), path);
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
     }
 
@@ -375,7 +461,7 @@ TEST_F(ConvertPages, LongPathsShowTheirFileNamesAndAreConvertedWhole)
     auto* completed = Control<QLabel>(QStringLiteral("lbl_cv_complete"));
     ExpectShownWhole(completed);
     EXPECT_TRUE(completed->text().endsWith(QStringLiteral("/my_favourite_page.html")));
-    EXPECT_EQ(completed->toolTip(), page);
+    EXPECT_EQ(ShownToolTip(completed), page);
     EXPECT_EQ(completed->textFormat(), Qt::PlainText);
 }
 

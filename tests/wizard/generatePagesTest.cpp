@@ -424,3 +424,117 @@ TEST_F(GeneratePath, AScriptThatCannotBeWrittenLeavesTheWizardOnTheConfirmPage)
 }
 
 }  // namespace
+
+namespace {
+
+// ----------------------------------------------------------- not a movie --
+
+struct NotMovieCase : NamedRow {
+    const char* fileName;
+    QByteArray bytes;
+    bool asked;
+};
+
+class MovieSignature : public GeneratePath, public testing::WithParamInterface<NotMovieCase> {};
+
+// A file without a movie's signature is questioned, No (the default) keeps
+// the page; a movie, even one cut short, goes on without a word.
+TEST_P(MovieSignature, AFileThatIsNoMovieIsQuestionedByItsName)
+{
+    const NotMovieCase& c = GetParam();
+    Browse(WriteFile(QString::fromLatin1(c.fileName), c.bytes));
+    desktop.ClearCalls();
+    if (c.asked)
+        desktop.AnswerNo();
+    Next();
+    const QString question = QString::fromLatin1(c.fileName)
+                             + " does not look like a Flash movie (no FWS/CWS/ZWS signature). Use it anyway?";
+    EXPECT_EQ(desktop.TextsOf(Kind::ConfirmDefaultNo), c.asked ? QStringList{question} : QStringList{});
+    EXPECT_EQ(Screen(), c.asked ? "gn_input" : "gn_swfoption");
+    if (!c.asked)
+        return;
+    desktop.AnswerYes();
+    Next();
+    EXPECT_EQ(Screen(), "gn_swfoption");
+    EXPECT_FALSE(Control(QStringLiteral("btn_gn_swfoption_size"))->isVisible()) << "no size offered";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MovieSignature,
+                         testing::Values(NotMovieCase{"Text", "notes.txt", "just some notes", true},
+                                         NotMovieCase{"PageNamedSwf", "page.swf", "<html></html>", true},
+                                         NotMovieCase{"Empty", "empty.swf", "", true},
+                                         NotMovieCase{"Movie", "intro.swf", SizedMovie(), false},
+                                         NotMovieCase{"MovieCutShort", "cut.swf", "CWS\x0A", false}),
+                         RowName<NotMovieCase>);
+
+// -------------------------------------------------------- Flash player --
+
+TEST_F(GeneratePath, AMissingPlayerIsRefusedWhenLeavingTheOptionsPage)
+{
+    Browse(WriteFile(QStringLiteral("intro.swf"), SizedMovie()));
+    Next();
+    Control<QCheckBox>(QStringLiteral("chk_gn_swfoption_player"))->setChecked(true);
+    NextWithOptions("550", "400");
+    EXPECT_EQ(desktop.TextsOf(Kind::Information), QStringList{"No Flash player script given"});
+    EXPECT_EQ(Screen(), "gn_swfoption");
+
+    const QString gone = site.filePath(QStringLiteral("js/ruffle.js"));
+    Edit("txt_gn_swfoption_player")->setText(gone);
+    desktop.ClearCalls();
+    Next();
+    EXPECT_EQ(desktop.TextsOf(Kind::Information),
+              QStringList{"Cannot find the Flash player script " + gone
+                          + "\nFolder looked in: " + site.filePath(QStringLiteral("js"))});
+    EXPECT_EQ(Screen(), "gn_swfoption");
+    EXPECT_EQ(window->focusWidget(), Edit("txt_gn_swfoption_player"));
+
+    desktop.CancelFileDialog();
+    Click(QStringLiteral("sbtn_gn_swfoption_player"));
+    EXPECT_EQ(desktop.openDialogFolders.last(), site.filePath(QStringLiteral("js")));
+    QDir(site.path()).mkpath(QStringLiteral("js"));
+    WriteFile(QStringLiteral("js/ruffle.js"), "// player");
+    Next();
+    EXPECT_EQ(Screen(), "gn_confirm");
+}
+
+// ------------------------------------------------ names shown as they are --
+
+// The movie's name and the typed values reach the confirm and completion
+// pages as they are, and a name too long for its line is shortened there
+// with the whole sentence in the tooltip.
+TEST_F(GeneratePath, NamesThatLookLikeMarkupOrRunLongAreShownAsTheyAreAndWhole)
+{
+    const QString base = QStringLiteral("a <b>bold &amp; & <br>x\ny") + QString(60, QLatin1Char('m'));
+    const QString movie = WriteFile(base + ".swf", SizedMovie());
+    Browse(movie);
+    Next();
+    NextWithOptions("550", "400", QStringLiteral("<i>id</i> & &amp;"));
+    ASSERT_EQ(Screen(), "gn_confirm");
+    EXPECT_EQ(ShownToolTip(Control(QStringLiteral("lbl_gn_confirm_path"))), movie);
+    EXPECT_EQ(LabelText("lbl_gn_confirm_id"), "<i>id</i> & &amp;");
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl_gn_confirm_id"))->textFormat(), Qt::PlainText);
+    Next();
+    ASSERT_EQ(Screen(), "gn_complete");
+
+    const std::pair<const char*, QString> sentences[] = {
+        {"lbl_gn_complete_js",
+         "A JavaScript (.js) file named \"" + base + ".js\" is created at the same folder of your Flash movie."},
+        {"lbl_gn_complete_step1",
+         "1. Put \"" + base + ".js\" and \"" + base + ".swf\" in the same folder of you web page."},
+    };
+    for (const auto& [name, whole] : sentences) {
+        auto* label = Control<QLabel>(QString::fromLatin1(name));
+        EXPECT_EQ(ShownToolTip(label), whole) << name;
+        EXPECT_EQ(label->accessibleName(), whole) << name;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+        ExpectShownWhole(label);
+        EXPECT_TRUE(label->text().contains(QChar(0x2026))) << label->text().toStdString();
+        EXPECT_TRUE(label->text().endsWith(whole.mid(whole.lastIndexOf(QLatin1Char('"')))))
+            << "the sentence stays whole: " << label->text().toStdString();
+    }
+    EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("mem_gn_complete"))
+                    ->toPlainText()
+                    .contains(QStringLiteral("id=\"&lt;i&gt;id&lt;/i&gt; &amp; &amp;amp;\"")));
+}
+
+}  // namespace

@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 using namespace sorvane;
 using testkit::NamedRow;
@@ -106,6 +108,113 @@ TEST_F(StepsWindow, BackToTheWelcomeScreenFocusesTheChosenOption)
     ASSERT_EQ(Screen(), "gn_complete");
     Next();  // "&Again"
     EXPECT_EQ(window->focusWidget(), Control(QStringLiteral("radGenerate")));
+}
+
+}  // namespace
+
+namespace {
+
+// ------------------------------------------------------------------ Enter --
+
+// Enter presses the focused push or tool button; on any other control it is
+// Next, and on a completion page the third button.
+struct EnterCase : NamedRow {
+    int nextsBefore;    // Next presses from the welcome screen (generate path)
+    const char* focus;  // the control Enter is pressed on
+    const char* screenAfter;
+    int openDialogs;  // the open dialogs Enter opened
+    bool endedApplication;
+};
+
+class EnterKey : public StepsWindow, public testing::WithParamInterface<EnterCase> {};
+
+TEST_P(EnterKey, PressesTheFocusedButtonElseNext)
+{
+    const EnterCase& c = GetParam();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (int i = 0; i < c.nextsBefore; ++i)
+        Next();
+    if (c.openDialogs)
+        desktop.CancelFileDialog();
+    QWidget* focus = Control(QString::fromLatin1(c.focus));
+    focus->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), focus);
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(Screen(), c.screenAfter);
+    EXPECT_EQ(desktop.CountOf(FakeDesktop::Kind::OpenFile), c.openDialogs);
+    EXPECT_EQ(desktop.CountOf(FakeDesktop::Kind::EndApplication), c.endedApplication ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, EnterKey,
+    testing::Values(EnterCase{"OnTheChosenOption", 0, "radGenerate", "gn_input", 0, false},
+                    EnterCase{"OnNext", 0, "btnNext", "gn_input", 0, false},
+                    EnterCase{"OnBrowse", 1, "sbtn_gn_input", "gn_input", 1, false},
+                    EnterCase{"OnBack", 1, "btnBack", "welcome", 0, false},
+                    EnterCase{"InATextBox", 2, "txt_gn_swfoption_name", "gn_confirm", 0, false},
+                    EnterCase{"InTheQualityList", 2, "cmb_gn_swfoption_quality", "gn_confirm", 0, false},
+                    EnterCase{"InTheSnippetOnTheCompletionPage", 4, "mem_gn_complete", "gn_complete", 0, true}),
+    RowName<EnterCase>);
+
+// ------------------------------------------------------------------ focus --
+
+TEST_F(StepsWindow, TheSnippetBoxShowsWhenItHasTheFocus)
+{
+    for (int page = 0; page < 4; ++page)
+        Next();
+    ASSERT_EQ(Screen(), "gn_complete");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* panel = Control(QStringLiteral("Panel1"));
+    Control(QStringLiteral("sbtn_gn_complete"))->setFocus();
+    const QImage unfocused = panel->grab().toImage();
+    Control(QStringLiteral("mem_gn_complete"))->setFocus();
+    const QImage focused = panel->grab().toImage();
+    EXPECT_NE(focused, unfocused);
+    EXPECT_EQ(focused.pixelColor(0, panel->height() / 2), panel->palette().color(QPalette::Highlight));
+}
+
+TEST_F(WizardWindow, AMenuClosedByEscapeGivesTheFocusBack)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* before = window->focusWidget();
+    ASSERT_NE(before, nullptr);
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->focusWidget() == before; }, 2000))
+        << "focus on " << (window->focusWidget() ? window->focusWidget()->objectName().toStdString() : "none");
+}
+
+// The path boxes that only Browse.. fills look and read as read-only.
+TEST_F(WizardWindow, PathBoxesLookAndReadReadOnly)
+{
+    for (const char* name : {"txt_cv_input", "txt_gn_input"}) {
+        auto* box = Control<QLineEdit>(QString::fromLatin1(name));
+        EXPECT_TRUE(box->isReadOnly()) << name;
+        EXPECT_EQ(box->palette().color(QPalette::Base), box->palette().color(QPalette::Window)) << name;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(box);
+        EXPECT_TRUE(accessible && accessible->state().readOnly) << name;
+    }
+}
+
+// A screen smaller than the window (1024 x 768 drawn at twice the size)
+// gets the window in a size that fits, its content scrolled.
+TEST_F(WizardWindow, AWindowLargerThanTheScreenFitsAndScrolls)
+{
+    const QRect screen(0, 0, 512, 384);
+    window->FitOnScreen(screen);
+    EXPECT_LE(window->frameGeometry().height(), screen.height());
+    EXPECT_LE(window->frameGeometry().width(), screen.width());
+    auto* scroller = Control<QScrollArea>(QStringLiteral("scrContent"));
+    ASSERT_NE(scroller, nullptr);
+    QTest::qWait(50);
+    EXPECT_EQ(scroller->widget()->size(), QSize(512, 373)) << "the content keeps its size";
+    EXPECT_GT(scroller->verticalScrollBar()->maximum(), 0);
+    Next();
+    EXPECT_EQ(Screen(), "gn_input") << "the window works as before";
 }
 
 }  // namespace

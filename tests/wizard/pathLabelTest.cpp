@@ -56,7 +56,7 @@ TEST_P(ShownPath, FitsTheLabelKeepsTheFileNameAndCopiesWhole)
         EXPECT_EQ(text, c.path) << text.toStdString();
     }
     EXPECT_EQ(label.textFormat(), Qt::PlainText);
-    EXPECT_EQ(label.toolTip(), c.path);
+    EXPECT_EQ(ShownToolTip(&label), c.path);
     EXPECT_EQ(label.accessibleName(), c.path);
 
     label.setSelection(0, static_cast<int>(label.text().size()));
