@@ -3,6 +3,7 @@
 #include "convertCommand.h"
 #include "generateCommand.h"
 #include "infoCommand.h"
+#include "progressLine.h"
 #include "restoreCommand.h"
 #include "standardOutput.h"
 #include "unitACConvertor.h"
@@ -167,6 +168,12 @@ int RunProgram(Arguments arguments)
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     RemoveTempFilesOnInterrupt();
+    if (IsTerminal(2))
+        NoticeLongLockWaits([](const std::string& folder) {
+            std::cerr << "\r\x1b[K" << ProgramName << ": waiting for another program to finish with the script folder "
+                      << folder << '\n'
+                      << std::flush;
+        });
     StandardOutput out;
     int status = RunCommandLine(arguments, {out.Stream(), std::cerr});
     if (const std::string failure = out.Close(); !failure.empty()) {

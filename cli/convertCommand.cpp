@@ -137,7 +137,7 @@ int RunConvert(Arguments arguments, Streams streams)
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
     for (const std::string& error : found.errors)
-        output.Error(error);
+        output.SearchError(error);
     bool allConverted = found.errors.empty();
     const auto report = [&](const PageOutcome& outcome) {
         allConverted &= ReportOutcome(output, outcome, options.preview.has_value());

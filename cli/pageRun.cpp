@@ -1,5 +1,6 @@
 #include "pageRun.h"
 
+#include "jsonText.h"
 #include "nativePath.h"
 
 #include <filesystem>
@@ -9,12 +10,6 @@ namespace sorvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool IsFolder(const std::string& path)
-{
-    std::error_code error;
-    return fs::is_directory(NativePath(path), error);
-}
 
 // The size of each page, for the rate and the time left; only asked for when
 // the progress line may show.
@@ -30,6 +25,12 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
 }
 
 }  // namespace
+
+bool IsFolder(const std::string& path)
+{
+    std::error_code error;
+    return fs::is_directory(NativePath(path), error);
+}
 
 std::string RealFolderPath(const fs::path& folder)
 {
@@ -121,7 +122,17 @@ void RunOutput::Error(std::string_view message)
     streams_.err << ProgramName << ": " << message << '\n';
 }
 
-void RunOutput::PageDone(int blocks)
+void RunOutput::SearchError(std::string_view message)
+{
+    JsonLine(JsonObjectLine({{"path", std::nullopt},
+                             {"blocks", std::nullopt},
+                             {"script", std::nullopt},
+                             {"backup", std::nullopt},
+                             {"error", std::string(message)}}));
+    Error(message);
+}
+
+void RunOutput::PageDone(std::optional<int> blocks)
 {
     if (progress_ && pagesDone_ < sizes_.size())
         progress_->PageDone(blocks, sizes_[pagesDone_++]);

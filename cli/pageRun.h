@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -50,6 +51,9 @@ bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& opt
 // given.
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options);
 
+// Whether the path leads to a folder (links followed).
+bool IsFolder(const std::string& path);
+
 // A folder made full, resolved by the file system as the shell resolves it:
 // "link/.." is the folder above the one the link leads to, never the current
 // folder. A folder that does not exist is left as given (made absolute), for
@@ -79,8 +83,12 @@ public:
     void JsonLine(std::string_view objectLine);
     // "sorvane-cli: MESSAGE" on stderr, after what stdout holds.
     void Error(std::string_view message);
-    // The next page of the list is done, with the blocks it had.
-    void PageDone(int blocks);
+    // A folder of the run that could not be searched: its error, and with
+    // --json an object whose path is null.
+    void SearchError(std::string_view message);
+    // The next page of the list is done, with the blocks it had (nothing
+    // for a run that does not count blocks).
+    void PageDone(std::optional<int> blocks);
 
 private:
     Streams streams_;

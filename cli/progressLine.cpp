@@ -50,19 +50,23 @@ ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages
       start_(shown ? clock_() : 0)
 {}
 
-std::string ProgressLine::Text(std::size_t pagesDone, std::size_t totalPages, long long blocks, double mibPerSecond,
-                               double secondsLeft)
+std::string ProgressLine::Text(std::size_t pagesDone, std::size_t totalPages, std::optional<long long> blocks,
+                               double mibPerSecond, double secondsLeft)
 {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f", mibPerSecond);
-    return std::to_string(pagesDone) + '/' + std::to_string(totalPages) + " pages, " + std::to_string(blocks)
-           + (blocks == 1 ? " block, " : " blocks, ") + rate + " MiB/s, " + Duration(secondsLeft) + " left";
+    const std::string blockCount = blocks ? std::to_string(*blocks) + (*blocks == 1 ? " block, " : " blocks, ") : "";
+    return std::to_string(pagesDone) + '/' + std::to_string(totalPages) + " pages, " + blockCount + rate + " MiB/s, "
+           + Duration(secondsLeft) + " left";
 }
 
-void ProgressLine::PageDone(int blocks, std::uint64_t bytes)
+void ProgressLine::PageDone(std::optional<int> blocks, std::uint64_t bytes)
 {
     ++pagesDone_;
-    blocks_ += blocks;
+    if (!blocks)
+        blocks_.reset();
+    else if (blocks_)
+        *blocks_ += *blocks;
     bytesDone_ += bytes;
     if (!shown_)
         return;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -30,14 +31,17 @@ public:
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
-    void PageDone(int blocks, std::uint64_t bytes);
+    // blocks: how many the page had; nothing for a run that counts only
+    // pages (a restore), whose line then tells no blocks.
+    void PageDone(std::optional<int> blocks, std::uint64_t bytes);
     // Takes the line away, so that other text starts on a clean line; the
     // next PageDone shows it again.
     void Clear();
 
-    // "12/340 pages, 57 blocks, 3.2 MiB/s, 0:41 left"
-    static std::string Text(std::size_t pagesDone, std::size_t totalPages, long long blocks, double mibPerSecond,
-                            double secondsLeft);
+    // "12/340 pages, 57 blocks, 3.2 MiB/s, 0:41 left", without the blocks
+    // when there are none to tell.
+    static std::string Text(std::size_t pagesDone, std::size_t totalPages, std::optional<long long> blocks,
+                            double mibPerSecond, double secondsLeft);
 
 private:
     static double SteadySeconds();
@@ -51,7 +55,7 @@ private:
     double lastDrawn_ = -1e300;
     bool onScreen_ = false;
     std::size_t pagesDone_ = 0;
-    long long blocks_ = 0;
+    std::optional<long long> blocks_ = 0;
     std::uint64_t bytesDone_ = 0;
 };
 

@@ -3,11 +3,13 @@
 #include "jsonText.h"
 #include "nativePath.h"
 #include "pageNames.h"
+#include "restoration.h"
 #include "unitACConvertor.h"
 
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace sorvane::cli {
 namespace {
@@ -17,14 +19,27 @@ namespace fs = std::filesystem;
 struct RestoreOptions {
     std::vector<std::string> pages;
     PageRunOptions run;
+    bool force = false;
+    bool clean = false;
     bool help = false;
 };
+
+bool TakeRestoreOption(Arguments arguments, std::size_t& i, RestoreOptions& options)
+{
+    if (arguments[i] == "--force")
+        options.force = true;
+    else if (arguments[i] == "--clean")
+        options.clean = true;
+    else
+        return ParsePageRunOption(arguments, i, options.run);
+    return true;
+}
 
 RestoreOptions ParseRestoreOptions(Arguments arguments)
 {
     RestoreOptions options;
-    ParsedArguments parsed = ParseArguments(
-        arguments, "restore", [&](std::size_t& i) { return ParsePageRunOption(arguments, i, options.run); });
+    ParsedArguments parsed = ParseArguments(arguments, "restore",
+                                            [&](std::size_t& i) { return TakeRestoreOption(arguments, i, options); });
     options.pages = std::move(parsed.operands);
     options.help = parsed.help;
     if (options.pages.empty() && !options.help)
@@ -74,50 +89,130 @@ private:
     std::map<fs::path, std::map<std::string, Newest>> folders_;
 };
 
-struct Restoration {
-    std::string page;
-    std::string backup;
+// The pages each argument stands for; searched: found in a folder with
+// --recursive, where a page without a backup is passed over.
+struct ArgumentPages {
+    FoundPages found;
+    bool searched;
 };
 
-void Report(RunOutput& output, const Restoration& restoration, const std::string& error)
+// A page of the run and its newest backup, if it has one.
+struct Restoration {
+    std::string page;
+    std::optional<std::string> backup;
+};
+
+std::optional<std::string> Optional(const std::string& text)
 {
-    const std::optional<std::string> backup = restoration.backup.empty() ? std::nullopt
-                                                                         : std::optional(restoration.backup);
-    output.JsonLine(JsonObjectLine({{"path", restoration.page},
-                                    {"blocks", std::nullopt},
-                                    {"script", std::nullopt},
-                                    {"backup", backup},
-                                    {"error", error.empty() ? std::nullopt : std::optional(error)}}));
-    if (!error.empty())
-        output.Error(error);
-    else
-        output.Line(restoration.page + ": restored from " + restoration.backup);
+    return text.empty() ? std::nullopt : std::optional(text);
 }
 
-// Every page with its backup; a page without one is reported, and then no
-// page is restored at all.
-std::optional<std::vector<Restoration>> PlanRestorations(const FoundPages& found, RunOutput& output)
+void ReportPage(RunOutput& output, const RestoreOutcome& outcome, const std::string& error)
 {
-    for (const std::string& error : found.errors)
+    output.JsonLine(JsonObjectLine({{"path", outcome.pagePath},
+                                    {"blocks", std::nullopt},
+                                    {"script", Optional(outcome.scriptPath)},
+                                    {"backup", Optional(outcome.backupPath)},
+                                    {"kept", Optional(outcome.keptPath)},
+                                    {"error", Optional(error)}}));
+    if (!error.empty())
         output.Error(error);
-    bool complete = found.errors.empty();
+    else if (outcome.backupPath.empty())
+        output.Line(outcome.pagePath + ": no backup; left as it is");
+    else if (outcome.alreadyRestored)
+        output.Line(outcome.pagePath + ": has the bytes of " + outcome.backupPath + " already; left as it is");
+    else
+        output.Line(outcome.pagePath + ": restored from " + outcome.backupPath
+                    + (outcome.keptPath.empty() ? "" : "; the page as it was is kept as " + outcome.keptPath));
+}
+
+// The error of a page, with the way out when the page was edited since its
+// conversion.
+std::string DescribeRestoreError(const RestoreOutcome& outcome)
+{
+    try {
+        std::rethrow_exception(outcome.error);
+    } catch (const PageEditedError& edited) {
+        return std::string(edited.what()) + " (with --force it is kept as "
+               + FileNamePart(KeptPageCandidate(edited.pagePath(), 0)) + " or the next free such name first)";
+    } catch (...) {
+        return DescribeError(outcome.error, outcome.pagePath);
+    }
+}
+
+// Every page of the arguments with its backup. A page named as an argument
+// that has no backup is reported, and then no page is restored at all.
+std::optional<std::vector<Restoration>> PlanRestorations(const std::vector<ArgumentPages>& arguments, RunOutput& output)
+{
+    bool complete = true;
     std::vector<Restoration> plan;
     BackupFinder finder;
     FullPaths fullPath;
-    for (const std::string& argument : found.pages) {
-        const std::string page = fullPath(argument);
-        if (std::optional<std::string> backup = finder.NewestBackup(page)) {
-            plan.push_back({page, std::move(*backup)});
-            continue;
+    for (const ArgumentPages& argument : arguments) {
+        for (const std::string& error : argument.found.errors)
+            output.SearchError(error);
+        complete = complete && argument.found.errors.empty();
+        for (const std::string& given : argument.found.pages) {
+            const std::string page = fullPath(given);
+            std::optional<std::string> backup = finder.NewestBackup(page);
+            if (!backup && !argument.searched) {
+                complete = false;
+                output.Error("no backup of " + page + " (" + FileNamePart(BackupCandidate(page, 0)) + ", "
+                             + FileNamePart(BackupCandidate(page, 1)) + ", ...)");
+            }
+            plan.push_back({page, std::move(backup)});
         }
-        complete = false;
-        Report(output, {page, {}},
-               "no backup of " + page + " (" + FileNamePart(BackupCandidate(page, 0)) + ", "
-                   + FileNamePart(BackupCandidate(page, 1)) + ", ...)");
     }
     if (!complete)
         output.Error("nothing was restored");
     return complete ? std::optional(std::move(plan)) : std::nullopt;
+}
+
+// What --clean may remove once the pages are restored.
+struct Leftovers {
+    std::vector<std::string> backups;
+    ScriptUses scripts;
+    std::set<std::string> folders;  // of the pages restored and of their scripts
+};
+
+// The pages a removed script file might still be loaded by: those of the
+// run, and every file named as a web page (backups too) in the folders of
+// the pages restored and of their scripts.
+std::vector<std::string> PagesLeft(const std::vector<Restoration>& plan, const std::set<std::string>& folders)
+{
+    std::set<std::string> pages;
+    for (const Restoration& restoration : plan)
+        pages.insert(restoration.page);
+    for (const std::string& folder : folders) {
+        std::error_code error;
+        for (fs::directory_iterator it(NativePath(folder), error), end; !error && it != end; it.increment(error)) {
+            const std::string name = PathBytes(it->path().filename());
+            if (IsWebPageName(name))
+                pages.insert(PathBytes(it->path()));
+        }
+    }
+    return {pages.begin(), pages.end()};
+}
+
+void ReportRemoved(RunOutput& output, const std::string& path)
+{
+    output.JsonLine(JsonObjectLine({{"removed", path}}));
+    output.Line("removed " + path);
+}
+
+// Removes the backups that were used and the script files that only the
+// conversions of the restored pages needed.
+void Clean(RunOutput& output, const Leftovers& leftovers, const std::vector<Restoration>& plan)
+{
+    for (const std::string& backup : leftovers.backups) {
+        std::error_code error;
+        if (fs::remove(NativePath(backup), error))
+            ReportRemoved(output, backup);
+        else if (error)
+            output.Error("cannot remove " + backup + ": " + error.message());
+    }
+    for (const std::string& script : RemoveUnusedScripts(leftovers.scripts, PagesLeft(plan, leftovers.folders)))
+        ReportRemoved(output, script);
 }
 
 }  // namespace
@@ -127,23 +222,43 @@ int RunRestore(Arguments arguments, Streams streams)
     const RestoreOptions options = ParseRestoreOptions(arguments);
     if (ShowHelpIfAsked(options.help, RestoreHelp, streams.out))
         return Success;
-    const FoundPages found = PagesOfArguments(options.pages, options.run);
-    RunOutput output(streams, options.run, found.pages);
-    const std::optional<std::vector<Restoration>> plan = PlanRestorations(found, output);
+    std::vector<ArgumentPages> argumentPages;
+    std::vector<std::string> allPages;
+    for (const std::string& argument : options.pages) {
+        argumentPages.push_back(
+            {PagesOfArguments({argument}, options.run), options.run.recursive && IsFolder(argument)});
+        allPages.insert(allPages.end(), argumentPages.back().found.pages.begin(),
+                        argumentPages.back().found.pages.end());
+    }
+    RunOutput output(streams, options.run, allPages);
+    const std::optional<std::vector<Restoration>> plan = PlanRestorations(argumentPages, output);
     if (!plan)
         return SomeFailed;
     bool allRestored = true;
-    for (const Restoration& restoration : *plan) {
-        std::string error;
-        try {
-            SaveTextFile(LoadTextFile(restoration.backup), restoration.page);
-        } catch (const std::exception& failure) {
-            error = failure.what();
-            allRestored = false;
+    Leftovers leftovers;
+    RestoreBatch batch([&](const RestoreOutcome& outcome) {
+        const std::string error = outcome.error ? DescribeRestoreError(outcome) : std::string();
+        allRestored = allRestored && error.empty();
+        ReportPage(output, outcome, error);
+        output.PageDone(std::nullopt);
+        if (!error.empty() || outcome.backupPath.empty())
+            return;
+        leftovers.backups.push_back(outcome.backupPath);
+        leftovers.folders.insert(FolderPart(outcome.pagePath));
+        if (!outcome.scriptPath.empty()) {
+            leftovers.scripts[outcome.scriptPath].insert(outcome.functions.begin(), outcome.functions.end());
+            leftovers.folders.insert(FolderPart(outcome.scriptPath));
         }
-        Report(output, restoration, error);
-        output.PageDone(0);
+    });
+    for (const Restoration& restoration : *plan) {
+        if (restoration.backup)
+            batch.Restore(restoration.page, *restoration.backup, options.force);
+        else
+            batch.PassOver(restoration.page);
     }
+    batch.Finish();
+    if (options.clean)
+        Clean(output, leftovers, *plan);
     return allRestored ? Success : SomeFailed;
 }
 

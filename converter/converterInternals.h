@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sorvane::detail {
 
@@ -169,8 +170,17 @@ LeadByteTest DeclaredLeadByteTest(std::string_view pageText);
 // Takes the lock that makes the read, change and write of the script file
 // that scriptTarget names happen as one step among programs: the lock of its
 // folder. With wait false, a lock held by another is not waited for:
-// FolderLock::IsBusy(result).
+// FolderLock::IsBusy(result); with wait true, a wait longer than a second is
+// told to the notice NoticeLongLockWaits set. Any other error means that the
+// lock is not held: the script file must then not be written.
 SystemError LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait);
+// Raises FileError(Create, scriptPath) for a lock that LockScript could not
+// take.
+[[noreturn]] void RaiseLockFailure(const std::string& scriptPath, SystemError error);
+
+// The number of every "displaySWF_<n>" in a script text, as often as it
+// is named.
+std::vector<int> FunctionNumbers(std::string_view scriptText);
 
 // Raises BlockCounter to the highest function number named anywhere in an
 // existing script file, so that new blocks never reuse one of its names.
@@ -207,8 +217,12 @@ struct Backup {
 // other names becomes its own backup through a hard link to pageTarget (the
 // file the page path leads to); otherwise, or where links fail, the bytes
 // read are copied.
+// candidateName gives the n-th name to try (BackupCandidate, or another
+// scheme of numbered names beside the page).
+using NameCandidate = std::string (*)(std::string_view pagePath, int n, PathStyle style);
 Backup WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget, bool mayLink,
-                   const std::function<bool(const std::string&)>& isReserved);
+                   const std::function<bool(const std::string&)>& isReserved,
+                   NameCandidate candidateName = BackupCandidate);
 
 // A backup linked to a page that is not replaced after all would change with
 // every later edit of the page: it becomes a copy of its own (where that

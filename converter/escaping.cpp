@@ -82,4 +82,29 @@ std::string EscapeUrlAttribute(std::string_view path, PathStyle style)
     return EscapeHtmlAttribute(encoded);
 }
 
+std::string PathOfUrlAttribute(std::string_view attribute)
+{
+    const auto hexValue = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                      : -1;
+    };
+    std::string path;
+    path.reserve(attribute.size());
+    for (std::size_t i = 0; i < attribute.size(); ++i) {
+        if (attribute.compare(i, 5, "&amp;") == 0) {
+            path += '&';
+            i += 4;
+        } else if (attribute[i] == '%' && i + 2 < attribute.size() && hexValue(attribute[i + 1]) >= 0
+                   && hexValue(attribute[i + 2]) >= 0) {
+            path += static_cast<char>(hexValue(attribute[i + 1]) * 16 + hexValue(attribute[i + 2]));
+            i += 2;
+        } else {
+            path += attribute[i];
+        }
+    }
+    return path;
+}
+
 }  // namespace sorvane

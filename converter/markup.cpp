@@ -1,10 +1,12 @@
 // The rewriting of the page text: finding the movie blocks, turning each into
 // a script function and a call, and inserting the script include.
 #include "converterInternals.h"
+#include "restoration.h"
 #include "textSearch.h"
 #include "unitACConvertor.h"
 
 #include <array>
+#include <charconv>
 #include <climits>
 #include <span>
 #include <vector>
@@ -320,6 +322,96 @@ std::size_t detail::IncludePosition(std::string_view pageText)
 std::string detail::IncludeMarkup(std::string_view scriptReference)
 {
     return "\r\n<script language=\"JavaScript\" src=\"" + EscapeUrlAttribute(scriptReference) + "\"></script>\r\n";
+}
+
+namespace {
+
+constexpr std::string_view IncludeStart = "\r\n<script language=\"JavaScript\" src=\"";
+constexpr std::string_view PlayerLineStart = "<script src=\"";
+constexpr std::string_view SourceEnd = "\"></script>\r\n";
+
+// Reads a converted page from its start, piece after piece as the
+// conversion wrote them; a piece that is not there ends the reading.
+class ConvertedPageReader {
+public:
+    explicit ConvertedPageReader(std::string_view page) : rest_(page) {}
+
+    bool Take(std::string_view bytes)
+    {
+        if (!rest_.starts_with(bytes))
+            return false;
+        rest_.remove_prefix(bytes.size());
+        return true;
+    }
+    // Digits that fit an int, or nothing.
+    std::optional<int> TakeNumber()
+    {
+        const std::size_t digits = std::min(rest_.find_first_not_of("0123456789"), rest_.size());
+        int number = 0;
+        const auto [end, error] = std::from_chars(rest_.data(), rest_.data() + digits, number);
+        rest_.remove_prefix(digits);
+        return digits > 0 && error == std::errc() ? std::optional(number) : std::nullopt;
+    }
+    // start + a src value + SourceEnd, as IncludeMarkup and PlayerIncludeLine
+    // write them (a value made safe for an attribute holds no quote).
+    std::optional<std::string_view> TakeSourceLine(std::string_view start)
+    {
+        if (!Take(start))
+            return std::nullopt;
+        const std::string_view source = rest_.substr(0, rest_.find('"'));
+        rest_.remove_prefix(source.size());
+        return Take(SourceEnd) ? std::optional(source) : std::nullopt;
+    }
+    bool AtEnd() const { return rest_.empty(); }
+
+private:
+    std::string_view rest_;
+};
+
+using Spans = std::vector<std::pair<std::size_t, std::size_t>>;
+
+// Whether page is backup with the include at includeAt (followed by a
+// player line when withPlayer) and each block replaced as ReplaceBlock does;
+// what the conversion wrote then.
+std::optional<ConversionFound> MatchConversion(std::string_view page, std::string_view backup, const Spans& blocks,
+                                               std::size_t includeAt, bool withPlayer)
+{
+    ConvertedPageReader reader(page);
+    if (!reader.Take(backup.substr(0, includeAt)))
+        return std::nullopt;
+    const std::optional<std::string_view> source = reader.TakeSourceLine(IncludeStart);
+    if (!source || (withPlayer && !reader.TakeSourceLine(PlayerLineStart)))
+        return std::nullopt;
+    ConversionFound found{PathOfUrlAttribute(*source), {}};
+    std::size_t copied = includeAt;
+    for (const auto& [start, end] : blocks) {
+        if (!reader.Take(backup.substr(copied, start - copied)) || !reader.Take(CallStart))
+            return std::nullopt;
+        const std::optional<int> number = reader.TakeNumber();
+        if (!number || !reader.Take(CallEnd) || !reader.Take(backup.substr(start, end - start))
+            || !reader.Take(NoscriptClose))
+            return std::nullopt;
+        found.functions.push_back(*number);
+        copied = end;
+    }
+    if (!reader.Take(backup.substr(copied)) || !reader.AtEnd())
+        return std::nullopt;
+    return found;
+}
+
+}  // namespace
+
+std::optional<ConversionFound> FindConversion(std::string_view pageText, std::string_view backupText)
+{
+    Spans blocks;
+    BlockScan scan(backupText);
+    for (std::size_t start = 0, end = 0; scan.Next(start, end);)
+        blocks.emplace_back(start, end);
+    // The include goes before the first block when that comes first.
+    const std::size_t includeAt = std::min(detail::IncludePosition(backupText),
+                                           blocks.empty() ? backupText.size() : blocks.front().first);
+    std::optional<ConversionFound> found = MatchConversion(pageText, backupText, blocks, includeAt, false);
+    return found ? found : MatchConversion(pageText, backupText, blocks, includeAt, true);
 }
 
 std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference)

@@ -192,16 +192,20 @@ void PageBatch::WaitForPlacing()
         onOutcome_(page->outcome);
 }
 
-std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptTarget)
+std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptPath,
+                                                          const std::string& scriptTarget)
 {
     const std::string folder = detail::FolderBytes(scriptTarget);
     if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock())
         return held;
     auto lock = std::make_shared<detail::FolderLock>();
-    if (detail::FolderLock::IsBusy(detail::LockScript(*lock, scriptTarget, pending_.empty() && placing_.empty()))) {
+    detail::SystemError error = detail::LockScript(*lock, scriptTarget, pending_.empty() && placing_.empty());
+    if (detail::FolderLock::IsBusy(error)) {
         Finish();  // never wait while holding locks another program may wait for
-        (void)detail::LockScript(*lock, scriptTarget, true);
+        error = detail::LockScript(*lock, scriptTarget, true);
     }
+    if (error)
+        detail::RaiseLockFailure(scriptPath, error);
     folderLocks_[folder] = lock;
     return lock;
 }

@@ -1,5 +1,6 @@
 // Splitting paths into folder, file name, extension and drive, and the
 // relative path from a page to its script file, in Windows and POSIX style.
+#include "restoration.h"
 #include "textSearch.h"
 #include "unitACConvertor.h"
 
@@ -165,10 +166,25 @@ std::string RelativePath(std::string_view basePath, std::string_view targetPath,
     return result + FileNamePart(targetPath, style, isLeadByte);
 }
 
+namespace {
+
+// folder + base name + mark + (n == 0 ? "" : decimal n) + extension.
+std::string NumberedSibling(std::string_view pagePath, std::string_view mark, int n, PathStyle style)
+{
+    return FolderPart(pagePath, style) + BaseName(pagePath, style) + std::string(mark)
+           + (n == 0 ? std::string() : std::to_string(n)) + ExtensionPart(pagePath, style);
+}
+
+}  // namespace
+
 std::string BackupCandidate(std::string_view pagePath, int n, PathStyle style)
 {
-    return FolderPart(pagePath, style) + BaseName(pagePath, style) + "_backup"
-           + (n == 0 ? std::string() : std::to_string(n)) + ExtensionPart(pagePath, style);
+    return NumberedSibling(pagePath, "_backup", n, style);
+}
+
+std::string KeptPageCandidate(std::string_view pagePath, int n, PathStyle style)
+{
+    return NumberedSibling(pagePath, "_edited", n, style);
 }
 
 std::string ScriptPathFor(std::string_view pagePath, std::string_view scriptFolder, PathStyle style)

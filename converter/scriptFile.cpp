@@ -1,12 +1,15 @@
 // The convert script file, its lock, and the page backup.
 #include "converterInternals.h"
 #include "nativePath.h"
+#include "restoration.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <climits>
+#include <thread>
 #include <unordered_set>
 
 namespace sorvane {
@@ -138,12 +141,38 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
 
 }  // namespace
 
+namespace {
+
+std::function<void(const std::string&)> LockWaitNotice;
+
+}  // namespace
+
+void NoticeLongLockWaits(std::function<void(const std::string& folder)> notice)
+{
+    LockWaitNotice = std::move(notice);
+}
+
 detail::SystemError detail::LockScript(FolderLock& lock, const std::string& scriptTarget, bool wait)
 {
-    const SystemError error = lock.Acquire(FolderBytes(scriptTarget), wait);
-    // A folder that cannot be opened cannot take the script's new file
-    // either: that write fails with its own reason.
-    return FolderLock::IsBusy(error) ? error : NoError;
+    using namespace std::chrono_literals;
+    const std::string folder = FolderBytes(scriptTarget);
+    SystemError error = lock.Acquire(folder, false);
+    // A short wait goes unsaid; a longer one is told once, then waited out.
+    const auto noticeAt = std::chrono::steady_clock::now() + 1s;
+    while (wait && FolderLock::IsBusy(error) && std::chrono::steady_clock::now() < noticeAt) {
+        std::this_thread::sleep_for(20ms);
+        error = lock.Acquire(folder, false);
+    }
+    if (!wait || !FolderLock::IsBusy(error))
+        return error;
+    if (LockWaitNotice)
+        LockWaitNotice(folder);
+    return lock.Acquire(folder, true);
+}
+
+void detail::RaiseLockFailure(const std::string& scriptPath, SystemError error)
+{
+    throw FileError(FileError::Kind::Create, scriptPath, "cannot lock its folder: " + ReasonText(error));
 }
 
 void detail::RaiseBlockCounterAbove(std::string_view existingScript)
@@ -175,10 +204,31 @@ void detail::WriteScriptAfter(std::string_view existingScript, std::string_view 
         sink.Append(piece);
 }
 
+std::vector<int> detail::FunctionNumbers(std::string_view scriptText)
+{
+    std::vector<int> numbers;
+    ForEachFunctionNumber(scriptText, [&](int number) { numbers.push_back(number); });
+    return numbers;
+}
+
+bool IsConversionScript(std::string_view scriptText)
+{
+    const std::string header = "// " + std::string(ScriptHeaderText);
+    bool onlyConversions = true;
+    ForEachLine(scriptText, [&](std::string_view line) {
+        const std::string_view content = WithoutLineEnd(line);
+        onlyConversions = onlyConversions
+                          && (content.empty() || content == header
+                              || (!FunctionHead(content).empty() && content.ends_with("'); }")));
+    });
+    return onlyConversions;
+}
+
 void WriteScriptFile(std::string_view functionLines, const std::string& scriptPath)
 {
     detail::FolderLock lock;
-    (void)detail::LockScript(lock, PathBytes(detail::ResolveLinks(scriptPath)), true);
+    if (const detail::SystemError error = detail::LockScript(lock, PathBytes(detail::ResolveLinks(scriptPath)), true))
+        detail::RaiseLockFailure(scriptPath, error);
     const std::string existing = detail::LoadTextFileIfAny(scriptPath).value_or(std::string());
     detail::AtomicFileWriter writer(scriptPath);
     detail::WriteScriptAfter(existing, functionLines, writer);
@@ -198,7 +248,8 @@ bool FreeForBackup(const std::string& candidate, const std::function<bool(const 
 }  // namespace
 
 detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget,
-                                   bool mayLink, const std::function<bool(const std::string&)>& isReserved)
+                                   bool mayLink, const std::function<bool(const std::string&)>& isReserved,
+                                   NameCandidate candidateName)
 {
     // A link is the old file itself under a second name: nothing is copied,
     // and it has the page's owner, bits and attributes. A page with other
@@ -206,7 +257,7 @@ detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes&
     // page is changed through one of them.
     mayLink = mayLink && page.Stamp().links == 1;
     for (int n = 0; n < INT_MAX; ++n) {
-        std::string candidate = BackupCandidate(pagePath, n);
+        std::string candidate = candidateName(pagePath, n, NativePathStyle);
         if (!FreeForBackup(candidate, isReserved))
             continue;
         if (mayLink) {
@@ -220,7 +271,7 @@ detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes&
         if (CreateNewFile(candidate, page.view(), pageTarget))
             return {std::move(candidate), false};
     }
-    throw FileError(FileError::Kind::Create, BackupCandidate(pagePath, INT_MAX));
+    throw FileError(FileError::Kind::Create, candidateName(pagePath, INT_MAX, NativePathStyle));
 }
 
 std::string detail::FreeBackupName(const std::string& pagePath,

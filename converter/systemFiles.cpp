@@ -9,6 +9,7 @@ std::string OwnReasonText(SystemError error)
     case NotRegularFile: return "Not a regular file";
     case ChangedWhileRead: return "The file changed while it was read";
     case NoHardLinks: return "Hard links are not used here";
+    case IsSymbolicLink: return "It is a symbolic link";
     default: return "Error " + std::to_string(error);
     }
 }

@@ -22,6 +22,7 @@ inline constexpr SystemError NoError = 0;
 inline constexpr SystemError NotRegularFile = -1;    // a folder, FIFO, device or socket
 inline constexpr SystemError ChangedWhileRead = -2;  // the file grew or shrank during the read
 inline constexpr SystemError NoHardLinks = -3;       // the backup is copied instead
+inline constexpr SystemError IsSymbolicLink = -4;    // a file that was to be opened by its own name
 
 // The system's own words for an error ("No space left on device").
 std::string ReasonText(SystemError error);
@@ -55,6 +56,9 @@ bool SameContentStamp(const FileStamp& a, const FileStamp& b);
 // The stamp of the file at path, symbolic links followed.
 SystemError StampOf(const std::string& path, FileStamp& stamp);
 
+// Whether opening a file follows a symbolic link at its path.
+enum class LinkRule { Follow, Refuse };
+
 // A regular file opened for reading. Opening never waits (a FIFO or a device
 // would block or never end) and refuses anything but a regular file.
 class InputFile {
@@ -64,7 +68,12 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    SystemError Open(const std::string& path);
+    // With LinkRule::Refuse, a symbolic link (a reparse point on Windows) at
+    // path is not opened: IsSymbolicLink.
+    SystemError Open(const std::string& path, LinkRule links = LinkRule::Follow);
+    // Whether the open file belongs to the user running the program or to
+    // the owner of the file at otherPath (links followed).
+    SystemError OwnedByUserOrOwnerOf(const std::string& otherPath, bool& owned) const;
     const FileStamp& Stamp() const { return stamp_; }
     // Reads exactly size bytes from the start (the size the stamp gives).
     SystemError ReadAll(char* into, std::size_t size);
@@ -142,10 +151,13 @@ SystemError CheckReplaceable(const std::string& target, bool& exists);
 SystemError HardLink(const std::string& existing, const std::string& newName);
 
 // An exclusive advisory lock on a folder, for programs that read, change and
-// write files in it: while one holds it, the others wait. On POSIX the
-// folder itself is locked, so nothing is made that could be left behind; on
-// Windows a hidden lock file in the folder stands for it and vanishes with
-// its last handle.
+// write files in it: while one holds it, the others wait. A lock file in the
+// folder (LockFileName) stands for it, so that every folder a program may
+// write can be locked, also one it may not read (mode 0300). It goes when
+// its holder lets go: on Windows with its last handle; on POSIX the holder
+// removes it, and one who locked a file that was removed meanwhile takes the
+// lock again on the file of that name (a killed holder's file stays until
+// the next holder lets go).
 class FolderLock {
 public:
     FolderLock() = default;
@@ -158,8 +170,11 @@ public:
     SystemError Acquire(const std::string& folder, bool wait);
     static bool IsBusy(SystemError error);
 
+    static constexpr std::string_view LockFileName = ".sorvane-lock";
+
 private:
     std::intptr_t handle_ = -1;
+    std::string lockFile_;  // removed when let go, where the system does not do it
 };
 
 // For tests of the named temporary files: false makes TempFile give every

@@ -256,11 +256,13 @@ InputFile::~InputFile()
         ::close(Fd(handle_));
 }
 
-SystemError InputFile::Open(const std::string& path)
+SystemError InputFile::Open(const std::string& path, LinkRule links)
 {
-    const int fd = Retrying([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); });
+    const int noFollow = links == LinkRule::Refuse ? O_NOFOLLOW : 0;
+    const int fd = Retrying(
+        [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | noFollow); });
     if (fd < 0)
-        return LastError();
+        return noFollow != 0 && errno == ELOOP ? IsSymbolicLink : LastError();
     handle_ = fd;
     struct stat info {};
     if (::fstat(fd, &info) != 0)
@@ -268,6 +270,18 @@ SystemError InputFile::Open(const std::string& path)
     stamp_ = StampFrom(info);
     if (!stamp_.regular)
         return S_ISDIR(info.st_mode) ? EISDIR : NotRegularFile;
+    return NoError;
+}
+
+SystemError InputFile::OwnedByUserOrOwnerOf(const std::string& otherPath, bool& owned) const
+{
+    struct stat mine {};
+    if (::fstat(Fd(handle_), &mine) != 0)
+        return LastError();
+    owned = mine.st_uid == ::geteuid();
+    struct stat other {};
+    if (!owned && ::stat(otherPath.c_str(), &other) == 0)
+        owned = mine.st_uid == other.st_uid;
     return NoError;
 }
 
@@ -543,22 +557,61 @@ SystemError HardLink(const std::string& existing, const std::string& newName)
 
 FolderLock::~FolderLock()
 {
-    if (handle_ >= 0)
-        ::close(Fd(handle_));
+    if (handle_ < 0)
+        return;
+    // Removed while still locked: whoever waits for it finds it gone.
+    (void)::unlink(lockFile_.c_str());
+    ::close(Fd(handle_));
 }
+
+namespace {
+
+// Opens the lock file, making it when there is none; never through a link,
+// and never anything but a regular file. Opened for reading only, which
+// flock needs no more than, so that other users' programs may open it too.
+SystemError OpenLockFile(const std::string& path, int& fd, struct stat& opened)
+{
+    fd = Retrying([&] {
+        return ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0444);
+    });
+    if (fd < 0)
+        return errno == ELOOP ? IsSymbolicLink : LastError();
+    SystemError error = ::fstat(fd, &opened) == 0 ? NoError : LastError();
+    if (!error && !S_ISREG(opened.st_mode))
+        error = NotRegularFile;
+    // A umask of 077 would keep the others' programs out.
+    if (!error && opened.st_uid == ::geteuid() && (opened.st_mode & 0444) != 0444)
+        (void)::fchmod(fd, 0444);
+    if (error)
+        ::close(fd);
+    return error;
+}
+
+}  // namespace
 
 SystemError FolderLock::Acquire(const std::string& folder, bool wait)
 {
-    const int fd = Retrying([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
-    if (fd < 0)
-        return LastError();
-    if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
-        const SystemError error = LastError();
+    const std::string path = (folder == "/" ? "" : folder) + "/" + std::string(LockFileName);
+    for (;;) {
+        int fd = -1;
+        struct stat opened {};
+        if (const SystemError error = OpenLockFile(path, fd, opened))
+            return error;
+        if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
+            const SystemError error = LastError();
+            ::close(fd);
+            return error;
+        }
+        // The holder before may have removed the file between its opening
+        // and its locking here: then the lock is on a file no one else sees.
+        struct stat named {};
+        if (::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+            handle_ = fd;
+            lockFile_ = path;
+            return NoError;
+        }
         ::close(fd);
-        return error;
     }
-    handle_ = fd;
-    return NoError;
 }
 
 bool FolderLock::IsBusy(SystemError error)

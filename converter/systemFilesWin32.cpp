@@ -9,9 +9,11 @@
 #define NOMINMAX
 #endif
 #define WIN32_LEAN_AND_MEAN
+#include <aclapi.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace sorvane::detail {
 namespace {
@@ -111,17 +113,71 @@ InputFile::~InputFile()
         CloseHandle(AsHandle(handle_));
 }
 
-SystemError InputFile::Open(const std::string& path)
+SystemError InputFile::Open(const std::string& path, LinkRule links)
 {
+    // A reparse point opened as itself is not followed, and tells what it is.
+    const DWORD noFollow = links == LinkRule::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                                      FILE_FLAG_SEQUENTIAL_SCAN | noFollow, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return LastError();
     handle_ = FromHandle(handle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (noFollow != 0 && GetFileInformationByHandle(handle, &info)
+        && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return IsSymbolicLink;
     if (const SystemError error = StampOfHandle(handle, stamp_))
         return error;
     return stamp_.regular ? NoError : NotRegularFile;
+}
+
+namespace {
+
+// The user of the program's token (and the owner it gives new files, which
+// for an administrator is the Administrators group), for comparing owners.
+bool IsTokenOwner(PSID owner)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    bool same = false;
+    for (const TOKEN_INFORMATION_CLASS kind : {TokenUser, TokenOwner}) {
+        DWORD size = 0;
+        (void)GetTokenInformation(token, kind, nullptr, 0, &size);
+        std::vector<unsigned char> buffer(size);
+        if (size == 0 || !GetTokenInformation(token, kind, buffer.data(), size, &size))
+            continue;
+        const PSID sid = kind == TokenUser ? reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid
+                                           : reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
+        same = same || EqualSid(owner, sid);
+    }
+    CloseHandle(token);
+    return same;
+}
+
+}  // namespace
+
+SystemError InputFile::OwnedByUserOrOwnerOf(const std::string& otherPath, bool& owned) const
+{
+    PSID mine = nullptr;
+    PSECURITY_DESCRIPTOR mineDescriptor = nullptr;
+    const DWORD error = GetSecurityInfo(AsHandle(handle_), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &mine, nullptr,
+                                        nullptr, nullptr, &mineDescriptor);
+    if (error != ERROR_SUCCESS)
+        return static_cast<SystemError>(error);
+    owned = IsTokenOwner(mine);
+    PSID other = nullptr;
+    PSECURITY_DESCRIPTOR otherDescriptor = nullptr;
+    if (!owned
+        && GetNamedSecurityInfoA(otherPath.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &other, nullptr,
+                                 nullptr, nullptr, &otherDescriptor)
+               == ERROR_SUCCESS) {
+        owned = EqualSid(mine, other) != FALSE;
+        LocalFree(otherDescriptor);
+    }
+    LocalFree(mineDescriptor);
+    return NoError;
 }
 
 SystemError InputFile::ReadAll(char* into, std::size_t size)

@@ -142,7 +142,7 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     // From the read of the script file to its write, no other conversion may
     // write it: both would number from the same point and one page would
     // lose its movies.
-    page.scriptLock = ScriptLock(scriptTarget);
+    page.scriptLock = ScriptLock(scriptPath, scriptTarget);
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
     const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);

@@ -239,7 +239,8 @@ private:
                  std::optional<std::string_view> playerSource);
     // The lock of the script's folder, shared by the pages of the batch that
     // write scripts there; taken without waiting while pages are pending.
-    std::shared_ptr<detail::FolderLock> ScriptLock(const std::string& scriptTarget);
+    // Raises FileError(Create, scriptPath) when the lock cannot be had.
+    std::shared_ptr<detail::FolderLock> ScriptLock(const std::string& scriptPath, const std::string& scriptTarget);
     // Hands the pending pages to a thread that syncs and places their files,
     // once the group handed over before is done.
     void StartPlacing();
@@ -361,6 +362,11 @@ std::string BackupPage(const std::string& pagePath);
 // the file's identity (device and inode, or the file index on Windows); for
 // a file not yet made, by its folder's identity and its name.
 bool SameFile(const std::string& first, const std::string& second);
+
+// Sets what is called, with the folder, when a program has waited a second
+// for the lock of a script folder that another program holds (it then goes
+// on waiting); nothing is called by default.
+void NoticeLongLockWaits(std::function<void(const std::string& folder)> notice);
 
 // Makes an interrupted program (SIGINT, SIGTERM, SIGHUP) remove the
 // temporary files of the writes it had begun; the programs call it at start.

@@ -131,5 +131,16 @@ TEST(ProgressLines, TellTimeLeftInHoursWhenLong)
     EXPECT_EQ(ProgressLine::Text(0, 5, 0, 0, std::nan("")), "0/5 pages, 0 blocks, 0.0 MiB/s, ?:?? left");
 }
 
+// A restore has no blocks to count: its line tells pages only.
+TEST(ProgressLines, OfRunsWithoutBlocksCountPagesOnly)
+{
+    std::ostringstream err;
+    FakeClock clock;
+    ProgressLine progress(err, true, 4, 4 * 1024 * 1024, clock.Function());
+    clock.now += 1;
+    progress.PageDone(std::nullopt, 1024 * 1024);
+    EXPECT_EQ(err.str(), "\r\x1b[K1/4 pages, 1.0 MiB/s, 0:03 left");
+}
+
 }  // namespace
 }  // namespace sorvane::cli

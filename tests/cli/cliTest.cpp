@@ -661,7 +661,8 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliFailureReason,
                                            ReasonRow{{"NameTooLong"},
                                                      {"convert", "--no-backup", "--script-dir", LongName, "big.htm"},
                                                      "",
-                                                     "Cannot open file {}/" + LongName + "/big.js: File name too long"},
+                                                     "Cannot create file {}/" + LongName
+                                                         + "/big.js: cannot lock its folder: File name too long"},
                                            ReasonRow{{"OutOfMemory"},
                                                      {"convert", "--no-backup", "huge.htm"},
                                                      "truncate -s 2G huge.htm; ulimit -v 500000;",
@@ -757,13 +758,14 @@ TEST_F(CliTest, RestoreAfterConvertGivesBackThePagesAndKeepsTheScripts)
 
 TEST_F(CliTest, RestoreTakesTheBackupWithTheHighestNumber)
 {
-    WriteFile(folder / "a.htm", "now");
-    WriteFile(folder / "a_backup.htm", "0");
-    WriteFile(folder / "a_backup2.htm", "2");
-    WriteFile(folder / "a_backup10.htm", "10");
+    WriteFile(folder / "a.htm", "<object>10</object>");
+    ASSERT_EQ(Run({"convert", "--no-backup", "a.htm"}).status, 0);
+    WriteFile(folder / "a_backup.htm", "<object>0</object>");
+    WriteFile(folder / "a_backup2.htm", "<object>2</object>");
+    WriteFile(folder / "a_backup10.htm", "<object>10</object>");
 
     EXPECT_EQ(Run({"restore", "-r", "."}).status, 0);
-    EXPECT_EQ(ReadFile(folder / "a.htm"), "10");
+    EXPECT_EQ(ReadFile(folder / "a.htm"), "<object>10</object>");
 }
 
 TEST_F(CliTest, RestoreRefusesEverythingWhenAPageHasNoBackup)
