@@ -11,14 +11,14 @@ namespace fs = std::filesystem;
 
 // A diff label: "a/" or "b/" and the path from the current folder when the
 // file lies under it, else the full path, so that `patch -p1` run in the
-// current folder finds the files.
+// current folder finds the files; quoted as GNU diff quotes names.
 std::string Label(std::string_view side, const std::string& path)
 {
     std::error_code error;
     const fs::path current = fs::current_path(error);
     const fs::path relative = fs::path(path).lexically_relative(current);
     const bool under = !error && !relative.empty() && *relative.begin() != "..";
-    return std::string(side) + (under ? relative.generic_string() : fs::path(path).generic_string());
+    return DiffFileName(std::string(side) + (under ? relative.generic_string() : fs::path(path).generic_string()));
 }
 
 std::string Diff(std::string_view before, std::string_view after, const std::string& path)

@@ -246,8 +246,11 @@ int RunRestore(Arguments arguments, Streams streams)
         leftovers.backups.push_back(outcome.backupPath);
         leftovers.folders.insert(FolderPart(outcome.pagePath));
         if (!outcome.scriptPath.empty()) {
-            leftovers.scripts[outcome.scriptPath].insert(outcome.functions.begin(), outcome.functions.end());
-            leftovers.folders.insert(FolderPart(outcome.scriptPath));
+            // The page's folder is a real one (FullPaths): its ".." is the
+            // folder above it.
+            const std::string script = PathBytes(NativePath(outcome.scriptPath).lexically_normal());
+            leftovers.scripts[script].insert(outcome.functions.begin(), outcome.functions.end());
+            leftovers.folders.insert(FolderPart(script));
         }
     });
     for (const Restoration& restoration : *plan) {

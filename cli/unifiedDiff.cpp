@@ -175,7 +175,40 @@ std::vector<Change> Changes(const EditScript& script, int aSize, int bSize)
     return changes;
 }
 
+// The escape of a byte in a quoted name, or "" when it stands as it is.
+std::string Escape(unsigned char c)
+{
+    switch (c) {
+    case '"': return "\\\"";
+    case '\\': return "\\\\";
+    case '\a': return "\\a";
+    case '\b': return "\\b";
+    case '\t': return "\\t";
+    case '\n': return "\\n";
+    case '\v': return "\\v";
+    case '\f': return "\\f";
+    case '\r': return "\\r";
+    default: break;
+    }
+    if (c >= 0x20 && c != 0x7F)
+        return {};
+    const char octal[] = {'\\', char('0' + (c >> 6)), char('0' + ((c >> 3) & 7)), char('0' + (c & 7)), '\0'};
+    return octal;
+}
+
 }  // namespace
+
+std::string DiffFileName(std::string_view name)
+{
+    std::string quoted = "\"";
+    bool needed = false;
+    for (const char c : name) {
+        const std::string escape = Escape(static_cast<unsigned char>(c));
+        needed = needed || !escape.empty();
+        quoted += escape.empty() ? std::string(1, c) : escape;
+    }
+    return needed ? quoted + '"' : std::string(name);
+}
 
 std::string UnifiedDiff(std::string_view oldText, std::string_view newText, std::string_view oldLabel,
                         std::string_view newLabel)
@@ -187,7 +220,7 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText, std:
     if (changes.empty())
         return {};
 
-    std::string out = "--- " + std::string(oldLabel) + "\n+++ " + std::string(newLabel) + '\n';
+    std::string out = "--- " + std::string(oldLabel) + "\t\n+++ " + std::string(newLabel) + "\t\n";
     for (std::size_t first = 0; first < changes.size();) {
         // A hunk takes the changes whose context lines meet or overlap.
         std::size_t last = first;
