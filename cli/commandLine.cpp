@@ -3,6 +3,7 @@
 #include "convertCommand.h"
 #include "generateCommand.h"
 #include "infoCommand.h"
+#include "nativePath.h"
 #include "progressLine.h"
 #include "restoreCommand.h"
 #include "standardOutput.h"
@@ -20,6 +21,7 @@
 
 #ifdef _WIN32
 #include <cstdio>
+#include <cwchar>
 #include <fcntl.h>
 #include <io.h>
 #endif
@@ -108,6 +110,21 @@ void KeepOutputBytes()
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
 }
+
+#ifdef _WIN32
+std::vector<std::string> ProgramArguments(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(Utf8Of(std::u16string(argv[i], argv[i] + std::wcslen(argv[i]))));
+    return arguments;
+}
+#else
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return {argv + std::min(argc, 1), argv + argc};
+}
+#endif
 
 std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
 {

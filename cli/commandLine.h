@@ -44,6 +44,15 @@ inline constexpr std::string_view ProgramName = "sorvane-cli";
 // CR LF would reach a file as CR CR LF.
 void KeepOutputBytes();
 
+// The program's arguments, its name left out, in the form every part of it
+// takes: on Windows the UTF-16 arguments (wmain's) in UTF-8, so that a name
+// beyond the system's code page arrives whole; elsewhere the bytes as given.
+#ifdef _WIN32
+std::vector<std::string> ProgramArguments(int argc, wchar_t** argv);
+#else
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+#endif
+
 // The value of an option written "--option VALUE" or "--option=VALUE", or
 // nothing when the argument is another one. Moves i past a separate value.
 std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option);

@@ -1,5 +1,6 @@
 #include "convertPreview.h"
 
+#include "nativePath.h"
 #include "unifiedDiff.h"
 
 #include <filesystem>
@@ -16,9 +17,11 @@ std::string Label(std::string_view side, const std::string& path)
 {
     std::error_code error;
     const fs::path current = fs::current_path(error);
-    const fs::path relative = fs::path(path).lexically_relative(current);
+    const fs::path native = NativePath(path);
+    const fs::path relative = native.lexically_relative(current);
     const bool under = !error && !relative.empty() && *relative.begin() != "..";
-    return DiffFileName(std::string(side) + (under ? relative.generic_string() : fs::path(path).generic_string()));
+    return DiffFileName(std::string(side)
+                        + PathBytes((under ? relative : native).generic_string<fs::path::value_type>()));
 }
 
 std::string Diff(std::string_view before, std::string_view after, const std::string& path)

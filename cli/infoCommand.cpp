@@ -2,6 +2,7 @@
 
 #include "movieFile.h"
 #include "movieHeader.h"
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <charconv>
@@ -42,7 +43,7 @@ int Info(const std::string& movie, Streams streams)
 {
     try {
         RequireMovieFile(movie);
-        std::ifstream in(movie, std::ios::binary);
+        std::ifstream in(NativePath(movie), std::ios::binary);
         if (!in)
             throw FileError(FileError::Kind::Open, movie);
         const auto header = ReadMovieHeader(in);

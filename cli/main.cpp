@@ -1,11 +1,13 @@
 #include "commandLine.h"
 
-#include <algorithm>
-#include <vector>
-
+// Windows gives the arguments whole only in UTF-16, to wmain (MinGW links it
+// with -municode).
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv)
+#else
 int main(int argc, char** argv)
+#endif
 {
     sorvane::cli::KeepOutputBytes();
-    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    return sorvane::cli::RunProgram(arguments);
+    return sorvane::cli::RunProgram(sorvane::cli::ProgramArguments(argc, argv));
 }

@@ -34,6 +34,9 @@ bool IsFolder(const std::string& path)
 
 std::string RealFolderPath(const fs::path& folder)
 {
+    const std::string given = PathBytes(folder);
+    if (HasNetworkOrDeviceRoot(given))
+        return given;
     std::error_code error;
     const fs::path real = fs::canonical(folder, error);
     return PathBytes(error ? fs::absolute(folder) : real);
@@ -41,7 +44,8 @@ std::string RealFolderPath(const fs::path& folder)
 
 std::string FullPaths::operator()(const std::string& path)
 {
-    const fs::path absolute = currentFolder_ / NativePath(path);  // an absolute path stays as it is
+    // An absolute path stays as it is.
+    const fs::path absolute = HasNetworkOrDeviceRoot(path) ? NativePath(path) : currentFolder_ / NativePath(path);
     if (!absolute.has_filename())
         return PathBytes(absolute);
     auto [folder, isNew] = folders_.try_emplace(PathBytes(absolute.parent_path()));

@@ -4,14 +4,8 @@
 #include "textSearch.h"
 #include "unitACConvertor.h"
 
-#include "textSearch.h"
-
 #include <algorithm>
 #include <vector>
-
-#ifdef _WIN32
-#include "windowsApi.h"
-#endif
 
 namespace sorvane {
 namespace {
@@ -101,15 +95,6 @@ std::vector<std::string_view> FolderNames(std::string_view path, PathStyle style
 
 }  // namespace
 
-LeadByteTest SystemLeadByteTest()
-{
-#ifdef _WIN32
-    return [](unsigned char c) { return IsDBCSLeadByte(c) != FALSE; };
-#else
-    return nullptr;
-#endif
-}
-
 std::string FolderPart(std::string_view path, PathStyle style, LeadByteTest isLeadByte)
 {
     return std::string(path.substr(0, FileNameStart(path, style, isLeadByte)));
@@ -133,10 +118,14 @@ std::string DrivePart(std::string_view path, PathStyle style)
         return std::string(path.substr(0, 2));
     if (!path.starts_with("\\\\"))
         return {};
-    const std::size_t serverEnd = path.find('\\', 2);
-    if (serverEnd == std::string_view::npos)
-        return std::string(path);
-    return std::string(path.substr(0, path.find('\\', serverEnd + 1)));
+    // The names after "\\" that make the root: two in \\server\share and in
+    // a device path's \\?\C: or \\.\C:, four in \\?\UNC\server\share.
+    const bool deviceUnc = path.size() >= 8 && (path[2] == '?' || path[2] == '.') && path[3] == '\\'
+                           && SameName(path.substr(4, 4), "UNC\\", style);
+    std::size_t end = 1;
+    for (int names = deviceUnc ? 4 : 2; names > 0 && end != std::string_view::npos; --names)
+        end = path.find('\\', end + 1);
+    return std::string(path.substr(0, end));
 }
 
 std::string BaseName(std::string_view path, PathStyle style, LeadByteTest isLeadByte)

@@ -81,8 +81,11 @@ std::string PlayerReference(std::string_view playerSource, std::string_view page
     if (IsWebAddress(playerSource))
         return EscapeHtmlAttribute(playerSource);
     // Both are files of this system, whatever folder they were named from.
+    // std::filesystem sees no root in "\\server\share" and would fold its
+    // leading backslashes: such a path is full as it stands.
     const auto full = [](std::string_view path) {
-        return PathBytes(fs::absolute(NativePath(path)).lexically_normal());
+        return HasNetworkOrDeviceRoot(path) ? std::string(path)
+                                            : PathBytes(fs::absolute(NativePath(path)).lexically_normal());
     };
     return EscapeUrlAttribute(RelativePath(full(pagePath), full(playerSource), style), style);
 }

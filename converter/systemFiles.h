@@ -117,7 +117,7 @@ private:
     void Forget();
 
     std::intptr_t handle_ = -1;
-    std::string name_;  // empty while the file has no name
+    SystemString name_;  // empty while the file has no name
     TempNameEntry entry_;
     std::uint64_t device_ = 0;
     std::uint64_t written_ = 0;

@@ -1,16 +1,14 @@
 // The file system layer on Windows. New files are named temporary files
-// beside their target; ReplaceFileA puts them in place and carries the old
-// file's attributes, ACL and streams over to the new one.
+// beside their target; ReplaceFileW puts them in place and carries the old
+// file's attributes, ACL and streams over to the new one. Only the UTF-16
+// ("W") functions are called: paths are UTF-8 here and reach the system
+// through SystemPath, so every name works and none is mapped to another.
 #include "nativePath.h"
 #include "systemFiles.h"
 #include "tempNames.h"
+#include "windowsApi.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <aclapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <vector>
@@ -39,6 +37,44 @@ SystemError LastError()
     return static_cast<SystemError>(GetLastError());
 }
 
+std::wstring Wide(std::string_view utf8)
+{
+    const std::u16string utf16 = Utf16Of(utf8);
+    return {utf16.begin(), utf16.end()};
+}
+
+// The full form of a path, as the system resolves "." and ".." and the
+// current folder; the path itself where that fails.
+std::wstring FullPathOf(const std::wstring& path)
+{
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
+// The longest path that every call takes as it is: a folder to be created
+// leaves room for an 8.3 name in it (MAX_PATH - 12).
+constexpr std::size_t LongestPlainPath = MAX_PATH - 12;
+
+// The path as the system's UTF-16 functions take it. A longer path than they
+// take by default is made full and given the "\\?\" form (\\?\C:\... or
+// \\?\UNC\server\share\...), which has no such limit; a path in that form or
+// a device path (\\.\) goes as it is.
+std::wstring SystemPath(const std::string& path)
+{
+    const std::wstring wide = Wide(path);
+    if (wide.size() < LongestPlainPath || wide.starts_with(LR"(\\?\)") || wide.starts_with(LR"(\\.\)"))
+        return wide;
+    const std::wstring full = FullPathOf(wide);
+    return full.starts_with(LR"(\\)") ? LR"(\\?\UNC)" + full.substr(1) : LR"(\\?\)" + full;
+}
+
 FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info)
 {
     FileStamp stamp;
@@ -65,8 +101,8 @@ SystemError StampOfHandle(HANDLE handle, FileStamp& stamp)
 // Opens the file or folder at path for its information only.
 HANDLE OpenForInformation(const std::string& path)
 {
-    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace
@@ -75,11 +111,11 @@ std::string ReasonText(SystemError error)
 {
     if (error < 0)
         return OwnReasonText(error);
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(error), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string reason = length > 0 ? std::string(text, length) : "Error " + std::to_string(error);
+        static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string reason = length > 0 ? Utf8Of(std::u16string(text, text + length)) : "Error " + std::to_string(error);
     LocalFree(text);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
         reason.pop_back();
@@ -117,7 +153,7 @@ SystemError InputFile::Open(const std::string& path, LinkRule links)
 {
     // A reparse point opened as itself is not followed, and tells what it is.
     const DWORD noFollow = links == LinkRule::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+    const HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN | noFollow, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -169,9 +205,10 @@ SystemError InputFile::OwnedByUserOrOwnerOf(const std::string& otherPath, bool& 
     owned = IsTokenOwner(mine);
     PSID other = nullptr;
     PSECURITY_DESCRIPTOR otherDescriptor = nullptr;
+    std::wstring otherName = SystemPath(otherPath);
     if (!owned
-        && GetNamedSecurityInfoA(otherPath.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &other, nullptr,
-                                 nullptr, nullptr, &otherDescriptor)
+        && GetNamedSecurityInfoW(otherName.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &other, nullptr, nullptr,
+                                 nullptr, &otherDescriptor)
                == ERROR_SUCCESS) {
         owned = EqualSid(mine, other) != FALSE;
         LocalFree(otherDescriptor);
@@ -206,7 +243,7 @@ TempFile::~TempFile()
     if (handle_ != NoHandle)
         CloseHandle(AsHandle(handle_));
     if (!name_.empty())
-        DeleteFileA(name_.c_str());
+        DeleteFileW(name_.c_str());
     Forget();
 }
 
@@ -220,9 +257,9 @@ SystemError TempFile::Create(const std::string& folder)
 {
     const std::string prefix = folder.empty() || folder.back() == '\\' || folder.back() == '/' ? folder : folder + "\\";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = prefix + TempFileName();
+        const std::wstring name = SystemPath(prefix + TempFileName());
         entry_ = TempNameEntry(name);  // listed before it exists: an interrupt may come at any time
-        const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+        const HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             handle_ = FromHandle(handle);
@@ -262,7 +299,7 @@ void TempFile::StartWriteback(std::size_t size)
     written_ += size;
 }
 
-// ReplaceFileA carries the attributes, ACL and streams of the old file over.
+// ReplaceFileW carries the attributes, ACL and streams of the old file over.
 SystemError TempFile::TakeMetadataOf(const std::string&)
 {
     return NoError;
@@ -273,30 +310,18 @@ SystemError TempFile::Sync()
     return FlushFileBuffers(AsHandle(handle_)) ? NoError : LastError();
 }
 
-// ReplaceFileA refuses a bare file name on some systems (Wine among them):
+// ReplaceFileW refuses a bare file name on some systems (Wine among them):
 // it is given the full path of both files.
-static std::string FullPathOf(const std::string& path)
-{
-    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        return path;
-    std::string full(size, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size)
-        return path;
-    full.resize(length);
-    return full;
-}
-
 SystemError TempFile::Replace(const std::string& target)
 {
-    CloseHandle(AsHandle(handle_));  // ReplaceFileA and MoveFileExA need the file closed
+    CloseHandle(AsHandle(handle_));  // ReplaceFileW and MoveFileExW need the file closed
     handle_ = NoHandle;
-    const bool targetExists = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const bool replaced = targetExists ? ReplaceFileA(FullPathOf(target).c_str(), FullPathOf(name_).c_str(), nullptr,
-                                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+    const std::wstring targetPath = SystemPath(target);
+    const bool targetExists = GetFileAttributesW(targetPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool replaced = targetExists ? ReplaceFileW(FullPathOf(targetPath).c_str(), FullPathOf(name_).c_str(),
+                                                      nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
                                              != 0
-                                       : MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+                                       : MoveFileExW(name_.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     if (!replaced)
         return LastError();
     Forget();
@@ -307,7 +332,7 @@ SystemError TempFile::PlaceNew(const std::string& target)
 {
     CloseHandle(AsHandle(handle_));
     handle_ = NoHandle;
-    if (!MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(name_.c_str(), SystemPath(target).c_str(), MOVEFILE_WRITE_THROUGH))
         return LastError();
     Forget();
     return NoError;
@@ -351,7 +376,8 @@ SystemError RunningProgramPath(std::string& path)
 
 SystemError CheckReplaceable(const std::string& target, bool& exists)
 {
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const std::wstring targetPath = SystemPath(target);
+    const DWORD attributes = GetFileAttributesW(targetPath.c_str());
     exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
         const SystemError error = LastError();
@@ -361,8 +387,9 @@ SystemError CheckReplaceable(const std::string& target, bool& exists)
         return ERROR_ACCESS_DENIED;
     // Opening for deletion fails as the final replacement would where another
     // program holds the file open without letting others delete it.
-    const HANDLE handle = CreateFileA(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle = CreateFileW(targetPath.c_str(), DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return LastError();
     FileStamp stamp;
@@ -373,7 +400,7 @@ SystemError CheckReplaceable(const std::string& target, bool& exists)
     return stamp.regular ? NoError : NotRegularFile;
 }
 
-// Backups are copies here: ReplaceFileA merges the old file's identity into
+// Backups are copies here: ReplaceFileW merges the old file's identity into
 // the new one, and its documentation does not promise that another name of
 // the old file keeps the old content.
 SystemError HardLink(const std::string&, const std::string&)
@@ -394,11 +421,11 @@ FolderLock::~FolderLock()
 // program is killed, and never holds a stale name.
 SystemError FolderLock::Acquire(const std::string& folder, bool wait)
 {
-    const std::string lockPath = folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "\\")
-                                 + ".sorvane-lock";
+    const std::wstring lockPath = SystemPath(
+        folder + (folder.empty() || folder.back() == '\\' || folder.back() == '/' ? "" : "\\") + ".sorvane-lock");
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt) {
-        handle = CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+        handle = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE)

@@ -17,7 +17,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
-#define SORVANE_UNLINK _unlink
+#define SORVANE_UNLINK _wunlink
 #define SORVANE_GETPID _getpid
 #else
 #include <unistd.h>
@@ -33,15 +33,15 @@ constexpr std::string_view TempNameSuffix = ".tmp";
 
 // A batch of conversions keeps two or three files per page pending.
 constexpr std::size_t SlotCount = 4096;
-std::array<std::atomic<char*>, SlotCount> Slots{};
+std::array<std::atomic<SystemString::value_type*>, SlotCount> Slots{};
 
 extern "C" void RemoveTempNamesAndDie(int signal)
 {
     // The signal raised again ends the program only once this handler
     // returns; until then the interrupted code must find errno as it was.
     const int interruptedErrno = errno;
-    for (std::atomic<char*>& slot : Slots)
-        if (const char* name = slot.load())
+    for (auto& slot : Slots)
+        if (const auto* name = slot.load())
             (void)SORVANE_UNLINK(name);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -71,14 +71,16 @@ long TempFileOwner(std::string_view name)
     return error == std::errc() && end != name.data() && *end == '-' ? owner : 0;
 }
 
-TempNameEntry::TempNameEntry(const std::string& path)
+TempNameEntry::TempNameEntry(const SystemString& path)
 {
-    char* name = static_cast<char*>(std::malloc(path.size() + 1));
+    using Char = SystemString::value_type;
+    const std::size_t bytes = (path.size() + 1) * sizeof(Char);
+    auto* name = static_cast<Char*>(std::malloc(bytes));
     if (name == nullptr)
         return;
-    std::memcpy(name, path.c_str(), path.size() + 1);
+    std::memcpy(name, path.c_str(), bytes);
     for (std::size_t i = 0; i < SlotCount; ++i) {
-        char* empty = nullptr;
+        Char* empty = nullptr;
         if (Slots[i].compare_exchange_strong(empty, name)) {
             slot_ = static_cast<int>(i);
             return;

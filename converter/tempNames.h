@@ -7,6 +7,14 @@
 
 namespace sorvane::detail {
 
+// A path as the system's file functions take it: UTF-16 on Windows (see
+// SystemPath in systemFilesWin32.cpp), the bytes themselves elsewhere.
+#ifdef _WIN32
+using SystemString = std::wstring;
+#else
+using SystemString = std::string;
+#endif
+
 // A fresh hidden name for a temporary file: ".sorvane-" + the id of this
 // process + "-" + 10 random letters or digits + ".tmp".
 std::string TempFileName();
@@ -20,7 +28,7 @@ long TempFileOwner(std::string_view name);
 class TempNameEntry {
 public:
     TempNameEntry() = default;
-    explicit TempNameEntry(const std::string& path);
+    explicit TempNameEntry(const SystemString& path);
     ~TempNameEntry() { Forget(); }
     TempNameEntry(TempNameEntry&& other) noexcept;
     TempNameEntry& operator=(TempNameEntry&& other) noexcept;

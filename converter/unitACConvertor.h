@@ -79,12 +79,10 @@ inline constexpr PathStyle NativePathStyle = PathStyle::Posix;
 #endif
 
 // Multi-byte code pages: returns true for a byte that starts a two-byte
-// character, whose second byte is then never taken as a separator.
+// character, whose second byte is then never taken as a separator. File
+// names need none: they are UTF-8 on every system (see nativePath.h), where
+// no byte of a character beyond ASCII is a separator's.
 using LeadByteTest = bool (*)(unsigned char);
-
-// The lead bytes of the system's code page: the system's own table on
-// Windows; nullptr (none) elsewhere, where file names are UTF-8.
-LeadByteTest SystemLeadByteTest();
 
 // Everything up to and including the last separator ("" if there is none).
 std::string FolderPart(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
@@ -92,8 +90,9 @@ std::string FolderPart(std::string_view path, PathStyle style = NativePathStyle,
 std::string FileNamePart(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
 // From the last "." of the file name to its end; "" when the file name has no dot.
 std::string ExtensionPart(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
-// "E:" for a drive path, "\\server\share" for a UNC path, else "" (always ""
-// in Posix style).
+// "E:" for a drive path, "\\server\share" for a UNC path, "\\?\E:" or
+// "\\?\UNC\server\share" for a device path ("\\.\" alike), else "" (always
+// "" in Posix style).
 std::string DrivePart(std::string_view path, PathStyle style = NativePathStyle);
 // The file name without its extension: index.htm -> index, .htaccess -> "".
 std::string BaseName(std::string_view path, PathStyle style = NativePathStyle, LeadByteTest isLeadByte = nullptr);
@@ -101,7 +100,7 @@ std::string BaseName(std::string_view path, PathStyle style = NativePathStyle, L
 // each folder of base below the folders both share, then target's own folders
 // and its file name. Target unchanged when the drives differ.
 std::string RelativePath(std::string_view basePath, std::string_view targetPath, PathStyle style = NativePathStyle,
-                         LeadByteTest isLeadByte = SystemLeadByteTest());
+                         LeadByteTest isLeadByte = nullptr);
 // The n-th backup candidate of a page: folder + base name + "_backup" +
 // (n == 0 ? "" : decimal n) + extension.
 std::string BackupCandidate(std::string_view pagePath, int n, PathStyle style = NativePathStyle);

@@ -1,5 +1,7 @@
 #include "embedCode.h"
 
+#include "nativePath.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
@@ -128,7 +130,7 @@ bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style)
 {
     const std::string scriptPath = MovieScriptPath(moviePath, style);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(scriptPath, error))
+    if (!std::filesystem::is_regular_file(NativePath(scriptPath), error))
         return false;
     try {
         const std::string text = LoadTextFile(scriptPath);

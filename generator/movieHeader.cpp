@@ -253,7 +253,7 @@ std::optional<StageSize> MovieStageSize(const std::string& path)
     std::error_code error;
     if (!std::filesystem::is_regular_file(NativePath(path), error))
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     const auto header = ReadMovieHeader(in);
     return header ? StageSizeOf(header->stage) : std::nullopt;
 }

@@ -127,15 +127,13 @@ TEST_F(CliWindowsTest, BackupNumberingPassesOverNamesInAnyCase)
     EXPECT_EQ(ReadFile(folder / "Index_Backup1.htm"), "oldest");
 }
 
-// In a two-byte code page (Shift_JIS) the second byte of a character can be
-// 5C, the byte of "\\": the folder named by that character is one folder, so
-// the script in a sibling folder is one folder up. Runs where the system's
-// code page is Shift_JIS (the cross build runs it so under Wine).
+// In the two-byte code page Shift_JIS the second byte of katakana SO is 5C,
+// the byte of "\": named in UTF-8, whatever the system's code page, the
+// folder is one folder, so the script in a sibling folder is one folder up.
+// (The cross build runs this also with Shift_JIS as the code page.)
 TEST_F(CliWindowsTest, FolderNamedWithATrailByte5CIsOneFolder)
 {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "the system's code page is not Shift_JIS";
-    const std::string so = "\x83\x5C";  // katakana SO
+    const std::string so = "\u30bd";  // katakana SO
     fs::create_directory(NativePath(folder / so));
     fs::create_directory(folder.path() / "js");
     WriteFile(folder / (so + "\\index.htm"), OneBlockPage);
@@ -147,22 +145,86 @@ TEST_F(CliWindowsTest, FolderNamedWithATrailByte5CIsOneFolder)
     EXPECT_TRUE(fs::exists(folder.path() / "js/index.js"));
 }
 
-// A name with a letter beyond ASCII, given in the system's code page as any
-// Windows program gets it, names the same file all the way through.
+// A name with a letter beyond ASCII names the same file all the way through,
+// and the reports give it in UTF-8.
 TEST_F(CliWindowsTest, PageNamedBeyondAsciiIsConvertedUnderItsOwnName)
 {
-    const std::string page = PathBytes(folder.path() / L"caf\u00e9.htm");
-    const std::string script = PathBytes(folder.path() / L"caf\u00e9.js");
-    if (page.find('?') != std::string::npos)
-        GTEST_SKIP() << "the system's code page has no letter e with acute";
+    const std::string page = folder / "caf\u00e9.htm";
+    const std::string script = folder / "caf\u00e9.js";
     WriteFile(page, OneBlockPage);
 
     const Outcome outcome = Run({"convert", "--no-backup", page});
 
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, page + ": 1 block converted; script " + script + "; no backup\n");
-    EXPECT_NE(ReadFile(page).find(IncludeOf(PathBytes(L"caf\u00e9.js"))), std::string::npos);
+    EXPECT_NE(ReadFile(page).find(IncludeOf("caf\u00e9.js")), std::string::npos);
     EXPECT_NE(ReadFile(script).find("function displaySWF_1()"), std::string::npos);
+}
+
+// Names beyond every code page: the system's byte-string functions would map
+// "Ωmega" to the folder "Omega" beside it and "日本" to "??". Each page
+// converted is the one named, its neighbour stays as it was, and the report
+// and the diff's labels give the names in UTF-8.
+TEST_F(CliWindowsTest, NamesBeyondTheCodePageNameTheirOwnPagesAndNoLookAlikes)
+{
+    for (const char* name : {"Omega", "\u03a9mega", "\u65e5\u672c"}) {
+        fs::create_directory(NativePath(folder / name));
+        WriteFile(folder / (name + std::string("\\index.htm")), OneBlockPage);
+    }
+    const std::string omega = "\u03a9mega\\index.htm";
+    const std::string japan = "\u65e5\u672c\\index.htm";
+
+    const Outcome diff = Run({"convert", "--diff", "--no-backup", omega});
+    const Outcome outcome = Run({"convert", "--no-backup", omega, japan});
+
+    EXPECT_EQ(diff.status, 0) << diff.err;
+    EXPECT_NE(diff.out.find("--- a/\u03a9mega/index.htm"), std::string::npos) << diff.out;
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, folder / omega + ": 1 block converted; script " + folder / "\u03a9mega\\index.js"
+                               + "; no backup\n" + folder / japan + ": 1 block converted; script "
+                               + folder / "\u65e5\u672c\\index.js" + "; no backup\n");
+    EXPECT_NE(ReadFile(folder / omega).find("displaySWF_1();"), std::string::npos);
+    EXPECT_NE(ReadFile(folder / japan).find("displaySWF_2();"), std::string::npos);
+    EXPECT_EQ(ReadFile(folder / "Omega\\index.htm"), OneBlockPage);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Omega", "\u03a9mega", "\u65e5\u672c"}));
+}
+
+// The folder search lists names in UTF-16 and passes none over.
+TEST_F(CliWindowsTest, RecursiveRunReachesFoldersNamedBeyondTheCodePage)
+{
+    for (const char* name : {"site", "site\\Omega", "site\\\u03a9mega", "site\\\u65e5\u672c"})
+        fs::create_directory(NativePath(folder / name));
+    for (const char* page : {"site\\Omega\\index.htm", "site\\\u03a9mega\\index.htm", "site\\\u65e5\u672c\\index.htm"})
+        WriteFile(folder / page, OneBlockPage);
+
+    const Outcome outcome = Run({"convert", "--no-backup", "--json", "-r", "site"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    for (const char* page :
+         {"site\\Omega\\index.htm", "site\\\u03a9mega\\index.htm", "site\\\u65e5\u672c\\index.htm"}) {
+        EXPECT_NE(ReadFile(folder / page).find("displaySWF_"), std::string::npos) << page;
+        std::string jsonPath = folder / page;
+        for (std::size_t at = 0; (at = jsonPath.find('\\', at)) != std::string::npos; at += 2)
+            jsonPath.insert(at, 1, '\\');
+        EXPECT_NE(outcome.out.find("\"" + jsonPath + "\""), std::string::npos) << outcome.out;
+    }
+}
+
+// A device path ("\\?\C:\...") is full as it stands: no current drive is put
+// in front of it, and the script beside the page is referenced relatively.
+TEST_F(CliWindowsTest, DevicePathIsTakenAsItStands)
+{
+    fs::create_directory(folder.path() / "js");
+    WriteFile(folder / "index.htm", OneBlockPage);
+    const std::string page = "\\\\?\\" + folder / "index.htm";
+    const std::string scriptFolder = "\\\\?\\" + folder / "js";
+
+    const Outcome outcome = Run({"convert", "--no-backup", "--script-dir", scriptFolder, page});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, page + ": 1 block converted; script " + scriptFolder + "\\index.js; no backup\n");
+    EXPECT_NE(ReadFile(folder / "index.htm").find(IncludeOf("js\\index.js")), std::string::npos);
+    EXPECT_NE(ReadFile(folder / "js\\index.js").find("function displaySWF_1()"), std::string::npos);
 }
 
 // ------------------------------------------------------- refused writes --
@@ -170,11 +232,12 @@ TEST_F(CliWindowsTest, PageNamedBeyondAsciiIsConvertedUnderItsOwnName)
 TEST_F(CliWindowsTest, ReadOnlyPageIsReportedAndLeftWhole)
 {
     WriteFile(folder / "index.htm", OneBlockPage);
-    SetFileAttributesA((folder / "index.htm").c_str(), FILE_ATTRIBUTE_READONLY);
+    const fs::path page = NativePath(folder / "index.htm");
+    SetFileAttributesW(page.c_str(), FILE_ATTRIBUTE_READONLY);
 
     const Outcome outcome = Run({"convert", "--no-backup", "index.htm"});
-    const DWORD attributes = GetFileAttributesA((folder / "index.htm").c_str());
-    SetFileAttributesA((folder / "index.htm").c_str(), FILE_ATTRIBUTE_NORMAL);
+    const DWORD attributes = GetFileAttributesW(page.c_str());
+    SetFileAttributesW(page.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err, "sorvane-cli: Cannot create file " + folder / "index.htm" + ": "
@@ -199,7 +262,7 @@ TEST_P(CliPageHeldOpen, PageIsReplacedOnlyWhereTheHolderAllowsItAndTheHolderRead
 {
     const std::string page = folder / "index.htm";
     WriteFile(page, OneBlockPage);
-    const HANDLE holder = CreateFileA(page.c_str(), GENERIC_READ, GetParam().share, nullptr, OPEN_EXISTING,
+    const HANDLE holder = CreateFileW(NativePath(page).c_str(), GENERIC_READ, GetParam().share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
@@ -230,11 +293,11 @@ INSTANTIATE_TEST_SUITE_P(
                       HolderRow{{"SharedForDeletion"}, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}),
     testkit::RowName<HolderRow>);
 
-// Windows's byte-string file functions take at most 260 characters (MAX_PATH)
-// unless the program declares itself long-path aware and the system allows
-// long paths; sorvane-cli does neither, so such a page is reported, not read,
-// and nothing is made beside it. (Windows and Wine give different reasons.)
-TEST_F(CliWindowsTest, PageWithAPathOfMoreThan260CharactersIsReportedAndLeftWhole)
+// Windows's file functions take at most 260 characters (MAX_PATH) unless a
+// path has the "\\?\" form (or the program declares itself long-path aware
+// and the system allows long paths): a longer path is given that form, so
+// the page, its script and its backup are written there as anywhere.
+TEST_F(CliWindowsTest, PageWithAPathOfMoreThan260CharactersIsConverted)
 {
     std::wstring deep = L"\\\\?\\" + folder.path().wstring();
     while (deep.size() < 300) {
@@ -253,11 +316,11 @@ TEST_F(CliWindowsTest, PageWithAPathOfMoreThan260CharactersIsReportedAndLeftWhol
 
     const Outcome outcome = Run({"convert", pageBytes});
 
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(ReadFile(fs::path(page)), OneBlockPage);
-    const std::string prefix = "sorvane-cli: Cannot open file " + pageBytes + ": ";
-    EXPECT_TRUE(outcome.err.starts_with(prefix) && outcome.err.size() > prefix.size() + 1) << outcome.err;
-    EXPECT_EQ(DeepFolderEntries(deep).size(), 1U);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(ReadFile(fs::path(page)).find("displaySWF_1();"), std::string::npos);
+    EXPECT_EQ(ReadFile(fs::path(deep + L"\\index_backup.htm")), OneBlockPage);
+    EXPECT_NE(ReadFile(fs::path(deep + L"\\index.js")).find("function displaySWF_1()"), std::string::npos);
+    EXPECT_EQ(DeepFolderEntries(deep).size(), 3U);  // no temporary file or lock left
     RemoveDeepFolder(L"\\\\?\\" + folder.path().wstring());
 }
 

@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Include, ScriptReference,
                                            ReferenceRow{{"Ampersand"}, "R&D", "R&amp;D.js"},
                                            ReferenceRow{{"ControlBytes"}, "a\tb\x7F", "a%09b%7F.js"},
                                            ReferenceRow{{"BackslashIsNoSeparatorHere"}, "a\\b", "a%5Cb.js"},
-                                           ReferenceRow{{"OtherBytesStay"}, "it's \xE9", "it's \xE9.js"}),
+                                           ReferenceRow{{"OtherBytesStay"}, "it's \xC3\xA9", "it's \xC3\xA9.js"}),
                          testkit::RowName<ReferenceRow>);
 
 // A UTF-16 page would get ASCII bytes before its byte-order mark, and a file

@@ -1,6 +1,7 @@
 // What Windows has in place of the POSIX-only file tests: attributes instead
 // of permission bits, names alike but for letter case instead of links.
 #include "converterTestKit.h"
+#include "nativePath.h"
 #include "unitACConvertor.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ class FileIOWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override { testkit::ResetConverterState(); }
 
-    DWORD Attributes(const std::string& path) const { return GetFileAttributesA(path.c_str()); }
+    DWORD Attributes(const std::string& path) const { return GetFileAttributesW(NativePath(path).c_str()); }
 
     testkit::TempFolder folder;
     const std::string file = folder / "page.htm";
@@ -28,7 +29,7 @@ protected:
 TEST_F(FileIOWindowsTest, SaveKeepsTheTargetsAttributes)
 {
     WriteFile(file, "old");
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    SetFileAttributesW(NativePath(file).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
     SaveTextFile("new", file);
     EXPECT_EQ(ReadFile(file), "new");
     if (!testkit::RunsUnderWine()) {
@@ -39,10 +40,10 @@ TEST_F(FileIOWindowsTest, SaveKeepsTheTargetsAttributes)
 TEST_F(FileIOWindowsTest, ReadOnlyFileIsNotReplacedAndStaysReadOnly)
 {
     WriteFile(file, "old");
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(NativePath(file).c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_THROW(SaveTextFile("new", file), FileError);
     const DWORD attributes = Attributes(file);
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(NativePath(file).c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFile(file), "old");
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"page.htm"});

@@ -1,5 +1,7 @@
 #include "childProcess.h"
 
+#include "nativePath.h"
+
 #include <cerrno>
 #include <stdexcept>
 
@@ -38,7 +40,7 @@ std::string QuotedArgument(std::string_view argument)
 HANDLE InheritableOutput(const std::filesystem::path& path)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE file = CreateFileA(path.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot create " + path.string());
@@ -58,15 +60,18 @@ StartedProgram::StartedProgram(const std::string& program, const std::vector<std
     std::string commandLine = QuotedArgument(program);
     for (const std::string_view argument : arguments)
         commandLine += " " + QuotedArgument(argument);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = InheritableOutput(out);
     startup.hStdError = InheritableOutput(err);
     PROCESS_INFORMATION child{};
-    const bool started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        folder.string().c_str(), &startup, &child);
+    // The arguments are UTF-8, as the program takes them: they reach it in
+    // UTF-16, every name whole.
+    std::wstring wideCommandLine = NativePath(commandLine).native();
+    const bool started = CreateProcessW(NativePath(program).c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, folder.c_str(), &startup, &child);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
     if (!started)

@@ -102,7 +102,7 @@ void ResetConverterState()
 #ifdef _WIN32
 bool RunsUnderWine()
 {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 #else
