@@ -51,6 +51,28 @@ std::vector<std::string> TempFolder::Names() const
     return names;
 }
 
+#ifdef _WIN32
+// Opened as a program that lets others replace the file meanwhile: a test
+// that reads a page while sorvane-cli works on it must not make the page one
+// held open against deletion, which sorvane-cli refuses to replace.
+std::string ReadFile(const fs::path& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot read " + path.string());
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    bool read = false;
+    while ((read = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    if (!read)
+        throw std::runtime_error("cannot read " + path.string());
+    return bytes;
+}
+#else
 std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -58,6 +80,7 @@ std::string ReadFile(const fs::path& path)
         throw std::runtime_error("cannot read " + path.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+#endif
 
 void WriteFile(const fs::path& path, std::string_view bytes)
 {
