@@ -263,7 +263,7 @@ bool HasMovieSignature(const std::string& path)
     std::error_code error;
     if (!std::filesystem::is_regular_file(NativePath(path), error))
         return false;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     return CompressionOf(ReadUpTo(in, SignatureSize)).has_value();
 }
 
