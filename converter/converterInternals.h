@@ -138,9 +138,14 @@ bool CreateNewFile(const std::string& path, std::string_view content, const std:
 // writes the page with its blocks replaced to sink; returns how many blocks
 // it replaced. With includeAt, the include goes before everything that stands
 // for the page byte at that offset (or at the end when the offset is the
-// page's size).
+// page's size). The calls and noscript elements end their lines with
+// lineEnd (PageLineEnd).
 int RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
-                ByteSink& sink);
+                std::string_view lineEnd, ByteSink& sink);
+
+// The line end of what a conversion adds to a page and to a new script file:
+// LF for a page with LF line ends and no CR at all, CR LF for any other.
+std::string_view PageLineEnd(std::string_view pageText);
 
 // Where the script include goes in a page text (0-based byte offset), by its
 // tags, a UTF-8 byte-order mark and a base element (RewritePage moves it
@@ -149,9 +154,9 @@ int RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt,
 // rewriting gives the same place as in the rewritten page.
 std::size_t IncludePosition(std::string_view pageText);
 
-// The include line that loads the script file from the page; the reference
-// goes in as EscapeUrlAttribute makes it.
-std::string IncludeMarkup(std::string_view scriptReference);
+// The include line that loads the script file from the page, between two
+// line ends; the reference goes in as EscapeUrlAttribute makes it.
+std::string IncludeMarkup(std::string_view scriptReference, std::string_view lineEnd);
 
 // Appends the markup as FlattenMarkup returns it.
 void AppendFlattened(std::string& out, std::string_view markup);
@@ -187,10 +192,12 @@ std::vector<int> FunctionNumbers(std::string_view scriptText);
 void RaiseBlockCounterAbove(std::string_view existingScript);
 
 // A script file's new text: existingScript + header + the function lines
-// that do not clash with it + header. Refers to both texts given.
+// that do not clash with it + header. Refers to both texts given. Header and
+// function lines end as the first line of the existing script does, or with
+// newScriptLineEnd when it has no line end (PageLineEnd of the page).
 class NewScriptText {
 public:
-    NewScriptText(std::string_view existingScript, std::string_view functionLines);
+    NewScriptText(std::string_view existingScript, std::string_view functionLines, std::string_view newScriptLineEnd);
     NewScriptText(const NewScriptText&) = delete;
     NewScriptText& operator=(const NewScriptText&) = delete;
 
@@ -199,12 +206,14 @@ public:
 
 private:
     std::string header_;
+    std::string converted_;  // the function lines with the script's line end, where that is not CR LF
     std::string kept_;
     std::array<std::string_view, 4> pieces_;
 };
 
 // Appends NewScriptText's pieces to sink.
-void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines, ByteSink& sink);
+void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
+                      std::string_view newScriptLineEnd, ByteSink& sink);
 
 struct Backup {
     std::string path;     // "" when none was made

@@ -1,6 +1,7 @@
 // Putting a movie block on one line, so that it fits the single-quoted
 // string of a document.write call, without changing what a browser reads.
 #include "converterInternals.h"
+#include "markupTokens.h"
 #include "textSearch.h"
 
 #include <algorithm>
@@ -48,6 +49,15 @@ bool RunLeavesABlank(std::string_view text, std::size_t start, std::size_t end)
     return !(before == '>' || IsQuote(before) || text[end] == '<');
 }
 
+// Whether the "<" at `at` starts a script element's start tag.
+bool OpensScript(std::string_view text, std::size_t at)
+{
+    constexpr std::string_view Name = "script";
+    const std::size_t nameEnd = at + 1 + Name.size();
+    return detail::StartsWithLowered(text.substr(at + 1), Name) && nameEnd < text.size()
+           && detail::InClass(text[nameEnd], detail::TagBlank | detail::TagSlash | detail::TagClose);
+}
+
 // Where the flattening stands: between tags, inside a tag, or inside a
 // quoted attribute value, whose bytes are the value and stay as they are.
 enum class Place { Text, Tag, Value };
@@ -56,7 +66,10 @@ enum class Place { Text, Tag, Value };
 
 // The ends are trimmed first; trimming the result of the run rule gives the
 // same, as no run touches the ends then. One pass copies the bytes between
-// the places that change as whole spans.
+// the places that change as whole spans. The text of a script element keeps
+// its bytes too: a line end may close a "//" comment or the "<!--" line that
+// old pages open their scripts with, and joining the lines would comment out
+// the rest of the script.
 void detail::AppendFlattened(std::string& out, std::string_view markup)
 {
     const auto first = std::ranges::find_if_not(markup, IsBlankOrControl);
@@ -67,6 +80,7 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
 
     FlattenStops stops(text);
     Place place = Place::Text;
+    bool scriptTag = false;         // the tag is a script element's start tag
     std::size_t valueQuote = npos;  // where the value after the last "=" of a tag opens
     std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size();) {
@@ -97,10 +111,18 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
             continue;
         }
         if (place == Place::Text) {
-            if (c == '<' && i + 1 < text.size() && OpensTag(text[i + 1]))
+            if (c == '<' && i + 1 < text.size() && OpensTag(text[i + 1])) {
                 place = Place::Tag;
+                scriptTag = OpensScript(text, i);
+            }
         } else if (c == '>') {
             place = Place::Text;
+            if (scriptTag) {
+                // The script's text goes as it is, up to its end tag.
+                if ((i = detail::FindLowered(text, "</script", i + 1)) == npos)
+                    break;
+                continue;
+            }
         } else if (c == '=') {
             valueQuote = ValueQuoteAfter(text, i);
         }

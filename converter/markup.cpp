@@ -1,10 +1,12 @@
 // The rewriting of the page text: finding the movie blocks, turning each into
 // a script function and a call, and inserting the script include.
 #include "converterInternals.h"
+#include "markupTokens.h"
 #include "restoration.h"
 #include "textSearch.h"
 #include "unitACConvertor.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
@@ -15,50 +17,20 @@ namespace sorvane {
 namespace {
 
 using detail::FindLowered;
+using detail::NextToken;
+using detail::RawTextAfter;
+using detail::RawTextEnd;
+using detail::TagNamed;
 
 constexpr std::size_t npos = detail::NotFound;
 constexpr std::string_view ObjectStart = "<object";
-constexpr std::string_view ObjectEnd = "</object>";
 
-// Elements whose content the scan passes over whole. A block inside a
-// noscript element is written there for browsers without scripting. Inside
-// a script, style, textarea, title or xmp element, "<object" is no markup
-// but text: a script's string, an example to copy; replacing it would put a
-// "</script>" into the page's own script and end it early. The scan moves
-// through the name of the first end tag ("</script", whatever follows it).
-struct SkippedElement {
-    std::string_view start, end;
-    // A raw-text element starts only where its name ends ("<scripts" is
-    // another tag). The noscript rule is older and stays as it was: any
-    // "<noscript" starts one.
-    bool rawText;
-};
+using detail::MarkupToken;
+using TokenKind = MarkupToken::Kind;
 
-constexpr std::array<SkippedElement, 6> SkippedElements{{
-    {"<noscript", "</noscript", false},
-    {"<script", "</script", true},
-    {"<style", "</style", true},
-    {"<textarea", "</textarea", true},
-    {"<title", "</title", true},
-    {"<xmp", "</xmp", true},
-}};
-
-// What the scan looks for first: an object, or the start of an element
-// that it passes over (SkippedElements, in their order, from index 1 on).
-constexpr auto ScanStarts = [] {
-    std::array<std::string_view, 1 + SkippedElements.size()> starts{ObjectStart};
-    for (std::size_t i = 0; i < SkippedElements.size(); ++i)
-        starts[i + 1] = SkippedElements[i].start;
-    return starts;
-}();
-
-// A tag name ends at a blank, tab, CR, LF, FF, "/" or ">".
-bool EndsTagName(std::string_view text, std::size_t at)
+bool StartsAt(std::string_view text, std::size_t at, std::string_view lowerPrefix)
 {
-    if (at >= text.size())
-        return false;
-    const char c = text[at];
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '/' || c == '>';
+    return detail::StartsWithLowered(text.substr(at), lowerPrefix);
 }
 
 // A search whose start only moves forward. It keeps its last hit while that
@@ -92,8 +64,9 @@ private:
 };
 
 constexpr std::string_view CallStart = "<script language=\"JavaScript\"> displaySWF_";
-constexpr std::string_view CallEnd = "(); </script>\r\n<noscript>\r\n";
-constexpr std::string_view NoscriptClose = "\r\n</noscript>";
+constexpr std::string_view CallEnd = "(); </script>";
+constexpr std::string_view NoscriptOpen = "<noscript>";
+constexpr std::string_view NoscriptClose = "</noscript>";
 
 // Raises BlockCounter and appends the block's function line to ScriptBuffer;
 // returns the block's number. The block is flattened into `flat` first, room
@@ -121,17 +94,17 @@ public:
 class PageRenderer {
 public:
     PageRenderer(std::string_view page, std::optional<std::size_t> includeAt, std::string_view include,
-                 detail::ByteSink& sink)
-        : page_(page), includeAt_(includeAt.value_or(npos)), include_(include), sink_(sink)
+                 std::string_view lineEnd, detail::ByteSink& sink)
+        : page_(page), includeAt_(includeAt), include_(include), lineEnd_(lineEnd), sink_(sink)
     {}
 
     // The page's own bytes [from, to).
     void CopyPage(std::size_t from, std::size_t to)
     {
-        if (includeAt_ != npos && includeAt_ >= from && includeAt_ < to) {
-            sink_.Append(page_.substr(from, includeAt_ - from));
-            from = includeAt_;
+        if (includeAt_ && *includeAt_ >= from && *includeAt_ < to) {
+            sink_.Append(page_.substr(from, *includeAt_ - from));
             WriteInclude();
+            from = *includeAt_;
         }
         sink_.Append(page_.substr(from, to - from));
     }
@@ -142,18 +115,22 @@ public:
     // call would run before the script is loaded, so the include goes first.
     void ReplaceBlock(std::size_t start, std::size_t end, int number)
     {
-        if (includeAt_ != npos)
+        if (includeAt_)
             WriteInclude();
         sink_.Append(CallStart);
         sink_.Append(std::to_string(number));
         sink_.Append(CallEnd);
+        sink_.Append(lineEnd_);
+        sink_.Append(NoscriptOpen);
+        sink_.Append(lineEnd_);
         CopyPage(start, end);
+        sink_.Append(lineEnd_);
         sink_.Append(NoscriptClose);
     }
 
     void Finish()
     {
-        if (includeAt_ != npos)
+        if (includeAt_)
             WriteInclude();
     }
 
@@ -161,12 +138,13 @@ private:
     void WriteInclude()
     {
         sink_.Append(include_);
-        includeAt_ = npos;
+        includeAt_.reset();
     }
 
     std::string_view page_;
-    std::size_t includeAt_;  // npos: none, or written already
+    std::optional<std::size_t> includeAt_;
     std::string_view include_;
+    std::string_view lineEnd_;
     detail::ByteSink& sink_;
 };
 
@@ -177,68 +155,121 @@ std::string RegisterFlashBlock(std::string_view block)
     std::string flat;
     const int number = RegisterBlock(block, nullptr, flat);
     StringSink replacement;
-    PageRenderer(block, std::nullopt, {}, replacement).ReplaceBlock(0, block.size(), number);
+    PageRenderer(block, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
 }
 
 namespace {
 
+// The first end tag after the start tag open for which isEnd(token) holds,
+// as markup (not inside a quoted value, a comment or raw text), or nothing.
+template <class EndTest>
+std::optional<MarkupToken> EndTagAfter(std::string_view text, const MarkupToken& open, EndTest isEnd)
+{
+    if (!open.closed)
+        return std::nullopt;
+    const MarkupToken close = detail::NextTagWhere(
+        text, open.end, [&](const MarkupToken& token) { return token.kind == TokenKind::EndTag && isEnd(token); });
+    if (close.start == text.size() || !close.closed)
+        return std::nullopt;
+    return close;
+}
+
+// The end of the block whose start tag is open: one past the first end tag
+// of an object that is markup; NotFound when there is none.
+std::size_t BlockEnd(std::string_view text, const MarkupToken& open)
+{
+    const auto close = EndTagAfter(
+        text, open, [&](const MarkupToken& token) { return detail::TagNamed(text, token.start, "object"); });
+    return close ? close->end : npos;
+}
+
 // The blocks of a page that the scan replaces, one after the other: each an
-// object up to its closing tag, outside the elements it passes over whole.
+// object up to its closing tag. The scan reads the page as markup: a
+// "<object" or "<noscript" inside another tag's quoted value is no tag. A
+// block inside a noscript element is written there for browsers without
+// scripting; inside a script, style, textarea, title or xmp element,
+// "<object" is text: a script's string, an example to copy, and replacing it
+// would put a "</script>" into the page's own script and end it early.
+// Inside a comment, blocks are looked for as in the rest of the page (old
+// browsers read conditional comments), but no other markup counts there.
 class BlockScan {
 public:
-    explicit BlockScan(std::string_view pageText)
-        : pageText_(pageText), starts_(pageText, ScanStarts), objectEnds_(pageText, ObjectEnd)
-    {
-        for (const SkippedElement& element : SkippedElements)
-            skippedEnds_.emplace_back(pageText, element.end);
-    }
+    explicit BlockScan(std::string_view pageText) : pageText_(pageText), objectsInComments_(pageText, ObjectStart) {}
 
     // Finds the next block: its start and end; false once there is none.
     bool Next(std::size_t& blockStart, std::size_t& blockEnd)
     {
-        // Whichever comes first decides what happens next: an object, or an
-        // element that is passed over whole.
-        for (std::size_t start; (start = starts_.FirstFrom(rest_)) != npos;) {
-            if (starts_.Which() > 0) {
-                const SkippedElement& element = SkippedElements[starts_.Which() - 1];
-                const std::size_t nameEnd = start + element.start.size();
-                if (element.rawText && !EndsTagName(pageText_, nameEnd)) {
-                    rest_ = start + 1;
-                    continue;
-                }
-                // Without its end tag the element runs to the end of the page.
-                const std::size_t close = skippedEnds_[starts_.Which() - 1].FirstFrom(nameEnd);
-                if (close == npos)
-                    return false;
-                rest_ = close + element.end.size();
+        const std::size_t size = pageText_.size();
+        while (rest_ < size) {
+            const std::optional<MarkupToken> open = NextObject();
+            if (!open)
+                return false;
+            if (open->kind != TokenKind::StartTag)
                 continue;
-            }
-            const std::size_t close = objectEnds_.FirstFrom(start);
             // Without a closing tag ahead, no later object can be closed
             // either: everything from here on stays as it is.
-            if (close == npos)
+            const std::size_t end = BlockEnd(pageText_, *open);
+            if (end == npos)
                 return false;
-            rest_ = close + ObjectEnd.size();
-            blockStart = start;
-            blockEnd = rest_;
+            blockStart = open->start;
+            blockEnd = rest_ = end;
             return true;
         }
         return false;
     }
 
 private:
+    // The start tag of the next object, a token of another kind when the
+    // scan only moved on, or nothing when nothing can follow.
+    std::optional<MarkupToken> NextObject()
+    {
+        const std::size_t size = pageText_.size();
+        if (rest_ < commentEnd_) {
+            const std::size_t start = objectsInComments_.FirstFrom(rest_);
+            if (start == npos || start >= commentEnd_) {
+                rest_ = commentEnd_;
+                return MarkupToken{TokenKind::Comment, rest_, rest_};
+            }
+            return NextToken(pageText_, start);
+        }
+        const MarkupToken token = NextToken(pageText_, rest_);
+        if (token.start == size)
+            return std::nullopt;
+        rest_ = token.end;
+        if (token.kind == TokenKind::Comment) {
+            commentEnd_ = token.end;
+            rest_ = token.start + 4;
+        } else if (token.kind == TokenKind::StartTag) {
+            if (StartsAt(pageText_, token.start, ObjectStart))
+                return token;
+            if (StartsAt(pageText_, token.start, "<noscript")) {
+                // Without its end tag the element runs to the end of the page.
+                const auto close = EndTagAfter(pageText_, token, [&](const MarkupToken& end) {
+                    return StartsAt(pageText_, end.start, "</noscript");
+                });
+                if (!close)
+                    return std::nullopt;
+                rest_ = close->end;
+            } else if (const RawTextEnd raw = RawTextAfter(pageText_, token); raw.rawText) {
+                if (raw.endTag == size)
+                    return std::nullopt;
+                rest_ = raw.after;
+            }
+        }
+        return MarkupToken{TokenKind::Other, token.start, rest_};
+    }
+
     std::string_view pageText_;
-    ForwardSearch starts_;
-    ForwardSearch objectEnds_;
-    std::vector<ForwardSearch> skippedEnds_;
-    std::size_t rest_ = 0;  // the page text before this is scanned
+    ForwardSearch objectsInComments_;
+    std::size_t rest_ = 0;        // the page text before this is scanned
+    std::size_t commentEnd_ = 0;  // the scan is inside a comment before this
 };
 
 }  // namespace
 
 int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
-                        ByteSink& sink)
+                        std::string_view lineEnd, ByteSink& sink)
 {
     BlockScan scan(pageText);
     const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
@@ -250,7 +281,7 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
     ScriptBuffer.reserve(ScriptBuffer.size() + pageText.size());
     PreferHugePages(ScriptBuffer.data() + ScriptBuffer.size(), ScriptBuffer.capacity() - ScriptBuffer.size());
 
-    PageRenderer renderer(pageText, includeAt, include, sink);
+    PageRenderer renderer(pageText, includeAt, include, lineEnd, sink);
     int blocks = 0;
     std::size_t copied = 0;  // the page text before this is written
     for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
@@ -275,60 +306,74 @@ std::string RewriteBlocks(std::string_view pageText)
 {
     StringSink output;
     output.text.reserve(pageText.size() + pageText.size() / 4);
-    detail::RewritePage(pageText, std::nullopt, {}, output);
+    detail::RewritePage(pageText, std::nullopt, {}, detail::PageLineEnd(pageText), output);
     return output.text;
 }
 
 namespace {
 
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view BaseStart = "<base";
-
-// Where the page's tags put the include, or the start of the page; behind a
-// UTF-8 byte-order mark, which must stay the first bytes to be read as one.
-std::size_t PlaceByTags(std::string_view pageText)
-{
-    if (const std::size_t at = FindLowered(pageText, "</head>", 0); at != npos)
-        return at;
-    if (const std::size_t at = FindLowered(pageText, "<head>", 0); at != npos)
-        return at + 6;
-    if (const std::size_t at = FindLowered(pageText, "<body", 0); at != npos)
-        return at;
-    if (const std::size_t at = FindLowered(pageText, "<html>", 0); at != npos)
-        return at + 6;
-    return pageText.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
-}
-
-// The first base element that starts before `end`, or `end`. ("<basefont"
-// is another element.)
-std::size_t FirstBaseBefore(std::string_view pageText, std::size_t end)
-{
-    const std::string_view before = pageText.substr(0, end);
-    for (std::size_t at = FindLowered(before, BaseStart, 0); at != npos; at = FindLowered(before, BaseStart, at + 1))
-        if (EndsTagName(pageText, at + BaseStart.size()))
-            return at;
-    return end;
-}
 
 }  // namespace
 
-// A base element before the include would make its relative address lead
-// elsewhere, so the include goes before the base element then.
+// The include goes before "</head>", else after "<head>", else before
+// "<body", else after "<html>", else at the start: behind a UTF-8 byte-order
+// mark, which must stay the first bytes to be read as one. A base element
+// before that place would make the include's relative address lead
+// elsewhere, so the include goes before the base element then. Only markup
+// counts: tags in comments, in a script's text or in another tag's quoted
+// value are passed over.
 std::size_t detail::IncludePosition(std::string_view pageText)
 {
-    return FirstBaseBefore(pageText, PlaceByTags(pageText));
+    const std::size_t size = pageText.size();
+    std::size_t openHead = npos, body = npos, html = npos, base = npos;
+    for (std::size_t at = 0;;) {
+        const MarkupToken token = NextToken(pageText, at);
+        if (token.start == size)
+            break;
+        at = token.end;
+        if (token.kind == TokenKind::EndTag && StartsAt(pageText, token.start, "</head>"))
+            return std::min(base, token.start);
+        if (token.kind != TokenKind::StartTag)
+            continue;
+        if (base == npos && TagNamed(pageText, token.start, "base"))
+            base = token.start;
+        else if (openHead == npos && StartsAt(pageText, token.start, "<head>"))
+            openHead = token.start + 6;
+        else if (body == npos && StartsAt(pageText, token.start, "<body"))
+            body = token.start;
+        else if (html == npos && StartsAt(pageText, token.start, "<html>"))
+            html = token.start + 6;
+        else if (const RawTextEnd raw = RawTextAfter(pageText, token); raw.rawText)
+            at = raw.after;
+    }
+    const std::size_t place = openHead != npos                          ? openHead
+                              : body != npos                            ? body
+                              : html != npos                            ? html
+                              : pageText.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size()
+                                                                        : 0;
+    return std::min(base, place);
 }
 
-std::string detail::IncludeMarkup(std::string_view scriptReference)
+std::string detail::IncludeMarkup(std::string_view scriptReference, std::string_view lineEnd)
 {
-    return "\r\n<script language=\"JavaScript\" src=\"" + EscapeUrlAttribute(scriptReference) + "\"></script>\r\n";
+    return std::string(lineEnd) + "<script language=\"JavaScript\" src=\"" + EscapeUrlAttribute(scriptReference)
+           + "\"></script>" + std::string(lineEnd);
+}
+
+// Pages whose line ends are LF alone get LF in what is added; any CR, or no
+// line end at all, keeps CR LF.
+std::string_view detail::PageLineEnd(std::string_view pageText)
+{
+    const bool anyCr = pageText.find('\r') != npos;
+    return !anyCr && pageText.find('\n') != npos ? "\n" : "\r\n";
 }
 
 namespace {
 
-constexpr std::string_view IncludeStart = "\r\n<script language=\"JavaScript\" src=\"";
+constexpr std::string_view IncludeStart = "<script language=\"JavaScript\" src=\"";
 constexpr std::string_view PlayerLineStart = "<script src=\"";
-constexpr std::string_view SourceEnd = "\"></script>\r\n";
+constexpr std::string_view SourceEnd = "\"></script>";
 
 // Reads a converted page from its start, piece after piece as the
 // conversion wrote them; a piece that is not there ends the reading.
@@ -352,15 +397,16 @@ public:
         rest_.remove_prefix(digits);
         return digits > 0 && error == std::errc() ? std::optional(number) : std::nullopt;
     }
-    // start + a src value + SourceEnd, as IncludeMarkup and PlayerIncludeLine
-    // write them (a value made safe for an attribute holds no quote).
-    std::optional<std::string_view> TakeSourceLine(std::string_view start)
+    // start + a src value + SourceEnd + lineEnd, as IncludeMarkup and
+    // PlayerIncludeLine write them (a value made safe for an attribute holds
+    // no quote).
+    std::optional<std::string_view> TakeSourceLine(std::string_view start, std::string_view lineEnd)
     {
         if (!Take(start))
             return std::nullopt;
         const std::string_view source = rest_.substr(0, rest_.find('"'));
         rest_.remove_prefix(source.size());
-        return Take(SourceEnd) ? std::optional(source) : std::nullopt;
+        return Take(SourceEnd) && Take(lineEnd) ? std::optional(source) : std::nullopt;
     }
     bool AtEnd() const { return rest_.empty(); }
 
@@ -371,16 +417,16 @@ private:
 using Spans = std::vector<std::pair<std::size_t, std::size_t>>;
 
 // Whether page is backup with the include at includeAt (followed by a
-// player line when withPlayer) and each block replaced as ReplaceBlock does;
-// what the conversion wrote then.
+// player line when withPlayer) and each block replaced as ReplaceBlock does,
+// their lines ended with lineEnd; what the conversion wrote then.
 std::optional<ConversionFound> MatchConversion(std::string_view page, std::string_view backup, const Spans& blocks,
-                                               std::size_t includeAt, bool withPlayer)
+                                               std::size_t includeAt, bool withPlayer, std::string_view lineEnd)
 {
     ConvertedPageReader reader(page);
-    if (!reader.Take(backup.substr(0, includeAt)))
+    if (!reader.Take(backup.substr(0, includeAt)) || !reader.Take(lineEnd))
         return std::nullopt;
-    const std::optional<std::string_view> source = reader.TakeSourceLine(IncludeStart);
-    if (!source || (withPlayer && !reader.TakeSourceLine(PlayerLineStart)))
+    const std::optional<std::string_view> source = reader.TakeSourceLine(IncludeStart, lineEnd);
+    if (!source || (withPlayer && !reader.TakeSourceLine(PlayerLineStart, lineEnd)))
         return std::nullopt;
     ConversionFound found{PathOfUrlAttribute(*source), {}};
     std::size_t copied = includeAt;
@@ -388,7 +434,8 @@ std::optional<ConversionFound> MatchConversion(std::string_view page, std::strin
         if (!reader.Take(backup.substr(copied, start - copied)) || !reader.Take(CallStart))
             return std::nullopt;
         const std::optional<int> number = reader.TakeNumber();
-        if (!number || !reader.Take(CallEnd) || !reader.Take(backup.substr(start, end - start))
+        if (!number || !reader.Take(CallEnd) || !reader.Take(lineEnd) || !reader.Take(NoscriptOpen)
+            || !reader.Take(lineEnd) || !reader.Take(backup.substr(start, end - start)) || !reader.Take(lineEnd)
             || !reader.Take(NoscriptClose))
             return std::nullopt;
         found.functions.push_back(*number);
@@ -410,14 +457,19 @@ std::optional<ConversionFound> FindConversion(std::string_view pageText, std::st
     // The include goes before the first block when that comes first.
     const std::size_t includeAt = std::min(detail::IncludePosition(backupText),
                                            blocks.empty() ? backupText.size() : blocks.front().first);
-    std::optional<ConversionFound> found = MatchConversion(pageText, backupText, blocks, includeAt, false);
-    return found ? found : MatchConversion(pageText, backupText, blocks, includeAt, true);
+    // The line ends of the page, or CR LF as conversions before wrote them
+    // on every page.
+    for (const std::string_view lineEnd : {detail::PageLineEnd(backupText), std::string_view("\r\n")})
+        for (const bool withPlayer : {false, true})
+            if (auto found = MatchConversion(pageText, backupText, blocks, includeAt, withPlayer, lineEnd))
+                return found;
+    return std::nullopt;
 }
 
 std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference)
 {
     const std::size_t at = detail::IncludePosition(pageText);
-    return std::string(pageText.substr(0, at)) + detail::IncludeMarkup(scriptReference)
+    return std::string(pageText.substr(0, at)) + detail::IncludeMarkup(scriptReference, detail::PageLineEnd(pageText))
            + std::string(pageText.substr(at));
 }
 

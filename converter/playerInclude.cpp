@@ -3,6 +3,7 @@
 // player script (an emulator such as Ruffle) replaces every movie element it
 // finds, also those that document.write adds later.
 #include "converterInternals.h"
+#include "markupTokens.h"
 #include "nativePath.h"
 #include "textSearch.h"
 
@@ -90,26 +91,31 @@ std::string PlayerReference(std::string_view playerSource, std::string_view page
     return EscapeUrlAttribute(RelativePath(full(pagePath), full(playerSource), style), style);
 }
 
-std::string PlayerIncludeLine(std::string_view playerReference)
+std::string PlayerIncludeLine(std::string_view playerReference, std::string_view lineEnd)
 {
-    return "<script src=\"" + std::string(playerReference) + "\"></script>\r\n";
+    return "<script src=\"" + std::string(playerReference) + "\"></script>" + std::string(lineEnd);
 }
 
+// Only script elements that are markup count: one in a comment, in another
+// script's text or in a quoted value loads nothing.
 bool LoadsScript(std::string_view pageText, std::string_view reference)
 {
-    for (std::size_t at = 0; (at = detail::FindLowered(pageText, "<script", at)) != NotFound;) {
-        at += 7;
-        if (at == pageText.size() || !(IsTagSpace(pageText[at]) || pageText[at] == '/'))
-            continue;
-        // Tags do not nest: the next one is looked for after this one's end,
-        // so that every byte is read once.
-        const std::size_t end = std::min(pageText.find('>', at), pageText.size());
-        const std::optional<std::string_view> src = SrcValue(pageText.substr(at, end - at));
+    using detail::MarkupToken;
+    const auto isScript = [&](const MarkupToken& token) {
+        return token.kind == MarkupToken::Kind::StartTag && detail::TagNamed(pageText, token.start, "script");
+    };
+    constexpr std::size_t NameEnd = 7;  // "<script"
+    for (std::size_t at = 0;;) {
+        const MarkupToken tag = detail::NextTagWhere(pageText, at, isScript);
+        if (tag.start == pageText.size())
+            return false;
+        const std::size_t end = tag.closed ? tag.end - 1 : tag.end;  // before its ">"
+        const std::optional<std::string_view> src = SrcValue(
+            pageText.substr(tag.start + NameEnd, end - tag.start - NameEnd));
         if (src && SameAddress(*src, reference))
             return true;
-        at = end;
+        at = detail::RawTextAfter(pageText, tag).after;
     }
-    return false;
 }
 
 }  // namespace sorvane

@@ -21,9 +21,31 @@ constexpr std::string_view FunctionName = "displaySWF_";
 constexpr std::string_view FunctionNameStart = "function displaySWF_";
 constexpr std::string_view Digits = "0123456789";
 
-std::string ScriptHeader()
+std::string ScriptHeader(std::string_view lineEnd)
 {
-    return "\r\n// " + std::string(ScriptHeaderText) + "\r\n";
+    return std::string(lineEnd) + "// " + std::string(ScriptHeaderText) + std::string(lineEnd);
+}
+
+// The line end of the text's first line (CR LF, LF or a lone CR), or
+// nothing when it has none.
+std::string_view FirstLineEnd(std::string_view text)
+{
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos)
+        return {};
+    return text[at] == '\n' ? "\n" : text.compare(at, 2, "\r\n") == 0 ? "\r\n" : "\r";
+}
+
+// Function lines with each CR LF made lineEnd. The lines hold no other CR
+// or LF: those of the blocks are escaped in the script strings.
+std::string WithLineEnds(std::string_view functionLines, std::string_view lineEnd)
+{
+    std::string converted;
+    converted.reserve(functionLines.size());
+    std::size_t copied = 0;
+    for (std::size_t at; (at = functionLines.find("\r\n", copied)) != std::string_view::npos; copied = at + 2)
+        converted.append(functionLines.substr(copied, at - copied)).append(lineEnd);
+    return converted.append(functionLines.substr(copied));
 }
 
 std::string_view WithoutLineEnd(std::string_view line)
@@ -180,13 +202,20 @@ void detail::RaiseBlockCounterAbove(std::string_view existingScript)
     ForEachFunctionNumber(existingScript, [](int number) { BlockCounter = std::max(BlockCounter, number); });
 }
 
-detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines)
-    : header_(ScriptHeader())
+detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines,
+                                     std::string_view newScriptLineEnd)
 {
+    std::string_view lineEnd = FirstLineEnd(existingScript);
+    if (lineEnd.empty())
+        lineEnd = newScriptLineEnd;
+    header_ = ScriptHeader(lineEnd);
+    std::string_view lines = functionLines;
+    if (lineEnd != "\r\n")
+        lines = converted_ = WithLineEnds(functionLines, lineEnd);
     const ExistingFunctions existing(existingScript);
     if (!existing.Empty())
-        kept_ = UnclashedLines(functionLines, existing);
-    pieces_ = {existingScript, header_, existing.Empty() ? functionLines : std::string_view(kept_), header_};
+        lines = kept_ = UnclashedLines(lines, existing);
+    pieces_ = {existingScript, header_, lines, header_};
 }
 
 std::string detail::NewScriptText::Joined() const
@@ -197,9 +226,10 @@ std::string detail::NewScriptText::Joined() const
     return text;
 }
 
-void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines, ByteSink& sink)
+void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
+                              std::string_view newScriptLineEnd, ByteSink& sink)
 {
-    const NewScriptText text(existingScript, functionLines);
+    const NewScriptText text(existingScript, functionLines, newScriptLineEnd);
     for (const std::string_view piece : text.Parts())
         sink.Append(piece);
 }
@@ -231,7 +261,7 @@ void WriteScriptFile(std::string_view functionLines, const std::string& scriptPa
         detail::RaiseLockFailure(scriptPath, error);
     const std::string existing = detail::LoadTextFileIfAny(scriptPath).value_or(std::string());
     detail::AtomicFileWriter writer(scriptPath);
-    detail::WriteScriptAfter(existing, functionLines, writer);
+    detail::WriteScriptAfter(existing, functionLines, "\r\n", writer);
     writer.Commit();
 }
 

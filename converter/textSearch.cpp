@@ -150,6 +150,35 @@ std::size_t FindLowered(std::string_view text, std::string_view needle, std::siz
     return FindLowered(text, {&needle, 1}, from, which);
 }
 
+std::size_t FindTagStop(std::string_view text, std::size_t from)
+{
+#ifdef __SSE2__
+    for (; from + Chunk <= text.size(); from += Chunk) {
+        const __m128i here = Load(text.data() + from);
+        if (const unsigned bits = Bits(Or(Same(here, '>'), Same(here, '='))); bits != 0)
+            return from + Lowest(bits);
+    }
+#endif
+    while (from < text.size() && !InClass(text[from], TagClose | TagEquals))
+        ++from;
+    return from;
+}
+
+std::size_t FindUnquotedValueEnd(std::string_view text, std::size_t from)
+{
+#ifdef __SSE2__
+    for (; from + Chunk <= text.size(); from += Chunk) {
+        const __m128i here = Load(text.data() + from);
+        const __m128i blanks = Or(Or(Same(here, ' '), Same(here, '\t')), Or(Same(here, '\f'), Same(here, '\r')));
+        if (const unsigned bits = Bits(Or(Or(blanks, Same(here, '\n')), Same(here, '>'))); bits != 0)
+            return from + Lowest(bits);
+    }
+#endif
+    while (from < text.size() && !InClass(text[from], TagBlank | TagClose))
+        ++from;
+    return from;
+}
+
 std::size_t SkipBlanks(std::string_view text, std::size_t from)
 {
 #ifdef __SSE2__

@@ -3,6 +3,7 @@
 // as much per byte as any other page.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -11,6 +12,44 @@
 namespace sorvane::detail {
 
 inline constexpr std::size_t NotFound = std::string_view::npos;
+
+// Classes of bytes for the scans of markup, shared by the byte-at-a-time
+// paths; a byte may be in several.
+enum ByteClass : std::uint8_t {
+    TagBlank = 1,    // blank, tab, CR, LF, FF: parts a tag's name and attributes
+    TagSlash = 2,    // "/"
+    TagClose = 4,    // ">"
+    TagEquals = 8,   // "="
+    Quote = 16,      // " and '
+    Letter = 32,     // A-Z, a-z
+    FlatBlank = 64,  // blank, CR, LF: what flattening takes for a blank
+    LineEnd = 128,   // CR, LF
+};
+
+inline constexpr std::array<std::uint8_t, 256> ByteClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (const unsigned char c : {' ', '\t', '\r', '\n', '\f'})
+        classes[c] |= TagBlank;
+    for (const unsigned char c : {' ', '\r', '\n'})
+        classes[c] |= FlatBlank;
+    classes['\r'] |= LineEnd;
+    classes['\n'] |= LineEnd;
+    classes['/'] |= TagSlash;
+    classes['>'] |= TagClose;
+    classes['='] |= TagEquals;
+    classes['"'] |= Quote;
+    classes['\''] |= Quote;
+    for (int c = 'a'; c <= 'z'; ++c)
+        classes[static_cast<unsigned char>(c)] |= Letter;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        classes[static_cast<unsigned char>(c)] |= Letter;
+    return classes;
+}();
+
+inline bool InClass(char c, std::uint8_t classes)
+{
+    return (ByteClasses[static_cast<unsigned char>(c)] & classes) != 0;
+}
 
 inline bool IsSpaceOrLineBreak(char c)
 {
@@ -45,6 +84,14 @@ bool StartsWithLowered(std::string_view text, std::string_view lowerPrefix);
 std::size_t FindLowered(std::string_view text, std::span<const std::string_view> needles, std::size_t from,
                         std::size_t& which);
 std::size_t FindLowered(std::string_view text, std::string_view needle, std::size_t from);
+
+// The first offset >= from holding ">" or "=", or the text's size: the
+// bytes that change what a tag's next bytes are.
+std::size_t FindTagStop(std::string_view text, std::size_t from);
+
+// The first offset >= from holding a blank, tab, CR, LF, FF or ">", or the
+// text's size: the end of an unquoted attribute value.
+std::size_t FindUnquotedValueEnd(std::string_view text, std::size_t from);
 
 // The first offset >= from that holds no blank (space, CR, LF), or the
 // text's size.

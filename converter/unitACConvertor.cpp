@@ -53,10 +53,14 @@ public:
           player_(playerSource ? std::optional(PlayerReference(*playerSource, pagePath)) : std::nullopt)
     {
         RefuseUnlessEightBitText(pagePath, Page());
+        lineEnd_ = detail::PageLineEnd(Page());
     }
 
     const detail::FileBytes& File() const { return pageFile_; }
     std::string_view Page() const { return pageFile_.view(); }
+    // What the conversion adds to the page and to a new script file ends
+    // its lines as the page does.
+    std::string_view LineEnd() const { return lineEnd_; }
 
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
@@ -65,15 +69,16 @@ public:
     {
         if (existingScript)
             detail::RaiseBlockCounterAbove(*existingScript);
-        std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath));
+        std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath), lineEnd_);
         if (player_ && !LoadsScript(Page(), *player_))
-            include += PlayerIncludeLine(*player_);
-        return detail::RewritePage(Page(), detail::IncludePosition(Page()), include, sink);
+            include += PlayerIncludeLine(*player_, lineEnd_);
+        return detail::RewritePage(Page(), detail::IncludePosition(Page()), include, lineEnd_, sink);
     }
 
 private:
     detail::FileBytes pageFile_;
     std::optional<std::string> player_;
+    std::string_view lineEnd_;
 };
 
 class StringSink final : public detail::ByteSink {
@@ -163,7 +168,7 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
         page.outcome.report.backupPath = page.backup.path;
     }
     page.newScript.emplace(scriptPath, scriptTarget);
-    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, *page.newScript);
+    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scan.LineEnd(), *page.newScript);
     page.newScript->Finish();
 }
 
@@ -194,7 +199,8 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
     if (keepTexts_) {
         preview.oldPage = scan.Page();
         preview.newPage = std::move(newPage.text);
-        preview.newScript = detail::NewScriptText(oldScript.value_or(std::string()), ScriptBuffer).Joined();
+        preview.newScript =
+            detail::NewScriptText(oldScript.value_or(std::string()), ScriptBuffer, scan.LineEnd()).Joined();
         preview.oldScript = oldScript;
     }
     scripts_[scriptPath] = preview.newScript;

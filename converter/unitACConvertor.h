@@ -150,6 +150,10 @@ struct ConvertReport {
 // player, in a line right after the include of its script file, unless it
 // loads that player already; a local player script that does not exist is
 // refused before anything is written.
+// Line ends follow the files: the include, calls and noscript elements, and
+// a new script file, end their lines with LF on a page whose line ends are
+// LF alone (no CR anywhere), else with CR LF; an existing script file gets
+// the line end its first line has.
 ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
                           std::optional<std::string_view> playerSource = std::nullopt);
 
@@ -273,9 +277,12 @@ std::string RegisterFlashBlock(std::string_view block);
 
 // Scans a page text and returns it with every <object>...</object> block that
 // stands neither inside a noscript element nor in the raw text of a script,
-// style, textarea, title or xmp element registered and replaced. Function
-// lines of a page that declares a double-byte encoding keep its characters
-// whole (see DeclaredLeadByteTest in the sources).
+// style, textarea, title or xmp element registered and replaced. Only markup
+// counts, as a browser reads it: an "<object" or "</object>" inside another
+// tag's quoted attribute value is text. Function lines of a page that
+// declares a double-byte encoding keep its characters whole (see
+// DeclaredLeadByteTest in the sources). The markup added ends its lines as
+// the page does (see ConvertPage).
 std::string RewriteBlocks(std::string_view pageText);
 
 // True when the page has a block that RewriteBlocks would replace. A page
@@ -288,7 +295,8 @@ bool HasFlashBlocks(std::string_view pageText);
 // bytes <= 0x20 are trimmed; the bytes of a quoted attribute value stay as
 // they are, line ends included; elsewhere CR and LF become blanks and a run
 // of k blanks becomes k mod 2 blanks, but a run that would vanish keeps one
-// blank unless it follows ">" or a quote or comes before "<".
+// blank unless it follows ">" or a quote or comes before "<". The text of a
+// script element (from its start tag's ">" to "</script") stays as it is.
 std::string FlattenMarkup(std::string_view markup);
 
 // Escapes text for a single-quoted JavaScript string: "\" -> "\\", "'" -> "\'",
@@ -307,6 +315,8 @@ std::string EscapeUrlAttribute(std::string_view path, PathStyle style = NativePa
 // The page text with the script include inserted (before </head>, after
 // <head>, before <body, after <html>, or at the start, behind a UTF-8
 // byte-order mark; before the first base element when that comes earlier).
+// Only tags count: not those in comments, in the text of script, style,
+// textarea, title or xmp elements, or in another tag's quoted value.
 std::string InsertScriptInclude(std::string_view pageText, std::string_view scriptReference);
 
 // --------------------------------------------------------- Flash player --
@@ -328,11 +338,13 @@ void RequirePlayerScript(std::string_view playerSource);
 std::string PlayerReference(std::string_view playerSource, std::string_view pagePath,
                             PathStyle style = NativePathStyle);
 
-// <script src="REFERENCE"></script>, then CR LF.
-std::string PlayerIncludeLine(std::string_view playerReference);
+// <script src="REFERENCE"></script>, then the line end (a converted page's
+// own, see ConvertPage).
+std::string PlayerIncludeLine(std::string_view playerReference, std::string_view lineEnd = "\r\n");
 
 // True when a script element of the page has the reference as its src, as
-// written (tag and attribute names in any letter case).
+// written (tag and attribute names in any letter case). Only markup counts:
+// not a script tag in a comment, in raw text or in another tag's value.
 bool LoadsScript(std::string_view pageText, std::string_view reference);
 
 // --------------------------------------------------------------- files --

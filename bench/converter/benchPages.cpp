@@ -6,12 +6,15 @@
 namespace sorvane::bench {
 namespace {
 
-constexpr std::array<std::pair<PageKind, std::string_view>, 5> KindNames{{
+constexpr std::array<std::pair<PageKind, std::string_view>, 8> KindNames{{
     {PageKind::Ordinary, "ordinary"},
     {PageKind::UnclosedObjects, "unclosed"},
     {PageKind::AllInNoscript, "noscript"},
     {PageKind::BlankRuns, "blanks"},
     {PageKind::InScripts, "scripts"},
+    {PageKind::QuotedValues, "values"},
+    {PageKind::LongQuotes, "quotes"},
+    {PageKind::InValues, "invalues"},
 }};
 
 constexpr std::string_view Head = "<html>\r\n<head>\r\n<title>Benchmark</title>\r\n</head>\r\n<body>\r\n";
@@ -41,6 +44,14 @@ std::string BlankRunBlock(std::mt19937& random)
     const auto blanks = [&random] { return std::string(2000 + random() % 3000, ' '); };
     return "<object" + blanks() + "data=\"m.swf\">\r\n" + blanks() + "<param name=\"movie\" value=\"m.swf\">" + blanks()
            + "\r\n</object>";
+}
+
+std::string ParamsBlock(std::mt19937& random)
+{
+    std::string block = "<" + std::string(ObjectWord(random)) + " data=\"m.swf\" width=\"550\" height=\"400\">";
+    for (int n = 0; n < 300; ++n)
+        block += "\r\n  <param name=\"p" + std::to_string(n) + "\" value='a  b\r\nc'>";
+    return block + "\r\n</object>";
 }
 
 // Paragraphs of text, with a tag now and then, `size` bytes long.
@@ -75,6 +86,19 @@ std::string Piece(PageKind kind, std::mt19937& random, int n)
         return start + Text(UnclosedObjectSpacing - start.size());
     }
     case PageKind::BlankRuns: return Text(512) + BlankRunBlock(random) + "\r\n";
+    case PageKind::QuotedValues: return Text(512) + ParamsBlock(random) + "\r\n";
+    case PageKind::LongQuotes: {
+        const std::string block = MovieBlock(random, n) + "\r\n";
+        return "<span title='" + Text(OrdinaryBlockSpacing - block.size() - 16) + "'>x</span>" + block;
+    }
+    case PageKind::InValues: {
+        const std::string block = MovieBlock(random, n) + "\r\n";
+        std::string copy = MovieBlock(random, n);
+        for (char& c : copy)
+            c = c == '"' ? '\'' : c;
+        copy = "<input value=\"" + copy + "\">\r\n";
+        return Text(OrdinaryBlockSpacing - block.size() - copy.size()) + copy + block;
+    }
     }
     return {};
 }

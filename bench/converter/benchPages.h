@@ -15,6 +15,9 @@ enum class PageKind {
     AllInNoscript,    // every block already inside a noscript element
     BlankRuns,        // blocks holding runs of thousands of blanks
     InScripts,        // every block inside a script's string, among tags named like raw-text elements
+    QuotedValues,     // blocks of hundreds of params, thousands of quoted values
+    LongQuotes,       // before each block, a quoted value that runs over a paragraph of text and tags
+    InValues,         // before each block, a copy of it in an input box's value
 };
 
 // Blocks per byte of an ordinary page: 50,000 blocks in 64 MiB.

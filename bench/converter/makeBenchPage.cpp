@@ -11,7 +11,8 @@ int main(int argc, char** argv)
     const auto kind = argc == 4 ? sorvane::bench::PageKindNamed(argv[1]) : std::nullopt;
     const long mebibytes = argc == 4 ? std::atol(argv[2]) : 0;
     if (!kind || mebibytes <= 0) {
-        std::cerr << "usage: make_bench_page ordinary|unclosed|noscript|blanks|scripts MIB FILE\n";
+        std::cerr
+            << "usage: make_bench_page ordinary|unclosed|noscript|blanks|scripts|values|quotes|invalues MIB FILE\n";
         return 2;
     }
     const std::string page = sorvane::bench::MakePage(*kind, static_cast<std::size_t>(mebibytes) << 20);

@@ -21,14 +21,15 @@ public:
 void RewritePage(benchmark::State& state, PageKind kind)
 {
     const std::string page = sorvane::bench::MakePage(kind, static_cast<std::size_t>(state.range(0)) << 20);
-    const std::string include = sorvane::detail::IncludeMarkup("page.js");
+    const std::string include = sorvane::detail::IncludeMarkup("page.js", "\r\n");
     ReusedText output;
     int blocks = 0;
     for (auto _ : state) {
         sorvane::BlockCounter = 0;
         sorvane::ScriptBuffer.clear();
         output.text.clear();
-        blocks = sorvane::detail::RewritePage(page, sorvane::detail::IncludePosition(page), include, output);
+        blocks = sorvane::detail::RewritePage(page, sorvane::detail::IncludePosition(page), include,
+                                              sorvane::detail::PageLineEnd(page), output);
         benchmark::DoNotOptimize(output.text.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
@@ -40,6 +41,9 @@ BENCHMARK_CAPTURE(RewritePage, unclosed, PageKind::UnclosedObjects)->Arg(8)->Uni
 BENCHMARK_CAPTURE(RewritePage, noscript, PageKind::AllInNoscript)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RewritePage, blanks, PageKind::BlankRuns)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RewritePage, scripts, PageKind::InScripts)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, values, PageKind::QuotedValues)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, quotes, PageKind::LongQuotes)->Arg(8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RewritePage, invalues, PageKind::InValues)->Arg(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

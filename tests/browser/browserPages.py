@@ -5,11 +5,12 @@ For each row of the table below, a page of pages/ is copied twice into a
 work folder, one copy is converted with `sorvane-cli convert --no-backup`,
 and headless Chromium loads both, once with scripting on and once with it
 off. The Flash elements (tag, attributes in order, parents), the visible
-text, the title and the texts of style, textarea, xmp and script elements
-must be the same, and the converted page must raise no script error that the
-original did not. Snippets of `sorvane-cli generate` are pasted into a page
-and must show the elements the generator meant. Pages that are not 8-bit web
-pages must be refused and left as they were.
+text, the values of input boxes, the title and the texts of style, textarea,
+xmp and script elements must be the same, and the converted page must raise
+no script error that the original did not. Snippets of `sorvane-cli
+generate` are pasted into a page and must show the elements the generator
+meant. Pages that are not 8-bit web pages must be refused and left as they
+were.
 
 usage: browserPages.py --cli SORVANE_CLI [--only REGEX] [--keep]
 """
@@ -81,6 +82,9 @@ ROWS = [
     Convert("style-holds-object-markup.htm"),
     Convert("title-holds-object-markup.htm"),
     Convert("xmp-holds-object-markup.htm"),
+    # Object markup in another tag's quoted value: a box of embed code, a
+    # title; an end tag in a value does not end the block.
+    Convert("object-markup-in-attribute-values.htm"),
     # Line breaks and blanks inside tags and values.
     Convert("attributes-on-lines-crlf.htm"),
     Convert("attributes-on-lines-crlf-indented.htm"),
@@ -109,9 +113,11 @@ ROWS = [
     Convert("windows-1252.htm"),
     Convert("gbk.htm"),
     Convert("shift_jis.htm"),
+    Convert("unknown-charset-label-then-shift_jis.htm"),
     # Where the include goes.
     Convert("object-before-head-end.htm"),
     Convert("base-href.htm"),
+    Convert("base-and-head-end-in-comment-and-script.htm"),
     # Markup found on real pages.
     Convert("upper-case-unquoted.htm"),
     Convert("nested-objects-conditional-comments.htm"),
@@ -121,6 +127,7 @@ ROWS = [
     Convert("flashvars-backslashes-quotes-urls.htm"),
     Convert("objects-in-tables.htm"),
     Convert("block-of-500-lines.htm"),
+    Convert("script-inside-block.htm"),
     # Snippets of the generator for awkward movie names.
     Generate("a'b\"c&d<e>.swf"),
     Generate("My Movie.swf"),
@@ -272,6 +279,8 @@ def differences(before, after):
         problems.append("the Flash elements differ:\n" + diff)
     if diff := list_diff("original", text_lines(before["text"]), "converted", text_lines(after["text"])):
         problems.append("the visible text differs:\n" + diff)
+    if before["values"] != after["values"]:
+        problems.append(f"the values of input boxes differ: {before['values']!r} became {after['values']!r}")
     if before["title"] != after["title"]:
         problems.append(f"the title differs: {before['title']!r} became {after['title']!r}")
     if diff := list_diff("original", raw_text_lines(before), "converted", raw_text_lines(after)):

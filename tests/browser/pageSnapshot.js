@@ -27,6 +27,7 @@
       resolved: resolved(e),
     })),
     text: document.body ? document.body.innerText : '',
+    values: [...document.querySelectorAll('input')].map((e) => e.value),
     rawTexts: [...document.querySelectorAll('style, textarea, xmp, script')].map((e) => ({
       tag: e.localName,
       src: e.localName === 'script' ? e.getAttribute('src') : null,

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #ifndef _WIN32
@@ -343,6 +344,51 @@ TEST_F(ConvertPageTest, ConvertedPageInALaterRunGainsOnlyHeadersAndAnInclude)
     EXPECT_EQ(ReadFile(page), InsertScriptInclude(convertedPage, "index.js"));
 }
 
+// Line ends follow the files: what is added to a page whose line ends are LF
+// alone ends with LF, and so does a new script file made for it; any CR (or
+// no line end at all) keeps CR LF; an existing script keeps its own.
+struct LineEndRow : testkit::NamedRow {
+    std::string pageLineEnd, pageTail;
+    std::optional<std::string> existingScript;
+    std::string added, scriptLineEnd;  // the line ends expected in the page's and the script's new lines
+};
+
+class LineEnds : public ConvertPageTest, public ::testing::WithParamInterface<LineEndRow> {};
+
+TEST_P(LineEnds, FollowThePageAndTheExistingScript)
+{
+    const LineEndRow& row = GetParam();
+    const std::string& own = row.pageLineEnd;
+    const std::string& added = row.added;
+    WriteFile(page, "<head></head>" + own + "<object>m</object>" + own + row.pageTail);
+    if (row.existingScript)
+        WriteFile(script, *row.existingScript);
+
+    ConvertPage(page, script, false);
+
+    EXPECT_EQ(ReadFile(page), "<head>" + added + "<script language=\"JavaScript\" src=\"index.js\"></script>" + added
+                                  + "</head>" + own + "<script language=\"JavaScript\"> displaySWF_1(); </script>"
+                                  + added + "<noscript>" + added + "<object>m</object>" + added + "</noscript>" + own
+                                  + row.pageTail);
+    const std::string& end = row.scriptLineEnd;
+    const std::string header = end + "// Created by Sorvane. Website: http://www.sorvane.example/" + end;
+    EXPECT_EQ(ReadFile(script), row.existingScript.value_or("") + header + end
+                                    + "function displaySWF_1() { document.write('<object>m</object>'); }" + end
+                                    + header);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LineEnds,
+    ::testing::Values(LineEndRow{"LfPage", "\n", "", std::nullopt, "\n", "\n"},
+                      LineEndRow{"CrLfPage", "\r\n", "", std::nullopt, "\r\n", "\r\n"},
+                      LineEndRow{"LfPageWithOneCr", "\n", "x\ry", std::nullopt, "\r\n", "\r\n"},
+                      LineEndRow{"PageWithoutLineEnds", "", "", std::nullopt, "\r\n", "\r\n"},
+                      LineEndRow{"LfPageCrLfScript", "\n", "", "// mine\r\nvar a;\n", "\n", "\r\n"},
+                      LineEndRow{"CrLfPageLfScript", "\r\n", "", "// mine\nvar a;\r\n", "\r\n", "\n"},
+                      LineEndRow{"LfPageScriptWithoutLineEnd", "\n", "", "// mine", "\n", "\n"},
+                      LineEndRow{"CrLfPageScriptWithoutLineEnd", "\r\n", "", "", "\r\n", "\r\n"}),
+    testkit::RowName<LineEndRow>);
+
 // A later run must not define a name of the existing script file again: the
 // browser would keep the later definition and an earlier page would show
 // another page's movie.
@@ -364,6 +410,7 @@ TEST_F(ConvertPageTest, LaterRunNumbersOnPastTheExistingScriptFunctions)
 struct ExistingScriptRow : testkit::NamedRow {
     std::string script;
     int highest;
+    std::string lineEnd = "\r\n";  // of its first line, which what is added keeps
 };
 
 class ExistingScriptNames : public ConvertPageTest, public ::testing::WithParamInterface<ExistingScriptRow> {};
@@ -375,7 +422,13 @@ TEST_P(ExistingScriptNames, AreNeverGivenToNewBlocks)
     ConvertPage(page, script, false);
     const int next = GetParam().highest + 1;
     EXPECT_NE(ReadFile(page).find("displaySWF_" + std::to_string(next) + "();"), std::string::npos);
-    EXPECT_EQ(ReadFile(script), GetParam().script + Header + FunctionLine(next, "<object>new</object>") + Header);
+    const auto withLineEnd = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += GetParam().lineEnd.size())
+            text.replace(at, 2, GetParam().lineEnd);
+        return text;
+    };
+    EXPECT_EQ(ReadFile(script),
+              GetParam().script + withLineEnd(Header + FunctionLine(next, "<object>new</object>") + Header));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -384,8 +437,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExistingScriptRow{{"CrOnlyLineEnds"},
                           "\r// x\rfunction displaySWF_1() { document.write('a'); }\r"
                           "function displaySWF_2() { document.write('b'); }\r",
-                          2},
-        ExistingScriptRow{{"IndentedHead"}, "  function displaySWF_3() {\n    document.write('a');\n  }\n", 3},
+                          2,
+                          "\r"},
+        ExistingScriptRow{{"IndentedHead"}, "  function displaySWF_3() {\n    document.write('a');\n  }\n", 3, "\n"},
         ExistingScriptRow{{"BlankBeforeTheParenthesis"}, "function displaySWF_4 () { document.write('a'); }\r\n", 4},
         ExistingScriptRow{{"AssignedToAVariable"}, "var displaySWF_5 = function() { document.write('a'); };", 5},
         ExistingScriptRow{{"NamedOnlyInACall"}, "function show() { displaySWF_6(); }", 6}),

@@ -366,20 +366,21 @@ TEST_F(FileIOTest, ScriptFileOfItsOwnHoldsHeaderLinesHeader)
     EXPECT_EQ(ReadFile(folder / "new.js"), header + lines + header + header + header);
 }
 
-// The existing script file's line ends may be any of CR LF, LF or CR.
+// The existing script file's line ends may be any of CR LF, LF or CR; what
+// is added goes on with the line end of its first line.
 class ScriptFileLineEnds : public FileIOTest, public ::testing::WithParamInterface<std::string> {};
 
-TEST_P(ScriptFileLineEnds, KeepIdenticalFunctionsAndDropRedefinitions)
+TEST_P(ScriptFileLineEnds, KeepIdenticalFunctionsAndDropRedefinitionsInTheirLineEnd)
 {
-    const std::string header = "\r\n// " + std::string(ScriptHeaderText) + "\r\n";
-    const std::string same = "\r\nfunction displaySWF_1() { document.write('same'); }\r\n";
-    const std::string other = "\r\nfunction displaySWF_2() { document.write('other'); }\r\n";
     const std::string& end = GetParam();
+    const std::string header = end + "// " + std::string(ScriptHeaderText) + end;
+    const std::string same = end + "function displaySWF_1() { document.write('same'); }" + end;
+    const std::string other = "\r\nfunction displaySWF_2() { document.write('other'); }\r\n";
     const std::string old = "// hand-written" + end + "function displaySWF_1() { document.write('same'); }" + end
                             + "function displaySWF_2() { document.write('old'); }";
     WriteFile(folder / "old.js", old);
 
-    WriteScriptFile(same + other, folder / "old.js");
+    WriteScriptFile("\r\nfunction displaySWF_1() { document.write('same'); }\r\n" + other, folder / "old.js");
 
     EXPECT_EQ(ReadFile(folder / "old.js"), old + header + same + header);
 }

@@ -1,4 +1,5 @@
 #include "converterTestKit.h"
+#include "markupTokens.h"
 #include "namedRow.h"
 #include "unitACConvertor.h"
 
@@ -61,7 +62,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FlattenRow{"TextIsNoTag", "<b>a='x  y'</b>", "<b>a='x y'</b>"},
                       FlattenRow{"LessThanBeforeADigitIsText", "1 <2 a='x  y'", "1 <2 a='x y'"},
                       FlattenRow{"ValueOfTheNextTagAfterText", "x > a='1  2' <i b='3  4'>", "x > a='1 2' <i b='3  4'>"},
-                      FlattenRow{"Empty", "", ""}),
+                      FlattenRow{"Empty", "", ""},
+                      // A script keeps its lines: "<!--" and "//" comment out only their own.
+                      FlattenRow{"ScriptKeepsItsLines",
+                                 "<object>\r\n <script>\r\n<!--\r\nw('a  b'); // x\n//-->\r\n</script>\r\n <p>",
+                                 "<object> <script>\r\n<!--\r\nw('a  b'); // x\n//-->\r\n</script> <p>"},
+                      FlattenRow{"ScriptStartTagIsFlattened", "<SCRIPT\r\n  type=\"a\">x\n</Script  >",
+                                 "<SCRIPT type=\"a\">x\n</Script >"},
+                      FlattenRow{"UnclosedScriptKeepsTheRest", "<script>a\r\n  b", "<script>a\r\n  b"},
+                      FlattenRow{"OtherNamesAreNoScript", "<scripts>a\r\n  b<noscript>c\r\nd",
+                                 "<scripts>a b<noscript>c d"}),
     RowName<FlattenRow>);
 
 bool IsQuoteByte(char c)
@@ -169,10 +179,10 @@ TEST(EscapeUrlAttribute, KeepsWindowsSeparatorsAndEncodesAPosixBackslash)
 
 // The markup that takes block n's place, and its function line, as the
 // templates of the converter have them.
-std::string Call(int n, std::string_view block)
+std::string Call(int n, std::string_view block, const std::string& lineEnd = "\r\n")
 {
-    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n) + "(); </script>\r\n<noscript>\r\n"
-           + std::string(block) + "\r\n</noscript>";
+    return "<script language=\"JavaScript\"> displaySWF_" + std::to_string(n) + "(); </script>" + lineEnd + "<noscript>"
+           + lineEnd + std::string(block) + lineEnd + "</noscript>";
 }
 
 std::string Functions(std::initializer_list<std::string_view> flatBlocks, int first = 1)
@@ -249,88 +259,290 @@ INSTANTIATE_TEST_SUITE_P(
                 Call(1, "<object>1</object>") + "<script>x<object>2</object>", Functions({"<object>1</object>"})},
         ScanRow{"ScriptInsideABlockGoesWithIt", "<object><script>x</script></object>",
                 Call(1, "<object><script>x</script></object>"), Functions({"<object><script>x</script></object>"})},
+        // Only markup counts: not what stands in another tag's quoted value.
+        ScanRow{"ObjectInAQuotedValueIsText",
+                "<input value=\"<object width=1><param name=movie value=y.swf></object>\"><object>m</object>",
+                "<input value=\"<object width=1><param name=movie value=y.swf></object>\">"
+                    + Call(1, "<object>m</object>"),
+                Functions({"<object>m</object>"})},
+        ScanRow{"EndInAQuotedValueDoesNotEndTheBlock", "<object><embed title=\"</object>\" src='a.swf'></object>x",
+                Call(1, "<object><embed title=\"</object>\" src='a.swf'></object>") + "x",
+                Functions({"<object><embed title=\"</object>\" src=\\'a.swf\\'></object>"})},
+        ScanRow{"NoscriptInAQuotedValueIsText", "<a title='<noscript>'><object>m</object>",
+                "<a title='<noscript>'>" + Call(1, "<object>m</object>"), Functions({"<object>m</object>"})},
+        ScanRow{"NoscriptEndInAQuotedValueIsText",
+                "<noscript><a title=\"</noscript>\"><object>1</object></noscript><object>2</object>",
+                "<noscript><a title=\"</noscript>\"><object>1</object></noscript>" + Call(1, "<object>2</object>"),
+                Functions({"<object>2</object>"})},
+        ScanRow{"QuoteInsideAnUnquotedValueOpensNothing", "<a href=x\"y><object>m</object>\"",
+                "<a href=x\"y>" + Call(1, "<object>m</object>") + "\"", Functions({"<object>m</object>"})},
+        ScanRow{"QuoteWithoutEqualsOpensNothing", "<a \"b><object>m</object>\"",
+                "<a \"b>" + Call(1, "<object>m</object>") + "\"", Functions({"<object>m</object>"})},
+        ScanRow{"UnclosedValueHidesTheRest", "<a title=\"x><object>m</object>", "<a title=\"x><object>m</object>", ""},
+        ScanRow{"EndTagWithBlanksEndsTheBlock", "<object>a</object\r\n>b", Call(1, "<object>a</object\r\n>") + "b",
+                Functions({"<object>a</object >"})},
+        ScanRow{"ScriptTextInsideABlockDoesNotEndIt", "<object><script>w('</object>')</script></object>",
+                Call(1, "<object><script>w('</object>')</script></object>"),
+                Functions({"<object><script>w(\\'</object>\\')</script></object>"})},
+        ScanRow{"CommentInsideABlockDoesNotEndIt", "<object><!-- </object> --></object>",
+                Call(1, "<object><!-- </object> --></object>"), Functions({"<object><!-- </object> --></object>"})},
+        // Old browsers read conditional comments: blocks in comments are
+        // converted, but other markup there counts for nothing.
+        ScanRow{"BlockInAComment", "<!--[if IE]><object>a</object><![endif]-->",
+                "<!--[if IE]>" + Call(1, "<object>a</object>") + "<![endif]-->", Functions({"<object>a</object>"})},
+        ScanRow{"RawTextStartInACommentIsText", "<!-- <script> --><object>a</object><!-- </script> -->",
+                "<!-- <script> -->" + Call(1, "<object>a</object>") + "<!-- </script> -->",
+                Functions({"<object>a</object>"})},
+        ScanRow{"QuoteInACommentIsText", "<!-- <a title=\" --><object>a</object>\"",
+                "<!-- <a title=\" -->" + Call(1, "<object>a</object>") + "\"", Functions({"<object>a</object>"})},
+        ScanRow{"LfPageGetsLf", "<p>\n<object>\n</object>\n", "<p>\n" + Call(1, "<object>\n</object>", "\n") + "\n",
+                Functions({"<object> </object>"})},
         ScanRow{"AnyBytesPass", std::string("\0\xff<object>\0</object>\x80", 21),
                 std::string("\0\xff", 2) + Call(1, std::string("<object>\0</object>", 18)) + "\x80",
                 Functions({std::string("<object>\0</object>", 18)})}),
     RowName<ScanRow>);
 
-// The scan step by step as the rule is stated, on a lowered copy of what is
-// left, registering through RegisterFlashBlock.
-std::string ScanByTheRule(std::string rest)
+// A piece of markup as the tokenizer's states find it, one byte at a time.
+struct StatesToken {
+    enum Kind { StartTag, EndTag, Comment, Other, None } kind = None;
+    std::size_t start = 0, end = 0;
+    bool closed = false;
+};
+
+bool IsTokenizerBlank(char c)
 {
-    const auto lowered = [](std::string text) {
-        for (char& c : text)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        return text;
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The end of a tag whose name starts at `at`, by the states of the HTML
+// tokenizer from "tag name" on.
+StatesToken TagByStates(std::string_view text, std::size_t start, std::size_t at, StatesToken::Kind kind)
+{
+    enum State {
+        Name,
+        BeforeName,
+        AttributeName,
+        AfterName,
+        BeforeValue,
+        Double,
+        Single,
+        Unquoted,
+        AfterQuoted,
+        Slash
     };
-    // The first start of a raw-text element in text: its name followed by a
-    // blank, tab, CR, LF, FF, "/" or ">"; and the name's length.
-    const auto rawTextStart = [](const std::string& text, std::string_view& name) {
-        for (std::size_t at = 0; at < text.size(); ++at)
-            for (const std::string_view candidate : {"script", "style", "textarea", "title", "xmp"}) {
-                const std::size_t end = at + 1 + candidate.size();
-                if (text[at] == '<' && text.compare(at + 1, candidate.size(), candidate) == 0 && end < text.size()
-                    && std::string_view(" \t\r\n\f/>").find(text[end]) != std::string_view::npos) {
-                    name = candidate;
-                    return at;
-                }
+    State state = Name;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        const bool blank = IsTokenizerBlank(c);
+        if (c == '>' && state != Double && state != Single)
+            return {kind, start, at + 1, true};
+        switch (state) {
+        case Name: state = blank ? BeforeName : c == '/' ? Slash : Name; break;
+        case BeforeName:
+            if (c == '/') {
+                state = Slash;
+            } else if (!blank) {
+                state = AttributeName;  // "=" too starts a name here
             }
-        return std::string::npos;
-    };
-    std::string output;
-    const auto move = [&](std::size_t count) {
-        output += rest.substr(0, count);
-        rest.erase(0, count);
-    };
-    while (lowered(rest).find("<object") != std::string::npos) {
-        const std::size_t object = lowered(rest).find("<object");
-        const std::size_t noscript = lowered(rest).find("<noscript");
-        std::string_view name;
-        const std::size_t rawText = rawTextStart(lowered(rest), name);
-        if (rawText < object && rawText < noscript) {
-            const std::size_t close = lowered(rest).find("</" + std::string(name), rawText);
-            if (close == std::string::npos)
-                break;
-            move(close + 2 + name.size());
-            continue;
+            break;
+        case AttributeName:
+            state = blank ? AfterName : c == '/' ? Slash : c == '=' ? BeforeValue : AttributeName;
+            break;
+        case AfterName: state = blank ? AfterName : c == '/' ? Slash : c == '=' ? BeforeValue : AttributeName; break;
+        case BeforeValue: state = blank ? BeforeValue : c == '"' ? Double : c == '\'' ? Single : Unquoted; break;
+        case Double: state = c == '"' ? AfterQuoted : Double; break;
+        case Single: state = c == '\'' ? AfterQuoted : Single; break;
+        case Unquoted: state = blank ? BeforeName : Unquoted; break;
+        case AfterQuoted:
+        case Slash: state = blank ? BeforeName : c == '/' ? Slash : AttributeName; break;
         }
-        if (noscript != std::string::npos && object > noscript) {
-            const std::size_t close = lowered(rest).find("</noscript");
-            if (close == std::string::npos)
-                break;
-            move(close + 10);
-            continue;
-        }
-        move(object);
-        const std::size_t close = lowered(rest).find("</object>");
-        if (close == std::string::npos) {
-            move(7);
-            continue;
-        }
-        output += RegisterFlashBlock(rest.substr(0, close + 9));
-        rest.erase(0, close + 9);
     }
-    return output + rest;
+    return {kind, start, text.size(), false};
+}
+
+StatesToken TokenByStates(std::string_view text, std::size_t from)
+{
+    const auto toGreater = [&](std::size_t start, std::size_t at) {
+        const std::size_t end = text.find('>', at);
+        return end == std::string_view::npos ? StatesToken{StatesToken::Other, start, text.size(), false}
+                                             : StatesToken{StatesToken::Other, start, end + 1, true};
+    };
+    for (std::size_t at = from; at + 1 < text.size(); ++at) {
+        if (text[at] != '<')
+            continue;
+        const char next = text[at + 1];
+        if (IsLetter(next))
+            return TagByStates(text, at, at + 1, StatesToken::StartTag);
+        if (next == '/' && at + 2 < text.size())
+            return IsLetter(text[at + 2]) ? TagByStates(text, at, at + 2, StatesToken::EndTag) : toGreater(at, at + 2);
+        if (next == '!' && text.substr(at + 2, 2) == "--") {
+            const std::size_t end = text.find("-->", at + 2);
+            return end == std::string_view::npos ? StatesToken{StatesToken::Comment, at, text.size(), false}
+                                                 : StatesToken{StatesToken::Comment, at, end + 3, true};
+        }
+        if (next == '!' || next == '?')
+            return toGreater(at, at + 2);
+    }
+    return {};
+}
+
+TEST(TokenRandom, AgreesWithTheTokenizerStatesOnAnyMixOfTagBytes)
+{
+    static constexpr std::string_view Pieces[] = {
+        "<a", "<P ", "</b", " ",    "\t",  "/",  "=",  "\"",      "'",         ">",   "x",     "<!--",  "-->", "<!",
+        "<?", "</",  "<",   "\r\n", "a=b", "= ", "\f", "<object", "</object>", "'a'", "\"b\"", "<x/ =", "--"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (int n = random() % 40; n > 0; --n)
+            text += Pieces[random() % std::size(Pieces)];
+        for (std::size_t at = 0;;) {
+            const StatesToken expected = TokenByStates(text, at);
+            const detail::MarkupToken token = detail::NextToken(text, at);
+            if (expected.kind == StatesToken::None) {
+                ASSERT_EQ(token.start, text.size()) << ::testing::PrintToString(text);
+                break;
+            }
+            ASSERT_EQ(static_cast<int>(token.kind), static_cast<int>(expected.kind)) << ::testing::PrintToString(text);
+            ASSERT_EQ(token.start, expected.start) << ::testing::PrintToString(text);
+            ASSERT_EQ(token.end, expected.end) << ::testing::PrintToString(text);
+            ASSERT_EQ(token.closed, expected.closed) << ::testing::PrintToString(text);
+            at = token.end;
+        }
+    }
+}
+
+std::string Lowered(std::string_view text)
+{
+    std::string lowered(text);
+    for (char& c : lowered)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lowered;
+}
+
+// The scan step by step as the rule is stated, token by token, registering
+// through RegisterFlashBlock: an object start tag opens a block that the
+// first object end tag closes; a noscript element is passed over to its
+// first end tag that starts with "</noscript"; raw-text elements to their
+// first "</name"; in a comment only "<object" counts. The content of
+// raw-text elements and comments inside a block or a noscript element does
+// not count.
+std::string ScanByTheRule(const std::string& page)
+{
+    const std::string lowered = Lowered(page);
+    const auto startsAt = [&](std::size_t at, std::string_view prefix) {
+        return lowered.compare(at, prefix.size(), prefix) == 0;
+    };
+    const auto named = [&](const StatesToken& token, std::string_view name) {
+        const std::size_t at = token.start + (token.kind == StatesToken::EndTag ? 2 : 1);
+        const std::size_t end = at + name.size();
+        return startsAt(at, name)
+               && (end == page.size() || IsTokenizerBlank(page[end]) || page[end] == '/' || page[end] == '>');
+    };
+    // Whether the token starts a raw-text element; `after` is then one past
+    // the name of its end tag, or npos when it has none.
+    const auto rawTextEnd = [&](const StatesToken& token, std::size_t& after) {
+        for (const std::string_view name : {"script", "style", "textarea", "title", "xmp"}) {
+            if (token.kind != StatesToken::StartTag || !named(token, name))
+                continue;
+            const std::size_t close = lowered.find("</" + std::string(name), token.end);
+            after = close == std::string::npos ? close : close + 2 + name.size();
+            return true;
+        }
+        return false;
+    };
+    // The first end tag from `at` on that isEnd accepts, passing over raw
+    // text and comments; or a token of kind None.
+    const auto endTag = [&](std::size_t at, auto isEnd) {
+        for (;;) {
+            const StatesToken token = TokenByStates(page, at);
+            if (token.kind == StatesToken::None || (token.kind == StatesToken::EndTag && isEnd(token)))
+                return token;
+            std::size_t after = 0;
+            at = rawTextEnd(token, after) ? std::min(after, page.size()) : token.end;
+        }
+    };
+    const bool lfPage = page.find('\r') == std::string::npos && page.find('\n') != std::string::npos;
+    std::string output;
+    std::size_t copied = 0, at = 0, commentEnd = 0;
+    while (at < page.size()) {
+        StatesToken open;
+        if (at < commentEnd) {
+            const std::size_t object = lowered.find("<object", at);
+            if (object >= commentEnd) {
+                at = commentEnd;
+                continue;
+            }
+            open = TokenByStates(page, object);
+        } else {
+            open = TokenByStates(page, at);
+            std::size_t after = 0;
+            if (open.kind == StatesToken::None)
+                break;
+            if (open.kind == StatesToken::Comment) {
+                commentEnd = open.end;
+                at = open.start + 4;
+                continue;
+            }
+            if (open.kind == StatesToken::StartTag && startsAt(open.start, "<noscript")) {
+                const StatesToken close = endTag(
+                    open.end, [&](const StatesToken& token) { return startsAt(token.start, "</noscript"); });
+                if (!open.closed || !close.closed || close.kind == StatesToken::None)
+                    break;
+                at = close.end;
+                continue;
+            }
+            if (rawTextEnd(open, after)) {
+                if (after == std::string::npos)
+                    break;
+                at = after;
+                continue;
+            }
+            if (open.kind != StatesToken::StartTag || !startsAt(open.start, "<object")) {
+                at = open.end;
+                continue;
+            }
+        }
+        const StatesToken close = endTag(open.end, [&](const StatesToken& token) { return named(token, "object"); });
+        if (!open.closed || !close.closed || close.kind == StatesToken::None)
+            break;
+        output += page.substr(copied, open.start - copied);
+        std::string call = RegisterFlashBlock(page.substr(open.start, close.end - open.start));
+        for (std::size_t crlf; lfPage && (crlf = call.find("\r\n")) != std::string::npos;)
+            call.replace(crlf, 2, "\n");
+        output += call;
+        copied = at = close.end;
+    }
+    return output + page.substr(copied);
 }
 
 TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
 {
     static constexpr std::string_view Pieces[] = {"<object",     "<OBJECT id='a'>",
-                                                  "</object>",   "</Object>",
-                                                  "<noscript>",  "</noscript>",
-                                                  "</NOSCRIPT",  "<noscript",
-                                                  "<Noscript>",  "text",
-                                                  " ",           "\r\n",
-                                                  "<",           "<o",
-                                                  "</",          ">",
-                                                  "<p>",         "\\",
-                                                  "<script>",    "<SCRIPT\t",
-                                                  "</script>",   "</Script",
-                                                  "<scripts",    "<style/",
-                                                  "</style",     "<textarea\n",
-                                                  "</textarea>", "<title>",
-                                                  "</title",     "<titles>",
-                                                  "<xmp\f",      "</xmp>"};
+                                                  "<!--",        "-->",
+                                                  "\"",          "'",
+                                                  " title=\"",   "<p a=",
+                                                  "=",           "<!x>",
+                                                  "</ ",         "</object>",
+                                                  "</Object>",   "<noscript>",
+                                                  "</noscript>", "</NOSCRIPT",
+                                                  "<noscript",   "<Noscript>",
+                                                  "text",        " ",
+                                                  "\r\n",        "<",
+                                                  "<o",          "</",
+                                                  ">",           "<p>",
+                                                  "\\",          "<script>",
+                                                  "<SCRIPT\t",   "</script>",
+                                                  "</Script",    "<scripts",
+                                                  "<style/",     "</style",
+                                                  "<textarea\n", "</textarea>",
+                                                  "<title>",     "</title",
+                                                  "<titles>",    "<xmp\f",
+                                                  "</xmp>"};
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
         std::string page;
@@ -399,6 +611,12 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingRow{"SingleByteEncoding", "<meta charset=windows-1252>", So, So + "\\"},
         EncodingRow{"ContentWithoutHttpEquivCountsNot", "<meta content=\"text/html; charset=sjis\">", So, So + "\\"},
         EncodingRow{"FirstDeclarationWins", "<meta charset=utf-8><meta charset=sjis>", So, So + "\\"},
+        // A label no browser knows declares nothing: the next meta counts.
+        EncodingRow{"UnknownLabelPassedOver", "<meta charset=\"x-unknown\"><meta charset=\"Shift_JIS\">", So, So},
+        EncodingRow{"UnknownContentLabelPassedOver",
+                    "<meta http-equiv=content-type content=\"text/html; charset=jis-x\"><meta charset=gbk>", Xu0, Xu0},
+        EncodingRow{"KnownLabelAfterUnknownWins", "<meta charset=bogus><meta charset=\" latin1\"><meta charset=sjis>",
+                    So, So + "\\"},
         EncodingRow{"Utf8ByteOrderMarkWins", "\xEF\xBB\xBF<meta charset=sjis>", So, So + "\\"},
         EncodingRow{"DeclarationBeyond1024Bytes", std::string(1024, ' ') + "<meta charset=sjis>", So, So + "\\"}),
     RowName<EncodingRow>);
@@ -438,22 +656,36 @@ TEST_P(Include, GoesWhereTheFirstMatchingRuleSays)
 
 INSTANTIATE_TEST_SUITE_P(
     Markup, Include,
-    ::testing::Values(IncludeRow{"BeforeCloseHead", "<html><head a=1><t></t>", "</HEAD><body>"},
-                      IncludeRow{"CloseHeadWinsOverEarlierBody", "<body>", "</head>"},
-                      IncludeRow{"AfterCapitalHeadWithoutClose", "<HTML><HEAD>", "<BODY>"},
-                      IncludeRow{"BeforeBodyWithAttributes", "<p>", "<Body class=x>"},
-                      IncludeRow{"AfterBareHtml", "<html>", "<p>"},
-                      IncludeRow{"AtStartWhenHeadHasAttributesOnly", "", "<head id=1><p>"},
-                      IncludeRow{"AtStartWithoutAnyTag", "", "<p>x</p>"}, IncludeRow{"EmptyPage", "", ""},
-                      IncludeRow{"AfterAUtf8ByteOrderMark", "\xEF\xBB\xBF", "<p>x</p>"},
-                      IncludeRow{"ByteOrderMarkDoesNotMoveTheHead", "\xEF\xBB\xBF<head>", "<p>"},
-                      // A base element before the include would make its address lead elsewhere.
-                      IncludeRow{"BeforeABaseInTheHead", "<head><title>t</title>",
-                                 "<BASE href=\"http://cdn/\"></head>"},
-                      IncludeRow{"BeforeABaseWithoutAttributes", "<head>", "<base/></head>"},
-                      IncludeRow{"BasefontIsNoBase", "<head><basefont size=3>", "</head>"},
-                      IncludeRow{"BaseAfterTheIncludeStaysBehind", "<head>", "</head><body><base href=x>"}),
+    ::testing::Values(
+        IncludeRow{"BeforeCloseHead", "<html><head a=1><t></t>", "</HEAD><body>"},
+        IncludeRow{"CloseHeadWinsOverEarlierBody", "<body>", "</head>"},
+        IncludeRow{"AfterCapitalHeadWithoutClose", "<HTML><HEAD>", "<BODY>"},
+        IncludeRow{"BeforeBodyWithAttributes", "<p>", "<Body class=x>"}, IncludeRow{"AfterBareHtml", "<html>", "<p>"},
+        IncludeRow{"AtStartWhenHeadHasAttributesOnly", "", "<head id=1><p>"},
+        IncludeRow{"AtStartWithoutAnyTag", "", "<p>x</p>"}, IncludeRow{"EmptyPage", "", ""},
+        IncludeRow{"AfterAUtf8ByteOrderMark", "\xEF\xBB\xBF", "<p>x</p>"},
+        IncludeRow{"ByteOrderMarkDoesNotMoveTheHead", "\xEF\xBB\xBF<head>", "<p>"},
+        // A base element before the include would make its address lead elsewhere.
+        IncludeRow{"BeforeABaseInTheHead", "<head><title>t</title>", "<BASE href=\"http://cdn/\"></head>"},
+        IncludeRow{"BeforeABaseWithoutAttributes", "<head>", "<base/></head>"},
+        IncludeRow{"BasefontIsNoBase", "<head><basefont size=3>", "</head>"},
+        IncludeRow{"BaseAfterTheIncludeStaysBehind", "<head>", "</head><body><base href=x>"},
+        // Only markup counts: not comments, raw text or quoted values.
+        IncludeRow{"BaseInACommentPassedOver", "<head><!-- <base href=\"/x/\"> -->", "</head>"},
+        IncludeRow{"HeadEndInAScriptPassedOver", "<head><script>document.write('</head>')</script>", "</head>"},
+        IncludeRow{"BaseInATitlePassedOver", "<head><title><base href=x></title>", "</head>"},
+        IncludeRow{"HeadEndAndBaseInAQuotedValuePassedOver", "<head><meta content=\"</head><base href=x>\">",
+                   "</head>"},
+        IncludeRow{"BaseAfterACommentCounts", "<head><!-- x -->", "<base href=x></head>"}),
     RowName<IncludeRow>);
+
+TEST(Include, EndsItsLinesAsThePageDoes)
+{
+    const std::string include = "<script language=\"JavaScript\" src=\"x.js\"></script>";
+    EXPECT_EQ(InsertScriptInclude("<head>\n</head>", "x.js"), "<head>\n\n" + include + "\n</head>");
+    EXPECT_EQ(InsertScriptInclude("<head>\r</head>\n", "x.js"), "<head>\r\r\n" + include + "\r\n</head>\n");
+    EXPECT_EQ(InsertScriptInclude("<head></head>", "x.js"), "<head>\r\n" + include + "\r\n</head>");
+}
 
 }  // namespace
 }  // namespace sorvane

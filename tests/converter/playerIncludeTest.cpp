@@ -99,7 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadsRow{{"OtherAttributeEndingInSrc"}, "<script data-src=\"player/ruffle.js\"></script>", false},
                       LoadsRow{
                           {"OtherElement"}, "<scripts src=\"player/ruffle.js\"><img src=\"player/ruffle.js\">", false},
-                      LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false}),
+                      LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false},
+                      // Only markup loads: not a commented-out line, a script's string or a quoted value.
+                      LoadsRow{{"InAComment"}, "<!-- <script src=\"player/ruffle.js\"></script> -->", false},
+                      LoadsRow{{"InAScriptsText"}, "<script>w('<script src=\"player/ruffle.js\">')</script>", false},
+                      LoadsRow{{"InAQuotedValue"}, "<input value='<script src=\"player/ruffle.js\">'>", false},
+                      LoadsRow{{"AfterAScriptWithText"}, "<script>x</script><script src='player/ruffle.js'>", true}),
     testkit::RowName<LoadsRow>);
 
 // --------------------------------------------------------------- convert --
