@@ -62,6 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionRow{{"WithoutBlocks"}, "<p>plain</p>", "p.js", {}, Unchanged, "p.js"},
         ConversionRow{{"BlockBeforeTheHeadEnds"}, "<head><object>m</object></head>", "p.js", {}, Unchanged, "p.js"},
         ConversionRow{{"WithAPlayerLine"}, TwoBlocks, "p.js", "https://example.org/ruffle.js", Unchanged, "p.js"},
+        ConversionRow{{"LfPageWithAPlayerLine"},
+                      "<head></head>\n<object>m</object>\n",
+                      "p.js",
+                      "https://example.org/ruffle.js",
+                      Unchanged,
+                      "p.js"},
         ConversionRow{{"ScriptElsewhereWithSpecialName"}, TwoBlocks, "js/a&b%c#.js", {}, Unchanged, SpecialScript},
         ConversionRow{
             {"EditedAfterwards"}, TwoBlocks, "p.js", {}, [](std::string page) { return page + "NEW"; }, std::nullopt},
@@ -90,6 +96,21 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       std::nullopt}),
     testkit::RowName<ConversionRow>);
+
+// Conversions before line ends followed the page wrote CR LF into LF pages:
+// such a page is known as well as one converted now.
+TEST(Restoration, KnowsAnLfPageConvertedWithEitherLineEnd)
+{
+    const std::string backup = "<head></head>\n<object>m</object>\n";
+    const auto converted = [](const std::string& end) {
+        return "<head>" + end + "<script language=\"JavaScript\" src=\"p.js\"></script>" + end
+               + "</head>\n<script language=\"JavaScript\"> displaySWF_3(); </script>" + end + "<noscript>" + end
+               + "<object>m</object>" + end + "</noscript>\n";
+    };
+    EXPECT_EQ(FindConversion(converted("\n"), backup), (ConversionFound{"p.js", {3}}));
+    EXPECT_EQ(FindConversion(converted("\r\n"), backup), (ConversionFound{"p.js", {3}}));
+    EXPECT_EQ(FindConversion(converted("\r"), backup), std::nullopt);
+}
 
 // A page converted twice is known by the backup of its second conversion:
 // the calls and include of the first belong to that backup.
