@@ -13,6 +13,11 @@
 #
 # Registers a test that runs a command (shell scripts driving the built programs).
 #
+# Every test runs with a home folder of its own (HOME and the XDG folders):
+# test programs through tests/support/ownHome.cpp, commands through
+# cmake/ownHome.sh. The native build's run checks at its end that the home of
+# the user who runs it is as it was at its start (cmake/realHome.sh).
+#
 #   sorvane_add_wine_code_page_test(NAME <name> COMMAND <test program> <arguments...>)
 #
 # Windows builds under Wine: runs a test program with Shift_JIS (932) as the
@@ -55,6 +60,15 @@ if(CMAKE_CROSSCOMPILING AND WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
   set(SORVANE_TEST_FIXTURE_PROPERTIES FIXTURES_REQUIRED wine_server)
 endif()
 
+if(NOT CMAKE_CROSSCOMPILING)
+  set(real_home_list ${CMAKE_BINARY_DIR}/realHome.list)
+  add_test(NAME real_home_recorded COMMAND ${PROJECT_SOURCE_DIR}/cmake/realHome.sh record ${real_home_list})
+  add_test(NAME real_home_untouched COMMAND ${PROJECT_SOURCE_DIR}/cmake/realHome.sh compare ${real_home_list})
+  set_tests_properties(real_home_recorded PROPERTIES FIXTURES_SETUP real_home)
+  set_tests_properties(real_home_untouched PROPERTIES FIXTURES_CLEANUP real_home)
+  set(SORVANE_TEST_FIXTURE_PROPERTIES FIXTURES_REQUIRED real_home)
+endif()
+
 # Python's compiled modules would land beside the test scripts in the source
 # tree; the tests write only into the build folder and scratch folders.
 set(SORVANE_TEST_ENVIRONMENT
@@ -68,7 +82,7 @@ add_custom_target(sorvane_core_tests)
 
 function(sorvane_add_gtest)
   cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
+  add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/ownHome.cpp)
   # Every test sees the shared helpers, such as the row idiom of table tests
   # (namedRow.h).
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
@@ -91,7 +105,7 @@ endfunction()
 
 function(sorvane_add_script_test)
   cmake_parse_arguments(T "" "NAME" "COMMAND;LABELS" ${ARGN})
-  add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
+  add_test(NAME ${T_NAME} COMMAND ${PROJECT_SOURCE_DIR}/cmake/ownHome.sh ${T_COMMAND})
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "${SORVANE_TEST_ENVIRONMENT}" TIMEOUT 300 ${SORVANE_TEST_FIXTURE_PROPERTIES})
   if(T_LABELS)

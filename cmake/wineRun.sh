@@ -17,8 +17,9 @@ wine=$1
 export WINEPREFIX=$2
 shift 2
 export WINEDEBUG=-all
-# No display and no prompts to download Wine's .NET or HTML engines.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No display, no prompts to download Wine's .NET or HTML engines, and no
+# menu entries for the prefix's programs in the user's home.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 wineserver=$(dirname "$(readlink -f "$wine")")/wineserver
 

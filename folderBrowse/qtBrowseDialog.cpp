@@ -2,6 +2,8 @@
 
 #include "qtBytes.h"
 
+#include <QApplication>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -9,6 +11,7 @@
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -120,7 +123,10 @@ protected:
 private:
     void ShowPlaces();
     void LayOut(bool statusLineShown);
+    void AddPathField(QGridLayout* grid, int row);
     void FolderEntered(const QString& folder);
+    void GoToTypedFolder();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool IsSelectable(const QString& folder) const;
 
     const TBrowseInfo& info_;
@@ -128,6 +134,7 @@ private:
     const bool editBox_;
     QLineEdit* const nameEdit_;
     QLabel* statusLine_ = nullptr;
+    QLineEdit* pathField_ = nullptr;
 };
 
 QtBrowseDialog::FolderDialog::FolderDialog(QWidget* owner, const TBrowseInfo& info, QString root)
@@ -196,10 +203,60 @@ void QtBrowseDialog::FolderDialog::LayOut(bool statusLineShown)
     const int columns = grid->columnCount();
     grid->removeWidget(buttons);
     buttons->setOrientation(Qt::Horizontal);
-    const int statusRow = grid->rowCount();
-    grid->addWidget(statusLine_, statusRow, 0, 1, columns);
-    grid->addWidget(buttons, statusRow + 1, 0, 1, columns);
+    const int pathRow = grid->rowCount();
+    AddPathField(grid, pathRow);
+    grid->addWidget(statusLine_, pathRow + 1, 0, 1, columns);
+    grid->addWidget(buttons, pathRow + 2, 0, 1, columns);
     grid->setColumnStretch(1, 1);
+}
+
+// Every desktop's folder chooser takes a typed or pasted path: the field
+// completes folder names as they are typed, and Enter goes to the folder
+// (Choose then takes it) instead of choosing whatever the view shows.
+void QtBrowseDialog::FolderDialog::AddPathField(QGridLayout* grid, int row)
+{
+    pathField_ = new QLineEdit(this);
+    pathField_->setObjectName(QLatin1String(PathFieldObjectName));
+    pathField_->setAccessibleName(QStringLiteral("Folder path"));
+    auto* folders = new QFileSystemModel(pathField_);
+    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders->setRootPath(root_);
+    auto* completer = new QCompleter(folders, pathField_);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    pathField_->setCompleter(completer);
+    pathField_->setText(QDir::toNativeSeparators(directory().absolutePath()));
+    pathField_->installEventFilter(this);
+    // A completion picked from the list with Enter arrives here, not as a key.
+    connect(pathField_, &QLineEdit::returnPressed, this, &FolderDialog::GoToTypedFolder);
+    auto* label = new QLabel(QStringLiteral("&Path:"), this);
+    label->setBuddy(pathField_);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(pathField_, row, 1, 1, grid->columnCount() - 1);
+}
+
+bool QtBrowseDialog::FolderDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == pathField_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            GoToTypedFolder();
+            return true;
+        }
+    }
+    return QFileDialog::eventFilter(watched, event);
+}
+
+// A path that names no folder inside the tree stays in the field to be
+// mended; relative paths start from the folder shown.
+void QtBrowseDialog::FolderDialog::GoToTypedFolder()
+{
+    const QString folder = CleanAbsolute(directory().absoluteFilePath(QDir::fromNativeSeparators(pathField_->text())));
+    if (!IsSelectable(folder)) {
+        QApplication::beep();
+        return;
+    }
+    setDirectory(folder);
+    pathField_->setText(QDir::toNativeSeparators(folder));
 }
 
 // The keyboard starts where the choice is made: in the edit box when there
@@ -260,6 +317,8 @@ void QtBrowseDialog::FolderDialog::FolderEntered(const QString& folder)
         setDirectory(root_);
         return;
     }
+    if (pathField_ && !pathField_->hasFocus())
+        pathField_->setText(QDir::toNativeSeparators(CleanAbsolute(folder)));
     if (nameEdit_) {
         const QSignalBlocker quiet(nameEdit_);
         nameEdit_->clear();

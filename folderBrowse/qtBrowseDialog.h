@@ -27,6 +27,8 @@ public:
     // Object names of the dialog's own parts, for tests and style sheets.
     static constexpr const char* DialogObjectName = "folderBrowseDialog";
     static constexpr const char* StatusLineObjectName = "statusText";
+    // The field where a folder's path is typed or pasted; Enter goes there.
+    static constexpr const char* PathFieldObjectName = "folderPath";
 
 private:
     class FolderDialog;

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTextDocument>
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -14,7 +13,15 @@ namespace sorvane {
 
 QString PlainToolTip(const QString& text)
 {
-    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+    if (text.isEmpty())
+        return {};
+    // Blanks kept as they are, long lines wrapped: a tooltip wider than the
+    // screen would cut the text it is there to show whole.
+    QString escaped = text.toHtmlEscaped();
+    escaped.replace(QLatin1String("\r\n"), QLatin1String("<br>"));
+    escaped.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    escaped.replace(QLatin1Char('\r'), QLatin1String("<br>"));
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + escaped + QStringLiteral("</p>");
 }
 
 QString LiteralCaption(const QString& text)

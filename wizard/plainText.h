@@ -13,8 +13,9 @@ class QLabel;
 
 namespace sorvane {
 
-// A tooltip that shows text as it is, line breaks included; empty stays
-// empty (no tooltip).
+// A tooltip that shows text as it is, blanks and line breaks included,
+// wrapped where it is longer than a tooltip's width; empty stays empty (no
+// tooltip).
 QString PlainToolTip(const QString& text);
 
 // A button or check box caption that shows text as it is: every "&" doubled.

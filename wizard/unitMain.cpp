@@ -326,11 +326,13 @@ void TfrmMain::LayoutWindow()
 
 void TfrmMain::FitOnScreen(const QRect& available)
 {
-    // Before the window is shown its frame is not known: a title bar is
-    // counted as the style draws one.
+    // Before the window is shown its frame is not known: a title bar and
+    // borders are counted as the style draws them.
     QSize frame = frameGeometry().size() - size();
-    if (frame.isEmpty())
-        frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    if (frame.isEmpty()) {
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        frame = QSize(2 * border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border);
+    }
     const QSize whole = size() + frame;
     if (whole.width() <= available.width() && whole.height() <= available.height())
         return;

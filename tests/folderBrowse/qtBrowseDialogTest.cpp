@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -184,6 +185,48 @@ TEST_F(QtBrowseDialogTest, OpensOverTheOwnerOnFolderNameWithCaptionAndNoEditBoxO
     EXPECT_EQ(seen.selected, Path("pages/scripts"));
     EXPECT_FALSE(seen.editBoxVisible);
     EXPECT_FALSE(seen.statusVisible);
+}
+
+// A path typed or pasted into the path field, completed from the folders
+// there, is gone to by Enter; Choose then takes it. A path that names no
+// folder of the tree leaves the dialog where it was.
+TEST_F(QtBrowseDialogTest, PathFieldCompletesTypedFoldersAndEnterGoesThere)
+{
+    browse.SetCustomRoot(QtBrowseDialog::FolderItem(Path("pages")));
+    browse.SetRoot(TBrowseLocation::bl_CUSTOM);
+    browse.SetFolderName(Path("pages"));
+    QStringList shown;
+    QStringList completions;
+    const auto answer = WhenOpen<QFileDialog>([&](QFileDialog& dialog) {
+        auto& field = Part<QLineEdit>(dialog, QtBrowseDialog::PathFieldObjectName);
+        dialog.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        field.setFocus();
+        field.clear();
+        QTest::keyClicks(&field, Path("pages/sc"));
+        QCompleter* completer = field.completer();
+        completer->setCompletionPrefix(field.text());
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                completer->setCompletionPrefix(field.text());
+                return completer->completionCount() > 0;
+            },
+            3000));
+        for (int row = 0; completer->setCurrentRow(row); ++row)
+            completions << completer->currentCompletion();
+        field.setText(Path("outside"));
+        QTest::keyClick(&field, Qt::Key_Return);
+        shown << dialog.directory().absolutePath();
+        field.setText(QStringLiteral("scripts"));
+        QTest::keyClick(&field, Qt::Key_Return);
+        shown << dialog.directory().absolutePath() << field.text();
+        EXPECT_TRUE(dialog.isVisible()) << "Enter in the field does not choose";
+        Choose(dialog);
+    });
+    ASSERT_TRUE(browse.Execute());
+    EXPECT_EQ(completions, QStringList{Path("pages/scripts")});
+    EXPECT_EQ(shown, (QStringList{Path("pages"), Path("pages/scripts"), Path("pages/scripts")}));
+    EXPECT_EQ(browse.FolderName(), Path("pages/scripts"));
 }
 
 TEST_F(QtBrowseDialogTest, ComponentWithoutABackendShowsThisPlatformsDialog)

@@ -31,6 +31,7 @@ printf '<head></head><object>A</object>' >"$page"
 printf 'FWS\x08' >"$site/movies/intro.swf"
 cp "$site/movies/intro.swf" "$site/elsewhere/intro.swf"
 
+start_window_manager
 start_sorvane "$sorvane" "$site"
 
 wid=$(main_window)

@@ -10,6 +10,18 @@ unset QT_QPA_PLATFORM  # the real X display, not the tests' offscreen one
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# A window manager, as on every desktop: it frames the windows, gives a new
+# window the keyboard and hands it back when the window closes.
+start_window_manager() {
+    command -v openbox >/dev/null || fail "openbox is missing (Debian package openbox)"
+    openbox --sm-disable >/dev/null 2>&1 &
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "openbox did not start"
+}
+
 # Key presses, with a pause for the window to follow.
 keys() {
     xdotool key --clearmodifiers "$@"
