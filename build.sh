@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 BUILD_DIR=${BUILD_DIR:-build}
-RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 zlib1g-dev liblzma-dev)
+RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 zlib1g-dev liblzma-dev libcli11-dev)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-apps libx11-dev
                g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64 locales libz-mingw-w64-dev
                clang libclang-rt-14-dev chromium python3

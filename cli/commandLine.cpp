@@ -51,7 +51,7 @@ void PrintHelp(std::ostream& out)
         << "generates the script and paste snippet of one Flash movie.\n\n"
         << "Commands:\n";
     for (const Command& command : Commands)
-        out << "  " << ProgramName << ' ' << command.help << '\n';
+        out << "  " << ProgramName << ' ' << command.help() << '\n';
     out << "Options:\n"
         << "  -h, --help    show this help; after a command, that command's help\n"
         << "  --version     show the version\n"
@@ -69,23 +69,14 @@ void PrintHelp(std::ostream& out)
         << "The manual page " << ProgramName << "(1) tells more.\n";
 }
 
-int RunCommand(Arguments arguments, Streams streams)
+// "sorvane-cli: convert: MESSAGE" and where to read more; the command's
+// name is left out when the error came before it was known.
+int ReportUsageError(std::ostream& err, std::string_view command, std::string_view message)
 {
-    if (arguments.empty())
-        throw UsageError("no command given");
-    const std::string& first = arguments.front();
-    if (first == "--help" || first == "-h") {
-        PrintHelp(streams.out);
-        return Success;
-    }
-    if (first == "--version") {
-        streams.out << ProgramName << ' ' << SORVANE_VERSION << '\n';
-        return Success;
-    }
-    const Command* command = FindCommand(first);
-    if (command == nullptr)
-        throw UsageError("unknown command '" + first + "'");
-    return command->run(arguments.subspan(1), streams);
+    const std::string commandName = command.empty() ? "" : std::string(command) + ' ';
+    err << ProgramName << ": " << (command.empty() ? "" : std::string(command) + ": ") << message << "\n"
+        << "Try '" << ProgramName << ' ' << commandName << "--help' for more information.\n";
+    return BadUsage;
 }
 
 // A batch of pages holds two new files open per page: the more files may be
@@ -126,53 +117,26 @@ std::vector<std::string> ProgramArguments(int argc, char** argv)
 }
 #endif
 
-std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option)
-{
-    const std::string& argument = arguments[i];
-    if (argument == option) {
-        if (++i == arguments.size())
-            throw UsageError("option '" + std::string(option) + "' needs a value");
-        return arguments[i];
-    }
-    if (argument.starts_with(option) && argument.size() > option.size() && argument[option.size()] == '=')
-        return argument.substr(option.size() + 1);
-    return std::nullopt;
-}
-
-ParsedArguments ParseArguments(Arguments arguments, std::string_view command,
-                               const std::function<bool(std::size_t& i)>& takeOption)
-{
-    ParsedArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-'))
-            parsed.operands.push_back(argument);
-        else if (argument == "--")
-            optionsEnded = true;
-        else if (argument == "--help" || argument == "-h")
-            parsed.help = true;
-        else if (!takeOption(i))
-            throw UsageError(std::string(command) + ": unknown option '" + argument + "'");
-    }
-    return parsed;
-}
-
-bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out)
-{
-    if (asked)
-        out << "Usage: " << ProgramName << ' ' << help;
-    return asked;
-}
-
 int RunCommandLine(Arguments arguments, Streams streams)
 {
+    if (arguments.empty())
+        return ReportUsageError(streams.err, {}, "no command given");
+    const std::string& first = arguments.front();
+    if (first == "--help" || first == "-h") {
+        PrintHelp(streams.out);
+        return Success;
+    }
+    if (first == "--version") {
+        streams.out << ProgramName << ' ' << SORVANE_VERSION << '\n';
+        return Success;
+    }
+    const Command* command = FindCommand(first);
+    if (command == nullptr)
+        return ReportUsageError(streams.err, {}, "unknown command '" + first + "'");
     try {
-        return RunCommand(arguments, streams);
+        return command->run(arguments.subspan(1), streams);
     } catch (const UsageError& error) {
-        streams.err << ProgramName << ": " << error.what() << "\n"
-                    << "Try '" << ProgramName << " --help' for more information.\n";
-        return BadUsage;
+        return ReportUsageError(streams.err, command->name, error.what());
     }
 }
 

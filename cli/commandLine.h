@@ -4,8 +4,6 @@
 #pragma once
 
 #include <exception>
-#include <functional>
-#include <optional>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -25,7 +23,8 @@ struct Streams {
 // The arguments that follow a command's name.
 using Arguments = std::span<const std::string>;
 
-// A command line that cannot be carried out; what() says why.
+// A command line that cannot be carried out; what() says why. Thrown by a
+// command, it is reported with the command's name.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -33,7 +32,7 @@ public:
 
 struct Command {
     std::string_view name;
-    std::string_view help;  // synopsis line, then indented description lines
+    std::string (*help)();  // synopsis line, then indented description and option lines
     int (*run)(Arguments arguments, Streams streams);
 };
 
@@ -52,29 +51,6 @@ std::vector<std::string> ProgramArguments(int argc, wchar_t** argv);
 #else
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 #endif
-
-// The value of an option written "--option VALUE" or "--option=VALUE", or
-// nothing when the argument is another one. Moves i past a separate value.
-std::optional<std::string> OptionValue(Arguments arguments, std::size_t& i, std::string_view option);
-
-// A command's arguments sorted: the operands (pages, movies) and whether
-// help was asked for.
-struct ParsedArguments {
-    std::vector<std::string> operands;
-    bool help = false;
-};
-
-// Walks a command's arguments: "-" and arguments that do not begin with "-"
-// are operands, "--" makes every later argument one, "-h" and "--help" ask
-// for help; any other argument is offered to takeOption, which returns false
-// for an option it does not know (a usage error naming the command) and moves
-// i past a separate value.
-ParsedArguments ParseArguments(Arguments arguments, std::string_view command,
-                               const std::function<bool(std::size_t& i)>& takeOption);
-
-// Prints "Usage: sorvane-cli " and a command's help when it was asked for;
-// returns whether it was.
-bool ShowHelpIfAsked(bool asked, std::string_view help, std::ostream& out);
 
 // Runs the tool on its arguments (the program name left out) and returns the
 // exit status.

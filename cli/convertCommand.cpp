@@ -13,53 +13,63 @@ namespace sorvane::cli {
 namespace {
 
 struct ConvertOptions {
-    bool backup = true;
+    bool noBackup = false;
     std::optional<std::string> scriptFolder;
     std::optional<std::string> player;
     std::vector<std::string> pages;
     PageRunOptions run;
     std::optional<ConvertPreview::Kind> preview;  // --dry-run, --diff
-    bool help = false;
 };
 
-// Takes arguments[i] when it is an option of convert.
-bool TakeConvertOption(Arguments arguments, std::size_t& i, ConvertOptions& options)
-{
-    const std::string& argument = arguments[i];
-    if (argument == "--no-backup") {
-        options.backup = false;
-    } else if (argument == "--script-dir" || argument.starts_with("--script-dir=")) {
-        if (argument == "--script-dir" && ++i == arguments.size())
-            throw UsageError("option '--script-dir' needs a folder");
-        options.scriptFolder = argument == "--script-dir" ? arguments[i] : argument.substr(13);
-        if (options.scriptFolder->empty())
-            throw UsageError("option '--script-dir' needs a folder");
-    } else if (argument == "--dry-run" || argument == "--diff") {
-        const auto kind = argument == "--diff" ? ConvertPreview::Kind::Diff : ConvertPreview::Kind::DryRun;
-        if (options.preview && options.preview != kind)
-            throw UsageError("options '--dry-run' and '--diff' cannot be used together");
-        options.preview = kind;
-    } else if (auto player = OptionValue(arguments, i, "--player")) {
-        options.player = std::move(*player);
-    } else {
-        return ParsePageRunOption(arguments, i, options.run);
-    }
-    return true;
-}
-
-ConvertOptions ParseConvertOptions(Arguments arguments)
-{
+// convert's options and the table that reads them and tells them in the help.
+struct ConvertCommandLine {
     ConvertOptions options;
-    ParsedArguments parsed = ParseArguments(arguments, "convert",
-                                            [&](std::size_t& i) { return TakeConvertOption(arguments, i, options); });
-    options.pages = std::move(parsed.operands);
-    options.help = parsed.help;
-    if (options.pages.empty() && !options.help)
-        throw UsageError("convert: no page given");
-    if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
-        throw UsageError("options '--diff' and '--json' cannot be used together");
-    return options;
-}
+    OptionTable table{"convert",
+                      "Moves every Flash <object> block of each page into a function of the page's script file "
+                      "(NAME.js beside the page) and calls it from the page. Pages are converted in the order given, "
+                      "in one run: the function numbers go on from page to page, and each script file gets the "
+                      "functions of the pages that use it. A page that fails is reported and the next one is "
+                      "converted."};
+
+    ConvertCommandLine()
+    {
+        CLI::App& add = table.Options();
+        add.add_flag("--no-backup", options.noBackup, "do not copy each page to NAME_backup.EXT first");
+        add.add_option_function<std::string>(
+               "--script-dir", [this](const std::string& folder) { options.scriptFolder = folder; },
+               "write the script files into DIR instead")
+            ->type_name("DIR");
+        add.add_option_function<std::string>(
+               "--player", [this](const std::string& source) { options.player = source; },
+               "make each page load the Flash player script SRC (such as Ruffle's ruffle.js) after its script "
+               "file: a web address (http://, https://, //) as given, or a local file, referred to from the page")
+            ->type_name("SRC");
+        AddPageChoiceOptions(add, options.run);
+        CLI::Option* dryRun = add.add_flag_callback(
+            "--dry-run", [this] { options.preview = ConvertPreview::Kind::DryRun; },
+            "read every page and tell, per page, how many blocks would be converted and which files would be "
+            "created or replaced; write nothing");
+        add.add_flag_callback(
+               "--diff", [this] { options.preview = ConvertPreview::Kind::Diff; },
+               "print the changes of every page and script file as a unified diff, labels a/PATH and b/PATH with "
+               "the path from the current folder; write nothing")
+            ->excludes(dryRun);
+        AddPageOutputOptions(add, options.run);
+        table.Operands("PAGE", options.pages, true);
+    }
+
+    // Reads the arguments; false when help was asked for and printed.
+    bool Parse(Arguments arguments, std::ostream& out)
+    {
+        if (!table.Parse(arguments, out))
+            return false;
+        if (options.scriptFolder && options.scriptFolder->empty())
+            throw UsageError("option '--script-dir' needs a folder");
+        if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
+            throw UsageError("options '--diff' and '--json' cannot be used together");
+        return true;
+    }
+};
 
 void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
 {
@@ -105,7 +115,7 @@ PageOutcome PreviewOutcome(ConvertPreview& preview, const std::string& page, con
 {
     PageOutcome outcome{page, {}, nullptr};
     try {
-        outcome.report = preview.Page(page, script, options.backup, options.player);
+        outcome.report = preview.Page(page, script, !options.noBackup, options.player);
     } catch (...) {
         outcome.error = std::current_exception();
     }
@@ -127,11 +137,17 @@ bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
 
 }  // namespace
 
+std::string ConvertHelp()
+{
+    return ConvertCommandLine().table.Help();
+}
+
 int RunConvert(Arguments arguments, Streams streams)
 {
-    const ConvertOptions options = ParseConvertOptions(arguments);
-    if (ShowHelpIfAsked(options.help, ConvertHelp, streams.out))
+    ConvertCommandLine commandLine;
+    if (!commandLine.Parse(arguments, streams.out))
         return Success;
+    const ConvertOptions& options = commandLine.options;
     if (!PlayerFound(options.player, streams.err))
         return SomeFailed;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
@@ -155,7 +171,7 @@ int RunConvert(Arguments arguments, Streams streams)
         if (preview)
             report(PreviewOutcome(*preview, page, script, options));
         else
-            batch.Convert(page, script, options.backup, options.player);
+            batch.Convert(page, script, !options.noBackup, options.player);
     }
     batch.Finish();
     if (preview)

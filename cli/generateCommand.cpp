@@ -4,6 +4,7 @@
 #include "movieFile.h"
 #include "movieHeader.h"
 #include "nativePath.h"
+#include "optionTable.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +21,6 @@ struct GenerateOptions {
     std::optional<std::string> name;
     std::optional<std::string> player;
     std::optional<std::string> movie;
-    bool help = false;
     bool force = false;
 };
 
@@ -30,58 +30,65 @@ std::string LoweredQuality(const std::string& given)
     std::string quality = given;
     std::ranges::transform(quality, quality.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
     if (std::ranges::find(Qualities, quality) == Qualities.end())
-        throw UsageError("generate: quality must be best, high or low, not '" + given + "'");
+        throw UsageError("quality must be best, high or low, not '" + given + "'");
     return quality;
 }
 
-void TakeMovie(GenerateOptions& options, const std::string& argument)
+// An option whose value goes into an optional string.
+CLI::Option* AddValueOption(CLI::App& table, std::string name, std::optional<std::string>& value,
+                            std::string description, std::string valueName)
 {
-    if (options.movie)
-        throw UsageError("generate: only one movie can be given");
-    // Windows takes "/" as a separator too, the Windows path style only "\\":
-    // site/intro.swf must name intro.swf in site there as well.
-    options.movie = PathBytes(NativePath(argument).make_preferred());
+    return table
+        .add_option_function<std::string>(
+            std::move(name), [&value](const std::string& given) { value = given; }, std::move(description))
+        ->type_name(std::move(valueName));
 }
 
-// Reads the option at arguments[i]; false when it is none of generate's.
-bool TakeOption(GenerateOptions& options, Arguments arguments, std::size_t& i)
-{
-    if (auto value = OptionValue(arguments, i, "--width"))
-        options.width = std::move(*value);
-    else if (auto value = OptionValue(arguments, i, "--height"))
-        options.height = std::move(*value);
-    else if (auto value = OptionValue(arguments, i, "--name"))
-        options.name = std::move(*value);
-    else if (auto value = OptionValue(arguments, i, "--quality"))
-        options.quality = LoweredQuality(*value);
-    else if (auto value = OptionValue(arguments, i, "--player"))
-        options.player = std::move(*value);
-    else
-        return false;
-    return true;
-}
-
-GenerateOptions ParseGenerateOptions(Arguments arguments)
-{
+// generate's options and the table that reads them and tells them in the help.
+struct GenerateCommandLine {
     GenerateOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-'))
-            TakeMovie(options, argument);
-        else if (argument == "--")
-            optionsEnded = true;
-        else if (argument == "--help" || argument == "-h")
-            options.help = true;
-        else if (argument == "--force")
-            options.force = true;
-        else if (!TakeOption(options, arguments, i))
-            throw UsageError("generate: unknown option '" + argument + "'");
+    std::vector<std::string> movies;
+    OptionTable table{"generate",
+                      "Writes NAME.js beside the Flash movie MOVIE (replacing one that generate wrote), whose one "
+                      "statement writes the movie's <object>/<embed> markup, and prints the snippet to paste into a "
+                      "page: exactly its bytes, lines ending in CR LF, no line end after the last. Blank sizes or "
+                      "name, and sizes holding more than digits and %, are warned about, not refused."};
+
+    GenerateCommandLine()
+    {
+        CLI::App& add = table.Options();
+        AddValueOption(add, "--width", options.width,
+                       "the movie's width, such as 550 or 100% (default: the width of the movie's stage, blank when "
+                       "not known)",
+                       "W");
+        AddValueOption(add, "--height", options.height, "the movie's height (default: its stage's, or blank)", "H");
+        AddValueOption(add, "--name", options.name, "its name/id in the page (default: the movie's base name)", "NAME");
+        add.add_option("--quality", options.quality, "best, high or low (default: best)")
+            ->type_name("best|high|low")
+            ->option_text("--quality Q");
+        AddValueOption(add, "--player", options.player,
+                       "start the snippet with a line that loads the Flash player script SRC (such as Ruffle's "
+                       "ruffle.js): a web address (http://, https://, //) as given, or a local file, referred to from "
+                       "the movie's folder",
+                       "SRC");
+        add.add_flag("--force", options.force,
+                     "replace NAME.js also when it holds other script code, such as a converted page's functions "
+                     "(refused without)");
+        table.Operands("MOVIE", movies, false);
     }
-    if (!options.movie && !options.help)
-        throw UsageError("generate: no movie given");
-    return options;
-}
+
+    // Reads the arguments; false when help was asked for and printed.
+    bool Parse(Arguments arguments, std::ostream& out)
+    {
+        if (!table.Parse(arguments, out))
+            return false;
+        options.quality = LoweredQuality(options.quality);
+        // Windows takes "/" as a separator too, the Windows path style only
+        // "\\": site/intro.swf must name intro.swf in site there as well.
+        options.movie = PathBytes(NativePath(movies.front()).make_preferred());
+        return true;
+    }
+};
 
 std::string_view WarningAbout(DoubtfulValue value)
 {
@@ -156,14 +163,17 @@ int Generate(GenerateOptions options, Streams streams)
 
 }  // namespace
 
+std::string GenerateHelp()
+{
+    return GenerateCommandLine().table.Help();
+}
+
 int RunGenerate(Arguments arguments, Streams streams)
 {
-    GenerateOptions options = ParseGenerateOptions(arguments);
-    if (options.help) {
-        streams.out << "Usage: " << ProgramName << ' ' << GenerateHelp;
+    GenerateCommandLine commandLine;
+    if (!commandLine.Parse(arguments, streams.out))
         return Success;
-    }
-    return Generate(std::move(options), streams);
+    return Generate(std::move(commandLine.options), streams);
 }
 
 }  // namespace sorvane::cli

@@ -3,11 +3,11 @@
 #include "movieFile.h"
 #include "movieHeader.h"
 #include "nativePath.h"
+#include "optionTable.h"
 #include "unitACConvertor.h"
 
 #include <charconv>
 #include <fstream>
-#include <optional>
 
 namespace sorvane::cli {
 namespace {
@@ -56,32 +56,30 @@ int Info(const std::string& movie, Streams streams)
     }
 }
 
+// info's table: no options but the help, one movie.
+struct InfoCommandLine {
+    std::vector<std::string> movies;
+    OptionTable table{"info",
+                      "Prints the header of the Flash movie MOVIE: its signature, version, file length, stage "
+                      "rectangle and size, frame rate and frame count. A file that is not a Flash movie, or is cut "
+                      "short, is reported."};
+
+    InfoCommandLine() { table.Operands("MOVIE", movies, false); }
+};
+
 }  // namespace
+
+std::string InfoHelp()
+{
+    return InfoCommandLine().table.Help();
+}
 
 int RunInfo(Arguments arguments, Streams streams)
 {
-    std::optional<std::string> movie;
-    bool help = false, optionsEnded = false;
-    for (const std::string& argument : arguments) {
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            if (movie)
-                throw UsageError("info: only one movie can be given");
-            movie = argument;
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            help = true;
-        } else {
-            throw UsageError("info: unknown option '" + argument + "'");
-        }
-    }
-    if (help) {
-        streams.out << "Usage: " << ProgramName << ' ' << InfoHelp;
+    InfoCommandLine commandLine;
+    if (!commandLine.table.Parse(arguments, streams.out))
         return Success;
-    }
-    if (!movie)
-        throw UsageError("info: no movie given");
-    return Info(*movie, streams);
+    return Info(commandLine.movies.front(), streams);
 }
 
 }  // namespace sorvane::cli

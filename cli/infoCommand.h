@@ -5,11 +5,8 @@
 
 namespace sorvane::cli {
 
-inline constexpr std::string_view InfoHelp =
-    "info MOVIE\n"
-    "      Prints the header of the Flash movie MOVIE: its signature, version,\n"
-    "      file length, stage rectangle and size, frame rate and frame count.\n"
-    "      A file that is not a Flash movie, or is cut short, is reported.\n";
+// The command's synopsis and description, for the help.
+std::string InfoHelp();
 
 int RunInfo(Arguments arguments, Streams streams);
 

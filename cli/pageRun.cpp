@@ -3,6 +3,7 @@
 #include "jsonText.h"
 #include "nativePath.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <numeric>
 
@@ -54,27 +55,37 @@ std::string FullPaths::operator()(const std::string& path)
     return PathBytes(NativePath(folder->second) / absolute.filename());
 }
 
-bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& options)
+void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options)
 {
-    const std::string& argument = arguments[i];
-    if (argument == "--recursive" || argument == "-r") {
-        options.recursive = true;
-    } else if (argument == "--json") {
-        options.json = true;
-    } else if (argument == "--quiet" || argument == "-q") {
-        options.quiet = true;
-    } else if (auto glob = OptionValue(arguments, i, "--exclude")) {
-        if (glob->empty())
-            throw UsageError("option '--exclude' needs a pattern");
-        options.excludes.push_back(std::move(*glob));
-    } else {
-        return false;
-    }
-    return true;
+    table.add_flag("-r,--recursive", options.recursive,
+                   "every argument that is a folder stands for the pages under it: files named as web pages "
+                   "(*.htm, *.html, *.shtm, *.shtml, *.php, *.php3, *.php4, *.phtm, *.phtml, *.jsp, *.asp, *.aspx, "
+                   "*.cfm, in any letter case), in sorted order; links to folders are not followed, backups "
+                   "(NAME_backup.EXT, NAME_backupN.EXT of a page beside them) are no pages");
+    table
+        .add_option("--exclude", options.excludes,
+                    "with --recursive: leave out the files and folders that match GLOB (repeatable); a GLOB without "
+                    "'/' is matched against each name, one with '/' against the path under the folder; '*' and "
+                    "'?' stop at '/', '**' does not")
+        ->type_name("GLOB")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false);  // one pattern each time: the pages follow
+}
+
+void AddPageOutputOptions(CLI::App& table, PageRunOptions& options)
+{
+    table.add_flag("--json", options.json,
+                   "print one JSON object per page instead of a line: path, blocks, script, backup, error (null "
+                   "when not known); bytes that are no UTF-8 are written \\udcXX");
+    table.add_flag("-q,--quiet", options.quiet,
+                   "print neither a line per page nor the progress line that a long run shows on a terminal; errors "
+                   "are still printed");
 }
 
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options)
 {
+    if (std::ranges::find(options.excludes, "") != options.excludes.end())
+        throw UsageError("option '--exclude' needs a pattern");
     if (!options.recursive) {
         if (!options.excludes.empty())
             throw UsageError("option '--exclude' needs '--recursive'");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "commandLine.h"
+#include "optionTable.h"
 #include "pageSearch.h"
 #include "progressLine.h"
 
@@ -16,25 +17,6 @@
 
 namespace sorvane::cli {
 
-// The help lines of the options below, for the help of each such command.
-#define SORVANE_PAGE_RUN_OPTIONS_HELP                                                                                  \
-    "      -r, --recursive   every argument that is a folder stands for the pages\n"                                   \
-    "                        under it: files named as web pages (*.htm, *.html,\n"                                     \
-    "                        *.shtm, *.shtml, *.php, *.php3, *.php4, *.phtm, *.phtml,\n"                               \
-    "                        *.jsp, *.asp, *.aspx, *.cfm, in any letter case), in\n"                                   \
-    "                        sorted order; links to folders are not followed, backups\n"                               \
-    "                        (NAME_backup.EXT, NAME_backupN.EXT of a page beside\n"                                    \
-    "                        them) are no pages\n"                                                                     \
-    "      --exclude GLOB    with --recursive: leave out the files and folders that\n"                                 \
-    "                        match GLOB (repeatable); a GLOB without '/' is matched\n"                                 \
-    "                        against each name, one with '/' against the path under\n"                                 \
-    "                        the folder; '*' and '?' stop at '/', '**' does not\n"                                     \
-    "      --json            print one JSON object per page instead of a line: path,\n"                                \
-    "                        blocks, script, backup, error (null when not known); bytes\n"                             \
-    "                        that are no UTF-8 are written \\udcXX\n"                                                  \
-    "      -q, --quiet       print neither a line per page nor the progress line that\n"                               \
-    "                        a long run shows on a terminal; errors are still printed\n"
-
 struct PageRunOptions {
     bool recursive = false;
     std::vector<std::string> excludes;
@@ -42,13 +24,15 @@ struct PageRunOptions {
     bool quiet = false;
 };
 
-// Takes arguments[i] when it is one of the options above (moving i past a
-// separate value) and returns whether it was.
-bool ParsePageRunOption(Arguments arguments, std::size_t& i, PageRunOptions& options);
+// Adds the options that choose the pages (-r, --exclude) to a command's table.
+void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options);
+// Adds the options that choose the output (--json, -q) to a command's table.
+void AddPageOutputOptions(CLI::App& table, PageRunOptions& options);
 
 // The pages the arguments name: without --recursive the arguments as given;
 // with it, each folder argument searched (FindPages) and other arguments as
-// given.
+// given. Throws UsageError for an empty --exclude and for --exclude without
+// --recursive.
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options);
 
 // Whether the path leads to a folder (links followed).

@@ -21,31 +21,33 @@ struct RestoreOptions {
     PageRunOptions run;
     bool force = false;
     bool clean = false;
-    bool help = false;
 };
 
-bool TakeRestoreOption(Arguments arguments, std::size_t& i, RestoreOptions& options)
-{
-    if (arguments[i] == "--force")
-        options.force = true;
-    else if (arguments[i] == "--clean")
-        options.clean = true;
-    else
-        return ParsePageRunOption(arguments, i, options.run);
-    return true;
-}
-
-RestoreOptions ParseRestoreOptions(Arguments arguments)
-{
+// restore's options and the table that reads them and tells them in the help.
+struct RestoreCommandLine {
     RestoreOptions options;
-    ParsedArguments parsed = ParseArguments(arguments, "restore",
-                                            [&](std::size_t& i) { return TakeRestoreOption(arguments, i, options); });
-    options.pages = std::move(parsed.operands);
-    options.help = parsed.help;
-    if (options.pages.empty() && !options.help)
-        throw UsageError("restore: no page given");
-    return options;
-}
+    OptionTable table{"restore",
+                      "Puts back each page's newest backup, the one with the highest number (NAME_backup.EXT is "
+                      "number 0, then NAME_backup1.EXT, ...): the page gets the backup's bytes, replaced at once as a "
+                      "whole. Only while the page is still what its conversion made of that backup (the backup with "
+                      "an include and, per block, a call and a noscript copy): a page edited since is left as it is. "
+                      "A backup that is a symbolic link, no regular file, or belongs to neither the page's owner nor "
+                      "you is not used. When a page given by name has no backup, nothing at all is restored; a page "
+                      "found with -r that never had one is passed over."};
+
+    RestoreCommandLine()
+    {
+        CLI::App& add = table.Options();
+        add.add_flag("--force", options.force,
+                     "restore an edited page too, after keeping it as NAME_edited.EXT (or NAME_editedN.EXT)");
+        add.add_flag("--clean", options.clean,
+                     "then remove the backups used, and the script files of the restored pages that hold only "
+                     "converted functions and that no page of the run or of their folders loads any more");
+        AddPageChoiceOptions(add, options.run);
+        AddPageOutputOptions(add, options.run);
+        table.Operands("PAGE", options.pages, true);
+    }
+};
 
 // The newest backup of every page of a folder, by the page's file name; a
 // folder is listed once however many of its pages are restored.
@@ -217,11 +219,17 @@ void Clean(RunOutput& output, const Leftovers& leftovers, const std::vector<Rest
 
 }  // namespace
 
+std::string RestoreHelp()
+{
+    return RestoreCommandLine().table.Help();
+}
+
 int RunRestore(Arguments arguments, Streams streams)
 {
-    const RestoreOptions options = ParseRestoreOptions(arguments);
-    if (ShowHelpIfAsked(options.help, RestoreHelp, streams.out))
+    RestoreCommandLine commandLine;
+    if (!commandLine.table.Parse(arguments, streams.out))
         return Success;
+    const RestoreOptions& options = commandLine.options;
     std::vector<ArgumentPages> argumentPages;
     std::vector<std::string> allPages;
     for (const std::string& argument : options.pages) {

@@ -779,6 +779,20 @@ TEST_F(CliTest, HelpAndVersion)
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
 }
 
+TEST_F(CliTest, OptionsAreReadAsTheShellWritesThem)
+{
+    WriteFile(folder / "-dash.htm", "<object>1</object>");
+    fs::create_directory(folder / "js");
+
+    // Short options bundled, a value after '=', '--' before a page named like an option.
+    const Outcome outcome = Run({"convert", "-rq", "--no-backup", "--script-dir=js", "--", "-dash.htm"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "") << "-q in the bundle";
+    EXPECT_TRUE(fs::exists(fs::path(folder / "js/-dash.js")));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"-dash.htm", "js"})) << "--no-backup";
+}
+
 // ---------------------------------------------------------------- whole sites --
 // These drive a shell, python3 and diff, and look at POSIX modes and links:
 // Linux only.
@@ -1200,14 +1214,19 @@ struct UsageRow : testkit::NamedRow {
 
 class CliUsage : public CliTest, public ::testing::WithParamInterface<UsageRow> {};
 
+// A message about a command's arguments names the command and points at its
+// help; one about the command itself points at the tool's.
 TEST_P(CliUsage, IsRefusedWithStatusTwoAndNothingWritten)
 {
     WriteFile(folder / "a.htm", "<object>1</object>");
     const Outcome outcome = Run(GetParam().arguments);
+    const std::string message(GetParam().message);
+    const std::vector<std::string_view>& arguments = GetParam().arguments;
+    const bool aboutCommand = !arguments.empty() && message.starts_with(std::string(arguments[0]) + ": ");
+    const std::string help = aboutCommand ? "sorvane-cli " + std::string(arguments[0]) : "sorvane-cli";
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err,
-              "sorvane-cli: " + std::string(GetParam().message) + "\nTry 'sorvane-cli --help' for more information.\n");
+    EXPECT_EQ(outcome.err, "sorvane-cli: " + message + "\nTry '" + help + " --help' for more information.\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.htm"});
 }
 
@@ -1217,30 +1236,37 @@ INSTANTIATE_TEST_SUITE_P(
         UsageRow{{"NoCommand"}, {}, "no command given"},
         UsageRow{{"UnknownCommand"}, {"frobnicate", "a.htm"}, "unknown command 'frobnicate'"},
         UsageRow{{"UnknownOption"}, {"convert", "--bogus", "a.htm"}, "convert: unknown option '--bogus'"},
+        UsageRow{{"UnknownShortOptionInABundle"}, {"convert", "-rx", "a.htm"}, "convert: unknown option '-x'"},
         UsageRow{{"NoPage"}, {"convert", "--no-backup"}, "convert: no page given"},
+        UsageRow{{"ScriptDirWithoutFolder"},
+                 {"convert", "a.htm", "--script-dir"},
+                 "convert: option '--script-dir' needs a folder"},
         UsageRow{
-            {"ScriptDirWithoutFolder"}, {"convert", "a.htm", "--script-dir"}, "option '--script-dir' needs a folder"},
-        UsageRow{{"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "option '--script-dir' needs a folder"},
+            {"EmptyScriptDir"}, {"convert", "--script-dir=", "a.htm"}, "convert: option '--script-dir' needs a folder"},
+        UsageRow{
+            {"EmptyExclude"}, {"convert", "-r", "--exclude=", "a.htm"}, "convert: option '--exclude' needs a pattern"},
         UsageRow{{"BadQuality"},
                  {"generate", "--quality", "Medium", "a.htm"},
                  "generate: quality must be best, high or low, not 'Medium'"},
         UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
-        UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "option '--player' needs a value"},
+        UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "convert: option '--player' needs a value"},
         UsageRow{{"DryRunAndDiff"},
                  {"convert", "--dry-run", "--diff", "a.htm"},
-                 "options '--dry-run' and '--diff' cannot be used together"},
+                 "convert: options '--dry-run' and '--diff' cannot be used together"},
         UsageRow{{"DiffAsJson"},
                  {"convert", "--diff", "--json", "a.htm"},
-                 "options '--diff' and '--json' cannot be used together"},
+                 "convert: options '--diff' and '--json' cannot be used together"},
         UsageRow{{"ExcludeWithoutRecursive"},
                  {"convert", "--exclude=*.htm", "a.htm"},
-                 "option '--exclude' needs '--recursive'"},
+                 "convert: option '--exclude' needs '--recursive'"},
         UsageRow{{"RestoreWithoutPage"}, {"restore", "-q"}, "restore: no page given"},
         UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
         UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
+        UsageRow{
+            {"SecondMovieAfterOptionsEnd"}, {"info", "--", "a.htm", "-b.swf"}, "info: only one movie can be given"},
         UsageRow{{"InfoOption"}, {"info", "--width=5", "a.htm"}, "info: unknown option '--width=5'"},
         UsageRow{{"TwoMovies"}, {"generate", "a.htm", "b.swf"}, "generate: only one movie can be given"},
-        UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "option '--height' needs a value"},
+        UsageRow{{"SizeWithoutValue"}, {"generate", "a.htm", "--height"}, "generate: option '--height' needs a value"},
         UsageRow{
             {"UnknownGenerateOption"}, {"generate", "--no-backup", "a.htm"}, "generate: unknown option '--no-backup'"}),
     testkit::RowName<UsageRow>);
