@@ -163,7 +163,7 @@ int RunConvert(Arguments arguments, Streams streams)
     FullPaths fullPath;
     std::optional<ConvertPreview> preview;
     if (options.preview)
-        preview.emplace(*options.preview, output, streams.out);
+        preview.emplace(*options.preview, output);
     PageBatch batch(ScriptContent::ThisPage, report);
     for (const std::string& argument : found.pages) {
         const std::string page = fullPath(argument);

@@ -36,8 +36,8 @@ std::string Created(bool exists)
 
 }  // namespace
 
-ConvertPreview::ConvertPreview(Kind kind, RunOutput& output, std::ostream& out)
-    : kind_(kind), output_(output), out_(out), preview_(kind == Kind::Diff, ScriptContent::ThisPage)
+ConvertPreview::ConvertPreview(Kind kind, RunOutput& output)
+    : kind_(kind), output_(output), preview_(kind == Kind::Diff, ScriptContent::ThisPage)
 {}
 
 ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
@@ -50,7 +50,7 @@ ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::strin
         if (first)
             scriptOrder_.push_back(scriptPath);
         script->second.after = std::move(preview.newScript);
-        out_ << Diff(preview.oldPage, preview.newPage, pagePath);
+        output_.Text(Diff(preview.oldPage, preview.newPage, pagePath));
     } else {
         output_.Line(pagePath + ": " + std::to_string(report.blocksConverted)
                      + (report.blocksConverted == 1 ? " block" : " blocks") + " would be converted; would replace "
@@ -66,7 +66,7 @@ void ConvertPreview::Finish()
         return;
     for (const std::string& path : scriptOrder_) {
         const ScriptChange& change = scripts_.at(path);
-        out_ << Diff(change.before.value_or(std::string()), change.after, path);
+        output_.Text(Diff(change.before.value_or(std::string()), change.after, path));
     }
 }
 

@@ -14,7 +14,7 @@ class ConvertPreview {
 public:
     enum class Kind { DryRun, Diff };
 
-    ConvertPreview(Kind kind, RunOutput& output, std::ostream& out);
+    ConvertPreview(Kind kind, RunOutput& output);
 
     // Previews one page as ConvertPage would convert it (raising as it
     // would); with --dry-run reports it, with --diff prints the page's diff.
@@ -32,7 +32,6 @@ private:
 
     Kind kind_;
     RunOutput& output_;
-    std::ostream& out_;
     ConversionPreview preview_;
     std::vector<std::string> scriptOrder_;
     std::map<std::string, ScriptChange> scripts_;

@@ -108,25 +108,39 @@ RunOutput::RunOutput(Streams streams, const PageRunOptions& options, const std::
         return;
     sizes_ = SizesOf(pages);
     progress_ = std::make_unique<ProgressLine>(streams.err, true, pages.size(),
-                                               std::accumulate(sizes_.begin(), sizes_.end(), std::uint64_t{0}));
+                                               std::accumulate(sizes_.begin(), sizes_.end(), std::uint64_t{0}),
+                                               TerminalLineErase());
+}
+
+// Report text on stdout. Where stdout and the progress line share a
+// terminal, the line is taken away first and the text goes out at once: text
+// left in stdout's buffer would reach the screen later, in the middle of a
+// progress line, and the next erase would cut it.
+void RunOutput::Print(std::string_view text)
+{
+    const bool sharesScreen = progress_ && outIsTerminal_;
+    if (sharesScreen)
+        progress_->Clear();
+    streams_.out << text;
+    if (sharesScreen)
+        streams_.out.flush();
 }
 
 void RunOutput::Line(std::string_view text)
 {
-    if (json_ || quiet_)
-        return;
-    if (progress_ && outIsTerminal_)
-        progress_->Clear();
-    streams_.out << text << '\n';
+    if (!json_ && !quiet_)
+        Print(std::string(text) + '\n');
 }
 
 void RunOutput::JsonLine(std::string_view objectLine)
 {
-    if (!json_)
-        return;
-    if (progress_ && outIsTerminal_)
-        progress_->Clear();
-    streams_.out << objectLine;
+    if (json_)
+        Print(objectLine);
+}
+
+void RunOutput::Text(std::string_view text)
+{
+    Print(text);
 }
 
 void RunOutput::Error(std::string_view message)

@@ -65,6 +65,8 @@ public:
     void Line(std::string_view text);
     // A JSON object line: printed when the output is JSON.
     void JsonLine(std::string_view objectLine);
+    // Output printed as it is, such as a diff (-q or not).
+    void Text(std::string_view text);
     // "sorvane-cli: MESSAGE" on stderr, after what stdout holds.
     void Error(std::string_view message);
     // A folder of the run that could not be searched: its error, and with
@@ -75,6 +77,8 @@ public:
     void PageDone(std::optional<int> blocks);
 
 private:
+    void Print(std::string_view text);
+
     Streams streams_;
     bool json_;
     bool quiet_;

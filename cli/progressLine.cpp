@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #ifdef _WIN32
 #include <io.h>
@@ -13,7 +15,7 @@
 namespace sorvane::cli {
 namespace {
 
-// Carriage return, then erase to the end of the line.
+// Carriage return, then erase to the end of the line (ECMA-48 EL).
 constexpr std::string_view EraseLine = "\r\x1b[K";
 
 std::string Duration(double seconds)
@@ -45,10 +47,32 @@ double ProgressLine::SteadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes, Clock clock)
-    : err_(err), shown_(shown), totalPages_(totalPages), totalBytes_(totalBytes), clock_(std::move(clock)),
-      start_(shown ? clock_() : 0)
+LineErase TerminalLineErase()
+{
+#ifdef _WIN32
+    return LineErase::Spaces;
+#else
+    const char* term = std::getenv("TERM");
+    return term == nullptr || *term == '\0' || std::string_view(term) == "dumb" ? LineErase::Spaces
+                                                                                : LineErase::EscapeSequence;
+#endif
+}
+
+ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes,
+                           LineErase erase, Clock clock)
+    : err_(err), shown_(shown), totalPages_(totalPages), totalBytes_(totalBytes), erase_(erase),
+      clock_(std::move(clock)), start_(shown ? clock_() : 0)
 {}
+
+void ProgressLine::Erase()
+{
+    if (erase_ == LineErase::EscapeSequence)
+        err_ << EraseLine;
+    else if (onScreen_)
+        err_ << '\r' << std::string(drawnWidth_, ' ') << '\r';
+    else
+        err_ << '\r';
+}
 
 std::string ProgressLine::Text(std::size_t pagesDone, std::size_t totalPages, std::optional<long long> blocks,
                                double mibPerSecond, double secondsLeft)
@@ -77,7 +101,10 @@ void ProgressLine::PageDone(std::optional<int> blocks, std::uint64_t bytes)
     const double bytesPerSecond = bytesDone_ / elapsed;
     const double left = bytesDone_ > 0 ? (totalBytes_ - std::min(bytesDone_, totalBytes_)) / bytesPerSecond
                                        : std::nan("");
-    err_ << EraseLine << Text(pagesDone_, totalPages_, blocks_, bytesPerSecond / (1024 * 1024), left) << std::flush;
+    const std::string text = Text(pagesDone_, totalPages_, blocks_, bytesPerSecond / (1024 * 1024), left);
+    Erase();
+    err_ << text << std::flush;
+    drawnWidth_ = text.size();
     lastDrawn_ = now;
     onScreen_ = true;
 }
@@ -86,7 +113,8 @@ void ProgressLine::Clear()
 {
     if (!onScreen_)
         return;
-    err_ << EraseLine << std::flush;
+    Erase();
+    err_ << std::flush;
     onScreen_ = false;
 }
 

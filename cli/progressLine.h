@@ -14,6 +14,14 @@ namespace sorvane::cli {
 // terminal.
 bool IsTerminal(int fileDescriptor);
 
+// How the line is taken away: by the escape sequence that erases to the end
+// of the line, or, where the terminal may not know it (TERM=dumb, a Windows
+// console), by spaces over it.
+enum class LineErase { EscapeSequence, Spaces };
+
+// The way this process's terminal understands.
+LineErase TerminalLineErase();
+
 class ProgressLine {
 public:
     // Seconds on a clock that only goes forward.
@@ -26,7 +34,7 @@ public:
 
     // shown false: the line never appears (stderr is no terminal, or -q).
     ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes,
-                 Clock clock = SteadySeconds);
+                 LineErase erase = LineErase::EscapeSequence, Clock clock = SteadySeconds);
     ~ProgressLine() { Clear(); }
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -45,15 +53,18 @@ public:
 
 private:
     static double SteadySeconds();
+    void Erase();
 
     std::ostream& err_;
     bool shown_;
     std::size_t totalPages_;
     std::uint64_t totalBytes_;
+    LineErase erase_;
     Clock clock_;
     double start_;
     double lastDrawn_ = -1e300;
     bool onScreen_ = false;
+    std::size_t drawnWidth_ = 0;
     std::size_t pagesDone_ = 0;
     std::optional<long long> blocks_ = 0;
     std::uint64_t bytesDone_ = 0;

@@ -97,7 +97,7 @@ TEST(ProgressLines, ShowOnlyOnLongRunsAndAreErasedAtTheEnd)
     std::ostringstream err;
     FakeClock clock;
     {
-        ProgressLine progress(err, true, 4, 4 * 1024 * 1024, clock.Function());
+        ProgressLine progress(err, true, 4, 4 * 1024 * 1024, LineErase::EscapeSequence, clock.Function());
         clock.now += 0.5;
         progress.PageDone(2, 1024 * 1024);
         EXPECT_EQ(err.str(), "") << "a short run shows nothing";
@@ -113,12 +113,25 @@ TEST(ProgressLines, ShowOnlyOnLongRunsAndAreErasedAtTheEnd)
     EXPECT_TRUE(err.str().ends_with("left\r\x1b[K")) << "the line stays on the screen";
 }
 
+TEST(ProgressLines, AreErasedWithSpacesWhereEscapeSequencesMayNotWork)
+{
+    std::ostringstream err;
+    FakeClock clock;
+    {
+        ProgressLine progress(err, true, 2, 2, LineErase::Spaces, clock.Function());
+        clock.now += 2;
+        progress.PageDone(1, 1);
+    }
+    const std::string text = "1/2 pages, 1 block, 0.0 MiB/s, 0:02 left";
+    EXPECT_EQ(err.str(), "\r" + text + "\r" + std::string(text.size(), ' ') + "\r");
+}
+
 TEST(ProgressLines, NeverShowWhenNotWanted)
 {
     std::ostringstream err;
     FakeClock clock;
     {
-        ProgressLine progress(err, false, 2, 10, clock.Function());
+        ProgressLine progress(err, false, 2, 10, LineErase::EscapeSequence, clock.Function());
         clock.now += 60;
         progress.PageDone(1, 5);
     }
@@ -136,7 +149,7 @@ TEST(ProgressLines, OfRunsWithoutBlocksCountPagesOnly)
 {
     std::ostringstream err;
     FakeClock clock;
-    ProgressLine progress(err, true, 4, 4 * 1024 * 1024, clock.Function());
+    ProgressLine progress(err, true, 4, 4 * 1024 * 1024, LineErase::EscapeSequence, clock.Function());
     clock.now += 1;
     progress.PageDone(std::nullopt, 1024 * 1024);
     EXPECT_EQ(err.str(), "\r\x1b[K1/4 pages, 1.0 MiB/s, 0:03 left");
