@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The manual page and `sorvane-cli --help` describe the same tool: the same
 # commands with the same synopsis lines, the same options, the help's examples;
-# and the page renders without a warning.
-#   manPage.sh SORVANE_CLI MAN_PAGE
+# and the page renders without a warning. The README's command-line section
+# opens with the same synopsis lines.
+#   manPage.sh SORVANE_CLI MAN_PAGE README
 set -euo pipefail
 cli=$1
 page=$2
+readme=$3
 failed=0
 
 fail() {
@@ -27,6 +29,11 @@ help_synopses=$(awk '/^Commands:/ {on = 1; next} /^[^ ]/ {on = 0} on && /^  sorv
 page_synopses=$(sed -n 's/^\.SS "\(.*\)"$/\1/p' <<<"$page_text")
 [ "$help_synopses" = "$page_synopses" ] ||
     fail "the page's command headings differ from the help's synopses:"$'\n'"$(diff <(echo "$help_synopses") <(echo "$page_synopses"))"
+
+# The README's synopsis: the indented lines that open its command-line section.
+readme_synopses=$(awk '/^## Command-line tool/ {on = 1; next} on && /^    sorvane-cli / {sub(/^    sorvane-cli /, ""); print; next} on && /^$/ {next} {on = 0}' "$readme" | grep -v '^--help')
+[ "$help_synopses" = "$readme_synopses" ] ||
+    fail "the README's synopsis differs from the help's:"$'\n'"$(diff <(echo "$help_synopses") <(echo "$readme_synopses"))"
 
 # Options: every one that the general help or a command's own help names has
 # a paragraph of its own in the page (the tag line after .TP), and no other.
