@@ -11,6 +11,9 @@
 #include <functional>
 #include <set>
 #include <span>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace sorvane {
 namespace {
@@ -94,6 +97,8 @@ RestoreBatch::RestoreBatch(std::function<void(const RestoreOutcome&)> onOutcome)
 
 RestoreBatch::~RestoreBatch()
 {
+    if (placer_.joinable())
+        placer_.join();
     for (const auto& page : pending_)
         page->DropKeptCopy();
 }
@@ -112,7 +117,7 @@ void RestoreBatch::Restore(const std::string& pagePath, const std::string& backu
     }
     pending_.push_back(std::move(page));
     if (pending_.size() >= maxPages_)
-        Finish();
+        StartPlacing();
 }
 
 void RestoreBatch::PassOver(const std::string& pagePath)
@@ -147,11 +152,14 @@ void RestoreBatch::Prepare(Pending& page, bool keepEdits)
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
 }
 
-void RestoreBatch::Finish()
+namespace {
+
+// Syncs the new pages of a group together and puts them in place.
+void PlaceGroup(std::vector<std::unique_ptr<RestoreBatch::Pending>>& group)
 {
     std::vector<detail::TempFile*> files;
-    std::vector<Pending*> owners;
-    for (const auto& page : pending_) {
+    std::vector<RestoreBatch::Pending*> owners;
+    for (const auto& page : group) {
         if (page->newPage) {
             files.push_back(&page->newPage->Temp());
             owners.push_back(page.get());
@@ -160,7 +168,7 @@ void RestoreBatch::Finish()
     const std::vector<detail::SystemError> errors = detail::SyncTogether(files);
     std::set<std::string> folders;
     for (std::size_t i = 0; i < owners.size(); ++i) {
-        Pending& page = *owners[i];
+        RestoreBatch::Pending& page = *owners[i];
         try {
             if (errors[i])
                 page.newPage->Fail(errors[i]);
@@ -174,8 +182,45 @@ void RestoreBatch::Finish()
     }
     const std::vector<std::string> names(folders.begin(), folders.end());
     detail::SyncFolders(names);
-    std::vector<std::unique_ptr<Pending>> done = std::move(pending_);
+}
+
+}  // namespace
+
+void RestoreBatch::Finish()
+{
+    StartPlacing();
+    WaitForPlacing();
+}
+
+void RestoreBatch::StartPlacing()
+{
+    WaitForPlacing();
+    if (pending_.empty())
+        return;
+    placing_ = std::move(pending_);
     pending_.clear();
+    const auto place = [this] {
+        try {
+            PlaceGroup(placing_);
+        } catch (...) {
+            placingError_ = std::current_exception();
+        }
+    };
+    try {
+        placer_ = std::thread(place);
+    } catch (const std::system_error&) {
+        place();  // no thread to be had: the group is placed here and now
+    }
+}
+
+void RestoreBatch::WaitForPlacing()
+{
+    if (placer_.joinable())
+        placer_.join();
+    std::vector<std::unique_ptr<Pending>> done = std::move(placing_);
+    placing_.clear();
+    if (placingError_)
+        std::rethrow_exception(std::exchange(placingError_, nullptr));
     for (const auto& page : done)
         onOutcome_(page->outcome);
 }
@@ -280,7 +325,8 @@ std::vector<std::string> RemoveUnusedScripts(const ScriptUses& scripts, std::spa
 
 bool RestoreBatch::IsPending(const std::optional<detail::PlaceIdentity>& identity) const
 {
-    return identity && std::ranges::any_of(pending_, [&](const auto& page) { return page->pageIdentity == identity; });
+    const auto same = [&](const auto& page) { return page->pageIdentity == identity; };
+    return identity && (std::ranges::any_of(pending_, same) || std::ranges::any_of(placing_, same));
 }
 
 }  // namespace sorvane

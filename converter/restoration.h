@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace sorvane {
@@ -99,8 +100,10 @@ struct RestoreOutcome {
 // is then first kept under its first free KeptPageCandidate name. The new
 // pages of a group (as PageBatch groups them) reach the disk with one sync
 // before they take their names, each replaced at once as a whole, keeping
-// the page's owner, bits and attributes. Each outcome goes to onOutcome in
-// the order the pages were given, at the latest in Finish.
+// the page's owner, bits and attributes; while one group is synced and put
+// in place on a thread of its own, the next is read and checked. Each
+// outcome goes to onOutcome, on the caller's thread, in the order the pages
+// were given, at the latest in Finish.
 class RestoreBatch {
 public:
     explicit RestoreBatch(std::function<void(const RestoreOutcome&)> onOutcome);
@@ -119,12 +122,23 @@ public:
 
 private:
     void Prepare(Pending& page, bool keepEdits);
+    // Hands the pending pages to a thread that syncs and places them, once
+    // the group handed over before is done, so that the next group is read
+    // and checked meanwhile.
+    void StartPlacing();
+    // Waits for the group being placed and reports its outcomes.
+    void WaitForPlacing();
     // Whether a page not yet in place is the file of that identity.
     bool IsPending(const std::optional<detail::PlaceIdentity>& identity) const;
 
     std::function<void(const RestoreOutcome&)> onOutcome_;
     std::size_t maxPages_;
     std::vector<std::unique_ptr<Pending>> pending_;
+    // The group being placed; only the placing thread changes its pages
+    // until it is joined, and their identities never.
+    std::vector<std::unique_ptr<Pending>> placing_;
+    std::thread placer_;
+    std::exception_ptr placingError_;
 };
 
 }  // namespace sorvane

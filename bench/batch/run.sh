@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Times one sorvane-cli convert run over a generated site of PAGES pages (with
 # backups, as by default), given as page names and as the folder with
-# --recursive, side by side with copying the same tree and syncing it
-# (cp -r site copy && sync) and with the least work any durable conversion
-# does (least_durable_work), and checks that the script files grow linearly
-# with the number of pages.
+# --recursive, and the restore -r that undoes it, side by side with copying
+# the same tree and syncing it (cp -r site copy && sync) and with the least
+# work any durable conversion does (least_durable_work), and checks that the
+# script files grow linearly with the number of pages.
 #
 #   bench/batch/run.sh [BUILD_DIR]     (default: build)
 #
@@ -53,23 +53,28 @@ copy_and_sync() { cp -r "$WORK/site" "$WORK/copy-$1" && sync; }
 convert_site() { "$CLI" convert "$WORK/work-$1"/*/*.htm; }
 convert_recursive() { "$CLI" convert --recursive "$WORK/recursive-$1"; }
 least_work() { "$FLOOR" "$WORK/floor-$1"/*/*.htm; }
+# Undoes the conversion of the convert case: every page gets its backup's
+# bytes back, as cp of the same bytes would, each page checked first.
+restore_site() { "$CLI" restore --recursive "$WORK/work-$1"; }
 script_bytes() { find "$1" -name '*.js' -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
 
 "$MAKE_SITE" "$PAGES" "$WORK/site"
 site_bytes=$(du -sb "$WORK/site" | cut -f1)
 
 declare -A samples ms cpu_ms machine_ms
-declare -A run_of=([copy]=copy_and_sync [convert]=convert_site [floor]=least_work [recursive]=convert_recursive)
+declare -A run_of=([copy]=copy_and_sync [convert]=convert_site [floor]=least_work [recursive]=convert_recursive
+    [restore]=restore_site)
+cases="copy convert floor recursive restore"  # restore undoes what convert did in the round
 for round in $(seq "$ROUNDS"); do
     cp -r "$WORK/site" "$WORK/work-$round"
     cp -r "$WORK/site" "$WORK/floor-$round"
     cp -r "$WORK/site" "$WORK/recursive-$round"
-    for case in copy convert floor recursive; do
+    for case in $cases; do
         time_once "$case" "${run_of[$case]}" "$round" >"$WORK/ms"
         samples[$case]+="$(cat "$WORK/ms") "
     done
 done
-for case in copy convert floor recursive; do
+for case in $cases; do
     ms[$case]=$(median <<<"${samples[$case]}")
     cpu_ms[$case]=$(median <<<"${cpu[$case]}")
     machine_ms[$case]=$(median <<<"${machine[$case]}")
@@ -104,5 +109,6 @@ report "cp -r site copy && sync" copy
 report "sorvane-cli convert (backups)" convert "target <= 1.5"
 report "the same with --recursive SITE" recursive
 report "least durable work (no checks)" floor "the floor of any durable run"
+report "sorvane-cli restore -r SITE" restore "pages back from their backups"
 awk -v h="$half_script_bytes" -v f="$full_script_bytes" -v n="$PAGES" 'BEGIN {
     printf "script bytes, %d pages: %d; %d pages: %d; ratio %.3f (linear: 2)\n", n / 2, h, n, f, f / (h > 0 ? h : 1) }'

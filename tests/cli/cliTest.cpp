@@ -1079,6 +1079,10 @@ TEST_F(CliShellTest, KilledRestoreLeavesEveryPageWholeAndNoTempFile)
         }
         EXPECT_EQ(NamesIn(folder / "site"), names) << "round " << round;
     }
+    // Run to its end, over more pages than one group holds.
+    EXPECT_EQ(Run({"restore", "-q", "-r", "site"}).status, 0);
+    for (const std::string& page : pages)
+        EXPECT_EQ(ReadFile(folder / page), "<object>" + page + "</object>" + padding);
 }
 
 TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
