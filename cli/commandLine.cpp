@@ -92,6 +92,18 @@ void AllowManyOpenFiles()
 #endif
 }
 
+// Ends the run whose standard output lost its reader (`| head`) as it ends
+// cat: quietly, by SIGPIPE, so the shell sees the same status. Where there
+// is no SIGPIPE, quietly with status 1.
+int EndAsReaderGone()
+{
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+#endif
+    return SomeFailed;
+}
+
 }  // namespace
 
 void KeepOutputBytes()
@@ -144,8 +156,8 @@ int RunProgram(Arguments arguments)
 {
     AllowManyOpenFiles();
 #ifdef SIGPIPE
-    // A reader that went away is reported like any failed write, after the
-    // pages are converted, instead of ending the run between two pages.
+    // A reader that went away ends the run after the pages are converted
+    // (EndAsReaderGone), not between two pages.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     RemoveTempFilesOnInterrupt();
@@ -158,6 +170,8 @@ int RunProgram(Arguments arguments)
     StandardOutput out;
     int status = RunCommandLine(arguments, {out.Stream(), std::cerr});
     if (const std::string failure = out.Close(); !failure.empty()) {
+        if (out.ReaderGone())
+            return EndAsReaderGone();
         std::cerr << ProgramName << ": cannot write to standard output: " << failure << '\n';
         if (status == Success)
             status = SomeFailed;

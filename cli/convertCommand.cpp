@@ -152,9 +152,7 @@ int RunConvert(Arguments arguments, Streams streams)
         return SomeFailed;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
-    for (const std::string& error : found.errors)
-        output.SearchError(error);
-    bool allConverted = found.errors.empty();
+    bool allConverted = output.SearchOutcome(found);
     const auto report = [&](const PageOutcome& outcome) {
         allConverted &= ReportOutcome(output, outcome, options.preview.has_value());
     };

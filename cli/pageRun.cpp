@@ -89,14 +89,21 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
     if (!options.recursive) {
         if (!options.excludes.empty())
             throw UsageError("option '--exclude' needs '--recursive'");
-        return {arguments, {}};
     }
     FoundPages all;
     for (const std::string& argument : arguments) {
-        FoundPages found = IsFolder(argument) ? FindPages({&argument, 1}, options.excludes)
-                                              : FoundPages{{argument}, {}};
-        all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
-        all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
+        if (!IsFolder(argument)) {
+            all.pages.push_back(argument);
+        } else if (!options.recursive) {
+            all.errors.push_back(argument + " is a folder; add -r to " + std::string(options.verb)
+                                 + " the pages under it");
+        } else {
+            FoundPages found = FindPages({&argument, 1}, options.excludes);
+            if (found.pages.empty() && found.errors.empty())
+                all.notes.push_back("no pages found under " + argument);
+            all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
+            all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
+        }
     }
     return all;
 }
@@ -149,6 +156,15 @@ void RunOutput::Error(std::string_view message)
         progress_->Clear();
     streams_.out.flush();
     streams_.err << ProgramName << ": " << message << '\n';
+}
+
+bool RunOutput::SearchOutcome(const FoundPages& found)
+{
+    for (const std::string& note : found.notes)
+        Error(note);
+    for (const std::string& error : found.errors)
+        SearchError(error);
+    return found.errors.empty();
 }
 
 void RunOutput::SearchError(std::string_view message)

@@ -22,6 +22,7 @@ struct PageRunOptions {
     std::vector<std::string> excludes;
     bool json = false;
     bool quiet = false;
+    std::string_view verb = "convert";  // what the command does to pages, for messages
 };
 
 // Adds the options that choose the pages (-r, --exclude) to a command's table.
@@ -31,7 +32,8 @@ void AddPageOutputOptions(CLI::App& table, PageRunOptions& options);
 
 // The pages the arguments name: without --recursive the arguments as given;
 // with it, each folder argument searched (FindPages) and other arguments as
-// given. Throws UsageError for an empty --exclude and for --exclude without
+// given. A folder given without --recursive is an error, one searched
+// without a page found a note. Throws UsageError for an empty --exclude and for --exclude without
 // --recursive.
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options);
 
@@ -67,6 +69,9 @@ public:
     void JsonLine(std::string_view objectLine);
     // Output printed as it is, such as a diff (-q or not).
     void Text(std::string_view text);
+    // The notes and errors of the search for the pages; false when any
+    // folder could not be searched or was given without -r.
+    bool SearchOutcome(const FoundPages& found);
     // "sorvane-cli: MESSAGE" on stderr, after what stdout holds.
     void Error(std::string_view message);
     // A folder of the run that could not be searched: its error, and with

@@ -15,6 +15,7 @@ namespace sorvane::cli {
 struct FoundPages {
     std::vector<std::string> pages;
     std::vector<std::string> errors;  // messages naming the folder and the system's reason
+    std::vector<std::string> notes;   // what the user may want to know, such as a folder without pages
 };
 
 // The pages under each folder, folder after folder; within one folder in the

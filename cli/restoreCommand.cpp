@@ -43,6 +43,7 @@ struct RestoreCommandLine {
         add.add_flag("--clean", options.clean,
                      "then remove the backups used, and the script files of the restored pages that hold only "
                      "converted functions and that no page of the run or of their folders loads any more");
+        options.run.verb = "restore";
         AddPageChoiceOptions(add, options.run);
         AddPageOutputOptions(add, options.run);
         table.Operands("PAGE", options.pages, true);
@@ -151,9 +152,7 @@ std::optional<std::vector<Restoration>> PlanRestorations(const std::vector<Argum
     BackupFinder finder;
     FullPaths fullPath;
     for (const ArgumentPages& argument : arguments) {
-        for (const std::string& error : argument.found.errors)
-            output.SearchError(error);
-        complete = complete && argument.found.errors.empty();
+        complete = output.SearchOutcome(argument.found) && complete;
         for (const std::string& given : argument.found.pages) {
             const std::string page = fullPath(given);
             std::optional<std::string> backup = finder.NewestBackup(page);

@@ -39,7 +39,8 @@ void StandardOutput::Buffer::WriteOut(const char* data, std::size_t size)
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0) {
-            failure = std::strerror(done < 0 ? errno : EIO);
+            failureCode = done < 0 ? errno : EIO;
+            failure = std::strerror(failureCode);
             break;
         }
         data += done;
@@ -74,6 +75,11 @@ std::string StandardOutput::Close()
     if (SORVANE_CLOSE(OutputDescriptor) != 0 && buffer_.failure.empty() && errno != EBADF)
         buffer_.failure = std::strerror(errno);
     return buffer_.failure;
+}
+
+bool StandardOutput::ReaderGone() const
+{
+    return buffer_.failureCode == EPIPE;
 }
 
 }  // namespace sorvane::cli

@@ -20,12 +20,16 @@ public:
     // Writes what is left and closes standard output; returns the system's
     // reason when anything could not be written, else "".
     std::string Close();
+    // Whether writing failed because standard output is a pipe whose reader
+    // has gone, as when `| head` has read its lines.
+    bool ReaderGone() const;
 
 private:
     class Buffer final : public std::streambuf {
     public:
         Buffer();
         std::string failure;
+        int failureCode = 0;  // errno of failure
 
     protected:
         int_type overflow(int_type c) override;

@@ -714,6 +714,29 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliLostOutput,
                                                          "No space left on device"}),
                          testkit::RowName<LostOutputRow>);
 
+// Standard output whose reader has gone, as when `| head` has read its lines:
+// the run's work is done and it ends as cat ends there, without a message.
+TEST_F(CliShellTest, ReaderThatWentAwayEndsTheRunAsItEndsCat)
+{
+    WriteFile(folder / "a.htm", "<object>a</object>");
+    // The exit status the shell gives each program run with its standard
+    // output a pipe whose reading end is closed.
+    const auto statusOnClosedPipe = [&](const std::string& program) {
+        const std::string command =
+            "cd " + ShellQuoted(folder.path().string())
+            + " && python3 -c 'import os, subprocess, sys; r, w = os.pipe(); os.close(r);"
+              " s = subprocess.call(sys.argv[1:], stdout=w); sys.exit(128 - s if s < 0 else s)' "
+            + program + " 2>" + ShellQuoted(output / "err");
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+
+    const int catStatus = statusOnClosedPipe("cat a.htm");
+    EXPECT_EQ(statusOnClosedPipe(ShellQuoted(SORVANE_CLI) + " convert a.htm"), catStatus);
+    EXPECT_EQ(ReadFile(output / "err"), "");
+    EXPECT_TRUE(fs::exists(folder / "a.js")) << "the work is done";
+}
+
 // ----------------------------------------------------------- failure reasons --
 
 // Every failure says why, in the system's words, after the message that
@@ -777,6 +800,22 @@ TEST_F(CliTest, HelpAndVersion)
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "sorvane-cli 1.01\n");
+}
+
+TEST_F(CliTest, FolderWithoutPagesOrWithoutRecursiveIsToldSo)
+{
+    fs::create_directories(fs::path(folder / "empty/sub"));
+    fs::create_directory(fs::path(folder / "site"));
+    WriteFile(folder / "site/a.htm", "<object>1</object>");
+
+    const Outcome none = Run({"convert", "-r", "empty"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "sorvane-cli: no pages found under empty\n");
+
+    const Outcome notRecursive = Run({"convert", "site"});
+    EXPECT_EQ(notRecursive.status, 1);
+    EXPECT_EQ(notRecursive.err, "sorvane-cli: site is a folder; add -r to convert the pages under it\n");
+    EXPECT_EQ(ReadFile(folder / "site/a.htm"), "<object>1</object>");
 }
 
 TEST_F(CliTest, OptionsAreReadAsTheShellWritesThem)
