@@ -12,6 +12,8 @@
 namespace sorvane::cli {
 namespace {
 
+constexpr std::string_view LeftUnchangedText = "no blocks; left unchanged";
+
 struct ConvertOptions {
     bool noBackup = false;
     std::optional<std::string> scriptFolder;
@@ -71,9 +73,18 @@ struct ConvertCommandLine {
     }
 };
 
-void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, bool previewed)
+using PreviewKind = std::optional<ConvertPreview::Kind>;
+
+// A page's line: the conversion's, or one the preview printed itself; a diff
+// is all that --diff prints.
+void ReportConversion(RunOutput& output, const std::string& page, const ConvertReport& report, PreviewKind preview)
 {
-    if (!previewed)
+    if (report.leftUnchanged) {
+        if (preview != ConvertPreview::Kind::Diff)
+            output.Skipped({page, std::string(LeftUnchangedText)}, 0);
+        return;
+    }
+    if (!preview)
         output.Line(page + ": " + std::to_string(report.blocksConverted)
                     + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
                     + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
@@ -82,7 +93,8 @@ void ReportConversion(RunOutput& output, const std::string& page, const ConvertR
                         {"blocks", std::to_string(report.blocksConverted), true},
                         {"script", report.scriptPath},
                         {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
-                        {"error", std::nullopt}}));
+                        {"error", std::nullopt},
+                        {"note", std::nullopt}}));
 }
 
 void ReportFailure(RunOutput& output, const std::string& page, const std::string& message)
@@ -91,20 +103,21 @@ void ReportFailure(RunOutput& output, const std::string& page, const std::string
                                     {"blocks", std::nullopt},
                                     {"script", std::nullopt},
                                     {"backup", std::nullopt},
-                                    {"error", message}}));
+                                    {"error", message},
+                                    {"note", std::nullopt}}));
     output.Error(message);
 }
 
 // Reports a page's outcome: its line or JSON object, or its error; then the
 // progress line moves on (outcomes come in page order).
-bool ReportOutcome(RunOutput& output, const PageOutcome& outcome, bool previewed)
+bool ReportOutcome(RunOutput& output, const PageOutcome& outcome, PreviewKind preview)
 {
     if (outcome.error) {
         ReportFailure(output, outcome.pagePath, DescribeError(outcome.error, outcome.pagePath));
         output.PageDone(0);
         return false;
     }
-    ReportConversion(output, outcome.pagePath, outcome.report, previewed);
+    ReportConversion(output, outcome.pagePath, outcome.report, preview);
     output.PageDone(outcome.report.blocksConverted);
     return true;
 }
@@ -153,16 +166,19 @@ int RunConvert(Arguments arguments, Streams streams)
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
     bool allConverted = output.SearchOutcome(found);
+    FullPaths fullPath;
+    if (options.preview != ConvertPreview::Kind::Diff)
+        for (const SkippedFile& skipped : found.skipped)
+            output.Skipped({fullPath(skipped.path), skipped.reason});
     const auto report = [&](const PageOutcome& outcome) {
-        allConverted &= ReportOutcome(output, outcome, options.preview.has_value());
+        allConverted &= ReportOutcome(output, outcome, options.preview);
     };
     const std::string scriptFolder = options.scriptFolder ? RealFolderPath(NativePath(*options.scriptFolder))
                                                           : std::string();
-    FullPaths fullPath;
     std::optional<ConvertPreview> preview;
     if (options.preview)
         preview.emplace(*options.preview, output);
-    PageBatch batch(ScriptContent::ThisPage, report);
+    PageBatch batch(ScriptContent::ThisPage, report, {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
     for (const std::string& argument : found.pages) {
         const std::string page = fullPath(argument);
         const std::string script = ScriptPathFor(page, scriptFolder);

@@ -37,7 +37,8 @@ std::string Created(bool exists)
 }  // namespace
 
 ConvertPreview::ConvertPreview(Kind kind, RunOutput& output)
-    : kind_(kind), output_(output), preview_(kind == Kind::Diff, ScriptContent::ThisPage)
+    : kind_(kind), output_(output),
+      preview_(kind == Kind::Diff, ScriptContent::ThisPage, PagesWithoutBlocks::LeaveUnchanged)
 {}
 
 ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
@@ -45,7 +46,9 @@ ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::strin
 {
     PagePreview preview = preview_.Preview(pagePath, scriptPath, backup, playerSource);
     const ConvertReport& report = preview.report;
-    if (kind_ == Kind::Diff) {
+    if (report.leftUnchanged) {
+        return report;  // reported as by the conversion
+    } else if (kind_ == Kind::Diff) {
         const auto [script, first] = scripts_.try_emplace(scriptPath, ScriptChange{preview.oldScript, {}});
         if (first)
             scriptOrder_.push_back(scriptPath);

@@ -103,6 +103,7 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
                 all.notes.push_back("no pages found under " + argument);
             all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
             all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
+            all.skipped.insert(all.skipped.end(), found.skipped.begin(), found.skipped.end());
         }
     }
     return all;
@@ -148,6 +149,17 @@ void RunOutput::JsonLine(std::string_view objectLine)
 void RunOutput::Text(std::string_view text)
 {
     Print(text);
+}
+
+void RunOutput::Skipped(const SkippedFile& file, std::optional<int> blocks)
+{
+    Line(file.path + ": " + file.reason);
+    JsonLine(JsonObjectLine({{"path", file.path},
+                             {"blocks", blocks ? std::optional(std::to_string(*blocks)) : std::nullopt, true},
+                             {"script", std::nullopt},
+                             {"backup", std::nullopt},
+                             {"error", std::nullopt},
+                             {"note", file.reason}}));
 }
 
 void RunOutput::Error(std::string_view message)

@@ -72,6 +72,10 @@ public:
     // The notes and errors of the search for the pages; false when any
     // folder could not be searched or was given without -r.
     bool SearchOutcome(const FoundPages& found);
+    // "PATH: REASON" for a file left as it is, or in JSON the path, the
+    // blocks when known, null for script, backup and error, and the reason
+    // as "note".
+    void Skipped(const SkippedFile& file, std::optional<int> blocks = std::nullopt);
     // "sorvane-cli: MESSAGE" on stderr, after what stdout holds.
     void Error(std::string_view message);
     // A folder of the run that could not be searched: its error, and with

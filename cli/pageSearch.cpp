@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
+#include <optional>
 #include <system_error>
+#include <unordered_set>
 
 namespace sorvane::cli {
 namespace {
@@ -72,12 +73,6 @@ bool TokenTakes(const GlobToken& token, char c)
     }
 }
 
-struct SearchState {
-    std::span<const std::string> excludes;
-    std::set<fs::path> seen;  // the real paths of the pages listed
-    FoundPages found;
-};
-
 bool Excluded(std::span<const std::string> excludes, const std::string& relative, const std::string& name)
 {
     return std::ranges::any_of(excludes, [&](const std::string& glob) {
@@ -85,79 +80,151 @@ bool Excluded(std::span<const std::string> excludes, const std::string& relative
     });
 }
 
-// A page counts once, by the file it leads to.
-void AddPage(SearchState& state, const fs::path& page)
-{
-    std::error_code error;
-    fs::path real = fs::canonical(page, error);
-    if (error)
-        real = page;
-    if (state.seen.insert(real).second)
-        state.found.pages.push_back(PathBytes(page));
-}
-
 struct Entry {
     std::string name;
     fs::file_type type;  // of the entry itself, links not followed
+    std::error_code typeError;
 };
 
 std::vector<Entry> ListFolder(const fs::path& folder, std::error_code& error)
 {
     std::vector<Entry> entries;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        entries.push_back({PathBytes(it->path().filename()), it->symlink_status(typeError).type()});
+        Entry entry{PathBytes(it->path().filename()), fs::file_type::none, {}};
+        entry.type = it->symlink_status(entry.typeError).type();
+        entries.push_back(std::move(entry));
     }
     std::ranges::sort(entries, {}, &Entry::name);
     return entries;
 }
 
-bool IsBackupOfPageBeside(const std::string& name, const std::set<std::string_view>& names)
+bool IsBackupOfPageBeside(const std::string& name, const std::vector<Entry>& sortedEntries)
 {
     const std::optional<BackupOf> backup = ParseBackupName(name);
-    return backup && names.contains(backup->pageName);
+    return backup && std::ranges::binary_search(sortedEntries, backup->pageName, {}, &Entry::name);
 }
 
-bool IsFileOrLinkToFile(const fs::path& path, fs::file_type type)
-{
-    if (type == fs::file_type::regular)
-        return true;
-    std::error_code error;
-    return type == fs::file_type::symlink && fs::is_regular_file(path, error);
-}
+// A folder being searched: its entries, and the next one to look at.
+struct FolderVisit {
+    fs::path folder;
+    std::string relative;  // under the folder searched, "/" between names
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+};
 
-void SearchFolder(SearchState& state, const fs::path& folder, const std::string& relative)
-{
-    std::error_code error;
-    const std::vector<Entry> entries = ListFolder(folder, error);
-    if (error) {
-        state.found.errors.push_back("cannot read folder " + PathBytes(folder) + ": " + error.message());
-        return;
+// The search of one folder given. Folders are visited depth first from an
+// explicit stack, so that a deep tree costs memory, not the call stack; a
+// folder or entry that cannot be read (one deeper than the system's longest
+// path among them) is an error, never passed over without a word.
+class TreeSearch {
+public:
+    TreeSearch(const fs::path& root, std::span<const std::string> excludes, FoundPages& found)
+        : root_(root), excludes_(excludes), found_(found)
+    {}
+
+    void Run()
+    {
+        Visit(root_, "");
+        while (!stack_.empty()) {
+            FolderVisit& visit = stack_.back();
+            if (visit.next == visit.entries.size()) {
+                stack_.pop_back();
+                continue;
+            }
+            const Entry& entry = visit.entries[visit.next++];
+            Look(visit, entry);
+        }
+        JudgeLinks();
     }
-    std::set<std::string_view> names;
-    for (const Entry& entry : entries)
-        names.insert(entry.name);
-    for (const Entry& entry : entries) {
-        const std::string path = relative.empty() ? entry.name : relative + '/' + entry.name;
-        if (Excluded(state.excludes, path, entry.name))
-            continue;
-        if (entry.type == fs::file_type::directory) {
-            SearchFolder(state, folder / NativePath(entry.name), path);
-        } else if (IsWebPageName(entry.name) && !IsBackupOfPageBeside(entry.name, names)
-                   && IsFileOrLinkToFile(folder / NativePath(entry.name), entry.type)) {
-            AddPage(state, folder / NativePath(entry.name));
+
+private:
+    void Visit(const fs::path& folder, std::string relative)
+    {
+        std::error_code error;
+        std::vector<Entry> entries = ListFolder(folder, error);
+        if (error)
+            found_.errors.push_back("cannot read folder " + PathBytes(folder) + ": " + error.message());
+        else
+            stack_.push_back({folder, std::move(relative), std::move(entries)});
+    }
+
+    // May push a folder, which ends the life of visit and entry.
+    void Look(const FolderVisit& visit, const Entry& entry)
+    {
+        std::string relative = visit.relative.empty() ? entry.name : visit.relative + '/' + entry.name;
+        if (Excluded(excludes_, relative, entry.name))
+            return;
+        const fs::path path = visit.folder / NativePath(entry.name);
+        // A file that vanished since the folder was listed is no page.
+        if (entry.typeError && entry.typeError != std::errc::no_such_file_or_directory) {
+            found_.errors.push_back("cannot read " + PathBytes(path) + ": " + entry.typeError.message());
+        } else if (entry.type == fs::file_type::directory) {
+            Visit(path, std::move(relative));
+        } else if (IsWebPageName(entry.name) && !IsBackupOfPageBeside(entry.name, visit.entries)) {
+            if (entry.type == fs::file_type::regular) {
+                found_.pages.push_back(PathBytes(path));
+                pages_.insert(std::move(relative));
+            } else if (entry.type == fs::file_type::symlink) {
+                links_.push_back(path);
+            }
         }
     }
-}
+
+    // A link is never written through: the page it leads to, when that is
+    // a page of the tree, is converted under its own name; anything else is
+    // passed over with the reason.
+    void JudgeLinks()
+    {
+        if (links_.empty())
+            return;
+        std::error_code error;
+        const fs::path root = fs::canonical(root_, error);
+        for (const fs::path& link : links_)
+            found_.skipped.push_back({PathBytes(link), WhyNoPage(root, link)});
+    }
+
+    std::string WhyNoPage(const fs::path& root, const fs::path& link) const
+    {
+        std::error_code error;
+        const fs::path target = fs::canonical(link, error);
+        if (error)
+            return "skipped: link that leads to no file (" + error.message() + ")";
+        const std::optional<std::string> relative = PathUnder(root, target);
+        if (!relative)
+            return "skipped: link out of " + PathBytes(root_) + ", to " + PathBytes(target);
+        if (pages_.contains(*relative))
+            return "skipped: link to " + PathBytes(target) + ", converted as that page";
+        return "skipped: link to " + PathBytes(target) + ", which is no page of the tree";
+    }
+
+    // The path of target under root ("/" between names), if it lies there.
+    static std::optional<std::string> PathUnder(const fs::path& root, const fs::path& target)
+    {
+        const fs::path relative = target.lexically_relative(root);
+        if (relative.empty() || *relative.begin() == ".." || relative == ".")
+            return std::nullopt;
+        std::string joined;
+        for (const fs::path& name : relative)
+            joined += (joined.empty() ? "" : "/") + PathBytes(name);
+        return joined;
+    }
+
+    const fs::path root_;
+    std::span<const std::string> excludes_;
+    FoundPages& found_;
+    std::vector<FolderVisit> stack_;
+    std::unordered_set<std::string> pages_;  // the pages found, by their path under the root
+    std::vector<fs::path> links_;            // with a page's name, judged once every page is known
+};
 
 }  // namespace
 
 FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes)
 {
-    SearchState state{excludes, {}, {}};
+    FoundPages found;
     for (const std::string& folder : folders)
-        SearchFolder(state, NativePath(folder), "");
-    return std::move(state.found);
+        TreeSearch(NativePath(folder), excludes, found).Run();
+    return found;
 }
 
 bool MatchesGlob(std::string_view glob, std::string_view text)

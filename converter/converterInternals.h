@@ -238,6 +238,10 @@ Backup WriteBackup(const std::string& pagePath, const FileBytes& page, const std
 // fails, it stays as it is: the same bytes as the page).
 void DetachBackup(const Backup& backup) noexcept;
 
+// A backup of a page that is not replaced after all, removed again: it only
+// holds the page as it still is (where that fails, it stays as it is).
+void RemoveBackup(const Backup& backup) noexcept;
+
 // ResolveLinks for paths that are only compared: a loop of links leaves the
 // path as it is, for the read or write of it to report.
 std::string LinkTarget(const std::string& path);

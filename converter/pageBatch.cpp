@@ -36,12 +36,13 @@ void SyncFolders(const std::set<std::string>& folders)
     detail::SyncFolders(names);
 }
 
-// Runs step for each page still being converted; an error ends that page.
+// Runs step for each page with files still to place; an error ends that
+// page.
 template <class Step>
 void ForEachLivePage(Pages& pages, Step step)
 {
     for (const auto& page : pages) {
-        if (page->Failed())
+        if (!page->Writes())
             continue;
         try {
             step(*page);
@@ -103,8 +104,9 @@ void PlacePages(Pages& pages)
     folders.clear();
     ForEachLivePage(pages, [&](PageBatch::Pending& page) {
         detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
-        page.newPage->Place();
+        // Nothing may fail once the page is in place: its backup would go.
         folders.insert(detail::FolderBytes(page.newPage->Target()));
+        page.newPage->Place();
     });
     SyncFolders(folders);
     for (const auto& page : pages)
@@ -119,12 +121,22 @@ void PageBatch::Pending::Fail(std::exception_ptr error)
     newPage.reset();
     newScript.reset();
     scriptLock.reset();
-    detail::DetachBackup(backup);
+    DropBackup();
+}
+
+void PageBatch::Pending::DropBackup()
+{
+    if (backup.path.empty())
+        return;
+    if (failedBackup == BackupOfFailedPage::Remove)
+        detail::RemoveBackup(backup);
+    else
+        detail::DetachBackup(backup);
     backup = {};
 }
 
-PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome)
-    : content_(content), onOutcome_(std::move(onOutcome)), maxPages_(BatchSize())
+PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome, BatchRules rules)
+    : content_(content), onOutcome_(std::move(onOutcome)), rules_(rules), maxPages_(BatchSize())
 {}
 
 PageBatch::~PageBatch()
@@ -132,19 +144,19 @@ PageBatch::~PageBatch()
     if (placer_.joinable())
         placer_.join();
     for (const auto& page : pending_)
-        detail::DetachBackup(page->backup);
+        page->DropBackup();
 }
 
 void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPath, bool backup,
                         std::optional<std::string_view> playerSource)
 {
-    auto page = std::make_unique<Pending>(pagePath);
+    auto page = std::make_unique<Pending>(pagePath, rules_.failedPageBackup);
     try {
         Prepare(*page, scriptPath, backup, playerSource);
     } catch (...) {
         page->Fail(std::current_exception());
     }
-    pendingBytes_ += page->Failed() ? 0 : page->newPage->BufferedBytes();
+    pendingBytes_ += page->Writes() ? page->newPage->BufferedBytes() : 0;
     pending_.push_back(std::move(page));
     if (pending_.size() >= maxPages_ || pendingBytes_ >= MostBytesAtOnce)
         StartPlacing();
@@ -217,7 +229,7 @@ bool PageBatch::IsPending(const std::optional<detail::PlaceIdentity>& identity) 
     };
     // Whether a page being placed failed is not known here: it counts.
     return identity
-           && (std::ranges::any_of(pending_, [&](const auto& page) { return !page->Failed() && writes(page); })
+           && (std::ranges::any_of(pending_, [&](const auto& page) { return page->Writes() && writes(page); })
                || std::ranges::any_of(placing_, writes));
 }
 

@@ -64,12 +64,20 @@ private:
 };
 
 struct PageBatch::Pending {
-    explicit Pending(std::string pagePath) { outcome.pagePath = std::move(pagePath); }
+    Pending(std::string pagePath, BackupOfFailedPage failedBackup) : failedBackup(failedBackup)
+    {
+        outcome.pagePath = std::move(pagePath);
+    }
 
     bool Failed() const { return outcome.error != nullptr; }
+    // Whether the page still has files to put in place: it neither failed
+    // nor is left unchanged.
+    bool Writes() const { return !Failed() && !outcome.report.leftUnchanged; }
     // Ends the page's conversion with error: nothing more of it is written,
-    // and a backup linked to the page becomes a copy of its own.
+    // and its backup is dealt with as failedBackup says.
     void Fail(std::exception_ptr error);
+    // What becomes of the backup of a page not replaced: as Fail does it.
+    void DropBackup();
 
     PageOutcome outcome;
     std::string pageTarget;
@@ -80,6 +88,7 @@ struct PageBatch::Pending {
     std::optional<PageDraft> newPage;
     std::optional<detail::AtomicFileWriter> newScript;
     detail::Backup backup;
+    BackupOfFailedPage failedBackup;
 };
 
 }  // namespace sorvane

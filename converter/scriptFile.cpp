@@ -326,6 +326,16 @@ void detail::DetachBackup(const Backup& backup) noexcept
     }
 }
 
+void detail::RemoveBackup(const Backup& backup) noexcept
+{
+    try {
+        std::error_code error;
+        fs::remove(NativePath(backup.path), error);
+    } catch (...) {
+        // No memory for the path: it stays, the same bytes as the page.
+    }
+}
+
 std::string BackupPage(const std::string& pagePath)
 {
     const detail::FileBytes page(pagePath);

@@ -143,6 +143,12 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
         identify();
     }
     const PageScan scan(pagePath, playerSource);
+    if (rules_.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
+        page.outcome.report.leftUnchanged = true;
+        page.pageIdentity.reset();  // it writes nothing
+        page.scriptIdentity.reset();
+        return;
+    }
 
     // From the read of the script file to its write, no other conversion may
     // write it: both would number from the same point and one page would
@@ -178,6 +184,10 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
     RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
     const PageScan scan(pagePath, playerSource);
     PagePreview preview;
+    if (withoutBlocks_ == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
+        preview.report.leftUnchanged = true;
+        return preview;
+    }
     // A script file planned before has only numbers below BlockCounter, so
     // only one not yet planned is read for them.
     const auto planned = scripts_.find(scriptPath);

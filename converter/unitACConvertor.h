@@ -130,6 +130,32 @@ struct ConvertReport {
     int blocksConverted = 0;  // blocks of this page that became functions
     std::string scriptPath;   // the script file written
     std::string backupPath;   // the backup made, "" when none was asked for
+    // The page had no block to convert and was left as it was: nothing was
+    // written for it (see PagesWithoutBlocks).
+    bool leftUnchanged = false;
+};
+
+// What a conversion does with a page that has no block to convert
+// (HasFlashBlocks is false): a page without movies, or one converted
+// before, whose blocks all stand in noscript elements now.
+enum class PagesWithoutBlocks {
+    Convert,        // as any page: the include, the script file, the backup
+    LeaveUnchanged  // nothing is written: the report says leftUnchanged
+};
+
+// What becomes of the backup of a page whose conversion fails after the
+// backup was made (its script file cannot be written, say).
+enum class BackupOfFailedPage {
+    Keep,   // it stays; one linked to the page becomes a copy of its own
+    Remove  // it goes: an unchanged copy of the page would only clutter
+};
+
+// How a PageBatch treats pages beyond converting them; the defaults are
+// ConvertPage's, the wizard's conversion. The command-line tool leaves pages
+// without blocks unchanged and removes the backups of failed pages.
+struct BatchRules {
+    PagesWithoutBlocks withoutBlocks = PagesWithoutBlocks::Convert;
+    BackupOfFailedPage failedPageBackup = BackupOfFailedPage::Keep;
 };
 
 // Converts the page file at pagePath in place and appends the whole of
@@ -183,10 +209,10 @@ public:
     // keepTexts: fill in the texts of the pages and script files (a diff
     // needs them; a report of what would change does not, and a long run
     // without them costs little more than reading the pages).
-    // content: which function lines each script file receives, as in the
-    // PageBatch of the conversion.
-    explicit ConversionPreview(bool keepTexts, ScriptContent content = ScriptContent::WholeRun)
-        : keepTexts_(keepTexts), content_(content)
+    // content and withoutBlocks: as in the PageBatch of the conversion.
+    explicit ConversionPreview(bool keepTexts, ScriptContent content = ScriptContent::WholeRun,
+                               PagesWithoutBlocks withoutBlocks = PagesWithoutBlocks::Convert)
+        : keepTexts_(keepTexts), content_(content), withoutBlocks_(withoutBlocks)
     {}
 
     PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
@@ -197,6 +223,7 @@ private:
 
     bool keepTexts_;
     ScriptContent content_;
+    PagesWithoutBlocks withoutBlocks_;
     // Every script file a page before would have written, with its new text
     // when texts are kept.
     std::map<std::string, std::string> scripts_;
@@ -223,7 +250,7 @@ struct PageOutcome {
 // program has locked, first makes the batch finish what it holds.
 class PageBatch {
 public:
-    PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome);
+    PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome, BatchRules rules = {});
     // Pages not finished are dropped: none of their files is put in place
     // (a group already being put in place is completed first).
     ~PageBatch();
@@ -258,6 +285,7 @@ private:
 
     ScriptContent content_;
     std::function<void(const PageOutcome&)> onOutcome_;
+    BatchRules rules_;
     std::size_t maxPages_;
     std::vector<std::unique_ptr<Pending>> pending_;
     std::size_t pendingBytes_ = 0;  // of new pages not yet written out

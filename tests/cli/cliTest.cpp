@@ -24,6 +24,7 @@
 #endif
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -148,11 +149,18 @@ private:
 
 class CliGoldenPage : public CliTest, public ::testing::WithParamInterface<testkit::GoldenCase> {};
 
+// The tool leaves a page without blocks (one converted before) as it is.
 TEST_P(CliGoldenPage, ConvertsToTheExpectedPageAndScript)
 {
+    const std::string page = ReadFile(GetParam().folder / "page.htm");
     fs::copy_file(GetParam().folder / "page.htm", folder.path() / "page.htm");
     const Outcome outcome = Run({"convert", "--no-backup", "page.htm"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
+    if (!HasFlashBlocks(page)) {
+        EXPECT_EQ(ReadFile(folder / "page.htm"), page);
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"page.htm"});
+        return;
+    }
     EXPECT_EQ(ReadFile(folder / "page.htm"), ReadFile(GetParam().folder / "expected.htm"));
     EXPECT_EQ(ReadFile(folder / "page.js"), ReadFile(GetParam().folder / "expected.js"));
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"page.htm", "page.js"}));
@@ -208,16 +216,18 @@ TEST_F(CliTest, PagesSharingAScriptFileEachAddTheirOwnFunctions)
     EXPECT_LT(script.find("displaySWF_1()"), script.find("displaySWF_2()"));
 }
 
-TEST_F(CliTest, SamePageTwiceInOneCallIsConvertedTwice)
+// The second conversion finds the page converted: nothing left to convert.
+TEST_F(CliTest, SamePageTwiceInOneCallIsLeftAloneTheSecondTime)
 {
     WriteFile(folder / "a.htm", "<head></head><object>1</object>");
-    const Outcome outcome = Run({"convert", "--no-backup", "a.htm", "a.htm"});
+    const Outcome outcome = Run({"convert", "a.htm", "a.htm"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_NE(outcome.out.find(": 0 blocks converted"), std::string::npos) << outcome.out;
+    EXPECT_TRUE(outcome.out.ends_with("\n" + folder / "a.htm" + ": no blocks; left unchanged\n")) << outcome.out;
     const std::string page = ReadFile(folder / "a.htm");
     const std::string include = "src=\"a.js\"";
-    EXPECT_NE(page.find(include, page.find(include) + 1), std::string::npos) << "two includes: " << page;
+    EXPECT_EQ(page.find(include, page.find(include) + 1), std::string::npos) << "one include: " << page;
     EXPECT_NE(page.find("displaySWF_1();"), std::string::npos);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm", "a.js", "a_backup.htm"}));
 }
 
 // "link/../p.htm" is p.htm beside the folder the link leads to, as for the
@@ -460,8 +470,8 @@ TEST_F(CliTest, ScriptFolderTakesTheScriptsAndRelativePathsWork)
 {
     fs::create_directories(folder.path() / "site/pages");
     fs::create_directories(folder.path() / "site/js");
-    WriteFile(folder / "site/pages/a.htm", "<head></head>");
-    WriteFile(folder / "site/pages/b.htm", "<head></head>");
+    WriteFile(folder / "site/pages/a.htm", "<head></head><object>a</object>");
+    WriteFile(folder / "site/pages/b.htm", "<head></head><object>b</object>");
 
     const Outcome outcome = Run({"convert", "--no-backup", "--script-dir", "site/js/", "site/pages/a.htm",
                                  "--script-dir=./site/pages/../js", "site/pages/b.htm"});
@@ -552,8 +562,8 @@ TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
     fs::create_directories(folder.path() / "site/sub");
     fs::create_directories(folder.path() / "player");
     WriteFile(folder / "player/ruffle.js", "// player");
-    WriteFile(folder / "site/a.htm", "<head></head>");
-    WriteFile(folder / "site/sub/b.htm", "<head></head>");
+    WriteFile(folder / "site/a.htm", "<head></head><object>a</object>");
+    WriteFile(folder / "site/sub/b.htm", "<head></head><object>b</object>");
     WriteFile(folder / "site/intro.swf", "FWS");
 
     const Outcome convert = Run(
@@ -874,7 +884,6 @@ TEST_F(CliTest, RecursiveTakesThePagesOfTheTreeInSortedOrder)
           "site/a/old.htm", "site/b/old.htm", "elsewhere/e.htm"})
         WriteTreeFile(folder / page, FlashPage);
     fs::create_directory_symlink("../elsewhere", folder / "site/linked");
-    fs::create_symlink("a.htm", folder / "site/same.htm");
 
     const Outcome outcome = Run({"convert", "--no-backup", "-r", "--exclude", "draft", "--exclude=a/old.htm", "site"});
 
@@ -1190,10 +1199,9 @@ TEST_F(CliTest, DryRunReportsEveryPageAndWritesNothing)
     const std::string site = folder / "site";
     EXPECT_EQ(outcome.out, site + "/a.htm: 1 block would be converted; would replace " + site + "/a.htm; would create "
                                + site + "/a.js; would create " + site + "/a_backup1.htm\n" + site
-                               + "/plain.htm: 0 blocks would be converted; would replace " + site
-                               + "/plain.htm; would create " + site + "/plain.js; would create " + site
-                               + "/plain_backup.htm\n" + site + "/sub/b.htm: 1 block would be converted; would replace "
-                               + site + "/sub/b.htm; would replace " + site + "/sub/b.js; would create " + site
+                               + "/plain.htm: no blocks; left unchanged\n" + site
+                               + "/sub/b.htm: 1 block would be converted; would replace " + site
+                               + "/sub/b.htm; would replace " + site + "/sub/b.js; would create " + site
                                + "/sub/b_backup.htm\n");
 }
 
@@ -1209,8 +1217,7 @@ TEST_F(CliTest, DiffIsWhatDiffUPrintsForThePagesAndScriptsTheConversionWrites)
     EXPECT_EQ(diff.status, 0) << diff.err;
     EXPECT_EQ(TreeSnapshot(folder / "site"), before) << "--diff writes nothing";
     ASSERT_EQ(Run({"convert", "--no-backup", "-r", "site"}).status, 0);
-    for (const char* file :
-         {"site/a.htm", "site/plain.htm", "site/sub/b.htm", "site/a.js", "site/plain.js", "site/sub/b.js"}) {
+    for (const char* file : {"site/a.htm", "site/plain.htm", "site/sub/b.htm", "site/a.js", "site/sub/b.js"}) {
         const fs::path earlier = folder.path() / "before" / file;
         const std::string old = fs::exists(earlier) ? earlier.string() : "/dev/null";
         const std::string command = "diff -u --label a/" + std::string(file) + " --label b/" + file + " "
@@ -1247,6 +1254,115 @@ TEST_F(CliTest, DiffAppliedWithPatchGivesTheConvertedTree)
     for (const fs::directory_entry& entry : fs::directory_iterator(folder / "patched/site"))
         patched[entry.path().filename().string()] = ReadFile(entry.path());
     EXPECT_EQ(patched, expected);
+}
+
+// A link with a page's name is never written through: the page it leads to
+// is converted under its own name when it is a page of the tree; a link out
+// of the tree, to a file that is no page, or to nothing is left alone.
+TEST_F(CliTest, RecursiveWritesThroughNoLinkAndSaysWhy)
+{
+    WriteTreeFile(folder / "o/passwd", "root:x:0:0\n");
+    WriteTreeFile(folder / "s/a.htm", FlashPage);
+    WriteTreeFile(folder / "s/notes.txt", FlashPage);
+    WriteTreeFile(folder / "s/sub/draft.htm", FlashPage);
+    fs::create_symlink("../o/passwd", folder / "s/pw.htm");
+    fs::create_symlink("../a.htm", folder / "s/sub/same.htm");
+    fs::create_symlink("notes.txt", folder / "s/notes.htm");
+    fs::create_symlink("sub/draft.htm", folder / "s/draft.htm");
+    fs::create_symlink("nothing.htm", folder / "s/missing.htm");
+    const std::string outside = TreeSnapshot(folder / "o");
+
+    const Outcome outcome = Run({"convert", "-r", "--exclude", "sub/draft.htm", "s"});
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::string s = folder / "s";
+    EXPECT_EQ(outcome.out, s + "/draft.htm: skipped: link to " + s + "/sub/draft.htm, which is no page of the tree\n"
+                               + s + "/missing.htm: skipped: link that leads to no file ("
+                               + std::generic_category().message(ENOENT) + ")\n" + s + "/notes.htm: skipped: link to "
+                               + s + "/notes.txt, which is no page of the tree\n" + s
+                               + "/pw.htm: skipped: link out of s, to " + folder / "o/passwd" + "\n" + s
+                               + "/sub/same.htm: skipped: link to " + s + "/a.htm, converted as that page\n" + s
+                               + "/a.htm: 1 block converted; script " + s + "/a.js; backup " + s + "/a_backup.htm\n");
+    EXPECT_EQ(TreeSnapshot(folder / "o"), outside);
+    EXPECT_EQ(ReadFile(folder / "s/notes.txt"), FlashPage);
+    EXPECT_EQ(ReadFile(folder / "s/sub/draft.htm"), FlashPage);
+    EXPECT_EQ(fs::read_symlink(folder / "s/sub/same.htm"), "../a.htm");
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder / "s"))
+        names.push_back(entry.path().lexically_relative(folder / "s").string());
+    std::ranges::sort(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.htm", "a.js", "a_backup.htm", "draft.htm", "missing.htm", "notes.htm",
+                                               "notes.txt", "pw.htm", "sub", "sub/draft.htm", "sub/same.htm"}));
+}
+
+// A page with no block to convert gets nothing: no include, no script file,
+// no backup. So a second run over a converted site writes nothing at all.
+TEST_F(CliTest, PagesWithoutBlocksAreLeftAloneSoASecondRunChangesNothing)
+{
+    WriteSite(folder);
+    const std::string plain = ReadFile(folder / "site/plain.htm");
+    ASSERT_EQ(Run({"convert", "-r", "site"}).status, 0);
+    EXPECT_EQ(ReadFile(folder / "site/plain.htm"), plain);
+    EXPECT_FALSE(fs::exists(folder / "site/plain.js"));
+    EXPECT_FALSE(fs::exists(folder / "site/plain_backup.htm"));
+    const std::string converted = TreeSnapshot(folder.path());
+
+    const Outcome again = Run({"convert", "-r", "--json", "site"});
+
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(TreeSnapshot(folder.path()), converted);
+    std::string expected;
+    for (const char* page : {"/a.htm", "/plain.htm", "/sub/b.htm"})
+        expected += R"({"path":")" + folder / "site" + page
+                    + R"(","blocks":0,"script":null,"backup":null,"error":null,"note":"no blocks; left unchanged"})"
+                      "\n";
+    EXPECT_EQ(again.out, expected);
+}
+
+// Pages deeper than the longest path the system takes cannot be opened by
+// their names: the run says so and fails. The search goes down any depth
+// without a call per folder level (a sanitizer's stack is soon full).
+TEST_F(CliTest, TreeDeeperThanTheLongestPathIsReportedNotPassedOver)
+{
+    WriteTreeFile(folder / "deep/top.htm", FlashPage);
+    // Made folder by folder, each relative to the one above it.
+    int above = ::open((folder / "deep").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < 3000 && above >= 0; ++level) {
+        const int made = ::mkdirat(above, "d", 0755);
+        const int below = made == 0 ? ::openat(above, "d", O_RDONLY | O_DIRECTORY) : -1;
+        ::close(above);
+        above = below;
+    }
+    ASSERT_GE(above, 0) << "cannot make the tree";
+    const int page = ::openat(above, "p.htm", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(page, FlashPage.data(), FlashPage.size()), static_cast<ssize_t>(FlashPage.size()));
+    ::close(page);
+    ::close(above);
+
+    const Outcome outcome = Run({"convert", "--no-backup", "-r", "deep"});
+    // The temporary folder's removal stops at the longest path; rm does not.
+    std::system(("rm -rf " + ShellQuoted(folder / "deep/d")).c_str());
+
+    EXPECT_EQ(outcome.status, 1);
+    const std::string reason = ": " + std::generic_category().message(ENAMETOOLONG) + "\n";
+    EXPECT_TRUE(outcome.err.ends_with(reason))
+        << outcome.err.substr(outcome.err.size() - std::min<std::size_t>(200, outcome.err.size()));
+    EXPECT_NE(ReadFile(folder / "deep/top.htm"), FlashPage) << "the pages above are converted";
+}
+
+// A run that backs a page up and then cannot write its script file leaves
+// the page as it was, and no backup: an unchanged copy would only clutter.
+TEST_F(CliTest, BackupIsRemovedWhenTheScriptCannotBeWritten)
+{
+    WriteFile(folder / "a.htm", FlashPage);
+
+    const Outcome outcome = Run({"convert", "--script-dir", "missing", "a.htm"});
+
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot create file " + folder / "missing/a.js" + ": "
+                               + std::generic_category().message(ENOENT) + "\n");
+    EXPECT_EQ(ReadFile(folder / "a.htm"), FlashPage);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.htm"});
 }
 #endif
 
