@@ -31,7 +31,11 @@ struct ConvertCommandLine {
                       "(NAME.js beside the page) and calls it from the page. Pages are converted in the order given, "
                       "in one run: the function numbers go on from page to page, and each script file gets the "
                       "functions of the pages that use it. A page that fails is reported and the next one is "
-                      "converted."};
+                      "converted. A page with no block to convert (no movie, or converted before) is left as it is: "
+                      "no include, no script file, no backup; its line says \"no blocks; left unchanged\". With -r, "
+                      "a link with a page's name is never written through: a link to a page of the tree leaves it to "
+                      "be converted under its own name, and a link out of the folder, to a file that is no page of "
+                      "the tree or to nothing is skipped, each with a line that says why (JSON: \"note\")."};
 
     ConvertCommandLine()
     {

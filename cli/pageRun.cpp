@@ -60,8 +60,8 @@ void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options)
     table.add_flag("-r,--recursive", options.recursive,
                    "every argument that is a folder stands for the pages under it: files named as web pages "
                    "(*.htm, *.html, *.shtm, *.shtml, *.php, *.php3, *.php4, *.phtm, *.phtml, *.jsp, *.asp, *.aspx, "
-                   "*.cfm, in any letter case), in sorted order; links to folders are not followed, backups "
-                   "(NAME_backup.EXT, NAME_backupN.EXT of a page beside them) are no pages");
+                   "*.cfm, in any letter case), in sorted order; links to folders are not followed, links with a "
+                   "page's name and backups (NAME_backup.EXT, NAME_backupN.EXT of a page beside them) are no pages");
     table
         .add_option("--exclude", options.excludes,
                     "with --recursive: leave out the files and folders that match GLOB (repeatable); a GLOB without "
