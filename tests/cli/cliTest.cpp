@@ -1300,6 +1300,9 @@ TEST_F(CliTest, RecursiveWritesThroughNoLinkAndSaysWhy)
 TEST_F(CliTest, PagesWithoutBlocksAreLeftAloneSoASecondRunChangesNothing)
 {
     WriteSite(folder);
+    std::map<std::string, std::string> originals;
+    for (const char* page : {"site/a.htm", "site/plain.htm", "site/sub/b.htm"})
+        originals[page] = ReadFile(folder / page);
     const std::string plain = ReadFile(folder / "site/plain.htm");
     ASSERT_EQ(Run({"convert", "-r", "site"}).status, 0);
     EXPECT_EQ(ReadFile(folder / "site/plain.htm"), plain);
@@ -1317,6 +1320,11 @@ TEST_F(CliTest, PagesWithoutBlocksAreLeftAloneSoASecondRunChangesNothing)
                     + R"(","blocks":0,"script":null,"backup":null,"error":null,"note":"no blocks; left unchanged"})"
                       "\n";
     EXPECT_EQ(again.out, expected);
+
+    const Outcome restore = Run({"restore", "-r", "site"});
+    EXPECT_EQ(restore.status, 0) << restore.err;
+    for (const auto& [page, original] : originals)
+        EXPECT_EQ(ReadFile(folder / page), original) << page;
 }
 
 // Pages deeper than the longest path the system takes cannot be opened by
@@ -1360,16 +1368,17 @@ TEST_F(CliTest, TreeDeeperThanTheLongestPathIsReportedNotPassedOver)
 
 // A run that backs a page up and then cannot write its script file leaves
 // the page as it was, and no backup: an unchanged copy would only clutter.
-TEST_F(CliTest, BackupIsRemovedWhenTheScriptCannotBeWritten)
+TEST_F(CliShellTest, BackupIsRemovedWhenTheScriptCannotBeWritten)
 {
-    WriteFile(folder / "a.htm", FlashPage);
+    const std::string page = "<object>" + std::string(64 * 1024, 'm') + "</object>";
+    WriteFile(folder / "a.htm", page);
 
-    const Outcome outcome = Run({"convert", "--script-dir", "missing", "a.htm"});
+    const Outcome outcome = RunInShell({"convert", "a.htm"}, "trap '' XFSZ; ulimit -f 16;");
 
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot create file " + folder / "missing/a.js" + ": "
-                               + std::generic_category().message(ENOENT) + "\n");
-    EXPECT_EQ(ReadFile(folder / "a.htm"), FlashPage);
+    EXPECT_EQ(outcome.err, "sorvane-cli: Cannot create file " + folder / "a.js" + ": "
+                               + std::generic_category().message(EFBIG) + "\n");
+    EXPECT_EQ(ReadFile(folder / "a.htm"), page);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.htm"});
 }
 #endif
