@@ -102,9 +102,10 @@ public:
     void CopyPage(std::size_t from, std::size_t to)
     {
         if (includeAt_ && *includeAt_ >= from && *includeAt_ < to) {
-            sink_.Append(page_.substr(from, *includeAt_ - from));
+            const std::size_t at = *includeAt_;  // WriteInclude empties it
+            sink_.Append(page_.substr(from, at - from));
             WriteInclude();
-            from = *includeAt_;
+            from = at;
         }
         sink_.Append(page_.substr(from, to - from));
     }
