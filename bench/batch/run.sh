@@ -3,8 +3,9 @@
 # backups, as by default), given as page names and as the folder with
 # --recursive, and the restore -r that undoes it, side by side with copying
 # the same tree and syncing it (cp -r site copy && sync) and with the least
-# work any durable conversion does (least_durable_work), and checks that the
-# script files grow linearly with the number of pages.
+# work any durable conversion does (least_durable_work); times a second
+# convert --recursive over the converted site beside cat of its pages, and
+# checks that the script files grow linearly with the number of pages.
 #
 #   bench/batch/run.sh [BUILD_DIR]     (default: build)
 #
@@ -56,6 +57,10 @@ least_work() { "$FLOOR" "$WORK/floor-$1"/*/*.htm; }
 # Undoes the conversion of the convert case: every page gets its backup's
 # bytes back, as cp of the same bytes would, each page checked first.
 restore_site() { "$CLI" restore --recursive "$WORK/work-$1"; }
+# A second convert --recursive over the site the recursive case converted
+# finds no block left and writes nothing: it should cost what reading every
+# page costs, as cat of the same pages does.
+read_pages() { cat "$WORK/recursive-$1"/*/*.htm; }
 script_bytes() { find "$1" -name '*.js' -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
 
 "$MAKE_SITE" "$PAGES" "$WORK/site"
@@ -63,8 +68,10 @@ site_bytes=$(du -sb "$WORK/site" | cut -f1)
 
 declare -A samples ms cpu_ms machine_ms
 declare -A run_of=([copy]=copy_and_sync [convert]=convert_site [floor]=least_work [recursive]=convert_recursive
-    [restore]=restore_site)
-cases="copy convert floor recursive restore"  # restore undoes what convert did in the round
+    [again]=convert_recursive [cat]=read_pages [restore]=restore_site)
+# restore undoes what convert did in the round; again converts the tree
+# that recursive converted, cat reads its pages
+cases="copy convert floor recursive again cat restore"
 for round in $(seq "$ROUNDS"); do
     cp -r "$WORK/site" "$WORK/work-$round"
     cp -r "$WORK/site" "$WORK/floor-$round"
@@ -110,5 +117,9 @@ report "sorvane-cli convert (backups)" convert "target <= 1.5"
 report "the same with --recursive SITE" recursive
 report "least durable work (no checks)" floor "the floor of any durable run"
 report "sorvane-cli restore -r SITE" restore "pages back from their backups"
+report "cat of every converted page" cat
+report "convert --recursive again" again "nothing left to convert"
+awk -v a="${ms[again]}" -v c="${ms[cat]}" 'BEGIN {
+    printf "second convert --recursive / cat of its pages: ratio %.2f (target: about 1)\n", a / (c > 0 ? c : 1) }'
 awk -v h="$half_script_bytes" -v f="$full_script_bytes" -v n="$PAGES" 'BEGIN {
     printf "script bytes, %d pages: %d; %d pages: %d; ratio %.3f (linear: 2)\n", n / 2, h, n, f, f / (h > 0 ? h : 1) }'
