@@ -3,6 +3,7 @@
 #include "convertPreview.h"
 #include "jsonText.h"
 #include "nativePath.h"
+#include "sitePlayer.h"
 #include "unitACConvertor.h"
 
 #include <exception>
@@ -17,7 +18,8 @@ constexpr std::string_view LeftUnchangedText = "no blocks; left unchanged";
 struct ConvertOptions {
     bool noBackup = false;
     std::optional<std::string> scriptFolder;
-    std::optional<std::string> player;
+    PlayerOptions player;
+    bool force = false;  // replace player files that differ
     std::vector<std::string> pages;
     PageRunOptions run;
     std::optional<ConvertPreview::Kind> preview;  // --dry-run, --diff
@@ -45,11 +47,8 @@ struct ConvertCommandLine {
                "--script-dir", [this](const std::string& folder) { options.scriptFolder = folder; },
                "write the script files into DIR instead")
             ->type_name("DIR");
-        add.add_option_function<std::string>(
-               "--player", [this](const std::string& source) { options.player = source; },
-               "make each page load the Flash player script SRC (such as Ruffle's ruffle.js) after its script "
-               "file: a web address (http://, https://, //) as given, or a local file, referred to from the page")
-            ->type_name("SRC");
+        AddPlayerOptions(add, options.player, "the page");
+        add.add_flag("--force", options.force, "with --player bundled: replace player files that differ");
         AddPageChoiceOptions(add, options.run);
         CLI::Option* dryRun = add.add_flag_callback(
             "--dry-run", [this] { options.preview = ConvertPreview::Kind::DryRun; },
@@ -71,6 +70,7 @@ struct ConvertCommandLine {
             return false;
         if (options.scriptFolder && options.scriptFolder->empty())
             throw UsageError("option '--script-dir' needs a folder");
+        RequireBundledForPlayerFolder(options.player);
         if (options.preview == ConvertPreview::Kind::Diff && options.run.json)
             throw UsageError("options '--diff' and '--json' cannot be used together");
         return true;
@@ -128,27 +128,33 @@ bool ReportOutcome(RunOutput& output, const PageOutcome& outcome, PreviewKind pr
 
 // What the conversion of the page would do, as an outcome of its own.
 PageOutcome PreviewOutcome(ConvertPreview& preview, const std::string& page, const std::string& script,
-                           const ConvertOptions& options)
+                           const ConvertOptions& options, const std::optional<std::string>& player)
 {
     PageOutcome outcome{page, {}, nullptr};
     try {
-        outcome.report = preview.Page(page, script, !options.noBackup, options.player);
+        outcome.report = preview.Page(page, script, !options.noBackup, player);
     } catch (...) {
         outcome.error = std::current_exception();
     }
     return outcome;
 }
 
-// A player script that is missing would fail every page: no page is touched.
-bool PlayerFound(const std::optional<std::string>& player, std::ostream& err)
+// The run's player, copied into the site unless the run only previews;
+// nothing when it cannot be used, which would fail every page: no page is
+// touched then.
+std::optional<SitePlayer> PreparePlayer(const ConvertOptions& options, const std::vector<std::string>& pages,
+                                        const std::string& scriptFolder, RunOutput& output)
 {
     try {
-        if (player)
-            RequirePlayerScript(*player);
-        return true;
-    } catch (const ConvertError& error) {
-        err << ProgramName << ": " << error.what() << '\n';
-        return false;
+        std::optional<SitePlayer> player;
+        player.emplace(options.player, pages.empty() ? std::string() : pages.front(), scriptFolder, options.force);
+        if (!options.preview)
+            if (const std::string copied = player->CopyIntoSite(); !copied.empty())
+                output.Line(copied);
+        return player;
+    } catch (const ConvertError&) {
+        output.Error(DescribeError(std::current_exception(), "Flash player"));
+        return std::nullopt;
     }
 }
 
@@ -165,35 +171,43 @@ int RunConvert(Arguments arguments, Streams streams)
     if (!commandLine.Parse(arguments, streams.out))
         return Success;
     const ConvertOptions& options = commandLine.options;
-    if (!PlayerFound(options.player, streams.err))
-        return SomeFailed;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);
-    bool allConverted = output.SearchOutcome(found);
+    const std::string scriptFolder = options.scriptFolder ? RealFolderPath(NativePath(*options.scriptFolder))
+                                                          : std::string();
     FullPaths fullPath;
+    std::vector<std::string> pages;
+    for (const std::string& argument : found.pages)
+        pages.push_back(fullPath(argument));
+    const std::optional<SitePlayer> player = PreparePlayer(options, pages, scriptFolder, output);
+    if (!player)
+        return SomeFailed;
+    bool allConverted = output.SearchOutcome(found);
     if (options.preview != ConvertPreview::Kind::Diff)
         for (const SkippedFile& skipped : found.skipped)
             output.Skipped({fullPath(skipped.path), skipped.reason});
     const auto report = [&](const PageOutcome& outcome) {
         allConverted &= ReportOutcome(output, outcome, options.preview);
     };
-    const std::string scriptFolder = options.scriptFolder ? RealFolderPath(NativePath(*options.scriptFolder))
-                                                          : std::string();
     std::optional<ConvertPreview> preview;
-    if (options.preview)
+    if (options.preview) {
         preview.emplace(*options.preview, output);
+        if (player->Copy())
+            preview->PlayerFiles(*player->Copy());
+    }
     PageBatch batch(ScriptContent::ThisPage, report, {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
-    for (const std::string& argument : found.pages) {
-        const std::string page = fullPath(argument);
+    for (const std::string& page : pages) {
         const std::string script = ScriptPathFor(page, scriptFolder);
         if (preview)
-            report(PreviewOutcome(*preview, page, script, options));
+            report(PreviewOutcome(*preview, page, script, options, player->Source()));
         else
-            batch.Convert(page, script, !options.noBackup, options.player);
+            batch.Convert(page, script, !options.noBackup, player->Source());
     }
     batch.Finish();
     if (preview)
         preview->Finish();
+    else if (player->Source() && !options.run.quiet)
+        PrintViewingHint(streams.err);
     return allConverted ? Success : SomeFailed;
 }
 

@@ -63,6 +63,26 @@ ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::strin
     return report;
 }
 
+void ConvertPreview::PlayerFiles(const PlayerCopy& copy)
+{
+    preview_.PlayerCopiedTo(copy.script);
+    for (const std::string& file : copy.newFiles) {
+        if (kind_ == Kind::Diff) {
+            const std::string label = Label("b/", file);
+            const std::size_t nameStart = label.rfind('/');
+            output_.Text("Only in " + label.substr(0, nameStart) + ": " + label.substr(nameStart + 1) + "\n");
+        } else {
+            output_.Line(file + ": would create (Flash player)");
+        }
+    }
+    for (const std::string& file : copy.differingFiles) {
+        if (kind_ == Kind::Diff)
+            output_.Text("Files " + Label("a/", file) + " and " + Label("b/", file) + " differ\n");
+        else
+            output_.Line(file + ": would replace (Flash player)");
+    }
+}
+
 void ConvertPreview::Finish()
 {
     if (kind_ != Kind::Diff)

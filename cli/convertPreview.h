@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pageRun.h"
+#include "playerCopy.h"
 #include "unitACConvertor.h"
 
 #include <map>
@@ -20,6 +21,12 @@ public:
     // would); with --dry-run reports it, with --diff prints the page's diff.
     ConvertReport Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
                        std::optional<std::string_view> playerSource);
+    // The files a copy of the player into the site would create or replace:
+    // with --dry-run a line each, with --diff an "Only in" line for each new
+    // one (as diff -r tells of a file that one side lacks) and a binary
+    // difference line for each replaced one. Pages previewed after it may
+    // load the copied player.
+    void PlayerFiles(const PlayerCopy& copy);
     // With --diff, prints the diff of every script file, from its text before
     // the run to its text after it.
     void Finish();

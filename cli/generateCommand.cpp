@@ -5,6 +5,7 @@
 #include "movieHeader.h"
 #include "nativePath.h"
 #include "optionTable.h"
+#include "sitePlayer.h"
 
 #include <algorithm>
 #include <array>
@@ -19,7 +20,7 @@ struct GenerateOptions {
     std::optional<std::string> width, height;  // the movie's stage size when not given
     std::string quality{Qualities.front()};
     std::optional<std::string> name;
-    std::optional<std::string> player;
+    PlayerOptions player;
     std::optional<std::string> movie;
     bool force = false;
 };
@@ -66,14 +67,10 @@ struct GenerateCommandLine {
         add.add_option("--quality", options.quality, "best, high or low (default: best)")
             ->type_name("best|high|low")
             ->option_text("--quality Q");
-        AddValueOption(add, "--player", options.player,
-                       "start the snippet with a line that loads the Flash player script SRC (such as Ruffle's "
-                       "ruffle.js): a web address (http://, https://, //) as given, or a local file, referred to from "
-                       "the movie's folder",
-                       "SRC");
+        AddPlayerOptions(add, options.player, "the movie's folder");
         add.add_flag("--force", options.force,
                      "replace NAME.js also when it holds other script code, such as a converted page's functions "
-                     "(refused without)");
+                     "(refused without), and player files that differ");
         table.Operands("MOVIE", movies, false);
     }
 
@@ -83,6 +80,7 @@ struct GenerateCommandLine {
         if (!table.Parse(arguments, out))
             return false;
         options.quality = LoweredQuality(options.quality);
+        RequireBundledForPlayerFolder(options.player);
         // Windows takes "/" as a separator too, the Windows path style only
         // "\\": site/intro.swf must name intro.swf in site there as well.
         options.movie = PathBytes(NativePath(movies.front()).make_preferred());
@@ -148,13 +146,16 @@ int Generate(GenerateOptions options, Streams streams)
     try {
         RequireMovieFile(movie);
         RefuseToReplaceOtherScript(options);
-        if (options.player)
-            RequirePlayerScript(*options.player);
+        const SitePlayer player(options.player, movie, {}, options.force);
+        if (const std::string copied = player.CopyIntoSite(); !copied.empty())
+            streams.err << ProgramName << ": " << copied << '\n';
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);
         streams.out << GenerateEmbedCode(movie, *options.width, *options.height, *options.name, options.quality,
-                                         NativePathStyle, options.player)
+                                         NativePathStyle, player.Source())
                            .snippet;
+        if (player.Source())
+            PrintViewingHint(streams.err);
         return Success;
     } catch (...) {
         return ReportCaughtError(streams.err, movie);

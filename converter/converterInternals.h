@@ -266,4 +266,7 @@ void RefuseChangedPage(const std::string& pagePath, const std::string& pageTarge
 // claims), writing nothing.
 std::string FreeBackupName(const std::string& pagePath, const std::function<bool(const std::string&)>& isReserved);
 
+// PlayerReference without its check that a local player script exists.
+std::string PlayerAddress(std::string_view playerSource, std::string_view pagePath, PathStyle style = NativePathStyle);
+
 }  // namespace sorvane::detail

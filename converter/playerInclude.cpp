@@ -79,6 +79,11 @@ void RequirePlayerScript(std::string_view playerSource)
 std::string PlayerReference(std::string_view playerSource, std::string_view pagePath, PathStyle style)
 {
     RequirePlayerScript(playerSource);
+    return detail::PlayerAddress(playerSource, pagePath, style);
+}
+
+std::string detail::PlayerAddress(std::string_view playerSource, std::string_view pagePath, PathStyle style)
+{
     if (IsWebAddress(playerSource))
         return EscapeHtmlAttribute(playerSource);
     // Both are files of this system, whatever folder they were named from.

@@ -48,9 +48,13 @@ void RefuseUnlessEightBitText(const std::string& pagePath, std::string_view page
 // refused a script file that is the page.
 class PageScan {
 public:
-    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource)
+    // playerMayBeNew: the player script is one the run creates before the
+    // page is written (a preview of a copied player), so it need not exist.
+    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource, bool playerMayBeNew = false)
         : pageFile_(pagePath),
-          player_(playerSource ? std::optional(PlayerReference(*playerSource, pagePath)) : std::nullopt)
+          player_(playerSource ? std::optional(playerMayBeNew ? detail::PlayerAddress(*playerSource, pagePath)
+                                                              : PlayerReference(*playerSource, pagePath))
+                               : std::nullopt)
     {
         RefuseUnlessEightBitText(pagePath, Page());
         lineEnd_ = detail::PageLineEnd(Page());
@@ -182,7 +186,7 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
                                        std::optional<std::string_view> playerSource)
 {
     RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
-    const PageScan scan(pagePath, playerSource);
+    const PageScan scan(pagePath, playerSource, playerSource && *playerSource == newPlayerScript_);
     PagePreview preview;
     if (withoutBlocks_ == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
         preview.report.leftUnchanged = true;

@@ -218,6 +218,10 @@ public:
     PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
                         std::optional<std::string_view> playerSource = std::nullopt);
 
+    // The local player script that the run copies into the site before its
+    // first page (see PlayerCopy): pages may load it before it exists.
+    void PlayerCopiedTo(std::string playerScript) { newPlayerScript_ = std::move(playerScript); }
+
 private:
     bool IsReservedName(const std::string& name, const std::string& scriptPath) const;
 
@@ -229,6 +233,7 @@ private:
     std::map<std::string, std::string> scripts_;
     // Those of them that do not exist yet, by file name.
     std::multimap<std::string, std::string> newScripts_;
+    std::string newPlayerScript_;
 };
 
 // What became of one page of a PageBatch.

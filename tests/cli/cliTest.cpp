@@ -603,6 +603,144 @@ TEST_F(CliTest, MissingPlayerIsRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm", "intro.swf"}));
 }
 
+// The player that comes with Sorvane lies in share/sorvane/player beside the
+// program's bin folder: a copy of sorvane-cli in a prefix of its own finds a
+// small stand-in player there.
+class BundledPlayerTest : public CliTest {
+protected:
+    BundledPlayerTest()
+    {
+        fs::create_directories(prefix.path() / "bin");
+        fs::copy_file(SORVANE_CLI, program);
+        fs::create_directories(prefix.path() / "share/sorvane/player/chunks");
+        for (const auto& [name, bytes] : PlayerFiles)
+            WriteFile(prefix.path() / "share/sorvane/player" / name, bytes);
+    }
+
+    Outcome RunBundled(const std::vector<std::string_view>& arguments)
+    {
+        const int status = testkit::RunProgram(program, arguments, folder.path(), output / "out", output / "err");
+        return {status, testkit::ReadFile(output.path() / "out"), testkit::ReadFile(output.path() / "err")};
+    }
+
+    // Whether the folder holds exactly the player's files.
+    void ExpectPlayerIn(const std::string& playerFolder)
+    {
+        for (const auto& [name, bytes] : PlayerFiles)
+            EXPECT_EQ(ReadFile(fs::path(playerFolder) / name), bytes) << name;
+    }
+
+    static constexpr std::pair<std::string_view, std::string_view> PlayerFiles[] = {
+        {"LICENSE_MIT", "MIT"}, {"chunks/core.wasm", std::string_view("\0asm", 4)}, {"ruffle.js", "// player"}};
+    testkit::TempFolder prefix;
+    const std::string program = prefix / ("bin/" + fs::path(SORVANE_CLI).filename().string());
+};
+
+constexpr std::string_view ViewingHint =
+    "sorvane-cli: the Flash player does not run in pages opened as files (file://); view them through\n"
+    "sorvane-cli: a web server, such as 'python3 -m http.server' started in the site's folder\n";
+
+TEST_F(BundledPlayerTest, IsCopiedOnceBesideTheFirstPageAndLoadedFromThere)
+{
+    fs::create_directories(folder.path() / "site/sub");
+    WriteFile(folder / "site/a.htm", "<head></head><object>1</object>");
+    WriteFile(folder / "site/sub/b.htm", "<head></head><object>2</object>");
+    WriteFile(folder / "site/intro.swf", "FWS");
+
+    const Outcome convert = RunBundled(
+        {"convert", "--no-backup", "--player", "bundled", "site/a.htm", "site/sub/b.htm"});
+    EXPECT_EQ(convert.status, 0) << convert.err;
+    EXPECT_TRUE(
+        convert.out.starts_with("copied the Flash player into " + (folder / "site/sorvane-player") + " (3 files)\n"))
+        << convert.out;
+    EXPECT_EQ(convert.err, ViewingHint);
+    ExpectPlayerIn(folder / "site/sorvane-player");
+    EXPECT_NE(ReadFile(folder / "site/a.htm").find("<script src=\"sorvane-player/ruffle.js\"></script>"),
+              std::string::npos);
+    EXPECT_NE(ReadFile(folder / "site/sub/b.htm")
+                  .find("<script src=\"" + testkit::InNativeStyle("../sorvane-player/ruffle.js") + "\"></script>"),
+              std::string::npos);
+
+    // A second run finds every file there and equal: nothing is written.
+    const auto written = fs::last_write_time(folder.path() / "site/sorvane-player/ruffle.js");
+    const Outcome again = RunBundled({"convert", "--no-backup", "--player=bundled", "site/a.htm"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out.find("copied"), std::string::npos) << again.out;
+    EXPECT_EQ(fs::last_write_time(folder.path() / "site/sorvane-player/ruffle.js"), written);
+    EXPECT_EQ(ReadFile(folder / "site/a.htm").find("<script src=\"sorvane-player/ruffle.js\">"),
+              ReadFile(folder / "site/a.htm").rfind("<script src=\"sorvane-player/ruffle.js\">"));
+
+    // generate refers to the same folder beside the movie.
+    const Outcome generate = RunBundled(
+        {"generate", "--width=1", "--height=1", "--player", "bundled", "site/intro.swf"});
+    EXPECT_EQ(generate.status, 0) << generate.err;
+    EXPECT_TRUE(generate.out.starts_with("<script src=\"sorvane-player/ruffle.js\"></script>\r\n")) << generate.out;
+    EXPECT_EQ(generate.err, ViewingHint);
+
+    // restore gives the pages back and leaves the player.
+    WriteFile(folder / "site/a_backup.htm", "<head></head><object>1</object>");
+    EXPECT_EQ(RunBundled({"restore", "site/a.htm"}).status, 0);
+    ExpectPlayerIn(folder / "site/sorvane-player");
+}
+
+TEST_F(BundledPlayerTest, GoesIntoTheScriptFolderOrTheFolderNamed)
+{
+    fs::create_directories(folder.path() / "site");
+    WriteFile(folder / "site/a.htm", "<object>1</object>");
+    WriteFile(folder / "site/intro.swf", "FWS");
+
+    EXPECT_EQ(RunBundled({"convert", "--player", "bundled", "--script-dir", "js", "site/a.htm"}).status, 0);
+    ExpectPlayerIn(folder / "js/sorvane-player");
+    EXPECT_EQ(RunBundled({"generate", "--player", "bundled", "--player-dir", "p", "site/intro.swf"}).status, 0);
+    ExpectPlayerIn(folder / "p");
+    EXPECT_NE(ReadFile(folder / "site/intro.js").size(), 0u);
+}
+
+TEST_F(BundledPlayerTest, FileThatDiffersIsRefusedBeforeAnythingIsWrittenUnlessForced)
+{
+    fs::create_directories(folder.path() / "sorvane-player");
+    WriteFile(folder / "sorvane-player/ruffle.js", "// the user's own");
+    WriteFile(folder / "a.htm", "<object>1</object>");
+    WriteFile(folder / "intro.swf", "FWS");
+
+    for (const auto& arguments : {std::vector<std::string_view>{"convert", "--player", "bundled", "a.htm"},
+                                  std::vector<std::string_view>{"generate", "--player", "bundled", "intro.swf"}}) {
+        const Outcome refused = RunBundled(arguments);
+        EXPECT_EQ(refused.status, 1) << arguments[0];
+        EXPECT_TRUE(refused.err.starts_with("sorvane-cli: the file ")) << refused.err;
+        EXPECT_TRUE(refused.err.ends_with(testkit::InNativeStyle("sorvane-player/ruffle.js")
+                                          + " differs from the Flash player's own and is left as it is "
+                                            "(--force replaces it)\n"))
+            << refused.err;
+    }
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm", "intro.swf", "sorvane-player"}));
+    EXPECT_EQ(ReadFile(folder / "sorvane-player/ruffle.js"), "// the user's own");
+
+    EXPECT_EQ(RunBundled({"convert", "--force", "--player", "bundled", "a.htm"}).status, 0);
+    ExpectPlayerIn(folder / "sorvane-player");
+}
+
+TEST_F(BundledPlayerTest, DryRunAndDiffListThePlayersFilesAndWriteNothing)
+{
+    WriteFile(folder / "a.htm", "<head></head><object>1</object>");
+
+    const Outcome dryRun = RunBundled({"convert", "--dry-run", "--player", "bundled", "a.htm"});
+    EXPECT_EQ(dryRun.status, 0) << dryRun.err;
+    EXPECT_TRUE(dryRun.out.starts_with((folder / "sorvane-player/LICENSE_MIT") + ": would create (Flash player)\n"
+                                       + (folder / "sorvane-player/chunks/core.wasm")
+                                       + ": would create (Flash player)\n" + (folder / "sorvane-player/ruffle.js")
+                                       + ": would create (Flash player)\n" + (folder / "a.htm") + ": 1 block"))
+        << dryRun.out;
+
+    const Outcome diff = RunBundled({"convert", "--diff", "--player", "bundled", "a.htm"});
+    EXPECT_EQ(diff.status, 0) << diff.err;
+    EXPECT_TRUE(diff.out.starts_with("Only in b/sorvane-player: LICENSE_MIT\nOnly in b/sorvane-player/chunks: "
+                                     "core.wasm\nOnly in b/sorvane-player: ruffle.js\n--- a/a.htm\n"))
+        << diff.out;
+    EXPECT_NE(diff.out.find("+<script src=\"sorvane-player/ruffle.js\"></script>"), std::string::npos) << diff.out;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm"}));
+}
+
 // ---------------------------------------------------------------------- info --
 
 TEST_F(CliTest, InfoPrintsTheMovieHeader)
@@ -797,11 +935,12 @@ TEST_F(CliTest, HelpAndVersion)
 {
     const Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [-r] "
+    EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [--player-dir DIR] "
+                            "[--force] [-r] "
                             "[--exclude GLOB]... [--dry-run | --diff] [--json] [-q] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
-                            "[--quality best|high|low] [--player SRC] [--force] MOVIE"),
+                            "[--quality best|high|low] [--player SRC] [--player-dir DIR] [--force] MOVIE"),
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
@@ -1426,6 +1565,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "generate: quality must be best, high or low, not 'Medium'"},
         UsageRow{{"NoMovie"}, {"generate", "--width=5"}, "generate: no movie given"},
         UsageRow{{"PlayerWithoutValue"}, {"convert", "a.htm", "--player"}, "convert: option '--player' needs a value"},
+        UsageRow{{"PlayerFolderWithoutBundledPlayer"},
+                 {"convert", "--player-dir", "p", "a.htm"},
+                 "convert: option '--player-dir' goes with '--player bundled'"},
         UsageRow{{"DryRunAndDiff"},
                  {"convert", "--dry-run", "--diff", "a.htm"},
                  "convert: options '--dry-run' and '--diff' cannot be used together"},
