@@ -74,7 +74,7 @@ public:
         if (existingScript)
             detail::RaiseBlockCounterAbove(*existingScript);
         std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath), lineEnd_);
-        if (player_ && !LoadsScript(Page(), *player_))
+        if (player_ && !LoadsScript(Page(), *player_, pagePath))
             include += PlayerIncludeLine(*player_, lineEnd_);
         return detail::RewritePage(Page(), detail::IncludePosition(Page()), include, lineEnd_, sink);
     }

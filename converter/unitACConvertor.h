@@ -375,10 +375,13 @@ std::string PlayerReference(std::string_view playerSource, std::string_view page
 // own, see ConvertPage).
 std::string PlayerIncludeLine(std::string_view playerReference, std::string_view lineEnd = "\r\n");
 
-// True when a script element of the page has the reference as its src, as
-// written (tag and attribute names in any letter case). Only markup counts:
-// not a script tag in a comment, in raw text or in another tag's value.
-bool LoadsScript(std::string_view pageText, std::string_view reference);
+// True when a script element of the page loads the reference (tag and
+// attribute names in any letter case): its src is the same address once
+// both are read as a browser reads them (character references, %XX escapes,
+// "\" for "/", "." and ".." segments), relative ones from the folder of the
+// page at pagePath ("" compares them as they stand). Only markup counts: not
+// a script tag in a comment, in raw text or in another tag's value.
+bool LoadsScript(std::string_view pageText, std::string_view reference, std::string_view pagePath = {});
 
 // --------------------------------------------------------------- files --
 

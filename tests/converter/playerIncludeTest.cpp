@@ -84,27 +84,41 @@ class PageLoadingPlayer : public ::testing::TestWithParam<LoadsRow> {};
 
 TEST_P(PageLoadingPlayer, IsFoundByTheScriptsSrc)
 {
-    EXPECT_EQ(LoadsScript(GetParam().page, "player/ruffle.js"), GetParam().loads);
+    EXPECT_EQ(LoadsScript(GetParam().page, "player/ruffle.js", testkit::InNativeStyle("/web/site/a.htm")),
+              GetParam().loads);
+}
+
+TEST(PageLoadingPlayer, WithBlanksOrQuotesInItsNameIsFoundByItsEscapedReference)
+{
+    // The reference as the converter writes it: % and & escaped, a blank as it is.
+    EXPECT_TRUE(LoadsScript("<script src=\"my%20player/R&D%25.js\">", "my player/R&amp;D%25.js"));
+    EXPECT_TRUE(LoadsScript("<script src='my player/R&amp;D%.js'>", "my player/R&amp;D%25.js"));
+    EXPECT_FALSE(LoadsScript("<script src=\"my player/R&D.js\">", "my player/R&amp;D%25.js"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageLoadingPlayer,
-    ::testing::Values(LoadsRow{{"PlayerLine"}, "<head><script src=\"player/ruffle.js\"></script></head>", true},
-                      LoadsRow{{"CapitalsSingleQuotesOtherAttributes"},
-                               "<SCRIPT type=\"text/javascript\"\r\nSRC='player/ruffle.js'>",
-                               true},
-                      LoadsRow{{"UnquotedWithBlanksAroundEquals"}, "<script async src = player/ruffle.js >", true},
-                      LoadsRow{{"UnclosedAtTheEnd"}, "<p><script src=\"player/ruffle.js\"", true},
-                      LoadsRow{{"AnotherScript"}, "<script src=\"player/ruffle.js?v=2\"></script>", false},
-                      LoadsRow{{"OtherAttributeEndingInSrc"}, "<script data-src=\"player/ruffle.js\"></script>", false},
-                      LoadsRow{
-                          {"OtherElement"}, "<scripts src=\"player/ruffle.js\"><img src=\"player/ruffle.js\">", false},
-                      LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false},
-                      // Only markup loads: not a commented-out line, a script's string or a quoted value.
-                      LoadsRow{{"InAComment"}, "<!-- <script src=\"player/ruffle.js\"></script> -->", false},
-                      LoadsRow{{"InAScriptsText"}, "<script>w('<script src=\"player/ruffle.js\">')</script>", false},
-                      LoadsRow{{"InAQuotedValue"}, "<input value='<script src=\"player/ruffle.js\">'>", false},
-                      LoadsRow{{"AfterAScriptWithText"}, "<script>x</script><script src='player/ruffle.js'>", true}),
+    ::testing::Values(
+        LoadsRow{{"PlayerLine"}, "<head><script src=\"player/ruffle.js\"></script></head>", true},
+        LoadsRow{{"CapitalsSingleQuotesOtherAttributes"},
+                 "<SCRIPT type=\"text/javascript\"\r\nSRC='player/ruffle.js'>",
+                 true},
+        LoadsRow{{"UnquotedWithBlanksAroundEquals"}, "<script async src = player/ruffle.js >", true},
+        LoadsRow{{"UnclosedAtTheEnd"}, "<p><script src=\"player/ruffle.js\"", true},
+        LoadsRow{{"DotSegments"}, "<script src=\"./player/../player/./ruffle.js\"></script>", true},
+        LoadsRow{{"EscapedLetters"}, "<script src=\"pl%61yer%2Fruffle.js\"></script>", true},
+        LoadsRow{{"BackslashAndUpFromThePagesFolder"}, "<script src=\"..\\site\\player\\ruffle.js\">", true},
+        LoadsRow{{"UpIntoAnotherFolder"}, "<script src=\"../other/player/ruffle.js\">", false},
+        LoadsRow{{"RootOfTheServer"}, "<script src=\"/player/ruffle.js\">", false},
+        LoadsRow{{"AnotherScript"}, "<script src=\"player/ruffle.js?v=2\"></script>", false},
+        LoadsRow{{"OtherAttributeEndingInSrc"}, "<script data-src=\"player/ruffle.js\"></script>", false},
+        LoadsRow{{"OtherElement"}, "<scripts src=\"player/ruffle.js\"><img src=\"player/ruffle.js\">", false},
+        LoadsRow{{"SrcOfTheNextTag"}, "<script>run()</script><img src=\"player/ruffle.js\">", false},
+        // Only markup loads: not a commented-out line, a script's string or a quoted value.
+        LoadsRow{{"InAComment"}, "<!-- <script src=\"player/ruffle.js\"></script> -->", false},
+        LoadsRow{{"InAScriptsText"}, "<script>w('<script src=\"player/ruffle.js\">')</script>", false},
+        LoadsRow{{"InAQuotedValue"}, "<input value='<script src=\"player/ruffle.js\">'>", false},
+        LoadsRow{{"AfterAScriptWithText"}, "<script>x</script><script src='player/ruffle.js'>", true}),
     testkit::RowName<LoadsRow>);
 
 // --------------------------------------------------------------- convert --
