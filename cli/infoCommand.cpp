@@ -36,7 +36,9 @@ void PrintHeader(std::ostream& out, const MovieHeader& header)
         << "stage size: "
         << (size ? std::to_string(size->width) + " x " + std::to_string(size->height) + " pixels" : "none") << '\n'
         << "frame rate: " << FramesPerSecond(header.frameRate) << " frames a second\n"
-        << "frame count: " << header.frameCount << '\n';
+        << "frame count: " << header.frameCount << '\n'
+        << "ActionScript: " << NameOf(header.machine)
+        << (header.machine == ActionScriptMachine::Avm2 ? " (ActionScript 3)" : " (ActionScript 1 and 2)") << '\n';
 }
 
 int Info(const std::string& movie, Streams streams)
@@ -59,10 +61,11 @@ int Info(const std::string& movie, Streams streams)
 // info's table: no options but the help, one movie.
 struct InfoCommandLine {
     std::vector<std::string> movies;
-    OptionTable table{"info",
-                      "Prints the header of the Flash movie MOVIE: its signature, version, file length, stage "
-                      "rectangle and size, frame rate and frame count. A file that is not a Flash movie, or is cut "
-                      "short, is reported."};
+    OptionTable table{
+        "info", "Prints the header of the Flash movie MOVIE: its signature, version, file length, stage "
+                "rectangle and size, frame rate, frame count and ActionScript machine (AVM1 for ActionScript 1 and 2, "
+                "AVM2 for 3). A file that is not a Flash movie, or is cut "
+                "short, is reported."};
 
     InfoCommandLine() { table.Operands("MOVIE", movies, false); }
 };

@@ -25,8 +25,11 @@ constexpr std::size_t SignatureSize = 3;
 // A ZWS movie then stores the compressed length (4) and the LZMA properties (5).
 constexpr std::size_t LzmaPrefixSize = 9;
 // The widest stage rectangle (5 + 4 x 31 bits, padded: 17 bytes), frame rate
-// and frame count: no header needs more of the decompressed body.
-constexpr std::size_t BodyBytesWanted = 21;
+// and frame count (4), then the first tag's header (2, or 6 in its long form)
+// and the first byte of its data: no header needs more of the body.
+constexpr std::size_t BodyBytesWanted = 17 + 4 + 6 + 1;
+constexpr unsigned FileAttributesTag = 69;
+constexpr unsigned char ActionScript3Flag = 0x08;
 constexpr std::size_t ReadChunkSize = 4096;
 
 std::uint32_t LittleEndian(std::string_view bytes)
@@ -70,6 +73,19 @@ private:
     std::size_t bitPos_ = 0;
 };
 
+// The machine that the tags, from the first one on, call for: a movie that
+// runs ActionScript 3 says so in a FileAttributes tag, its first.
+ActionScriptMachine MachineOfFirstTag(std::string_view tags)
+{
+    if (tags.size() < 2)
+        return ActionScriptMachine::Avm1;
+    const std::uint32_t codeAndLength = LittleEndian(tags.substr(0, 2));
+    const std::size_t dataStart = (codeAndLength & 0x3F) == 0x3F ? 6 : 2;  // a long tag's length follows
+    const bool actionScript3 = codeAndLength >> 6 == FileAttributesTag && tags.size() > dataStart
+                               && (static_cast<unsigned char>(tags[dataStart]) & ActionScript3Flag) != 0;
+    return actionScript3 ? ActionScriptMachine::Avm2 : ActionScriptMachine::Avm1;
+}
+
 // Fills the header's fields that follow the plain part from the start of the
 // decompressed body; false when the body ends first.
 bool ParseBody(std::string_view body, MovieHeader& header)
@@ -87,6 +103,7 @@ bool ParseBody(std::string_view body, MovieHeader& header)
     header.stage = {*xMin, *xMax, *yMin, *yMax};
     header.frameRate = static_cast<std::uint16_t>(LittleEndian(rest.substr(0, 2)));
     header.frameCount = static_cast<std::uint16_t>(LittleEndian(rest.substr(2, 2)));
+    header.machine = MachineOfFirstTag(rest.substr(4));
     return true;
 }
 
@@ -196,6 +213,11 @@ std::optional<int> Pixels(std::int32_t from, std::int32_t to)
 }
 
 }  // namespace
+
+std::string_view NameOf(ActionScriptMachine machine)
+{
+    return machine == ActionScriptMachine::Avm2 ? "AVM2" : "AVM1";
+}
 
 std::string_view SignatureOf(MovieCompression compression)
 {

@@ -1,5 +1,6 @@
 // The header of a Flash movie (.swf): its signature, version, length, stage
-// rectangle, frame rate and frame count. The generator offers the stage size
+// rectangle, frame rate and frame count, and from its first tag the
+// ActionScript machine it needs. The generator offers the stage size
 // as the movie's width and height; "sorvane-cli info" prints every field.
 // Plain C++; only the few bytes the header needs are read and decompressed,
 // so a movie of any size costs the same.
@@ -32,6 +33,14 @@ struct StageSize {
     friend bool operator==(const StageSize&, const StageSize&) = default;
 };
 
+// Which of the player's two virtual machines runs the movie's ActionScript:
+// AVM1 for ActionScript 1 and 2, AVM2 for ActionScript 3. Players that
+// emulate Flash support the two to a different degree.
+enum class ActionScriptMachine {
+    Avm1,
+    Avm2,
+};
+
 struct MovieHeader {
     MovieCompression compression = MovieCompression::None;
     std::uint8_t version = 0;
@@ -39,8 +48,15 @@ struct MovieHeader {
     StageRect stage;
     std::uint16_t frameRate = 0;  // 8.8 fixed point: 0x0C80 is 12.5 frames a second
     std::uint16_t frameCount = 0;
+    // AVM2 when the movie's first tag is a FileAttributes tag (69) with its
+    // ActionScript 3 flag (bit 3) set; AVM1 otherwise, as in every movie
+    // before version 8, which has no such tag.
+    ActionScriptMachine machine = ActionScriptMachine::Avm1;
     friend bool operator==(const MovieHeader&, const MovieHeader&) = default;
 };
+
+// "AVM1" or "AVM2".
+std::string_view NameOf(ActionScriptMachine machine);
 
 // "FWS", "CWS" or "ZWS".
 std::string_view SignatureOf(MovieCompression compression);

@@ -748,12 +748,14 @@ TEST_F(CliTest, InfoPrintsTheMovieHeader)
 #ifdef SORVANE_WITHOUT_LZMA
     GTEST_SKIP() << "this build reads and writes no ZWS movies";
 #endif
-    WriteFile(folder / "intro.swf", testmovie::MovieBytes({.compression = MovieCompression::Lzma,
-                                                           .version = 13,
-                                                           .stage = {-20, 10980, 0, 8000},
-                                                           .frameRate = 0x1DF8,
-                                                           .frameCount = 250,
-                                                           .tags = std::string(100, 'x')}));
+    WriteFile(folder / "intro.swf",
+              testmovie::MovieBytes({.compression = MovieCompression::Lzma,
+                                     .version = 13,
+                                     .stage = {-20, 10980, 0, 8000},
+                                     .frameRate = 0x1DF8,
+                                     .frameCount = 250,
+                                     .tags = std::string("\x44\x11\x08\0\0\0", 6)  // ActionScript 3
+                                             + std::string(94, 'x')}));
     const Outcome outcome = Run({"info", "intro.swf"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
@@ -763,7 +765,8 @@ TEST_F(CliTest, InfoPrintsTheMovieHeader)
                            "stage: x -20 to 10980, y 0 to 8000 twips\n"
                            "stage size: 550 x 400 pixels\n"
                            "frame rate: 29.96875 frames a second\n"
-                           "frame count: 250\n");
+                           "frame count: 250\n"
+                           "ActionScript: AVM2 (ActionScript 3)\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"intro.swf"});
 }
 

@@ -15,7 +15,8 @@ void PrintTo(const MovieHeader& header, std::ostream* out)
 {
     *out << SignatureOf(header.compression) << " v" << int{header.version} << " length " << header.fileLength
          << " stage " << header.stage.xMin << ' ' << header.stage.xMax << ' ' << header.stage.yMin << ' '
-         << header.stage.yMax << " rate " << header.frameRate << " frames " << header.frameCount;
+         << header.stage.yMax << " rate " << header.frameRate << " frames " << header.frameCount << ' '
+         << NameOf(header.machine);
 }
 
 namespace {
@@ -167,6 +168,45 @@ TEST(MovieHeader, StreamIsLeftSoonAfterTheHeaderOfALongMovie)
     ASSERT_TRUE(ReadMovieHeader(in));
     EXPECT_LT(in.tellg(), 16 * 1024);
 }
+
+// ------------------------------------------------------ ActionScript machine --
+
+struct MachineRow : testkit::NamedRow {
+    std::string firstTags;  // before the red background's tags
+    ActionScriptMachine machine;
+};
+
+class MachineOfMovie : public ::testing::TestWithParam<MachineRow> {};
+
+TEST_P(MachineOfMovie, IsReadFromTheFirstTagOfEveryKindOfMovie)
+{
+    for (const MovieCompression compression :
+         {MovieCompression::None, MovieCompression::Zlib, MovieCompression::Lzma}) {
+#ifdef SORVANE_WITHOUT_LZMA
+        if (compression == MovieCompression::Lzma)
+            continue;
+#endif
+        const auto header = ParseMovieHeader(
+            MovieBytes({.compression = compression, .tags = GetParam().firstTags + RedTags}));
+        ASSERT_TRUE(header);
+        EXPECT_EQ(header->machine, GetParam().machine) << SignatureOf(compression);
+        EXPECT_EQ(header->stage, (StageRect{0, 11000, 0, 8000}));
+    }
+}
+
+// FileAttributes (69): four bytes of flags, ActionScript 3 is bit 3 of the first.
+INSTANTIATE_TEST_SUITE_P(
+    Tags, MachineOfMovie,
+    ::testing::Values(
+        MachineRow{{"ActionScript3Flag"}, std::string("\x44\x11\x08\x00\x00\x00", 6), ActionScriptMachine::Avm2},
+        MachineRow{{"AllFlags"}, std::string("\x44\x11\xFF\xFF\xFF\xFF", 6), ActionScriptMachine::Avm2},
+        MachineRow{
+            {"LongTagHeader"}, std::string("\x7F\x11\x04\x00\x00\x00\x08\x00\x00\x00", 10), ActionScriptMachine::Avm2},
+        MachineRow{{"OtherFlagsOnly"}, std::string("\x44\x11\x11\x00\x00\x00", 6), ActionScriptMachine::Avm1},
+        MachineRow{{"NoFileAttributes"}, "", ActionScriptMachine::Avm1},
+        MachineRow{{"FlagInAnotherTag"}, std::string("\x44\x10\x08\x00\x00\x00", 6), ActionScriptMachine::Avm1},
+        MachineRow{{"CutInTheTag"}, std::string("\x44\x11", 2), ActionScriptMachine::Avm1}),
+    testkit::RowName<MachineRow>);
 
 struct SizeRow : testkit::NamedRow {
     StageRect stage;
