@@ -655,8 +655,9 @@ TEST_F(BundledPlayerTest, IsCopiedOnceBesideTheFirstPageAndLoadedFromThere)
         << convert.out;
     EXPECT_EQ(convert.err, ViewingHint);
     ExpectPlayerIn(folder / "site/sorvane-player");
-    EXPECT_NE(ReadFile(folder / "site/a.htm").find("<script src=\"sorvane-player/ruffle.js\"></script>"),
-              std::string::npos);
+    const std::string playerLine = "<script src=\"" + testkit::InNativeStyle("sorvane-player/ruffle.js")
+                                   + "\"></script>";
+    EXPECT_NE(ReadFile(folder / "site/a.htm").find(playerLine), std::string::npos);
     EXPECT_NE(ReadFile(folder / "site/sub/b.htm")
                   .find("<script src=\"" + testkit::InNativeStyle("../sorvane-player/ruffle.js") + "\"></script>"),
               std::string::npos);
@@ -667,14 +668,13 @@ TEST_F(BundledPlayerTest, IsCopiedOnceBesideTheFirstPageAndLoadedFromThere)
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(again.out.find("copied"), std::string::npos) << again.out;
     EXPECT_EQ(fs::last_write_time(folder.path() / "site/sorvane-player/ruffle.js"), written);
-    EXPECT_EQ(ReadFile(folder / "site/a.htm").find("<script src=\"sorvane-player/ruffle.js\">"),
-              ReadFile(folder / "site/a.htm").rfind("<script src=\"sorvane-player/ruffle.js\">"));
+    EXPECT_EQ(ReadFile(folder / "site/a.htm").find(playerLine), ReadFile(folder / "site/a.htm").rfind(playerLine));
 
     // generate refers to the same folder beside the movie.
     const Outcome generate = RunBundled(
         {"generate", "--width=1", "--height=1", "--player", "bundled", "site/intro.swf"});
     EXPECT_EQ(generate.status, 0) << generate.err;
-    EXPECT_TRUE(generate.out.starts_with("<script src=\"sorvane-player/ruffle.js\"></script>\r\n")) << generate.out;
+    EXPECT_TRUE(generate.out.starts_with(playerLine + "\r\n")) << generate.out;
     EXPECT_EQ(generate.err, ViewingHint);
 
     // restore gives the pages back and leaves the player.
@@ -737,7 +737,9 @@ TEST_F(BundledPlayerTest, DryRunAndDiffListThePlayersFilesAndWriteNothing)
     EXPECT_TRUE(diff.out.starts_with("Only in b/sorvane-player: LICENSE_MIT\nOnly in b/sorvane-player/chunks: "
                                      "core.wasm\nOnly in b/sorvane-player: ruffle.js\n--- a/a.htm\n"))
         << diff.out;
-    EXPECT_NE(diff.out.find("+<script src=\"sorvane-player/ruffle.js\"></script>"), std::string::npos) << diff.out;
+    EXPECT_NE(diff.out.find("+<script src=\"" + testkit::InNativeStyle("sorvane-player/ruffle.js") + "\"></script>"),
+              std::string::npos)
+        << diff.out;
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.htm"}));
 }
 
