@@ -188,7 +188,7 @@ bool LoadsScript(std::string_view pageText, std::string_view reference, std::str
     // A file path, not an address: only Windows' separators are read as "/".
     std::string pageFolder = FolderPart(pagePath);
     if (NativePathStyle == PathStyle::Windows)
-        std::ranges::replace(pageFolder, '\', '/');
+        std::ranges::replace(pageFolder, '\\', '/');
     const std::string wanted = ResolvedAddress(reference, pageFolder);
     const auto isScript = [&](const MarkupToken& token) {
             return token.kind == MarkupToken::Kind::StartTag && detail::TagNamed(pageText, token.start, "script");

@@ -677,9 +677,12 @@ TEST_F(BundledPlayerTest, IsCopiedOnceBesideTheFirstPageAndLoadedFromThere)
     EXPECT_TRUE(generate.out.starts_with(playerLine + "\r\n")) << generate.out;
     EXPECT_EQ(generate.err, ViewingHint);
 
-    // restore gives the pages back and leaves the player.
-    WriteFile(folder / "site/a_backup.htm", "<head></head><object>1</object>");
-    EXPECT_EQ(RunBundled({"restore", "site/a.htm"}).status, 0);
+    // restore gives a page back and leaves the player.
+    WriteFile(folder / "site/c.htm", "<head></head><object>3</object>");
+    EXPECT_EQ(RunBundled({"convert", "--player", "bundled", "site/c.htm"}).status, 0);
+    const Outcome restore = RunBundled({"restore", "site/c.htm"});
+    EXPECT_EQ(restore.status, 0) << restore.err;
+    EXPECT_EQ(ReadFile(folder / "site/c.htm"), "<head></head><object>3</object>");
     ExpectPlayerIn(folder / "site/sorvane-player");
 }
 
@@ -735,7 +738,7 @@ TEST_F(BundledPlayerTest, DryRunAndDiffListThePlayersFilesAndWriteNothing)
     const Outcome diff = RunBundled({"convert", "--diff", "--player", "bundled", "a.htm"});
     EXPECT_EQ(diff.status, 0) << diff.err;
     EXPECT_TRUE(diff.out.starts_with("Only in b/sorvane-player: LICENSE_MIT\nOnly in b/sorvane-player/chunks: "
-                                     "core.wasm\nOnly in b/sorvane-player: ruffle.js\n--- a/a.htm\n"))
+                                     "core.wasm\nOnly in b/sorvane-player: ruffle.js\n--- a/a.htm"))
         << diff.out;
     EXPECT_NE(diff.out.find("+<script src=\"" + testkit::InNativeStyle("sorvane-player/ruffle.js") + "\"></script>"),
               std::string::npos)
