@@ -191,19 +191,19 @@ bool LoadsScript(std::string_view pageText, std::string_view reference, std::str
         std::ranges::replace(pageFolder, '\\', '/');
     const std::string wanted = ResolvedAddress(reference, pageFolder);
     const auto isScript = [&](const MarkupToken& token) {
-            return token.kind == MarkupToken::Kind::StartTag && detail::TagNamed(pageText, token.start, "script");
+        return token.kind == MarkupToken::Kind::StartTag && detail::TagNamed(pageText, token.start, "script");
     };
     constexpr std::size_t NameEnd = 7;  // "<script"
     for (std::size_t at = 0;;) {
-            const MarkupToken tag = detail::NextTagWhere(pageText, at, isScript);
-            if (tag.start == pageText.size())
-                return false;
-            const std::size_t end = tag.closed ? tag.end - 1 : tag.end;  // before its ">"
-            const std::optional<std::string_view> src = SrcValue(
-                pageText.substr(tag.start + NameEnd, end - tag.start - NameEnd));
-            if (src && ResolvedAddress(*src, pageFolder) == wanted)
-                return true;
-            at = detail::RawTextAfter(pageText, tag).after;
+        const MarkupToken tag = detail::NextTagWhere(pageText, at, isScript);
+        if (tag.start == pageText.size())
+            return false;
+        const std::size_t end = tag.closed ? tag.end - 1 : tag.end;  // before its ">"
+        const std::optional<std::string_view> src = SrcValue(
+            pageText.substr(tag.start + NameEnd, end - tag.start - NameEnd));
+        if (src && ResolvedAddress(*src, pageFolder) == wanted)
+            return true;
+        at = detail::RawTextAfter(pageText, tag).after;
     }
 }
 
