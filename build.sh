@@ -13,7 +13,7 @@ RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 zlib1g-dev li
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-apps libx11-dev
                g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64 locales libz-mingw-w64-dev
                clang libclang-rt-14-dev chromium python3
-               clang-format)
+               clang-format clang-tidy-14 clang-tools-14)
 # npm installs the Flash player emulator that comes with Sorvane into the
 # build (player/). Where node comes from elsewhere (NodeSource's nodejs
 # carries its own npm), Debian's npm package would conflict with it, so it
@@ -47,13 +47,13 @@ configure_and_build() {
 }
 
 # The suites of the Qt-free libraries and sorvane-cli (CTest label "core")
-# once more, built with AddressSanitizer and UndefinedBehaviorSanitizer in a
-# folder of their own: an invalid memory access, a leak or undefined behaviour
-# fails the test that reaches it. No GUI and no player are configured there.
+# once more, built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (SORVANE_SANITIZE) in a folder of their own: an invalid memory access, a
+# leak or undefined behaviour fails the test that reaches it. No GUI and no
+# player are configured there.
 SANITIZE_DIR=${SANITIZE_DIR:-$BUILD_DIR-sanitize}
-SANITIZE_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1 -g"
 sanitized_core_tests() {
-    cmake -S . -B "$SANITIZE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$SANITIZE_FLAGS" \
+    cmake -S . -B "$SANITIZE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSORVANE_SANITIZE=ON -DSORVANE_WERROR=ON \
           -DSORVANE_BUILD_GUI=OFF -DSORVANE_BUNDLE_PLAYER=OFF -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=OFF
     cmake --build "$SANITIZE_DIR" --target sorvane_core_tests
     ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1 \
@@ -68,8 +68,11 @@ case "${1:-}" in
         exec "$BUILD_DIR/shell/sorvane"
         ;;
     test)
+        # The tests' builds stop at any compiler warning (SORVANE_WERROR); the
+        # builds of `run` and `package` do not, so that a newer compiler's new
+        # warnings do not keep anyone from the program.
         install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-        configure_and_build -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=ON
+        configure_and_build -DSORVANE_BUILD_TESTS=ON -DSORVANE_BUILD_BENCHMARKS=ON -DSORVANE_WERROR=ON
         status=0
         (cd "$BUILD_DIR" && ctest --output-on-failure -j "$(nproc)") || status=$?
         sanitized_core_tests || status=$?

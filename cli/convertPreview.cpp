@@ -20,8 +20,7 @@ std::string Label(std::string_view side, const std::string& path)
     const fs::path native = NativePath(path);
     const fs::path relative = native.lexically_relative(current);
     const bool under = !error && !relative.empty() && *relative.begin() != "..";
-    return DiffFileName(std::string(side)
-                        + PathBytes((under ? relative : native).generic_string<fs::path::value_type>()));
+    return DiffFileName(std::string(side) + GenericPathBytes(under ? relative : native));
 }
 
 std::string Diff(std::string_view before, std::string_view after, const std::string& path)

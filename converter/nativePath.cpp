@@ -112,6 +112,12 @@ std::string PathBytes(const std::filesystem::path& path)
     const std::wstring& wide = path.native();
     return Utf8Of(std::u16string(wide.begin(), wide.end()));
 }
+
+std::string GenericPathBytes(const std::filesystem::path& path)
+{
+    const std::wstring wide = path.generic_wstring();
+    return Utf8Of(std::u16string(wide.begin(), wide.end()));
+}
 #else
 std::filesystem::path NativePath(std::string_view bytes)
 {
@@ -121,6 +127,11 @@ std::filesystem::path NativePath(std::string_view bytes)
 std::string PathBytes(const std::filesystem::path& path)
 {
     return path.native();
+}
+
+std::string GenericPathBytes(const std::filesystem::path& path)
+{
+    return path.generic_string();
 }
 #endif
 

@@ -17,6 +17,9 @@ namespace sorvane {
 
 std::filesystem::path NativePath(std::string_view bytes);
 std::string PathBytes(const std::filesystem::path& path);
+// As PathBytes, with '/' between the parts on every system (as a diff names
+// files).
+std::string GenericPathBytes(const std::filesystem::path& path);
 
 // UTF-8 to UTF-16 and back, for every name Windows allows: an unpaired
 // surrogate, which a Windows name may hold though no text does, is carried

@@ -41,8 +41,9 @@ TEST_P(ConvertedPage, IsKnownByItsBackupUntilItIsChanged)
 
     const std::optional<ConversionFound> found = FindConversion(converted, ReadFile(report.backupPath));
     EXPECT_EQ(found ? std::optional(found->scriptPath) : std::nullopt, row.script);
-    if (found)
+    if (found) {
         EXPECT_EQ(found->functions.size(), static_cast<std::size_t>(report.blocksConverted));
+    }
 }
 
 // The include names the script as the page's relative path does.
@@ -69,8 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Unchanged,
                       "p.js"},
         ConversionRow{{"ScriptElsewhereWithSpecialName"}, TwoBlocks, "js/a&b%c#.js", {}, Unchanged, SpecialScript},
-        ConversionRow{
-            {"EditedAfterwards"}, TwoBlocks, "p.js", {}, [](std::string page) { return page + "NEW"; }, std::nullopt},
+        ConversionRow{{"EditedAfterwards"},
+                      TwoBlocks,
+                      "p.js",
+                      {},
+                      [](const std::string& page) { return page + "NEW"; },
+                      std::nullopt},
         ConversionRow{{"NoscriptCopyEdited"},
                       TwoBlocks,
                       "p.js",

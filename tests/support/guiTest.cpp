@@ -11,7 +11,7 @@ namespace {
 constexpr int PollInterval = 10;
 constexpr int GiveUpAfter = 5000;
 
-void Poll(std::shared_ptr<QElapsedTimer> waited, std::function<void(QWidget*)> act)
+void Poll(const std::shared_ptr<QElapsedTimer>& waited, const std::function<void(QWidget*)>& act)
 {
     if (QWidget* modal = QApplication::activeModalWidget()) {
         act(modal);
@@ -26,7 +26,7 @@ void Poll(std::shared_ptr<QElapsedTimer> waited, std::function<void(QWidget*)> a
 
 }  // namespace
 
-void OnNextModal(std::function<void(QWidget* modal)> act)
+void OnNextModal(const std::function<void(QWidget* modal)>& act)
 {
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();

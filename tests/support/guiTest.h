@@ -23,7 +23,7 @@ T* Find(const QObject* root, const QString& name)
 // Waits (from the event loop) for a modal window to open and runs act on it;
 // act must close the window. Call before the action that shows the window.
 // Fails the test when no modal window opens within a few seconds.
-void OnNextModal(std::function<void(QWidget* modal)> act);
+void OnNextModal(const std::function<void(QWidget* modal)>& act);
 
 // What a widget's tooltip shows: a text that Qt takes for markup as it
 // renders it, else the text itself.
