@@ -82,8 +82,12 @@ std::string WrappedText(std::string_view text, std::size_t firstIndent, std::siz
     std::string wrapped;
     std::size_t column = firstIndent;
     bool lineStart = true;
-    for (const auto word : text | std::views::split(' ')) {
-        const std::string_view bytes(word.begin(), word.end());
+    // Words split by hand: clang 14, which the source checks parse with, cannot
+    // read libstdc++ 12's views::split.
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        const std::string_view bytes = text.substr(at, end - at);
+        at = end + 1;
         if (bytes.empty())
             continue;
         if (!lineStart && column + 1 + bytes.size() > width) {

@@ -180,8 +180,8 @@ std::optional<MarkupToken> EndTagAfter(std::string_view text, const MarkupToken&
 // of an object that is markup; NotFound when there is none.
 std::size_t BlockEnd(std::string_view text, const MarkupToken& open)
 {
-    const auto close = EndTagAfter(
-        text, open, [&](const MarkupToken& token) { return detail::TagNamed(text, token.start, "object"); });
+    const auto close = EndTagAfter(text, open,
+                                   [&](const MarkupToken& token) { return TagNamed(text, token.start, "object"); });
     return close ? close->end : npos;
 }
 

@@ -350,8 +350,6 @@ StatesToken TagByStates(std::string_view text, std::size_t start, std::size_t at
             }
             break;
         case AttributeName:
-            state = blank ? AfterName : c == '/' ? Slash : c == '=' ? BeforeValue : AttributeName;
-            break;
         case AfterName: state = blank ? AfterName : c == '/' ? Slash : c == '=' ? BeforeValue : AttributeName; break;
         case BeforeValue: state = blank ? BeforeValue : c == '"' ? Double : c == '\'' ? Single : Unquoted; break;
         case Double: state = c == '"' ? AfterQuoted : Double; break;
