@@ -74,12 +74,16 @@ def screen_lines(received):
     return lines
 
 
-def check_reports(lines, site, blocks, failures):
-    expected = [
-        "%s/p%04d.htm: %s converted; script %s/p%04d.js; %s"
-        % (site, n, blocks, site, n, "backup %s/p%04d_backup.htm" % (site, n) if blocks == "1 block" else "no backup")
-        for n in range(PAGES)
-    ]
+def converted_line(site, n):
+    return "%s/p%04d.htm: 1 block converted; script %s/p%04d.js; backup %s/p%04d_backup.htm" % (site, n, site, n, site, n)
+
+
+def unchanged_line(site, n):
+    return "%s/p%04d.htm: no blocks; left unchanged" % (site, n)
+
+
+def check_reports(lines, site, report_line, failures):
+    expected = [report_line(site, n) for n in range(PAGES)]
     damaged = [line for line in lines if line not in expected]
     if damaged:
         failures.append("%d damaged lines, such as: %r" % (len(damaged), damaged[:3]))
@@ -108,14 +112,14 @@ def main():
         print("%d report lines, the progress line drawn %d times" % (PAGES, shown))
         if shown == 0:
             failures.append("no progress line was shown: the run was too short to test anything")
-        check_reports(screen_lines(received), site, "1 block", failures)
+        check_reports(screen_lines(received), site, converted_line, failures)
 
         received, status = run_on_terminal([cli, "convert", "--no-backup", "-r", site], "dumb")
         if b"\x1b" in received:
             failures.append("TERM=dumb got an escape sequence")
         if b" pages, " not in received:
             failures.append("no progress line was shown on the dumb terminal")
-        check_reports(screen_lines(received), site, "0 blocks", failures)
+        check_reports(screen_lines(received), site, unchanged_line, failures)
 
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)

@@ -20,7 +20,13 @@ fi
 project=$1
 constants_check=$2
 includes=()
-for folder in converter generator cli folderBrowse; do includes+=("-I$project/$folder"); done
+for folder in converter converter/internal generator cli folderBrowse; do includes+=("-I$project/$folder"); done
+# CLI11 alone from the host's headers: the whole of /usr/include would put
+# the C library's headers in front of Windows' own.
+cli11=$(mktemp -d)
+trap 'rm -rf "$cli11"' EXIT
+ln -s /usr/include/CLI "$cli11/CLI"
+includes+=("-I$cli11")
 sources=("$project/folderBrowse/win32BrowseDialog.cpp" "$constants_check"
          "$project"/converter/*.cpp "$project"/generator/*.cpp "$project"/cli/*.cpp)
 for source in "${sources[@]}"; do
