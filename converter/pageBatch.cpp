@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <set>
-#include <system_error>
 #include <utility>
 
 namespace sorvane {
@@ -141,8 +140,7 @@ PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome
 
 PageBatch::~PageBatch()
 {
-    if (placer_.joinable())
-        placer_.join();
+    placer_.Finish();  // a destructor cannot report the last group's error
     for (const auto& page : pending_)
         page->DropBackup();
 }
@@ -176,30 +174,18 @@ void PageBatch::StartPlacing()
     placing_ = std::move(pending_);
     pending_.clear();
     pendingBytes_ = 0;
-    const auto place = [this] {
-        try {
-            PlacePages(placing_);
-        } catch (...) {
-            placingError_ = std::current_exception();
-        }
-    };
-    try {
-        placer_ = std::thread(place);
-    } catch (const std::system_error&) {
-        place();  // no thread to be had: the group is placed here and now
-    }
+    placer_.Start([this] { PlacePages(placing_); });
 }
 
 void PageBatch::WaitForPlacing()
 {
-    if (placer_.joinable())
-        placer_.join();
+    const std::exception_ptr placingError = placer_.Finish();
     if (placing_.empty())
         return;
     Pages done = std::move(placing_);
     placing_.clear();
-    if (placingError_)
-        std::rethrow_exception(std::exchange(placingError_, nullptr));
+    if (placingError)
+        std::rethrow_exception(placingError);
     for (const auto& page : done)
         onOutcome_(page->outcome);
 }

@@ -12,7 +12,6 @@
 #include <set>
 #include <span>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 namespace sorvane {
@@ -97,8 +96,7 @@ RestoreBatch::RestoreBatch(std::function<void(const RestoreOutcome&)> onOutcome)
 
 RestoreBatch::~RestoreBatch()
 {
-    if (placer_.joinable())
-        placer_.join();
+    placer_.Finish();  // a destructor cannot report the last group's error
     for (const auto& page : pending_)
         page->DropKeptCopy();
 }
@@ -199,28 +197,16 @@ void RestoreBatch::StartPlacing()
         return;
     placing_ = std::move(pending_);
     pending_.clear();
-    const auto place = [this] {
-        try {
-            PlaceGroup(placing_);
-        } catch (...) {
-            placingError_ = std::current_exception();
-        }
-    };
-    try {
-        placer_ = std::thread(place);
-    } catch (const std::system_error&) {
-        place();  // no thread to be had: the group is placed here and now
-    }
+    placer_.Start([this] { PlaceGroup(placing_); });
 }
 
 void RestoreBatch::WaitForPlacing()
 {
-    if (placer_.joinable())
-        placer_.join();
+    const std::exception_ptr placingError = placer_.Finish();
     std::vector<std::unique_ptr<Pending>> done = std::move(placing_);
     placing_.clear();
-    if (placingError_)
-        std::rethrow_exception(std::exchange(placingError_, nullptr));
+    if (placingError)
+        std::rethrow_exception(placingError);
     for (const auto& page : done)
         onOutcome_(page->outcome);
 }

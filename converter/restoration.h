@@ -17,7 +17,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace sorvane {
@@ -137,8 +136,7 @@ private:
     // The group being placed; only the placing thread changes its pages
     // until it is joined, and their identities never.
     std::vector<std::unique_ptr<Pending>> placing_;
-    std::thread placer_;
-    std::exception_ptr placingError_;
+    BackgroundWork placer_;
 };
 
 }  // namespace sorvane

@@ -15,6 +15,8 @@
 //   thread that converts.
 #pragma once
 
+#include "backgroundWork.h"
+
 #include <cstddef>
 #include <exception>
 #include <functional>
@@ -24,7 +26,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace sorvane {
@@ -297,8 +298,7 @@ private:
     // The group being placed; only the placing thread changes its pages
     // until it is joined, and the identities of the pages never.
     std::vector<std::unique_ptr<Pending>> placing_;
-    std::thread placer_;
-    std::exception_ptr placingError_;
+    BackgroundWork placer_;
     std::map<std::string, std::weak_ptr<detail::FolderLock>> folderLocks_;
 };
 
