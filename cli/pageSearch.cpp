@@ -200,13 +200,10 @@ private:
     // The path of target under root ("/" between names), if it lies there.
     static std::optional<std::string> PathUnder(const fs::path& root, const fs::path& target)
     {
-        const fs::path relative = target.lexically_relative(root);
-        if (relative.empty() || *relative.begin() == ".." || relative == ".")
+        const std::optional<fs::path> relative = PathBelow(root, target);
+        if (!relative || *relative == ".")
             return std::nullopt;
-        std::string joined;
-        for (const fs::path& name : relative)
-            joined += (joined.empty() ? "" : "/") + PathBytes(name);
-        return joined;
+        return GenericPathBytes(*relative);
     }
 
     const fs::path root_;

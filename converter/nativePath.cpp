@@ -140,4 +140,12 @@ bool HasNetworkOrDeviceRoot(std::string_view path)
     return NativePathStyle == PathStyle::Windows && path.starts_with("\\\\");
 }
 
+std::optional<std::filesystem::path> PathBelow(const std::filesystem::path& folder, const std::filesystem::path& target)
+{
+    std::filesystem::path relative = target.lexically_relative(folder);
+    if (relative.empty() || *relative.begin() == "..")
+        return std::nullopt;
+    return relative;
+}
+
 }  // namespace sorvane

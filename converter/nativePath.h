@@ -10,6 +10,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ std::string PathBytes(const std::filesystem::path& path);
 // As PathBytes, with '/' between the parts on every system (as a diff names
 // files).
 std::string GenericPathBytes(const std::filesystem::path& path);
+
+// The path of target below folder ("." for folder itself), or nothing when
+// target lies elsewhere. Both are taken as they stand: resolve their links
+// first where a link must not lead out of folder.
+std::optional<std::filesystem::path> PathBelow(const std::filesystem::path& folder,
+                                               const std::filesystem::path& target);
 
 // UTF-8 to UTF-16 and back, for every name Windows allows: an unpaired
 // surrogate, which a Windows name may hold though no text does, is carried

@@ -33,10 +33,7 @@ bool LiesIn(const fs::path& path, const fs::path& folder)
     std::error_code error;
     const fs::path resolved = fs::weakly_canonical(path, error);
     const fs::path base = fs::weakly_canonical(folder, error);
-    if (error)
-        return false;
-    const fs::path relative = resolved.lexically_relative(base);
-    return !relative.empty() && *relative.begin() != "..";
+    return !error && PathBelow(base, resolved).has_value();
 }
 
 enum class TargetState { Missing, Same, Different };
