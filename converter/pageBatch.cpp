@@ -20,14 +20,8 @@ constexpr std::size_t MostPagesAtOnce = 256;
 constexpr std::size_t MostBytesAtOnce = std::size_t{64} << 20;
 // Open files left to the rest of the program.
 constexpr std::size_t FilesLeftFree = 64;
-
-// Each page of the two groups, the one prepared and the one being placed,
-// holds its new page and script files open.
-std::size_t BatchSize()
-{
-    const std::size_t limit = detail::OpenFileLimit();
-    return limit > FilesLeftFree + 4 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 4) : 1;
-}
+// Each page holds its new page and script files open.
+constexpr std::size_t FilesPerConvertedPage = 2;
 
 void SyncFolders(const std::set<std::string>& folders)
 {
@@ -114,6 +108,15 @@ void PlacePages(Pages& pages)
 
 }  // namespace
 
+std::size_t detail::PagesPerGroup(std::size_t filesPerPage)
+{
+    const std::size_t limit = OpenFileLimit();
+    const std::size_t filesPerPageOfBothGroups = 2 * filesPerPage;
+    return limit > FilesLeftFree + filesPerPageOfBothGroups
+               ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / filesPerPageOfBothGroups)
+               : 1;
+}
+
 void PageBatch::Pending::Fail(std::exception_ptr error)
 {
     outcome.error = std::move(error);
@@ -135,7 +138,8 @@ void PageBatch::Pending::DropBackup()
 }
 
 PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome, BatchRules rules)
-    : content_(content), onOutcome_(std::move(onOutcome)), rules_(rules), maxPages_(BatchSize())
+    : content_(content), onOutcome_(std::move(onOutcome)), rules_(rules),
+      maxPages_(detail::PagesPerGroup(FilesPerConvertedPage))
 {}
 
 PageBatch::~PageBatch()

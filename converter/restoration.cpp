@@ -21,14 +21,7 @@ namespace fs = std::filesystem;
 
 // As in a PageBatch: many pages share one sync, each holding its new file
 // open until the group is placed.
-constexpr std::size_t MostPagesAtOnce = 256;
-constexpr std::size_t FilesLeftFree = 64;
-
-std::size_t GroupSize()
-{
-    const std::size_t limit = detail::OpenFileLimit();
-    return limit > FilesLeftFree + 2 ? std::min(MostPagesAtOnce, (limit - FilesLeftFree) / 2) : 1;
-}
+constexpr std::size_t FilesPerRestoredPage = 1;
 
 // The backup's bytes, read from the file of that very name (never through a
 // link, which could lead to any file, a private key among them) when it is
@@ -91,7 +84,7 @@ struct RestoreBatch::Pending {
 };
 
 RestoreBatch::RestoreBatch(std::function<void(const RestoreOutcome&)> onOutcome)
-    : onOutcome_(std::move(onOutcome)), maxPages_(GroupSize())
+    : onOutcome_(std::move(onOutcome)), maxPages_(detail::PagesPerGroup(FilesPerRestoredPage))
 {}
 
 RestoreBatch::~RestoreBatch()

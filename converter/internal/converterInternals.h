@@ -258,6 +258,11 @@ std::optional<PlaceIdentity> PlaceIdentityOf(const std::string& linkTarget);
 // PlaceIdentityOf for a path that names nothing yet, not even a link.
 std::optional<PlaceIdentity> NewPlaceIdentity(const std::string& path);
 
+// How many pages a group that syncs once may hold (convert's and restore's
+// batches): two groups are open at a time, the one prepared and the one being
+// placed, and each page holds filesPerPage files open in each.
+std::size_t PagesPerGroup(std::size_t filesPerPage);
+
 // Raises ConvertError when the page file at pageTarget is no longer the one
 // that was read: another file, another size or another time of last write.
 void RefuseChangedPage(const std::string& pagePath, const std::string& pageTarget, const FileStamp& read);
