@@ -34,10 +34,8 @@ struct ConvertCommandLine {
                       "in one run: the function numbers go on from page to page, and each script file gets the "
                       "functions of the pages that use it. A page that fails is reported and the next one is "
                       "converted. A page with no block to convert (no movie, or converted before) is left as it is: "
-                      "no include, no script file, no backup; its line says \"no blocks; left unchanged\". With -r, "
-                      "a link with a page's name is never written through: a link to a page of the tree leaves it to "
-                      "be converted under its own name, and a link out of the folder, to a file that is no page of "
-                      "the tree or to nothing is skipped, each with a line that says why (JSON: \"note\")."};
+                      "no include, no script file, no backup; its line says \"no blocks; left unchanged\". "
+                          + LinksUnderRecursiveText("converted")};
 
     ConvertCommandLine()
     {
@@ -184,8 +182,7 @@ int RunConvert(Arguments arguments, Streams streams)
         return SomeFailed;
     bool allConverted = output.SearchOutcome(found);
     if (options.preview != ConvertPreview::Kind::Diff)
-        for (const SkippedFile& skipped : found.skipped)
-            output.Skipped({fullPath(skipped.path), skipped.reason});
+        output.SkippedBySearch(found, fullPath);
     const auto report = [&](const PageOutcome& outcome) {
         allConverted &= ReportOutcome(output, outcome, options.preview);
     };

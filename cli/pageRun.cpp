@@ -55,6 +55,15 @@ std::string FullPaths::operator()(const std::string& path)
     return PathBytes(NativePath(folder->second) / absolute.filename());
 }
 
+std::string LinksUnderRecursiveText(std::string_view done)
+{
+    return "With -r, a link with a page's name is never written through: a link to a page of the tree leaves it to "
+           "be "
+           + std::string(done)
+           + " under its own name, and a link out of the folder, to a file that is no page "
+             "of the tree or to nothing is skipped, each with a line that says why (JSON: \"note\").";
+}
+
 void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options)
 {
     table.add_flag("-r,--recursive", options.recursive,
@@ -98,7 +107,7 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
             all.errors.push_back(argument + " is a folder; add -r to " + std::string(options.verb)
                                  + " the pages under it");
         } else {
-            FoundPages found = FindPages({&argument, 1}, options.excludes);
+            FoundPages found = FindPages({&argument, 1}, options.excludes, options.done);
             if (found.pages.empty() && found.errors.empty())
                 all.notes.push_back("no pages found under " + argument);
             all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
@@ -160,6 +169,12 @@ void RunOutput::Skipped(const SkippedFile& file, std::optional<int> blocks)
                              {"backup", std::nullopt},
                              {"error", std::nullopt},
                              {"note", file.reason}}));
+}
+
+void RunOutput::SkippedBySearch(const FoundPages& found, FullPaths& fullPath)
+{
+    for (const SkippedFile& skipped : found.skipped)
+        Skipped({fullPath(skipped.path), skipped.reason});
 }
 
 void RunOutput::Error(std::string_view message)

@@ -23,7 +23,12 @@ struct PageRunOptions {
     bool json = false;
     bool quiet = false;
     std::string_view verb = "convert";  // what the command does to pages, for messages
+    std::string_view done = "converted";
 };
+
+// What -r does with links with a page's name, for a command's description;
+// done as in PageRunOptions.
+std::string LinksUnderRecursiveText(std::string_view done);
 
 // Adds the options that choose the pages (-r, --exclude) to a command's table.
 void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options);
@@ -76,6 +81,9 @@ public:
     // blocks when known, null for script, backup and error, and the reason
     // as "note".
     void Skipped(const SkippedFile& file, std::optional<int> blocks = std::nullopt);
+    // Skipped for every file the search passed over (a link with a page's
+    // name), its path made full.
+    void SkippedBySearch(const FoundPages& found, FullPaths& fullPath);
     // "sorvane-cli: MESSAGE" on stderr, after what stdout holds.
     void Error(std::string_view message);
     // A folder of the run that could not be searched: its error, and with

@@ -118,8 +118,9 @@ struct FolderVisit {
 // path among them) is an error, never passed over without a word.
 class TreeSearch {
 public:
-    TreeSearch(const fs::path& root, std::span<const std::string> excludes, FoundPages& found)
-        : root_(root), excludes_(excludes), found_(found)
+    TreeSearch(const fs::path& root, std::span<const std::string> excludes, std::string_view donePages,
+               FoundPages& found)
+        : root_(root), excludes_(excludes), donePages_(donePages), found_(found)
     {}
 
     void Run()
@@ -193,7 +194,7 @@ private:
         if (!relative)
             return "skipped: link out of " + PathBytes(root_) + ", to " + PathBytes(target);
         if (pages_.contains(*relative))
-            return "skipped: link to " + PathBytes(target) + ", converted as that page";
+            return "skipped: link to " + PathBytes(target) + ", " + std::string(donePages_) + " as that page";
         return "skipped: link to " + PathBytes(target) + ", which is no page of the tree";
     }
 
@@ -208,6 +209,7 @@ private:
 
     const fs::path root_;
     std::span<const std::string> excludes_;
+    std::string_view donePages_;
     FoundPages& found_;
     std::vector<FolderVisit> stack_;
     std::unordered_set<std::string> pages_;  // the pages found, by their path under the root
@@ -216,11 +218,12 @@ private:
 
 }  // namespace
 
-FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes)
+FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes,
+                     std::string_view donePages)
 {
     FoundPages found;
     for (const std::string& folder : folders)
-        TreeSearch(NativePath(folder), excludes, found).Run();
+        TreeSearch(NativePath(folder), excludes, donePages, found).Run();
     return found;
 }
 

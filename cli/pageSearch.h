@@ -40,8 +40,11 @@ struct FoundPages {
 // error ("File name too long").
 // A GLOB of excludes without "/" is matched against the name of every file
 // and folder; one with "/" against the path relative to the searched folder
-// ("/" between names). An excluded folder is not searched.
-FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes);
+// ("/" between names). An excluded folder is not searched. The reason given
+// for a link to a page of the tree says what the run does to that page:
+// donePages, such as "converted".
+FoundPages FindPages(std::span<const std::string> folders, std::span<const std::string> excludes,
+                     std::string_view donePages = "converted");
 
 // Glob matching: "*" is any run of bytes without "/", "**" any run at all,
 // "?" one byte but "/", "[abc]", "[a-z]", "[!abc]" one byte of (or not of) the

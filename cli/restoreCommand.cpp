@@ -33,7 +33,8 @@ struct RestoreCommandLine {
                       "an include and, per block, a call and a noscript copy): a page edited since is left as it is. "
                       "A backup that is a symbolic link, no regular file, or belongs to neither the page's owner nor "
                       "you is not used. When a page given by name has no backup, nothing at all is restored; a page "
-                      "found with -r that never had one is passed over."};
+                      "found with -r that never had one is passed over. "
+                          + LinksUnderRecursiveText("restored")};
 
     RestoreCommandLine()
     {
@@ -44,6 +45,7 @@ struct RestoreCommandLine {
                      "then remove the backups used, and the script files of the restored pages that hold only "
                      "converted functions and that no page of the run or of their folders loads any more");
         options.run.verb = "restore";
+        options.run.done = "restored";
         AddPageChoiceOptions(add, options.run);
         AddPageOutputOptions(add, options.run);
         table.Operands("PAGE", options.pages, true);
@@ -153,6 +155,7 @@ std::optional<std::vector<Restoration>> PlanRestorations(const std::vector<Argum
     FullPaths fullPath;
     for (const ArgumentPages& argument : arguments) {
         complete = output.SearchOutcome(argument.found) && complete;
+        output.SkippedBySearch(argument.found, fullPath);
         for (const std::string& given : argument.found.pages) {
             const std::string page = fullPath(given);
             std::optional<std::string> backup = finder.NewestBackup(page);

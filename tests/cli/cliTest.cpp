@@ -1440,6 +1440,24 @@ TEST_F(CliTest, RecursiveWritesThroughNoLinkAndSaysWhy)
     std::ranges::sort(names);
     EXPECT_EQ(names, (std::vector<std::string>{"a.htm", "a.js", "a_backup.htm", "draft.htm", "missing.htm", "notes.htm",
                                                "notes.txt", "pw.htm", "sub", "sub/draft.htm", "sub/same.htm"}));
+
+    // restore -r passes over the same links, with the same reasons.
+    const Outcome restored = Run({"restore", "-r", "--exclude", "sub/draft.htm", "s"});
+    const Outcome json = Run({"restore", "-r", "--json", "--exclude", "sub/draft.htm", "s"});
+
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    std::string skippedLines = outcome.out.substr(0, outcome.out.find(s + "/a.htm: 1 block"));
+    skippedLines.replace(skippedLines.find(", converted as"), 14, ", restored as");
+    EXPECT_EQ(restored.out, skippedLines + s + "/a.htm: restored from " + s + "/a_backup.htm\n");
+    EXPECT_EQ(ReadFile(folder / "s/a.htm"), FlashPage);
+    EXPECT_EQ(TreeSnapshot(folder / "o"), outside);
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find(R"({"path":")" + s
+                            + R"(/pw.htm","blocks":null,"script":null,"backup":null,"error":null,)"
+                              R"("note":"skipped: link out of s, to )"
+                            + folder / "o/passwd" + "\"}\n"),
+              std::string::npos)
+        << json.out;
 }
 
 // A page with no block to convert gets nothing: no include, no script file,
