@@ -186,13 +186,15 @@ int RunConvert(Arguments arguments, Streams streams)
     const auto report = [&](const PageOutcome& outcome) {
         allConverted &= ReportOutcome(output, outcome, options.preview);
     };
+    ConversionRun run;  // the function numbers go on from page to page
     std::optional<ConvertPreview> preview;
     if (options.preview) {
-        preview.emplace(*options.preview, output);
+        preview.emplace(*options.preview, run, output);
         if (player->Copy())
             preview->PlayerFiles(*player->Copy());
     }
-    PageBatch batch(ScriptContent::ThisPage, report, {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
+    PageBatch batch(run, ScriptContent::ThisPage, report,
+                    {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
     for (const std::string& page : pages) {
         const std::string script = ScriptPathFor(page, scriptFolder);
         if (preview)

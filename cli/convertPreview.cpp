@@ -35,9 +35,9 @@ std::string Created(bool exists)
 
 }  // namespace
 
-ConvertPreview::ConvertPreview(Kind kind, RunOutput& output)
+ConvertPreview::ConvertPreview(Kind kind, ConversionRun& run, RunOutput& output)
     : kind_(kind), output_(output),
-      preview_(kind == Kind::Diff, ScriptContent::ThisPage, PagesWithoutBlocks::LeaveUnchanged)
+      preview_(run, kind == Kind::Diff, ScriptContent::ThisPage, PagesWithoutBlocks::LeaveUnchanged)
 {}
 
 ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::string& scriptPath, bool backup,

@@ -15,7 +15,8 @@ class ConvertPreview {
 public:
     enum class Kind { DryRun, Diff };
 
-    ConvertPreview(Kind kind, RunOutput& output);
+    // The pages previewed go on from one another in run, as converted ones do.
+    ConvertPreview(Kind kind, ConversionRun& run, RunOutput& output);
 
     // Previews one page as ConvertPage would convert it (raising as it
     // would); with --dry-run reports it, with --diff prints the page's diff.

@@ -68,19 +68,21 @@ constexpr std::string_view CallEnd = "(); </script>";
 constexpr std::string_view NoscriptOpen = "<noscript>";
 constexpr std::string_view NoscriptClose = "</noscript>";
 
-// Raises BlockCounter and appends the block's function line to ScriptBuffer;
-// returns the block's number. The block is flattened into `flat` first, room
-// that the caller keeps so that the blocks of a page share it.
-int RegisterBlock(std::string_view block, LeadByteTest isLeadByte, std::string& flat)
+// Raises the run's blockCounter and appends the block's function line to its
+// scriptBuffer; returns the block's number. The block is flattened into
+// `flat` first, room that the caller keeps so that the blocks of a page share
+// it.
+int RegisterBlock(ConversionRun& run, std::string_view block, LeadByteTest isLeadByte, std::string& flat)
 {
-    if (BlockCounter == INT_MAX)
+    if (run.blockCounter == INT_MAX)
         throw ConvertError("Too many movie blocks: no function number is left for the next one");
-    const int number = ++BlockCounter;
+    const int number = ++run.blockCounter;
     flat.clear();
     detail::AppendFlattened(flat, block);
-    ScriptBuffer.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
-    detail::AppendEscapedForScript(ScriptBuffer, flat, isLeadByte);
-    ScriptBuffer.append("'); }\r\n");
+    std::string& functions = run.scriptBuffer;
+    functions.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
+    detail::AppendEscapedForScript(functions, flat, isLeadByte);
+    functions.append("'); }\r\n");
     return number;
 }
 
@@ -151,10 +153,10 @@ private:
 
 }  // namespace
 
-std::string RegisterFlashBlock(std::string_view block)
+std::string RegisterFlashBlock(ConversionRun& run, std::string_view block)
 {
     std::string flat;
-    const int number = RegisterBlock(block, nullptr, flat);
+    const int number = RegisterBlock(run, block, nullptr, flat);
     StringSink replacement;
     PageRenderer(block, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
@@ -269,8 +271,8 @@ private:
 
 }  // namespace
 
-int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
-                        std::string_view lineEnd, ByteSink& sink)
+int detail::RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
+                        std::string_view include, std::string_view lineEnd, ByteSink& sink)
 {
     BlockScan scan(pageText);
     const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
@@ -279,8 +281,9 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
     // The function lines take about as many bytes as the blocks, which take
     // at most the whole page: room made once spares the copies of a buffer
     // that doubles block by block.
-    ScriptBuffer.reserve(ScriptBuffer.size() + pageText.size());
-    PreferHugePages(ScriptBuffer.data() + ScriptBuffer.size(), ScriptBuffer.capacity() - ScriptBuffer.size());
+    std::string& functions = run.scriptBuffer;
+    functions.reserve(functions.size() + pageText.size());
+    PreferHugePages(functions.data() + functions.size(), functions.capacity() - functions.size());
 
     PageRenderer renderer(pageText, includeAt, include, lineEnd, sink);
     int blocks = 0;
@@ -288,7 +291,7 @@ int detail::RewritePage(std::string_view pageText, std::optional<std::size_t> in
     for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
         // Registered and written in one go, while the block is in the cache.
         renderer.CopyPage(copied, start);
-        renderer.ReplaceBlock(start, end, RegisterBlock(pageText.substr(start, end - start), isLeadByte, flat));
+        renderer.ReplaceBlock(start, end, RegisterBlock(run, pageText.substr(start, end - start), isLeadByte, flat));
         copied = end;
         ++blocks;
     }
@@ -303,11 +306,11 @@ bool HasFlashBlocks(std::string_view pageText)
     return BlockScan(pageText).Next(start, end);
 }
 
-std::string RewriteBlocks(std::string_view pageText)
+std::string RewriteBlocks(ConversionRun& run, std::string_view pageText)
 {
     StringSink output;
     output.text.reserve(pageText.size() + pageText.size() / 4);
-    detail::RewritePage(pageText, std::nullopt, {}, detail::PageLineEnd(pageText), output);
+    detail::RewritePage(run, pageText, std::nullopt, {}, detail::PageLineEnd(pageText), output);
     return output.text;
 }
 

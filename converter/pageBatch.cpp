@@ -137,8 +137,9 @@ void PageBatch::Pending::DropBackup()
     backup = {};
 }
 
-PageBatch::PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome, BatchRules rules)
-    : content_(content), onOutcome_(std::move(onOutcome)), rules_(rules),
+PageBatch::PageBatch(ConversionRun& run, ScriptContent content, std::function<void(const PageOutcome&)> onOutcome,
+                     BatchRules rules)
+    : run_(run), content_(content), onOutcome_(std::move(onOutcome)), rules_(rules),
       maxPages_(detail::PagesPerGroup(FilesPerConvertedPage))
 {}
 

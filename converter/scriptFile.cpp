@@ -197,9 +197,10 @@ void detail::RaiseLockFailure(const std::string& scriptPath, SystemError error)
     throw FileError(FileError::Kind::Create, scriptPath, "cannot lock its folder: " + ReasonText(error));
 }
 
-void detail::RaiseBlockCounterAbove(std::string_view existingScript)
+void detail::RaiseBlockCounterAbove(ConversionRun& run, std::string_view existingScript)
 {
-    ForEachFunctionNumber(existingScript, [](int number) { BlockCounter = std::max(BlockCounter, number); });
+    ForEachFunctionNumber(existingScript,
+                          [&run](int number) { run.blockCounter = std::max(run.blockCounter, number); });
 }
 
 detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines,

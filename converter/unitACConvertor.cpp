@@ -1,5 +1,5 @@
-// The conversion of one page: the module state, and the order in which the
-// page, its backup and its script file are read and written.
+// The conversion of one page: the order in which the page, its backup and its
+// script file are read and written.
 #include "unitACConvertor.h"
 
 #include "converterInternals.h"
@@ -11,9 +11,6 @@
 namespace sorvane {
 
 const std::string_view ScriptHeaderText = "Created by Sorvane. Website: http://www.sorvane.example/";
-
-int BlockCounter = 0;
-std::string ScriptBuffer;
 
 namespace {
 
@@ -68,15 +65,15 @@ public:
 
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
-    int Rewrite(const std::string& pagePath, const std::string& scriptPath,
+    int Rewrite(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath,
                 const std::optional<std::string>& existingScript, detail::ByteSink& sink) const
     {
         if (existingScript)
-            detail::RaiseBlockCounterAbove(*existingScript);
+            detail::RaiseBlockCounterAbove(run, *existingScript);
         std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath), lineEnd_);
         if (player_ && !LoadsScript(Page(), *player_, pagePath))
             include += PlayerIncludeLine(*player_, lineEnd_);
-        return detail::RewritePage(Page(), detail::IncludePosition(Page()), include, lineEnd_, sink);
+        return detail::RewritePage(run, Page(), detail::IncludePosition(Page()), include, lineEnd_, sink);
     }
 
 private:
@@ -111,11 +108,11 @@ FileError::FileError(Kind kind, std::string path, std::string reason)
     : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
 {}
 
-ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
+ConvertReport ConvertPage(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath, bool backup,
                           std::optional<std::string_view> playerSource)
 {
     PageOutcome outcome;
-    PageBatch batch(ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
+    PageBatch batch(run, ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
     batch.Convert(pagePath, scriptPath, backup, playerSource);
     batch.Finish();
     if (outcome.error)
@@ -166,8 +163,8 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     // The new page: the old one with an include and, per block, a call.
     page.newPage->Reserve(scan.Page().size() + scan.Page().size() / 8 + 4096);
     if (content_ == ScriptContent::ThisPage)
-        ScriptBuffer.clear();
-    page.outcome.report.blocksConverted = scan.Rewrite(pagePath, scriptPath, existingScript, *page.newPage);
+        run_.scriptBuffer.clear();
+    page.outcome.report.blocksConverted = scan.Rewrite(run_, pagePath, scriptPath, existingScript, *page.newPage);
     page.outcome.report.scriptPath = scriptPath;
     page.pageRead = scan.File().Stamp();
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
@@ -178,7 +175,8 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
         page.outcome.report.backupPath = page.backup.path;
     }
     page.newScript.emplace(scriptPath, scriptTarget);
-    detail::WriteScriptAfter(existingScript.value_or(std::string()), ScriptBuffer, scan.LineEnd(), *page.newScript);
+    detail::WriteScriptAfter(existingScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd(),
+                             *page.newScript);
     page.newScript->Finish();
 }
 
@@ -192,7 +190,7 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
         preview.report.leftUnchanged = true;
         return preview;
     }
-    // A script file planned before has only numbers below BlockCounter, so
+    // A script file planned before has only numbers below the run's counter, so
     // only one not yet planned is read for them.
     const auto planned = scripts_.find(scriptPath);
     const std::optional<std::string> oldScript = planned != scripts_.end() ? std::optional(planned->second)
@@ -200,13 +198,13 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
     StringSink newPage;
     DiscardingSink discarded;
     if (content_ == ScriptContent::ThisPage)
-        ScriptBuffer.clear();
-    preview.report = {
-        scan.Rewrite(pagePath, scriptPath, oldScript, keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
-        scriptPath,
-        backup ? detail::FreeBackupName(pagePath,
-                                        [&](const std::string& name) { return IsReservedName(name, scriptPath); })
-               : std::string()};
+        run_.scriptBuffer.clear();
+    preview.report = {scan.Rewrite(run_, pagePath, scriptPath, oldScript,
+                                   keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
+                      scriptPath,
+                      backup ? detail::FreeBackupName(
+                          pagePath, [&](const std::string& name) { return IsReservedName(name, scriptPath); })
+                             : std::string()};
     preview.scriptExists = oldScript.has_value();
     if (!preview.scriptExists && planned == scripts_.end())
         newScripts_.emplace(FileNamePart(scriptPath), scriptPath);
@@ -214,7 +212,7 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
         preview.oldPage = scan.Page();
         preview.newPage = std::move(newPage.text);
         preview.newScript =
-            detail::NewScriptText(oldScript.value_or(std::string()), ScriptBuffer, scan.LineEnd()).Joined();
+            detail::NewScriptText(oldScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd()).Joined();
         preview.oldScript = oldScript;
     }
     scripts_[scriptPath] = preview.newScript;

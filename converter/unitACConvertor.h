@@ -11,8 +11,10 @@
 // - Errors are raised, never returned: file errors as FileError with the
 //   messages "Cannot open file %s" / "Cannot create file %s", other refusals as
 //   ConvertError. Both derive from std::runtime_error.
-// - Nothing here is thread-safe: the module state below belongs to the one
-//   thread that converts.
+// - The converter keeps no state of its own: what goes on from page to page
+//   (function numbers, function lines) lives in a ConversionRun that the
+//   caller owns and passes in. Nothing here is thread-safe: a run belongs to
+//   the one thread that converts with it.
 #pragma once
 
 #include "backgroundWork.h"
@@ -117,12 +119,20 @@ std::string ScriptPathFor(std::string_view pagePath, std::string_view scriptFold
 // "Created by Sorvane. Website: " + the product's home page.
 extern const std::string_view ScriptHeaderText;
 
-// ----------------------------------------------------------- module state --
+// -------------------------------------------------------- conversion run --
 
-// Blocks registered since the program started; the n-th block gets number n.
-extern int BlockCounter;
-// CR LF + function line, for every block registered since the program started.
-extern std::string ScriptBuffer;
+// What goes on from page to page while pages are converted: the pages of
+// one run share function numbers, so a name is never defined twice. The
+// wizard holds one for the whole program run (every page it converts
+// numbers on from the one before); sorvane-cli one per command; a new run
+// starts from nothing.
+struct ConversionRun {
+    // Blocks registered in the run; the n-th block gets number n.
+    int blockCounter = 0;
+    // CR LF + function line, for every block registered in the run (with
+    // ScriptContent::ThisPage: for those of the page converted last).
+    std::string scriptBuffer;
+};
 
 // ------------------------------------------------------------- rewriting --
 
@@ -160,7 +170,7 @@ struct BatchRules {
 };
 
 // Converts the page file at pagePath in place and appends the whole of
-// ScriptBuffer to the script file at scriptPath; backs the page up first when
+// run.scriptBuffer to the script file at scriptPath; backs the page up first when
 // backup is set. Writes happen in the order backup, script file, page.
 // Raises FileError or ConvertError and stops at once: the page is written
 // last, so it changes only when everything else succeeded. Refused before
@@ -170,8 +180,8 @@ struct BatchRules {
 // backup and the script), and a page that another program changes meanwhile
 // (checked again just before the page is replaced). The script file's folder
 // is locked against other conversions from the script's read to its write.
-// An existing script file is read before the scan; BlockCounter is raised
-// past every function number it names, and lines of ScriptBuffer that would
+// An existing script file is read before the scan; run.blockCounter is raised
+// past every function number it names, and lines of run.scriptBuffer that would
 // define one of its names with other markup are not written to it.
 // With a Flash player script (see PlayerReference), the page also loads the
 // player, in a line right after the include of its script file, unless it
@@ -181,12 +191,12 @@ struct BatchRules {
 // a new script file, end their lines with LF on a page whose line ends are
 // LF alone (no CR anywhere), else with CR LF; an existing script file gets
 // the line end its first line has.
-ConvertReport ConvertPage(const std::string& pagePath, const std::string& scriptPath, bool backup,
+ConvertReport ConvertPage(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath, bool backup,
                           std::optional<std::string_view> playerSource = std::nullopt);
 
 // Which function lines a page's script file receives.
 enum class ScriptContent {
-    WholeRun,  // all of ScriptBuffer, as ConvertPage does
+    WholeRun,  // all of the run's scriptBuffer, as ConvertPage does
     ThisPage,  // only the functions of the page's own blocks; numbers still go on
 };
 
@@ -202,18 +212,18 @@ struct PagePreview {
 };
 
 // Previews the pages of one run in order, as ConvertPage converts them: the
-// same checks and errors, the same function numbers (BlockCounter and
-// ScriptBuffer go on as in a conversion), and each page sees the script
-// files that the pages before it would have written. Nothing is written.
+// same checks and errors, the same function numbers (the run's counter and
+// buffer go on as in a conversion), and each page sees the script files
+// that the pages before it would have written. Nothing is written.
 class ConversionPreview {
 public:
     // keepTexts: fill in the texts of the pages and script files (a diff
     // needs them; a report of what would change does not, and a long run
     // without them costs little more than reading the pages).
     // content and withoutBlocks: as in the PageBatch of the conversion.
-    explicit ConversionPreview(bool keepTexts, ScriptContent content = ScriptContent::WholeRun,
-                               PagesWithoutBlocks withoutBlocks = PagesWithoutBlocks::Convert)
-        : keepTexts_(keepTexts), content_(content), withoutBlocks_(withoutBlocks)
+    ConversionPreview(ConversionRun& run, bool keepTexts, ScriptContent content = ScriptContent::WholeRun,
+                      PagesWithoutBlocks withoutBlocks = PagesWithoutBlocks::Convert)
+        : run_(run), keepTexts_(keepTexts), content_(content), withoutBlocks_(withoutBlocks)
     {}
 
     PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
@@ -226,6 +236,7 @@ public:
 private:
     bool IsReservedName(const std::string& name, const std::string& scriptPath) const;
 
+    ConversionRun& run_;
     bool keepTexts_;
     ScriptContent content_;
     PagesWithoutBlocks withoutBlocks_;
@@ -256,7 +267,8 @@ struct PageOutcome {
 // program has locked, first makes the batch finish what it holds.
 class PageBatch {
 public:
-    PageBatch(ScriptContent content, std::function<void(const PageOutcome&)> onOutcome, BatchRules rules = {});
+    PageBatch(ConversionRun& run, ScriptContent content, std::function<void(const PageOutcome&)> onOutcome,
+              BatchRules rules = {});
     // Pages not finished are dropped: none of their files is put in place
     // (a group already being put in place is completed first).
     ~PageBatch();
@@ -289,6 +301,7 @@ private:
     // yet: a script file about to be written has it.
     bool IsReservedName(const std::string& name, const Pending& page) const;
 
+    ConversionRun& run_;
     ScriptContent content_;
     std::function<void(const PageOutcome&)> onOutcome_;
     BatchRules rules_;
@@ -302,21 +315,22 @@ private:
     std::map<std::string, std::weak_ptr<detail::FolderLock>> folderLocks_;
 };
 
-// Registers one block: raises BlockCounter, appends its function line to
-// ScriptBuffer, and returns the markup that replaces the block in the page.
+// Registers one block in the run: raises its blockCounter, appends the
+// block's function line to its scriptBuffer, and returns the markup that
+// replaces the block in the page.
 // The block goes into the function line flattened and escaped for
 // document.write('...').
-std::string RegisterFlashBlock(std::string_view block);
+std::string RegisterFlashBlock(ConversionRun& run, std::string_view block);
 
 // Scans a page text and returns it with every <object>...</object> block that
 // stands neither inside a noscript element nor in the raw text of a script,
-// style, textarea, title or xmp element registered and replaced. Only markup
-// counts, as a browser reads it: an "<object" or "</object>" inside another
-// tag's quoted attribute value is text. Function lines of a page that
+// style, textarea, title or xmp element registered in the run and replaced.
+// Only markup counts, as a browser reads it: an "<object" or "</object>"
+// inside another tag's quoted attribute value is text. Function lines of a page that
 // declares a double-byte encoding keep its characters whole (see
 // DeclaredLeadByteTest in the sources). The markup added ends its lines as
 // the page does (see ConvertPage).
-std::string RewriteBlocks(std::string_view pageText);
+std::string RewriteBlocks(ConversionRun& run, std::string_view pageText);
 
 // True when the page has a block that RewriteBlocks would replace. A page
 // without one has nothing to convert: converting it would only add a

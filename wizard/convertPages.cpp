@@ -228,7 +228,8 @@ void TfrmMain::ConvertConfirmedPage()
     const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
                                                   ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
                                                   : std::nullopt;
-    ConvertPage(ToBytes(cvConfirmHtm->Path()), ToBytes(cvConfirmJs->Path()), ui->chk_cv_confirm->isChecked(), player);
+    ConvertPage(conversionRun, ToBytes(cvConfirmHtm->Path()), ToBytes(cvConfirmJs->Path()),
+                ui->chk_cv_confirm->isChecked(), player);
 }
 
 void TfrmMain::cv_completeEnter()

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "movieHeader.h"
+#include "unitACConvertor.h"
 #include "unitSetting.h"
 
 #include <QMainWindow>
@@ -154,6 +155,9 @@ private:
     QString ScriptPathChosen() const;
     bool RefuseScriptOverPage(const QString& scriptPath);
     void ConvertConfirmedPage();
+    // One run for the whole program run: every page converted numbers its
+    // functions on from the pages converted before it.
+    ConversionRun conversionRun;
 
     void AttachPathLabels();
     void NameControlsByTheirLabels();

@@ -23,12 +23,14 @@ void RewritePage(benchmark::State& state, PageKind kind)
     const std::string page = sorvane::bench::MakePage(kind, static_cast<std::size_t>(state.range(0)) << 20);
     const std::string include = sorvane::detail::IncludeMarkup("page.js", "\r\n");
     ReusedText output;
+    sorvane::ConversionRun run;
     int blocks = 0;
     for (auto _ : state) {
-        sorvane::BlockCounter = 0;
-        sorvane::ScriptBuffer.clear();
+        // Each pass a run of its own, in the room the one before made.
+        run.blockCounter = 0;
+        run.scriptBuffer.clear();
         output.text.clear();
-        blocks = sorvane::detail::RewritePage(page, sorvane::detail::IncludePosition(page), include,
+        blocks = sorvane::detail::RewritePage(run, page, sorvane::detail::IncludePosition(page), include,
                                               sorvane::detail::PageLineEnd(page), output);
         benchmark::DoNotOptimize(output.text.data());
     }

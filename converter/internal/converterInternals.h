@@ -134,14 +134,14 @@ private:
 // FileError(Create, path) on other failures.
 bool CreateNewFile(const std::string& path, std::string_view content, const std::string& metadataFrom);
 
-// Scans a page text, registers its blocks (BlockCounter, ScriptBuffer) and
+// Scans a page text, registers its blocks in the run and
 // writes the page with its blocks replaced to sink; returns how many blocks
 // it replaced. With includeAt, the include goes before everything that stands
 // for the page byte at that offset (or at the end when the offset is the
 // page's size). The calls and noscript elements end their lines with
 // lineEnd (PageLineEnd).
-int RewritePage(std::string_view pageText, std::optional<std::size_t> includeAt, std::string_view include,
-                std::string_view lineEnd, ByteSink& sink);
+int RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
+                std::string_view include, std::string_view lineEnd, ByteSink& sink);
 
 // The line end of what a conversion adds to a page and to a new script file:
 // LF for a page with LF line ends and no CR at all, CR LF for any other.
@@ -187,9 +187,9 @@ SystemError LockScript(FolderLock& lock, const std::string& scriptTarget, bool w
 // is named.
 std::vector<int> FunctionNumbers(std::string_view scriptText);
 
-// Raises BlockCounter to the highest function number named anywhere in an
-// existing script file, so that new blocks never reuse one of its names.
-void RaiseBlockCounterAbove(std::string_view existingScript);
+// Raises the run's blockCounter to the highest function number named anywhere
+// in an existing script file, so that new blocks never reuse one of its names.
+void RaiseBlockCounterAbove(ConversionRun& run, std::string_view existingScript);
 
 // A script file's new text: existingScript + header + the function lines
 // that do not clash with it + header. Refers to both texts given. Header and

@@ -16,10 +16,9 @@ using testkit::WriteFile;
 
 class FileIOWindowsTest : public ::testing::Test {
 protected:
-    void SetUp() override { testkit::ResetConverterState(); }
-
     DWORD Attributes(const std::string& path) const { return GetFileAttributesW(NativePath(path).c_str()); }
 
+    ConversionRun run;
     testkit::TempFolder folder;
     const std::string file = folder / "page.htm";
 };
@@ -55,10 +54,10 @@ TEST_F(FileIOWindowsTest, PageAndScriptNamedInAnotherCaseAreOneFileAndRefused)
 {
     const std::string page = "<object>m</object>";
     WriteFile(folder / "index.js", page);
-    EXPECT_THROW(ConvertPage(folder / "index.js", folder / "INDEX.JS", true), ConvertError);
+    EXPECT_THROW(ConvertPage(run, folder / "index.js", folder / "INDEX.JS", true), ConvertError);
     EXPECT_EQ(ReadFile(folder / "index.js"), page);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.js"});
-    EXPECT_EQ(BlockCounter, 0);
+    EXPECT_EQ(run.blockCounter, 0);
 }
 
 TEST_F(FileIOWindowsTest, BackupPassesOverNamesTakenInAnotherCase)

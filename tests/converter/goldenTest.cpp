@@ -17,11 +17,11 @@ class GoldenPage : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenPage, ConvertsToTheExpectedPageAndScript)
 {
-    testkit::ResetConverterState();
+    ConversionRun run;
     testkit::TempFolder folder;
     std::filesystem::copy_file(GetParam().folder / "page.htm", folder.path() / "page.htm");
 
-    ConvertPage(folder / "page.htm", folder / "page.js", false);
+    ConvertPage(run, folder / "page.htm", folder / "page.js", false);
 
     EXPECT_EQ(ReadFile(folder / "page.htm"), ReadFile(GetParam().folder / "expected.htm"));
     EXPECT_EQ(ReadFile(folder / "page.js"), ReadFile(GetParam().folder / "expected.js"));

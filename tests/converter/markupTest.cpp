@@ -154,9 +154,9 @@ TEST(FlattenRandom, AgreesWithTheRuleOnAnyMixOfBlanksAndBytes)
             c = Alphabet[random() % Alphabet.size()];
         const std::string flat = FlattenByTheRule(markup);
         ASSERT_EQ(FlattenMarkup(markup), flat) << ::testing::PrintToString(markup);
-        testkit::ResetConverterState();
-        RegisterFlashBlock(markup);
-        ASSERT_EQ(ScriptBuffer,
+        ConversionRun run;
+        RegisterFlashBlock(run, markup);
+        ASSERT_EQ(run.scriptBuffer,
                   "\r\nfunction displaySWF_1() { document.write('" + EscapeSingleQuoted(flat) + "'); }\r\n")
             << ::testing::PrintToString(markup);
     }
@@ -199,16 +199,14 @@ struct ScanRow : NamedRow {
     std::string page, expectedPage, expectedFunctions;
 };
 
-class Scan : public ::testing::TestWithParam<ScanRow> {
-protected:
-    void SetUp() override { testkit::ResetConverterState(); }
-};
+class Scan : public ::testing::TestWithParam<ScanRow> {};
 
 TEST_P(Scan, ReplacesTheBlocksOutsideNoscript)
 {
     const ScanRow& row = GetParam();
-    EXPECT_EQ(RewriteBlocks(row.page), row.expectedPage);
-    EXPECT_EQ(ScriptBuffer, row.expectedFunctions);
+    ConversionRun run;
+    EXPECT_EQ(RewriteBlocks(run, row.page), row.expectedPage);
+    EXPECT_EQ(run.scriptBuffer, row.expectedFunctions);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -423,13 +421,13 @@ std::string Lowered(std::string_view text)
 }
 
 // The scan step by step as the rule is stated, token by token, registering
-// through RegisterFlashBlock: an object start tag opens a block that the
+// in run through RegisterFlashBlock: an object start tag opens a block that the
 // first object end tag closes; a noscript element is passed over to its
 // first end tag that starts with "</noscript"; raw-text elements to their
 // first "</name"; in a comment only "<object" counts. The content of
 // raw-text elements and comments inside a block or a noscript element does
 // not count.
-std::string ScanByTheRule(const std::string& page)
+std::string ScanByTheRule(ConversionRun& run, const std::string& page)
 {
     const std::string lowered = Lowered(page);
     const auto startsAt = [&](std::size_t at, std::string_view prefix) {
@@ -509,7 +507,7 @@ std::string ScanByTheRule(const std::string& page)
         if (!open.closed || !close.closed || close.kind == StatesToken::None)
             break;
         output += page.substr(copied, open.start - copied);
-        std::string call = RegisterFlashBlock(page.substr(open.start, close.end - open.start));
+        std::string call = RegisterFlashBlock(run, page.substr(open.start, close.end - open.start));
         for (std::size_t crlf; lfPage && (crlf = call.find("\r\n")) != std::string::npos;)
             call.replace(crlf, 2, "\n");
         output += call;
@@ -546,12 +544,12 @@ TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
         std::string page;
         for (int n = random() % 60; n > 0; --n)
             page += Pieces[random() % std::size(Pieces)];
-        testkit::ResetConverterState();
-        const std::string expected = ScanByTheRule(page);
-        const std::string expectedFunctions = ScriptBuffer;
-        testkit::ResetConverterState();
-        ASSERT_EQ(RewriteBlocks(page), expected) << ::testing::PrintToString(page);
-        ASSERT_EQ(ScriptBuffer, expectedFunctions) << ::testing::PrintToString(page);
+        ConversionRun byTheRule;
+        const std::string expected = ScanByTheRule(byTheRule, page);
+        const std::string& expectedFunctions = byTheRule.scriptBuffer;
+        ConversionRun run;
+        ASSERT_EQ(RewriteBlocks(run, page), expected) << ::testing::PrintToString(page);
+        ASSERT_EQ(run.scriptBuffer, expectedFunctions) << ::testing::PrintToString(page);
         ASSERT_EQ(HasFlashBlocks(page), !expectedFunctions.empty()) << ::testing::PrintToString(page);
     }
 }
@@ -560,10 +558,10 @@ TEST(ScanRandom, AgreesWithTheRuleOnAnyMixOfTags)
 // nothing to convert.
 TEST(HasFlashBlocks, IsFalseForAPageConvertedBefore)
 {
-    testkit::ResetConverterState();
+    ConversionRun run;
     const std::string page = "<head></head><body><object data='a.swf'></object></body>";
     ASSERT_TRUE(HasFlashBlocks(page));
-    EXPECT_FALSE(HasFlashBlocks(RewriteBlocks(page)));
+    EXPECT_FALSE(HasFlashBlocks(RewriteBlocks(run, page)));
 }
 
 // -------------------------------------------------------------- encodings --
@@ -576,16 +574,14 @@ struct EncodingRow : NamedRow {
     std::string expectedInFunction;  // how it stands in the function line
 };
 
-class DeclaredEncoding : public ::testing::TestWithParam<EncodingRow> {
-protected:
-    void SetUp() override { testkit::ResetConverterState(); }
-};
+class DeclaredEncoding : public ::testing::TestWithParam<EncodingRow> {};
 
 TEST_P(DeclaredEncoding, DecidesWhatIsOneCharacterWhenEscaping)
 {
     const EncodingRow& row = GetParam();
-    RewriteBlocks(row.head + "<object title=\"" + row.blockText + "\"></object>");
-    EXPECT_EQ(ScriptBuffer, Functions({"<object title=\"" + row.expectedInFunction + "\"></object>"}));
+    ConversionRun run;
+    RewriteBlocks(run, row.head + "<object title=\"" + row.blockText + "\"></object>");
+    EXPECT_EQ(run.scriptBuffer, Functions({"<object title=\"" + row.expectedInFunction + "\"></object>"}));
 }
 
 const std::string So = "\x83\x5C";  // Shift_JIS katakana so: 83 5C
@@ -621,20 +617,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
 {
-    testkit::ResetConverterState();
-    RewriteBlocks("<object>1</object><object>2</object>");
-    EXPECT_EQ(RewriteBlocks("<object>3</object>"), Call(3, "<object>3</object>"));
-    EXPECT_EQ(BlockCounter, 3);
-    EXPECT_EQ(ScriptBuffer, Functions({"<object>1</object>", "<object>2</object>", "<object>3</object>"}));
+    ConversionRun run;
+    RewriteBlocks(run, "<object>1</object><object>2</object>");
+    EXPECT_EQ(RewriteBlocks(run, "<object>3</object>"), Call(3, "<object>3</object>"));
+    EXPECT_EQ(run.blockCounter, 3);
+    EXPECT_EQ(run.scriptBuffer, Functions({"<object>1</object>", "<object>2</object>", "<object>3</object>"}));
 }
 
 TEST(ScanState, RefusesABlockWhenTheNumbersAreUsedUp)
 {
-    testkit::ResetConverterState();
-    BlockCounter = INT_MAX;
-    EXPECT_THROW(RegisterFlashBlock("<object></object>"), ConvertError);
-    EXPECT_EQ(BlockCounter, INT_MAX);
-    EXPECT_EQ(ScriptBuffer, "");
+    ConversionRun run;
+    run.blockCounter = INT_MAX;  // every number handed out
+    EXPECT_THROW(RegisterFlashBlock(run, "<object></object>"), ConvertError);
+    EXPECT_EQ(run.blockCounter, INT_MAX);
+    EXPECT_EQ(run.scriptBuffer, "");
 }
 
 // --------------------------------------------------------------- includes --

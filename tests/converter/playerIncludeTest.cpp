@@ -127,11 +127,11 @@ class ConvertWithPlayer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testkit::ResetConverterState();
         fs::create_directory(folder.path() / "player");
         WriteFile(player, "// player");
     }
 
+    ConversionRun run;
     testkit::TempFolder folder;
     const std::string page = folder / "index.htm";
     const std::string script = folder / "index.js";
@@ -145,11 +145,11 @@ TEST_F(ConvertWithPlayer, PlayerLineFollowsTheIncludeOnceOverConversions)
 {
     WriteFile(page, "<html><head></head><body><object>m</object></body></html>");
 
-    ConvertPage(page, script, false, player);
+    ConvertPage(run, page, script, false, player);
     const std::string once = ReadFile(page);
     EXPECT_TRUE(once.starts_with("<html><head>" + Include + PlayerLine + "</head><body>")) << once;
 
-    ConvertPage(page, script, false, player);
+    ConvertPage(run, page, script, false, player);
     const std::string twice = ReadFile(page);
     EXPECT_EQ(twice,
               "<html><head>" + Include + PlayerLine + Include + once.substr(12 + Include.size() + PlayerLine.size()));
@@ -158,7 +158,7 @@ TEST_F(ConvertWithPlayer, PlayerLineFollowsTheIncludeOnceOverConversions)
 TEST_F(ConvertWithPlayer, PlayerLineGoesWithTheIncludeBeforeAnEarlyBlock)
 {
     WriteFile(page, "<html><head><object>m</object></head></html>");
-    ConvertPage(page, script, false, player);
+    ConvertPage(run, page, script, false, player);
     EXPECT_TRUE(ReadFile(page).starts_with("<html><head>" + Include + PlayerLine + "<script language"));
 }
 
@@ -166,7 +166,7 @@ TEST_F(ConvertWithPlayer, PageLoadingThePlayerItselfGetsNoSecondLine)
 {
     const std::string own = "<html><head><script src='player/ruffle.js'></script></head><body></body></html>";
     WriteFile(page, own);
-    ConvertPage(page, script, false, player);
+    ConvertPage(run, page, script, false, player);
     EXPECT_EQ(ReadFile(page),
               "<html><head><script src='player/ruffle.js'></script>" + Include + "</head><body></body></html>");
 }
@@ -174,7 +174,7 @@ TEST_F(ConvertWithPlayer, PageLoadingThePlayerItselfGetsNoSecondLine)
 TEST_F(ConvertWithPlayer, MissingPlayerIsRefusedBeforeAnythingIsWritten)
 {
     WriteFile(page, "<object>m</object>");
-    EXPECT_THROW(ConvertPage(page, script, true, folder / "gone.js"), ConvertError);
+    EXPECT_THROW(ConvertPage(run, page, script, true, folder / "gone.js"), ConvertError);
     EXPECT_EQ(ReadFile(page), "<object>m</object>");
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "player"}));
 }

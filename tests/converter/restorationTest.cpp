@@ -26,7 +26,7 @@ struct ConversionRow : testkit::NamedRow {
 
 class ConvertedPage : public ::testing::TestWithParam<ConversionRow> {
 protected:
-    void SetUp() override { testkit::ResetConverterState(); }
+    ConversionRun run;
     testkit::TempFolder folder;
 };
 
@@ -36,7 +36,7 @@ TEST_P(ConvertedPage, IsKnownByItsBackupUntilItIsChanged)
     const std::string page = folder / "p.htm";
     WriteFile(page, row.page);
     std::filesystem::create_directories(std::filesystem::path(folder / row.scriptName).parent_path());
-    const ConvertReport report = ConvertPage(page, folder / row.scriptName, true, row.player);
+    const ConvertReport report = ConvertPage(run, page, folder / row.scriptName, true, row.player);
     const std::string converted = row.change(ReadFile(page));
 
     const std::optional<ConversionFound> found = FindConversion(converted, ReadFile(report.backupPath));
@@ -121,13 +121,13 @@ TEST(Restoration, KnowsAnLfPageConvertedWithEitherLineEnd)
 // the calls and include of the first belong to that backup.
 TEST(Restoration, SecondConversionIsKnownByTheSecondBackup)
 {
-    testkit::ResetConverterState();
+    ConversionRun run;
     testkit::TempFolder folder;
     const std::string page = folder / "p.htm";
     WriteFile(page, "<head></head><object>1</object>");
-    const std::string first = ConvertPage(page, folder / "p.js", true).backupPath;
+    const std::string first = ConvertPage(run, page, folder / "p.js", true).backupPath;
     WriteFile(page, ReadFile(page) + "<object>2</object>");
-    const std::string second = ConvertPage(page, folder / "p.js", true).backupPath;
+    const std::string second = ConvertPage(run, page, folder / "p.js", true).backupPath;
 
     EXPECT_EQ(FindConversion(ReadFile(page), ReadFile(second)), (ConversionFound{"p.js", {2}}));
     EXPECT_EQ(FindConversion(ReadFile(page), ReadFile(first)), std::nullopt);
@@ -135,10 +135,10 @@ TEST(Restoration, SecondConversionIsKnownByTheSecondBackup)
 
 TEST(Restoration, ScriptsWrittenByConversionsAloneAreKnown)
 {
-    testkit::ResetConverterState();
+    ConversionRun run;
     testkit::TempFolder folder;
     WriteFile(folder / "p.htm", "<object>1</object><object>'2'</object>");
-    ConvertPage(folder / "p.htm", folder / "p.js", false);
+    ConvertPage(run, folder / "p.htm", folder / "p.js", false);
     const std::string script = ReadFile(folder / "p.js");
 
     EXPECT_TRUE(IsConversionScript(script));

@@ -59,8 +59,6 @@ public:
     void SetUp() override
     {
         WizardWindow::SetUp();
-        BlockCounter = 0;
-        ScriptBuffer.clear();
         Click(QStringLiteral("lblConvert"));
         Next();
         ASSERT_EQ(Screen(), "cv_input");

@@ -342,7 +342,8 @@ TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
     ASSERT_TRUE(pageFile.open(QIODevice::WriteOnly));
     pageFile.write("<head></head><object>A</object>");
     pageFile.close();
-    ConvertPage(ToBytes(page), ToBytes(script), false);
+    ConversionRun run;
+    ConvertPage(run, ToBytes(page), ToBytes(script), false);
     const std::string pageScript = ReadBytes(script);
     const QString question = QStringLiteral(
         "The file \"intro.js\" already exists and holds other script code. Replace it?");

@@ -116,12 +116,6 @@ std::string CrLfLines(std::initializer_list<std::string_view> lines)
     return text;
 }
 
-void ResetConverterState()
-{
-    BlockCounter = 0;
-    ScriptBuffer.clear();
-}
-
 #ifdef _WIN32
 bool RunsUnderWine()
 {

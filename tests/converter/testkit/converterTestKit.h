@@ -49,9 +49,6 @@ std::string InNativeStyle(std::string_view reference);
 // Lines joined, each ending in CR LF.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
 
-// BlockCounter and ScriptBuffer as at program start.
-void ResetConverterState();
-
 #ifdef _WIN32
 // True when the tests run under Wine rather than Windows, for the few places
 // where the two differ.
