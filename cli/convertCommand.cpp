@@ -125,12 +125,11 @@ bool ReportOutcome(RunOutput& output, const PageOutcome& outcome, PreviewKind pr
 }
 
 // What the conversion of the page would do, as an outcome of its own.
-PageOutcome PreviewOutcome(ConvertPreview& preview, const std::string& page, const std::string& script,
-                           const ConvertOptions& options, const std::optional<std::string>& player)
+PageOutcome PreviewOutcome(ConvertPreview& preview, const PageRequest& request)
 {
-    PageOutcome outcome{page, {}, nullptr};
+    PageOutcome outcome{request.pagePath, {}, nullptr};
     try {
-        outcome.report = preview.Page(page, script, !options.noBackup, player);
+        outcome.report = preview.Page(request);
     } catch (...) {
         outcome.error = std::current_exception();
     }
@@ -196,11 +195,14 @@ int RunConvert(Arguments arguments, Streams streams)
     PageBatch batch(run, ScriptContent::ThisPage, report,
                     {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
     for (const std::string& page : pages) {
-        const std::string script = ScriptPathFor(page, scriptFolder);
+        const PageRequest request{.pagePath = page,
+                                  .scriptPath = ScriptPathFor(page, scriptFolder),
+                                  .backup = !options.noBackup,
+                                  .playerSource = player->Source()};
         if (preview)
-            report(PreviewOutcome(*preview, page, script, options, player->Source()));
+            report(PreviewOutcome(*preview, request));
         else
-            batch.Convert(page, script, !options.noBackup, player->Source());
+            batch.Convert(request);
     }
     batch.Finish();
     if (preview)

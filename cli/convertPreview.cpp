@@ -40,10 +40,11 @@ ConvertPreview::ConvertPreview(Kind kind, ConversionRun& run, RunOutput& output)
       preview_(run, kind == Kind::Diff, ScriptContent::ThisPage, PagesWithoutBlocks::LeaveUnchanged)
 {}
 
-ConvertReport ConvertPreview::Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
-                                   std::optional<std::string_view> playerSource)
+ConvertReport ConvertPreview::Page(const PageRequest& request)
 {
-    PagePreview preview = preview_.Preview(pagePath, scriptPath, backup, playerSource);
+    const std::string& pagePath = request.pagePath;
+    const std::string& scriptPath = request.scriptPath;
+    PagePreview preview = preview_.Preview(request);
     const ConvertReport& report = preview.report;
     if (report.leftUnchanged) {
         return report;  // reported as by the conversion

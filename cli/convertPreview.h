@@ -20,8 +20,7 @@ public:
 
     // Previews one page as ConvertPage would convert it (raising as it
     // would); with --dry-run reports it, with --diff prints the page's diff.
-    ConvertReport Page(const std::string& pagePath, const std::string& scriptPath, bool backup,
-                       std::optional<std::string_view> playerSource);
+    ConvertReport Page(const PageRequest& request);
     // The files a copy of the player into the site would create or replace:
     // with --dry-run a line each, with --diff an "Only in" line for each new
     // one (as diff -r tells of a file that one side lacks) and a binary

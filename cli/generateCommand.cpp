@@ -151,8 +151,12 @@ int Generate(GenerateOptions options, Streams streams)
             streams.err << ProgramName << ": " << copied << '\n';
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);
-        streams.out << GenerateEmbedCode(movie, *options.width, *options.height, *options.name, options.quality,
-                                         NativePathStyle, player.Source())
+        streams.out << GenerateEmbedCode({.moviePath = movie,
+                                          .width = *options.width,
+                                          .height = *options.height,
+                                          .name = *options.name,
+                                          .quality = options.quality,
+                                          .playerSource = player.Source()})
                            .snippet;
         if (player.Source())
             PrintViewingHint(streams.err);

@@ -150,12 +150,11 @@ PageBatch::~PageBatch()
         page->DropBackup();
 }
 
-void PageBatch::Convert(const std::string& pagePath, const std::string& scriptPath, bool backup,
-                        std::optional<std::string_view> playerSource)
+void PageBatch::Convert(const PageRequest& request)
 {
-    auto page = std::make_unique<Pending>(pagePath, rules_.failedPageBackup);
+    auto page = std::make_unique<Pending>(request.pagePath, rules_.failedPageBackup);
     try {
-        Prepare(*page, scriptPath, backup, playerSource);
+        Prepare(*page, request);
     } catch (...) {
         page->Fail(std::current_exception());
     }

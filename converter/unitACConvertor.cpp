@@ -108,12 +108,11 @@ FileError::FileError(Kind kind, std::string path, std::string reason)
     : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
 {}
 
-ConvertReport ConvertPage(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath, bool backup,
-                          std::optional<std::string_view> playerSource)
+ConvertReport ConvertPage(ConversionRun& run, const PageRequest& request)
 {
     PageOutcome outcome;
     PageBatch batch(run, ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
-    batch.Convert(pagePath, scriptPath, backup, playerSource);
+    batch.Convert(request);
     batch.Finish();
     if (outcome.error)
         std::rethrow_exception(outcome.error);
@@ -124,10 +123,10 @@ ConvertReport ConvertPage(ConversionRun& run, const std::string& pagePath, const
 // stops the conversion before the backup leaves every file as it was; the
 // page's new file is made first of all, so a page that cannot be replaced
 // is found before anything is written.
-void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backup,
-                        std::optional<std::string_view> playerSource)
+void PageBatch::Prepare(Pending& page, const PageRequest& request)
 {
-    const std::string& pagePath = page.outcome.pagePath;
+    const std::string& pagePath = request.pagePath;
+    const std::string& scriptPath = request.scriptPath;
     page.pageTarget = detail::LinkTarget(pagePath);
     const std::string scriptTarget = detail::LinkTarget(scriptPath);
     const auto identify = [&] {
@@ -143,7 +142,7 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
         // share it see the file, and must find this page waiting to write it.
         identify();
     }
-    const PageScan scan(pagePath, playerSource);
+    const PageScan scan(pagePath, request.playerSource);
     if (rules_.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
         page.outcome.report.leftUnchanged = true;
         page.pageIdentity.reset();  // it writes nothing
@@ -169,7 +168,7 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     page.pageRead = scan.File().Stamp();
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
 
-    if (backup) {
+    if (request.backup) {
         page.backup = detail::WriteBackup(pagePath, scan.File(), page.pageTarget, true,
                                           [&](const std::string& name) { return IsReservedName(name, page); });
         page.outcome.report.backupPath = page.backup.path;
@@ -180,11 +179,13 @@ void PageBatch::Prepare(Pending& page, const std::string& scriptPath, bool backu
     page.newScript->Finish();
 }
 
-PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
-                                       std::optional<std::string_view> playerSource)
+PagePreview ConversionPreview::Preview(const PageRequest& request)
 {
+    const std::string& pagePath = request.pagePath;
+    const std::string& scriptPath = request.scriptPath;
+    const std::optional<std::string>& player = request.playerSource;
     RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
-    const PageScan scan(pagePath, playerSource, playerSource && *playerSource == newPlayerScript_);
+    const PageScan scan(pagePath, player, player && *player == newPlayerScript_);
     PagePreview preview;
     if (withoutBlocks_ == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
         preview.report.leftUnchanged = true;
@@ -202,9 +203,9 @@ PagePreview ConversionPreview::Preview(const std::string& pagePath, const std::s
     preview.report = {scan.Rewrite(run_, pagePath, scriptPath, oldScript,
                                    keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
                       scriptPath,
-                      backup ? detail::FreeBackupName(
+                      request.backup ? detail::FreeBackupName(
                           pagePath, [&](const std::string& name) { return IsReservedName(name, scriptPath); })
-                             : std::string()};
+                                     : std::string()};
     preview.scriptExists = oldScript.has_value();
     if (!preview.scriptExists && planned == scripts_.end())
         newScripts_.emplace(FileNamePart(scriptPath), scriptPath);

@@ -169,9 +169,22 @@ struct BatchRules {
     BackupOfFailedPage failedPageBackup = BackupOfFailedPage::Keep;
 };
 
+// One page to convert (or preview), and how. Callers name the fields:
+//   ConvertPage(run, {.pagePath = page, .scriptPath = ScriptPathFor(page)});
+// An option of a conversion that a front end offers is a field here, read
+// where the page is prepared (PageBatch::Prepare, ConversionPreview::Preview).
+struct PageRequest {
+    std::string pagePath;
+    std::string scriptPath;
+    // Copy the page to its first free backup name first (BackupPage).
+    bool backup = true;
+    // A Flash player script for the page to load (see PlayerReference).
+    std::optional<std::string> playerSource;
+};
+
 // Converts the page file at pagePath in place and appends the whole of
-// run.scriptBuffer to the script file at scriptPath; backs the page up first when
-// backup is set. Writes happen in the order backup, script file, page.
+// run.scriptBuffer to the script file at scriptPath; backs the page up first
+// when backup is set. Writes happen in the order backup, script file, page.
 // Raises FileError or ConvertError and stops at once: the page is written
 // last, so it changes only when everything else succeeded. Refused before
 // anything is written: a script path that leads to the page itself, a page
@@ -191,8 +204,7 @@ struct BatchRules {
 // a new script file, end their lines with LF on a page whose line ends are
 // LF alone (no CR anywhere), else with CR LF; an existing script file gets
 // the line end its first line has.
-ConvertReport ConvertPage(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath, bool backup,
-                          std::optional<std::string_view> playerSource = std::nullopt);
+ConvertReport ConvertPage(ConversionRun& run, const PageRequest& request);
 
 // Which function lines a page's script file receives.
 enum class ScriptContent {
@@ -226,8 +238,7 @@ public:
         : run_(run), keepTexts_(keepTexts), content_(content), withoutBlocks_(withoutBlocks)
     {}
 
-    PagePreview Preview(const std::string& pagePath, const std::string& scriptPath, bool backup,
-                        std::optional<std::string_view> playerSource = std::nullopt);
+    PagePreview Preview(const PageRequest& request);
 
     // The local player script that the run copies into the site before its
     // first page (see PlayerCopy): pages may load it before it exists.
@@ -275,16 +286,14 @@ public:
     PageBatch(const PageBatch&) = delete;
     PageBatch& operator=(const PageBatch&) = delete;
 
-    void Convert(const std::string& pagePath, const std::string& scriptPath, bool backup,
-                 std::optional<std::string_view> playerSource = std::nullopt);
+    void Convert(const PageRequest& request);
     void Finish();
 
     // A page between its preparation and the placing of its files.
     struct Pending;
 
 private:
-    void Prepare(Pending& page, const std::string& scriptPath, bool backup,
-                 std::optional<std::string_view> playerSource);
+    void Prepare(Pending& page, const PageRequest& request);
     // The lock of the script's folder, shared by the pages of the batch that
     // write scripts there; taken without waiting while pages are pending.
     // Raises FileError(Create, scriptPath) when the lock cannot be had.

@@ -140,16 +140,16 @@ bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style)
     }
 }
 
-EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
-                                  std::string_view name, std::string_view quality, PathStyle style,
-                                  std::optional<std::string_view> playerSource)
+EmbedCodeResult GenerateEmbedCode(const EmbedOptions& options)
 {
+    const std::string& moviePath = options.moviePath;
+    const PathStyle style = options.style;
     EmbedCodeResult result;
-    if (playerSource)
-        result.snippet = PlayerIncludeLine(PlayerReference(*playerSource, moviePath, style));
+    if (options.playerSource)
+        result.snippet = PlayerIncludeLine(PlayerReference(*options.playerSource, moviePath, style));
     result.movieFileName = FileNamePart(moviePath, style);
-    const std::string markup = BuildMarkup({EscapeHtmlAttribute(width), EscapeHtmlAttribute(height),
-                                            EscapeHtmlAttribute(name), EscapeHtmlAttribute(quality),
+    const std::string markup = BuildMarkup({EscapeHtmlAttribute(options.width), EscapeHtmlAttribute(options.height),
+                                            EscapeHtmlAttribute(options.name), EscapeHtmlAttribute(options.quality),
                                             EscapeUrlAttribute(result.movieFileName, style)});
     result.scriptName = BaseName(result.movieFileName, style) + ".js";
     result.snippet += FillPlaceholders(SnippetTemplate, {EscapeUrlAttribute(result.scriptName, style), markup});
@@ -158,7 +158,7 @@ EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view w
     result.scriptPath = MovieScriptPath(moviePath, style);
     // A movie named NAME.js, or reached through a link of that name, would be
     // replaced by its own script.
-    if (SameFile(std::string(moviePath), result.scriptPath))
+    if (SameFile(moviePath, result.scriptPath))
         throw ConvertError("The movie and its script file are the same file: " + result.scriptPath);
     SaveTextFile(scriptText, result.scriptPath);
     return result;

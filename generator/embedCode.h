@@ -71,6 +71,23 @@ bool IsGeneratedMovieScript(std::string_view text);
 // the page needs; callers ask before replacing it.
 bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style = NativePathStyle);
 
+// What GenerateEmbedCode makes the code of. Callers name every field, with
+// designated initialisers, so that width and height cannot change places:
+//   GenerateEmbedCode({.moviePath = movie, .width = "550", .height = "400", .name = "intro"});
+struct EmbedOptions {
+    std::string moviePath;
+    // The four options, used as given (a blank one too: DoubtfulValues
+    // tells which to question first).
+    std::string width;  // 550, 100%
+    std::string height;
+    std::string name;              // the movie's name and id in the page
+    std::string quality = "best";  // best, high or low
+    PathStyle style = NativePathStyle;
+    // A Flash player script for the snippet to load first (see
+    // PlayerReference; a local one is referred to from the movie's folder).
+    std::optional<std::string> playerSource;
+};
+
 // Builds the markup of the movie at moviePath with the four options (used
 // as given, only HTML-escaped inside the markup), writes the movie's script
 // file beside the movie, replacing any file of that name, and returns the
@@ -83,8 +100,6 @@ bool WouldReplaceOtherScript(std::string_view moviePath, PathStyle style = Nativ
 // local player script that does not exist is refused before anything is written.
 // Raises ConvertError, writing nothing, when the script path leads to the
 // movie itself.
-EmbedCodeResult GenerateEmbedCode(std::string_view moviePath, std::string_view width, std::string_view height,
-                                  std::string_view name, std::string_view quality, PathStyle style = NativePathStyle,
-                                  std::optional<std::string_view> playerSource = std::nullopt);
+EmbedCodeResult GenerateEmbedCode(const EmbedOptions& options);
 
 }  // namespace sorvane

@@ -225,11 +225,12 @@ void TfrmMain::sbtn_cv_confirm_playerClick()
 
 void TfrmMain::ConvertConfirmedPage()
 {
-    const std::optional<std::string> player = ui->chk_cv_confirm_player->isChecked()
-                                                  ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
-                                                  : std::nullopt;
-    ConvertPage(conversionRun, ToBytes(cvConfirmHtm->Path()), ToBytes(cvConfirmJs->Path()),
-                ui->chk_cv_confirm->isChecked(), player);
+    ConvertPage(conversionRun, {.pagePath = ToBytes(cvConfirmHtm->Path()),
+                                .scriptPath = ToBytes(cvConfirmJs->Path()),
+                                .backup = ui->chk_cv_confirm->isChecked(),
+                                .playerSource = ui->chk_cv_confirm_player->isChecked()
+                                                    ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
+                                                    : std::nullopt});
 }
 
 void TfrmMain::cv_completeEnter()

@@ -170,13 +170,16 @@ bool TfrmMain::gn_confirmCheck()
 // the confirm page showed; its labels may show them shortened.
 void TfrmMain::gn_completeEnter()
 {
-    const std::optional<std::string> player = ui->chk_gn_swfoption_player->isChecked()
-                                                  ? std::optional(ToBytes(ui->txt_gn_swfoption_player->text()))
-                                                  : std::nullopt;
-    const EmbedCodeResult result = GenerateEmbedCode(
-        ToBytes(ui->txt_gn_input->text()), ToBytes(ui->txt_gn_swfoption_width->text()),
-        ToBytes(ui->txt_gn_swfoption_height->text()), ToBytes(ui->txt_gn_swfoption_name->text()),
-        ToBytes(ui->cmb_gn_swfoption_quality->currentText().toLower()), NativePathStyle, player);
+    const EmbedCodeResult result = GenerateEmbedCode({
+        .moviePath = ToBytes(ui->txt_gn_input->text()),
+        .width = ToBytes(ui->txt_gn_swfoption_width->text()),
+        .height = ToBytes(ui->txt_gn_swfoption_height->text()),
+        .name = ToBytes(ui->txt_gn_swfoption_name->text()),
+        .quality = ToBytes(ui->cmb_gn_swfoption_quality->currentText().toLower()),
+        .playerSource = ui->chk_gn_swfoption_player->isChecked()
+                            ? std::optional(ToBytes(ui->txt_gn_swfoption_player->text()))
+                            : std::nullopt,
+    });
     ShowFilledIn(ui->lbl_gn_complete_js, ScriptNamedFormat, {FromBytes(result.scriptName)});
     ShowFilledIn(ui->lbl_gn_complete_step1, PutFilesFormat,
                  {FromBytes(result.scriptName), FromBytes(result.movieFileName)});

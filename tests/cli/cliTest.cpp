@@ -494,7 +494,8 @@ TEST_F(CliTest, GeneratePrintsExactlyTheSnippetAndWritesTheScript)
 
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
-    const EmbedCodeResult expected = GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
+    const EmbedCodeResult expected = GenerateEmbedCode(
+        {.moviePath = folder / "intro.swf", .width = "550", .height = "400", .name = "intro"});
     EXPECT_EQ(outcome.out, expected.snippet);
     EXPECT_EQ(script, ReadFile(folder / "intro.js"));
     EXPECT_TRUE(outcome.out.ends_with("\r\n</noscript>"));
@@ -508,7 +509,9 @@ TEST_F(CliTest, GenerateWarnsAboutWhatTheWizardWouldQuestionAndGoesOn)
     EXPECT_EQ(defaults.status, 0);
     EXPECT_EQ(defaults.err, "sorvane-cli: warning: the width is blank\n"
                             "sorvane-cli: warning: the height is blank\n");
-    EXPECT_EQ(defaults.out, GenerateEmbedCode(folder / "intro.swf", "", "", "intro", "best").snippet);
+    EXPECT_EQ(
+        defaults.out,
+        GenerateEmbedCode({.moviePath = folder / "intro.swf", .width = "", .height = "", .name = "intro"}).snippet);
 
     const Outcome doubtful = Run(
         {"generate", "--width", " 5", "--height", "4px", "--name=", "--quality=High", "intro.swf"});
@@ -516,7 +519,10 @@ TEST_F(CliTest, GenerateWarnsAboutWhatTheWizardWouldQuestionAndGoesOn)
     EXPECT_EQ(doubtful.err, "sorvane-cli: warning: the name/id is blank\n"
                             "sorvane-cli: warning: the width should contain numbers and % sign only\n"
                             "sorvane-cli: warning: the height should contain numbers and % sign only\n");
-    EXPECT_EQ(doubtful.out, GenerateEmbedCode(folder / "intro.swf", " 5", "4px", "", "high").snippet);
+    EXPECT_EQ(doubtful.out,
+              GenerateEmbedCode(
+                  {.moviePath = folder / "intro.swf", .width = " 5", .height = "4px", .name = "", .quality = "high"})
+                  .snippet);
 }
 
 TEST_F(CliTest, GenerateFailureIsReportedWithStatusOneAndNoSnippet)
@@ -544,15 +550,21 @@ TEST_F(CliTest, GenerateTakesTheSizeNotGivenFromTheMovie)
     const Outcome both = Run({"generate", "intro.swf"});
     EXPECT_EQ(both.status, 0);
     EXPECT_EQ(both.err, "sorvane-cli: using the movie's stage size: width 550, height 400\n");
-    EXPECT_EQ(both.out, GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best").snippet);
+    EXPECT_EQ(both.out,
+              GenerateEmbedCode({.moviePath = folder / "intro.swf", .width = "550", .height = "400", .name = "intro"})
+                  .snippet);
 
     const Outcome height = Run({"generate", "--width=100%", "intro.swf"});
     EXPECT_EQ(height.err, "sorvane-cli: using the movie's stage size: height 400\n");
-    EXPECT_EQ(height.out, GenerateEmbedCode(folder / "intro.swf", "100%", "400", "intro", "best").snippet);
+    EXPECT_EQ(height.out,
+              GenerateEmbedCode({.moviePath = folder / "intro.swf", .width = "100%", .height = "400", .name = "intro"})
+                  .snippet);
 
     const Outcome given = Run({"generate", "--width=", "--height", "50", "intro.swf"});
     EXPECT_EQ(given.err, "sorvane-cli: warning: the width is blank\n");
-    EXPECT_EQ(given.out, GenerateEmbedCode(folder / "intro.swf", "", "50", "intro", "best").snippet);
+    EXPECT_EQ(
+        given.out,
+        GenerateEmbedCode({.moviePath = folder / "intro.swf", .width = "", .height = "50", .name = "intro"}).snippet);
 }
 
 // -------------------------------------------------------------- Flash player --
@@ -579,8 +591,11 @@ TEST_F(CliTest, BothCommandsLoadThePlayerFromWhereTheirPageIs)
     const Outcome generate = Run(
         {"generate", "--width=1", "--height=1", "--player=player/ruffle.js", "site/intro.swf"});
     EXPECT_EQ(generate.status, 0) << generate.err;
-    EXPECT_EQ(generate.out, "<script src=\"" + testkit::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n"
-                                + GenerateEmbedCode(folder / "site/intro.swf", "1", "1", "intro", "best").snippet);
+    EXPECT_EQ(
+        generate.out,
+        "<script src=\"" + testkit::InNativeStyle("../player/ruffle.js") + "\"></script>\r\n"
+            + GenerateEmbedCode({.moviePath = folder / "site/intro.swf", .width = "1", .height = "1", .name = "intro"})
+                  .snippet);
 
     const Outcome web = Run(
         {"generate", "--width=1", "--height=1", "--player", "https://example.org/r.js?a&b", "site/intro.swf"});
@@ -808,7 +823,9 @@ TEST_F(CliTest, GenerateRefusesToReplaceOtherScriptCodeUnlessForced)
     const Outcome forced = Run({"generate", "--force", "--width=1", "--height=1", "intro.swf"});
     EXPECT_EQ(forced.status, 0);
     EXPECT_TRUE(IsGeneratedMovieScript(ReadFile(folder / "intro.js")));
-    EXPECT_EQ(forced.out, GenerateEmbedCode(folder / "intro.swf", "1", "1", "intro", "best").snippet);
+    EXPECT_EQ(
+        forced.out,
+        GenerateEmbedCode({.moviePath = folder / "intro.swf", .width = "1", .height = "1", .name = "intro"}).snippet);
     EXPECT_EQ(Run({"generate", "--width=1", "--height=1", "intro.swf"}).status, 0) << "its own script is replaced";
 }
 

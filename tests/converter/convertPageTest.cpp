@@ -112,7 +112,7 @@ TEST_F(ConvertPageTest, WorkedExampleByteForByte)
     WriteFile(page, CrLfLines({"<html>", "<head>", "</head>", "<body>", "<object id=\"m\">",
                                "<param name=\"movie\" value=\"m.swf\">", "</object>", "</body>", "</html>"}));
 
-    const ConvertReport report = ConvertPage(run, page, script, false);
+    const ConvertReport report = ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
 
     EXPECT_EQ(ReadFile(page),
               CrLfLines({"<html>", "<head>", "", "<script language=\"JavaScript\" src=\"index.js\"></script>",
@@ -133,7 +133,7 @@ TEST_F(ConvertPageTest, WorkedExampleByteForByte)
 TEST_F(ConvertPageTest, PageWithoutObjectGetsTheIncludeAndTheScriptTwoHeaders)
 {
     WriteFile(page, "<p>plain</p>");
-    EXPECT_EQ(ConvertPage(run, page, script, false).blocksConverted, 0);
+    EXPECT_EQ(ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false}).blocksConverted, 0);
     EXPECT_EQ(ReadFile(page), Include("index.js") + "<p>plain</p>");
     EXPECT_EQ(ReadFile(script), Header + Header);
 }
@@ -143,7 +143,7 @@ TEST_F(ConvertPageTest, ScriptInOtherFolderIsReferencedRelatively)
     fs::create_directories(folder.path() / "pages");
     fs::create_directories(folder.path() / "js");
     WriteFile(folder / "pages/index.htm", "<head></head>");
-    ConvertPage(run, folder / "pages/index.htm", folder / "js/index.js", false);
+    ConvertPage(run, {.pagePath = folder / "pages/index.htm", .scriptPath = folder / "js/index.js", .backup = false});
     EXPECT_EQ(ReadFile(folder / "pages/index.htm"),
               "<head>" + Include(testkit::InNativeStyle("../js/index.js")) + "</head>");
 }
@@ -162,7 +162,7 @@ TEST_P(IncludePlace, IsWhereTheRewrittenPageWantsIt)
     WriteFile(page, GetParam().page);
     ConversionRun rewrite;
     const std::string expected = InsertScriptInclude(RewriteBlocks(rewrite, GetParam().page), "index.js");
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
     EXPECT_EQ(ReadFile(page), expected);
 }
 
@@ -201,7 +201,7 @@ class IncludeFirst : public ConvertPageTest, public ::testing::WithParamInterfac
 TEST_P(IncludeFirst, GoesBeforeTheFirstBlockOrBaseThatPrecedesItsPlace)
 {
     WriteFile(page, GetParam().page);
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
     EXPECT_EQ(ReadFile(page), GetParam().expected);
 }
 
@@ -251,7 +251,7 @@ TEST_P(ScriptReference, IsSafeAsAUrlInTheAttribute)
 #endif
     const std::string namedPage = folder / (GetParam().pageName + ".htm");
     WriteFile(namedPage, "<head></head>");
-    ConvertPage(run, namedPage, folder / (GetParam().pageName + ".js"), false);
+    ConvertPage(run, {.pagePath = namedPage, .scriptPath = folder / (GetParam().pageName + ".js"), .backup = false});
     EXPECT_EQ(ReadFile(namedPage), "<head>" + Include(GetParam().expectedSrc) + "</head>");
 }
 
@@ -281,7 +281,7 @@ TEST_P(NotEightBitText, IsRefusedBeforeAnyWrite)
 {
     WriteFile(page, GetParam().content);
     try {
-        ConvertPage(run, page, script, true);
+        ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true});
         ADD_FAILURE() << "no error raised";
     } catch (const ConvertError& error) {
         EXPECT_EQ(error.what(), page + " is not a web page in an 8-bit encoding: " + GetParam().reason);
@@ -307,8 +307,10 @@ TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
 {
     WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
     WriteFile(folder / "b.htm", "<object>3</object>");
-    ConvertPage(run, folder / "a.htm", folder / "a.js", false);
-    EXPECT_EQ(ConvertPage(run, folder / "b.htm", folder / "b.js", false).blocksConverted, 1);
+    ConvertPage(run, {.pagePath = folder / "a.htm", .scriptPath = folder / "a.js", .backup = false});
+    EXPECT_EQ(ConvertPage(run, {.pagePath = folder / "b.htm", .scriptPath = folder / "b.js", .backup = false})
+                  .blocksConverted,
+              1);
 
     EXPECT_EQ(ReadFile(folder / "b.js"), Header + FunctionLine(1, "<object>1</object>")
                                              + FunctionLine(2, "<object>2</object>")
@@ -321,9 +323,9 @@ TEST_F(ConvertPageTest, SecondPageOfARunNumbersOnAndGetsTheFirstPagesFunctions)
 TEST_F(ConvertPageTest, SamePageTwiceInOneRunRepeatsItsFunctionsAndInclude)
 {
     WriteFile(page, OneBlockPage);
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
     const std::string once = ReadFile(page);
-    EXPECT_EQ(ConvertPage(run, page, script, false).blocksConverted, 0);
+    EXPECT_EQ(ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false}).blocksConverted, 0);
 
     const std::string functions = FunctionLine(1, "<object>m</object>");
     EXPECT_EQ(ReadFile(script), Header + functions + Header + Header + functions + Header);
@@ -333,12 +335,12 @@ TEST_F(ConvertPageTest, SamePageTwiceInOneRunRepeatsItsFunctionsAndInclude)
 TEST_F(ConvertPageTest, ConvertedPageInALaterRunGainsOnlyHeadersAndAnInclude)
 {
     WriteFile(page, OneBlockPage);
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
     const std::string convertedPage = ReadFile(page);
     const std::string firstScript = ReadFile(script);
 
     ConversionRun laterRun;
-    EXPECT_EQ(ConvertPage(laterRun, page, script, false).blocksConverted, 0);
+    EXPECT_EQ(ConvertPage(laterRun, {.pagePath = page, .scriptPath = script, .backup = false}).blocksConverted, 0);
     EXPECT_EQ(ReadFile(script), firstScript + Header + Header);
     EXPECT_EQ(ReadFile(page), InsertScriptInclude(convertedPage, "index.js"));
 }
@@ -363,7 +365,7 @@ TEST_P(LineEnds, FollowThePageAndTheExistingScript)
     if (row.existingScript)
         WriteFile(script, *row.existingScript);
 
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
 
     EXPECT_EQ(ReadFile(page), "<head>" + added + "<script language=\"JavaScript\" src=\"index.js\"></script>" + added
                                   + "</head>" + own + "<script language=\"JavaScript\"> displaySWF_1(); </script>"
@@ -397,7 +399,7 @@ TEST_F(ConvertPageTest, LaterRunNumbersOnPastTheExistingScriptFunctions)
     WriteFile(script, earlier);
     WriteFile(page, "<object>new</object>");
 
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
 
     EXPECT_EQ(run.blockCounter, 8);
     EXPECT_EQ(ReadFile(script), earlier + Header + FunctionLine(8, "<object>new</object>") + Header);
@@ -418,7 +420,7 @@ TEST_P(ExistingScriptNames, AreNeverGivenToNewBlocks)
 {
     WriteFile(script, GetParam().script);
     WriteFile(page, "<object>new</object>");
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
     const int next = GetParam().highest + 1;
     EXPECT_NE(ReadFile(page).find("displaySWF_" + std::to_string(next) + "();"), std::string::npos);
     const auto withLineEnd = [](std::string text) {
@@ -447,12 +449,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ConvertPageTest, BufferedFunctionsClashingWithTheExistingScriptAreLeftOut)
 {
     WriteFile(folder / "a.htm", "<object>1</object><object>2</object>");
-    ConvertPage(run, folder / "a.htm", folder / "a.js", false);
+    ConvertPage(run, {.pagePath = folder / "a.htm", .scriptPath = folder / "a.js", .backup = false});
     const std::string otherRun = Header + FunctionLine(1, "<object>other</object>") + Header;
     WriteFile(folder / "b.js", otherRun);
     WriteFile(folder / "b.htm", "<object>3</object>");
 
-    ConvertPage(run, folder / "b.htm", folder / "b.js", false);
+    ConvertPage(run, {.pagePath = folder / "b.htm", .scriptPath = folder / "b.js", .backup = false});
 
     EXPECT_EQ(ReadFile(folder / "b.js"), otherRun + Header + FunctionLine(2, "<object>2</object>")
                                              + FunctionLine(3, "<object>3</object>") + Header);
@@ -462,7 +464,7 @@ TEST_F(ConvertPageTest, HugeNumbersInTheExistingScriptCannotClashAndAreIgnored)
 {
     WriteFile(script, "function displaySWF_99999999999() {}\r\nfunction displaySWF_() {}\r\n");
     WriteFile(page, "<object>a</object>");
-    ConvertPage(run, page, script, false);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false});
     EXPECT_EQ(run.blockCounter, 1);
 }
 
@@ -473,7 +475,7 @@ TEST_F(ConvertPageTest, BackupHoldsTheOldPageUnderTheFirstFreeName)
     WriteFile(folder / "index_backup1.htm", "second");
     fs::permissions(page, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
-    const ConvertReport report = ConvertPage(run, page, script, true);
+    const ConvertReport report = ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true});
 
     EXPECT_EQ(report.backupPath, folder / "index_backup2.htm");
     EXPECT_EQ(ReadFile(report.backupPath), OneBlockPage);
@@ -485,7 +487,8 @@ TEST_F(ConvertPageTest, BackupHoldsTheOldPageUnderTheFirstFreeName)
 TEST_F(ConvertPageTest, BackupPassesOverTheNameOfTheScriptFile)
 {
     WriteFile(page, OneBlockPage);
-    const ConvertReport report = ConvertPage(run, page, folder / "index_backup.htm", true);
+    const ConvertReport report = ConvertPage(
+        run, {.pagePath = page, .scriptPath = folder / "index_backup.htm", .backup = true});
     EXPECT_EQ(report.backupPath, folder / "index_backup1.htm");
     EXPECT_EQ(ReadFile(report.backupPath), OneBlockPage);
     EXPECT_EQ(ReadFile(folder / "index_backup.htm").substr(0, Header.size()), Header);
@@ -499,7 +502,7 @@ TEST_F(ConvertPageTest, ScriptLinkedToTheBackupNameNeverTakesTheBackupsPlace)
     WriteFile(page, OneBlockPage);
     fs::create_symlink("index_backup.htm", script);
 
-    const ConvertReport report = ConvertPage(run, page, script, true);
+    const ConvertReport report = ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true});
 
     EXPECT_EQ(report.backupPath, folder / "index_backup1.htm");
     EXPECT_EQ(ReadFile(report.backupPath), OneBlockPage);
@@ -514,7 +517,7 @@ TEST_F(ConvertPageTest, BackupIsTheOldFileAndStaysApartWhenThePageIsNotReplaced)
     WriteFile(page, OneBlockPage);
     struct stat before {};
     ::stat(page.c_str(), &before);
-    const ConvertReport report = ConvertPage(run, page, script, true);
+    const ConvertReport report = ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true});
     struct stat backup {};
     ::stat(report.backupPath.c_str(), &backup);
     EXPECT_EQ(backup.st_ino, before.st_ino) << "the old file became the backup";
@@ -525,7 +528,9 @@ TEST_F(ConvertPageTest, BackupIsTheOldFileAndStaysApartWhenThePageIsNotReplaced)
     WriteFile(folder / "b.js", std::string(20 * 1024, ' '));
     {
         testkit::FileSizeLimit diskFull(16 * 1024);  // no room for the script
-        EXPECT_THROW(ConvertPage(laterRun, folder / "b.htm", folder / "b.js", true), FileError);
+        EXPECT_THROW(
+            ConvertPage(laterRun, {.pagePath = folder / "b.htm", .scriptPath = folder / "b.js", .backup = true}),
+            FileError);
     }
     ::stat((folder / "b.htm").c_str(), &before);
     ::stat((folder / "b_backup.htm").c_str(), &backup);
@@ -543,8 +548,8 @@ TEST_F(ConvertPageTest, FailedBackupStopsBeforeScriptAndPage)
     fs::create_hard_link(page, folder / "other-name.htm");  // so the backup is a copy, which can fail
     {
         testkit::FileSizeLimit diskFull(16 * 1024);
-        ExpectFileError([&] { ConvertPage(run, page, script, true); }, FileError::Kind::Create,
-                        folder / "index_backup.htm");
+        ExpectFileError([&] { ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true}); },
+                        FileError::Kind::Create, folder / "index_backup.htm");
     }
     EXPECT_EQ(ReadFile(page), bigPage);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "other-name.htm"}));
@@ -558,7 +563,9 @@ TEST_F(ConvertPageTest, PageAndScriptBeingOneFileIsRefusedBeforeAnyWrite)
     fs::create_symlink(folder / "index.js", folder / "link.js");
 
     for (const std::string& scriptPath : {folder / "index.js", folder / "link.js"}) {
-        EXPECT_THROW(ConvertPage(run, folder / "index.js", scriptPath, true), ConvertError) << scriptPath;
+        EXPECT_THROW(ConvertPage(run, {.pagePath = folder / "index.js", .scriptPath = scriptPath, .backup = true}),
+                     ConvertError)
+            << scriptPath;
         EXPECT_EQ(ReadFile(folder / "index.js"), OneBlockPage);
         EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.js", "link.js"}));
         EXPECT_EQ(run.blockCounter, 0);
@@ -568,7 +575,8 @@ TEST_F(ConvertPageTest, PageAndScriptBeingOneFileIsRefusedBeforeAnyWrite)
 
 TEST_F(ConvertPageTest, MissingPageWritesNothingAndKeepsTheState)
 {
-    ExpectFileError([&] { ConvertPage(run, page, script, true); }, FileError::Kind::Open, page);
+    ExpectFileError([&] { ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true}); },
+                    FileError::Kind::Open, page);
     EXPECT_TRUE(folder.Names().empty());
     EXPECT_EQ(run.blockCounter, 0);
     EXPECT_EQ(run.scriptBuffer, "");
@@ -578,7 +586,8 @@ TEST_F(ConvertPageTest, UnreadableScriptStopsBeforeAnyWrite)
 {
     WriteFile(page, OneBlockPage);
     fs::create_directory(script);  // exists, but holds no text to read
-    ExpectFileError([&] { ConvertPage(run, page, script, true); }, FileError::Kind::Open, script);
+    ExpectFileError([&] { ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true}); },
+                    FileError::Kind::Open, script);
     EXPECT_EQ(ReadFile(page), OneBlockPage);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "index.js"}));
     EXPECT_EQ(run.blockCounter, 0);
@@ -590,7 +599,8 @@ TEST_F(ConvertPageTest, ScriptFolderThatCannotBeLockedLeavesEverythingAsItWas)
 {
     WriteFile(page, OneBlockPage);
     const std::string lostScript = folder / "missing/index.js";
-    ExpectFileError([&] { ConvertPage(run, page, lostScript, true); }, FileError::Kind::Create, lostScript);
+    ExpectFileError([&] { ConvertPage(run, {.pagePath = page, .scriptPath = lostScript, .backup = true}); },
+                    FileError::Kind::Create, lostScript);
     EXPECT_EQ(ReadFile(page), OneBlockPage);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.htm"});
 }
@@ -602,7 +612,8 @@ TEST_F(ConvertPageTest, UncreatablePageLeavesItWholeAfterTheScriptIsWritten)
     WriteFile(page, bigPage);
     {
         testkit::FileSizeLimit diskFull(16 * 1024);  // room for the script, not for the page
-        ExpectFileError([&] { ConvertPage(run, page, script, false); }, FileError::Kind::Create, page);
+        ExpectFileError([&] { ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false}); },
+                        FileError::Kind::Create, page);
     }
     EXPECT_EQ(ReadFile(page), bigPage);
     EXPECT_EQ(ReadFile(script), Header + Header);
@@ -622,8 +633,8 @@ TEST_F(ConvertPageTest, UnwritablePageOfABatchLeavesItWholeAndTheNextConverts)
     {
         testkit::FileSizeLimit diskFull(16 * 1024);  // room for the scripts and the small page
         PageBatch batch(run, ScriptContent::ThisPage, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
-        batch.Convert(big, folder / "big.js", false);
-        batch.Convert(page, script, false);
+        batch.Convert({.pagePath = big, .scriptPath = folder / "big.js", .backup = false});
+        batch.Convert({.pagePath = page, .scriptPath = script, .backup = false});
         batch.Finish();
     }
     ASSERT_EQ(outcomes.size(), 2u);
@@ -657,8 +668,9 @@ TEST_P(UnreplaceablePage, StopsBeforeTheBackupAndTheScript)
         GTEST_SKIP() << "cannot make " << lockedPage << " unchangeable here (needs root)";
 
     for (int attempt = 0; attempt < 2; ++attempt)
-        ExpectFileError([&] { ConvertPage(run, lockedPage, folder / "js/index.js", true); }, FileError::Kind::Create,
-                        lockedPage);
+        ExpectFileError(
+            [&] { ConvertPage(run, {.pagePath = lockedPage, .scriptPath = folder / "js/index.js", .backup = true}); },
+            FileError::Kind::Create, lockedPage);
 
     EXPECT_EQ(ReadFile(lockedPage), OneBlockPage);
     EXPECT_TRUE(fs::is_empty(folder.path() / "js"));
@@ -685,7 +697,7 @@ TEST_P(PageChangedMeanwhile, IsLeftAsItIsAndReported)
     WriteFile(page, OneBlockPage);
     std::vector<PageOutcome> outcomes;
     PageBatch batch(run, ScriptContent::WholeRun, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
-    batch.Convert(page, script, false);
+    batch.Convert({.pagePath = page, .scriptPath = script, .backup = false});
     GetParam().change(page);
     const std::string saved = ReadFile(page);
 

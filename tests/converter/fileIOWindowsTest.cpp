@@ -54,7 +54,8 @@ TEST_F(FileIOWindowsTest, PageAndScriptNamedInAnotherCaseAreOneFileAndRefused)
 {
     const std::string page = "<object>m</object>";
     WriteFile(folder / "index.js", page);
-    EXPECT_THROW(ConvertPage(run, folder / "index.js", folder / "INDEX.JS", true), ConvertError);
+    EXPECT_THROW(ConvertPage(run, {.pagePath = folder / "index.js", .scriptPath = folder / "INDEX.JS", .backup = true}),
+                 ConvertError);
     EXPECT_EQ(ReadFile(folder / "index.js"), page);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"index.js"});
     EXPECT_EQ(run.blockCounter, 0);

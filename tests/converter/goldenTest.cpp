@@ -21,7 +21,7 @@ TEST_P(GoldenPage, ConvertsToTheExpectedPageAndScript)
     testkit::TempFolder folder;
     std::filesystem::copy_file(GetParam().folder / "page.htm", folder.path() / "page.htm");
 
-    ConvertPage(run, folder / "page.htm", folder / "page.js", false);
+    ConvertPage(run, {.pagePath = folder / "page.htm", .scriptPath = folder / "page.js", .backup = false});
 
     EXPECT_EQ(ReadFile(folder / "page.htm"), ReadFile(GetParam().folder / "expected.htm"));
     EXPECT_EQ(ReadFile(folder / "page.js"), ReadFile(GetParam().folder / "expected.js"));

@@ -145,11 +145,11 @@ TEST_F(ConvertWithPlayer, PlayerLineFollowsTheIncludeOnceOverConversions)
 {
     WriteFile(page, "<html><head></head><body><object>m</object></body></html>");
 
-    ConvertPage(run, page, script, false, player);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false, .playerSource = player});
     const std::string once = ReadFile(page);
     EXPECT_TRUE(once.starts_with("<html><head>" + Include + PlayerLine + "</head><body>")) << once;
 
-    ConvertPage(run, page, script, false, player);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false, .playerSource = player});
     const std::string twice = ReadFile(page);
     EXPECT_EQ(twice,
               "<html><head>" + Include + PlayerLine + Include + once.substr(12 + Include.size() + PlayerLine.size()));
@@ -158,7 +158,7 @@ TEST_F(ConvertWithPlayer, PlayerLineFollowsTheIncludeOnceOverConversions)
 TEST_F(ConvertWithPlayer, PlayerLineGoesWithTheIncludeBeforeAnEarlyBlock)
 {
     WriteFile(page, "<html><head><object>m</object></head></html>");
-    ConvertPage(run, page, script, false, player);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false, .playerSource = player});
     EXPECT_TRUE(ReadFile(page).starts_with("<html><head>" + Include + PlayerLine + "<script language"));
 }
 
@@ -166,7 +166,7 @@ TEST_F(ConvertWithPlayer, PageLoadingThePlayerItselfGetsNoSecondLine)
 {
     const std::string own = "<html><head><script src='player/ruffle.js'></script></head><body></body></html>";
     WriteFile(page, own);
-    ConvertPage(run, page, script, false, player);
+    ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = false, .playerSource = player});
     EXPECT_EQ(ReadFile(page),
               "<html><head><script src='player/ruffle.js'></script>" + Include + "</head><body></body></html>");
 }
@@ -174,7 +174,9 @@ TEST_F(ConvertWithPlayer, PageLoadingThePlayerItselfGetsNoSecondLine)
 TEST_F(ConvertWithPlayer, MissingPlayerIsRefusedBeforeAnythingIsWritten)
 {
     WriteFile(page, "<object>m</object>");
-    EXPECT_THROW(ConvertPage(run, page, script, true, folder / "gone.js"), ConvertError);
+    EXPECT_THROW(
+        ConvertPage(run, {.pagePath = page, .scriptPath = script, .backup = true, .playerSource = folder / "gone.js"}),
+        ConvertError);
     EXPECT_EQ(ReadFile(page), "<object>m</object>");
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"index.htm", "player"}));
 }

@@ -19,7 +19,7 @@ using testkit::WriteFile;
 struct ConversionRow : testkit::NamedRow {
     std::string page;
     std::string scriptName;  // under the page's folder
-    std::optional<std::string_view> player;
+    std::optional<std::string> player;
     std::function<std::string(std::string)> change;  // of the converted page
     std::optional<std::string> script;               // the script FindConversion names
 };
@@ -36,7 +36,8 @@ TEST_P(ConvertedPage, IsKnownByItsBackupUntilItIsChanged)
     const std::string page = folder / "p.htm";
     WriteFile(page, row.page);
     std::filesystem::create_directories(std::filesystem::path(folder / row.scriptName).parent_path());
-    const ConvertReport report = ConvertPage(run, page, folder / row.scriptName, true, row.player);
+    const ConvertReport report = ConvertPage(
+        run, {.pagePath = page, .scriptPath = folder / row.scriptName, .backup = true, .playerSource = row.player});
     const std::string converted = row.change(ReadFile(page));
 
     const std::optional<ConversionFound> found = FindConversion(converted, ReadFile(report.backupPath));
@@ -125,9 +126,11 @@ TEST(Restoration, SecondConversionIsKnownByTheSecondBackup)
     testkit::TempFolder folder;
     const std::string page = folder / "p.htm";
     WriteFile(page, "<head></head><object>1</object>");
-    const std::string first = ConvertPage(run, page, folder / "p.js", true).backupPath;
+    const std::string first =
+        ConvertPage(run, {.pagePath = page, .scriptPath = folder / "p.js", .backup = true}).backupPath;
     WriteFile(page, ReadFile(page) + "<object>2</object>");
-    const std::string second = ConvertPage(run, page, folder / "p.js", true).backupPath;
+    const std::string second =
+        ConvertPage(run, {.pagePath = page, .scriptPath = folder / "p.js", .backup = true}).backupPath;
 
     EXPECT_EQ(FindConversion(ReadFile(page), ReadFile(second)), (ConversionFound{"p.js", {2}}));
     EXPECT_EQ(FindConversion(ReadFile(page), ReadFile(first)), std::nullopt);
@@ -138,7 +141,7 @@ TEST(Restoration, ScriptsWrittenByConversionsAloneAreKnown)
     ConversionRun run;
     testkit::TempFolder folder;
     WriteFile(folder / "p.htm", "<object>1</object><object>'2'</object>");
-    ConvertPage(run, folder / "p.htm", folder / "p.js", false);
+    ConvertPage(run, {.pagePath = folder / "p.htm", .scriptPath = folder / "p.js", .backup = false});
     const std::string script = ReadFile(folder / "p.js");
 
     EXPECT_TRUE(IsConversionScript(script));

@@ -76,8 +76,11 @@ bool IsOneSingleQuotedString(std::string_view literal)
 
 TEST_F(EmbedCodeTest, IntroMovieGivesTheSnippetAndScriptByteForByte)
 {
-    const EmbedCodeResult result = GenerateEmbedCode(OnScratchDrive("D:\\site\\intro.swf"), "550", "400", "intro",
-                                                     "best", PathStyle::Windows);
+    const EmbedCodeResult result = GenerateEmbedCode({.moviePath = OnScratchDrive("D:\\site\\intro.swf"),
+                                                      .width = "550",
+                                                      .height = "400",
+                                                      .name = "intro",
+                                                      .style = PathStyle::Windows});
 
     EXPECT_EQ(result.movieFileName, "intro.swf");
     EXPECT_EQ(result.scriptName, "intro.js");
@@ -130,7 +133,8 @@ class EmbedCodeNames : public EmbedCodeTest, public ::testing::WithParamInterfac
 TEST_P(EmbedCodeNames, ScriptIsNamedAfterTheMovieInItsFolder)
 {
     const NameRow& row = GetParam();
-    const EmbedCodeResult result = GenerateEmbedCode(OnScratchDrive(row.moviePath), "1", "1", "m", "best", row.style);
+    const EmbedCodeResult result = GenerateEmbedCode(
+        {.moviePath = OnScratchDrive(row.moviePath), .width = "1", .height = "1", .name = "m", .style = row.style});
     EXPECT_EQ(result.movieFileName, row.movieFileName);
     EXPECT_EQ(result.scriptName, row.scriptName);
     EXPECT_EQ(result.scriptPath, OnScratchDrive(row.scriptPath));
@@ -157,7 +161,8 @@ TEST_F(EmbedCodeTest, ExistingScriptBesideAPosixMovieIsReplacedWhole)
     WriteFile(folder / "intro.js", "\r\n// Created by Sorvane. Website: http://www.sorvane.example/\r\n"
                                    "function displaySWF_1(){document.write('<object></object>');}\r\n");
 
-    const EmbedCodeResult result = GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
+    const EmbedCodeResult result = GenerateEmbedCode(
+        {.moviePath = folder / "intro.swf", .width = "550", .height = "400", .name = "intro"});
 
     EXPECT_EQ(result.scriptPath, folder / "intro.js");
     const std::string script = ReadFile(folder / "intro.js");
@@ -173,7 +178,7 @@ TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
     WriteFile(folder / "intro.js", "old script");
     try {
         const testkit::FileSizeLimit fullDisk(16);
-        GenerateEmbedCode(folder / "intro.swf", "550", "400", "intro", "best");
+        GenerateEmbedCode({.moviePath = folder / "intro.swf", .width = "550", .height = "400", .name = "intro"});
         ADD_FAILURE() << "no error raised";
     } catch (const FileError& error) {
         EXPECT_EQ(error.kind(), FileError::Kind::Create);
@@ -186,7 +191,9 @@ TEST_F(EmbedCodeTest, FailedWriteRaisesCreateErrorAndKeepsTheOldFileWhole)
 
 TEST_F(EmbedCodeTest, MissingFolderRaisesCreateError)
 {
-    EXPECT_THROW(GenerateEmbedCode(folder / "gone/intro.swf", "1", "1", "intro", "best"), FileError);
+    EXPECT_THROW(
+        GenerateEmbedCode({.moviePath = folder / "gone/intro.swf", .width = "1", .height = "1", .name = "intro"}),
+        FileError);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{});
 }
 
@@ -211,8 +218,11 @@ TEST_P(EmbedCodeValues, GoInAsPlainTextEscapedForTheirPlace)
     if (std::string_view(row.movie).find_first_of("\"<>") != std::string_view::npos)
         GTEST_SKIP() << "Windows allows no \" < > in file names";
 #endif
-    const EmbedCodeResult result = GenerateEmbedCode(OnScratchDrive(row.movie), row.width, "400", row.nameId, "best",
-                                                     PathStyle::Windows);
+    const EmbedCodeResult result = GenerateEmbedCode({.moviePath = OnScratchDrive(row.movie),
+                                                      .width = row.width,
+                                                      .height = "400",
+                                                      .name = row.nameId,
+                                                      .style = PathStyle::Windows});
     const std::string scriptLine = ScriptLine(ReadFile(folder / result.scriptPath));
 
     for (const std::string& expected : row.inSnippet)
@@ -299,7 +309,8 @@ TEST_F(EmbedCodeTest, HtmlEscapingCoversExactlyTheFourCharacters)
 
 TEST_F(EmbedCodeTest, LabelsKeepThePlainNames)
 {
-    const EmbedCodeResult result = GenerateEmbedCode("a#b&c.swf", "1", "1", "m", "best", PathStyle::Posix);
+    const EmbedCodeResult result = GenerateEmbedCode(
+        {.moviePath = "a#b&c.swf", .width = "1", .height = "1", .name = "m", .style = PathStyle::Posix});
     EXPECT_EQ(result.movieFileName, "a#b&c.swf");
     EXPECT_EQ(result.scriptName, "a#b&c.js");
     EXPECT_EQ(result.scriptPath, "a#b&c.js");
@@ -311,13 +322,16 @@ TEST_F(EmbedCodeTest, PlayerLineStartsTheSnippetAndAMissingPlayerWritesNothing)
 {
     fs::create_directories(folder.path() / "movies");
     WriteFile(folder / "ruffle.js", "// player");
-    const std::string plain = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best").snippet;
-    const EmbedCodeResult withPlayer = GenerateEmbedCode("movies/intro.swf", "1", "1", "m", "best", NativePathStyle,
-                                                         "ruffle.js");
+    const std::string plain =
+        GenerateEmbedCode({.moviePath = "movies/intro.swf", .width = "1", .height = "1", .name = "m"}).snippet;
+    const EmbedCodeResult withPlayer = GenerateEmbedCode(
+        {.moviePath = "movies/intro.swf", .width = "1", .height = "1", .name = "m", .playerSource = "ruffle.js"});
     EXPECT_EQ(withPlayer.snippet,
               "<script src=\"" + testkit::InNativeStyle("../ruffle.js") + "\"></script>\r\n" + plain);
 
-    EXPECT_THROW(GenerateEmbedCode("outro.swf", "1", "1", "m", "best", NativePathStyle, "gone.js"), ConvertError);
+    EXPECT_THROW(GenerateEmbedCode(
+                     {.moviePath = "outro.swf", .width = "1", .height = "1", .name = "m", .playerSource = "gone.js"}),
+                 ConvertError);
     EXPECT_FALSE(fs::exists(folder.path() / "outro.js"));
 }
 
@@ -361,7 +375,7 @@ TEST_F(EmbedCodeTest, OnlyAFileHoldingOtherScriptCodeIsProtected)
     const std::string movie = folder / "intro.swf";
     EXPECT_EQ(MovieScriptPath(movie), folder / "intro.js");
     EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "no file yet";
-    GenerateEmbedCode(movie, "550", "400", "intro", "best");
+    GenerateEmbedCode({.moviePath = movie, .width = "550", .height = "400", .name = "intro"});
     EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "the generator's own script";
     WriteFile(folder / "intro.js", "");
     EXPECT_FALSE(WouldReplaceOtherScript(movie)) << "an empty file holds nothing to lose";

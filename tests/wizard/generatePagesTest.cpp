@@ -307,8 +307,11 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     ASSERT_EQ(Screen(), "gn_complete");
     ExpectRowShown(GenerateSteps[3]);
 
-    const EmbedCodeResult reference = GenerateEmbedCode(ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
-                                                        "400", "intro", "best");
+    const EmbedCodeResult reference = GenerateEmbedCode(
+        {.moviePath = ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))),
+         .width = "550",
+         .height = "400",
+         .name = "intro"});
     const std::string script = ReadBytes(folder.filePath(QStringLiteral("intro.js")));
     EXPECT_EQ(script, ReadBytes(elsewhere.filePath(QStringLiteral("intro.js"))));
     EXPECT_TRUE(script.starts_with("// ") && script.ends_with("');")) << script;
@@ -343,7 +346,7 @@ TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
     pageFile.write("<head></head><object>A</object>");
     pageFile.close();
     ConversionRun run;
-    ConvertPage(run, ToBytes(page), ToBytes(script), false);
+    ConvertPage(run, {.pagePath = ToBytes(page), .scriptPath = ToBytes(script), .backup = false});
     const std::string pageScript = ReadBytes(script);
     const QString question = QStringLiteral(
         "The file \"intro.js\" already exists and holds other script code. Replace it?");
@@ -380,8 +383,11 @@ TEST_F(GeneratePath, CopyToClipboardCopiesTheGeneratorsBytesNotTheBoxsText)
     ASSERT_EQ(Screen(), "gn_complete");
     Click(QStringLiteral("sbtn_gn_complete"));
 
-    const std::string expected = GenerateEmbedCode(ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))), "550",
-                                                   "400", name.toUtf8().toStdString(), "best")
+    const std::string expected = GenerateEmbedCode(
+                                     {.moviePath = ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))),
+                                      .width = "550",
+                                      .height = "400",
+                                      .name = name.toUtf8().toStdString()})
                                      .snippet;
     const QStringList copied = desktop.TextsOf(Kind::Clipboard);
     ASSERT_EQ(copied.size(), 1);
