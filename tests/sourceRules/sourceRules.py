@@ -9,8 +9,11 @@ compile_commands.json:
               (converter/nativePath.h), as clang-query's bytePaths.query
               finds; any place found fails. Only the sources that can reach
               std::filesystem are parsed.
+  core-state  no variable of static storage that can change in converter/
+              and generator/ beyond the process-wide few that
+              coreState.query names, as clang-query finds.
 
-usage: sourceRules.py tidy|byte-paths --source DIR --build DIR
+usage: sourceRules.py tidy|byte-paths|core-state --source DIR --build DIR
 """
 
 import argparse
@@ -26,6 +29,8 @@ HERE = Path(__file__).resolve().parent
 # The programs' own sources, which the byte path rule covers; tests and
 # benchmarks make ASCII names of their own on Linux.
 PROGRAM_FOLDERS = ("converter", "generator", "cli", "wizard", "shell", "qtBytes", "folderBrowse")
+# The Qt-free libraries, which keep no state of their own.
+CORE_FOLDERS = ("converter", "generator")
 # The one place where bytes and std::filesystem meet.
 NATIVE_PATH_SOURCE = "converter/nativePath.cpp"
 # GCC-only options in the compile commands that clang would warn about; and
@@ -102,15 +107,35 @@ def byte_paths(source, build):
     return bool(sources) and not found and not failed
 
 
+def core_state(source, build):
+    sources = [s for s in project_sources(source, build) if s.relative_to(source).parts[0] in CORE_FOLDERS]
+    results = run_all([["clang-query-14", "-p", str(build), *CLANG_ARGS, "-f", str(HERE / "coreState.query"),
+                        str(s)] for s in sources])
+    found = set()
+    failed = False
+    for r in results:
+        if r.returncode != 0 or "error:" in r.stdout:
+            print(r.stdout + r.stderr)
+            failed = True
+        found |= {line.replace('note: "root" binds here', "a variable at namespace scope or static that can "
+                               "change: keep the state in an object the caller owns (see CONTRIBUTING.md)")
+                  for line in r.stdout.splitlines() if line.endswith('"root" binds here')}
+    print("\n".join(sorted(found)))
+    print(f"core state: {len(sources)} sources, {len(found)} variables found")
+    return bool(sources) and not found and not failed
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("rule", choices=["tidy", "byte-paths"])
+    parser.add_argument("rule", choices=list(RULES))
     parser.add_argument("--source", type=Path, required=True)
     parser.add_argument("--build", type=Path, required=True)
     args = parser.parse_args()
-    check = tidy if args.rule == "tidy" else byte_paths
+    check = RULES[args.rule]
     return 0 if check(args.source.resolve(), args.build.resolve()) else 1
 
+
+RULES = {"tidy": tidy, "byte-paths": byte_paths, "core-state": core_state}
 
 if __name__ == "__main__":
     sys.exit(main())
