@@ -624,6 +624,17 @@ TEST(ScanState, NumbersGoOnAcrossPagesOfOneRun)
     EXPECT_EQ(run.scriptBuffer, Functions({"<object>1</object>", "<object>2</object>", "<object>3</object>"}));
 }
 
+// The wizard's run and a command's run share nothing: each numbers from 1.
+TEST(ScanState, RunsKeepTheirNumbersApart)
+{
+    ConversionRun first;
+    ConversionRun second;
+    RewriteBlocks(first, "<object>1</object><object>2</object>");
+    EXPECT_EQ(RewriteBlocks(second, "<object>b</object>"), Call(1, "<object>b</object>"));
+    EXPECT_EQ(RewriteBlocks(first, "<object>3</object>"), Call(3, "<object>3</object>"));
+    EXPECT_EQ(second.scriptBuffer, Functions({"<object>b</object>"}));
+}
+
 TEST(ScanState, RefusesABlockWhenTheNumbersAreUsedUp)
 {
     ConversionRun run;
