@@ -6,10 +6,9 @@
 namespace sorvane {
 namespace {
 
-char EscapeLetter(char c)
-{
-    return c == '\r' ? 'r' : c == '\n' ? 'n' : c;
-}
+using detail::HighByte;
+using detail::InClass;
+using detail::ScriptEscapeOf;
 
 // Bytes that a relative URL cannot carry as they are: "%" starts an escape,
 // "#" and "?" end the path, a quote or angle bracket ends the attribute or
@@ -24,20 +23,29 @@ bool NeedsPercent(unsigned char c, PathStyle style)
 
 // With a lead-byte test, a lead byte and the trail byte after it (0x40 and
 // up) are one character and go as they are: a trail byte 0x5C is no
-// backslash, and doubling it would end the string early.
+// backslash, and doubling it would end the string early. A lead byte that
+// stands alone before a byte to escape would take the escape's backslash
+// for its trail byte, and the quote or line end after it would end the
+// string: the string is closed after such a lead byte and goes on in a new
+// one joined to it ("'+'"); the quote is no trail byte.
 void detail::AppendEscapedForScript(std::string& out, std::string_view text, LeadByteTest isLeadByte)
 {
+    constexpr std::string_view JoinedString = "'+'";
     std::size_t copied = 0;
+    std::size_t loneLeadEnd = NotFound;  // one past a lead byte with no trail byte
     for (std::size_t i = 0; (i = NextToEscape(text, i, isLeadByte != nullptr)) < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const bool pair = isLeadByte(c) && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x40;
+        if (InClass(text[i], HighByte)) {
+            const bool lead = isLeadByte(c);
+            const bool pair = lead && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x40;
             i += pair ? 2 : 1;
+            loneLeadEnd = lead && !pair ? i : NotFound;
             continue;
         }
         out.append(text.substr(copied, i - copied));
-        out.push_back('\\');
-        out.push_back(EscapeLetter(text[i]));
+        if (i == loneLeadEnd)
+            out.append(JoinedString);
+        out.append(ScriptEscapeOf[c]);
         copied = ++i;
     }
     out.append(text.substr(copied));

@@ -22,14 +22,14 @@ constexpr std::array<RawTextElement, 5> RawTextElements{{
     {"xmp", "</xmp"},
 }};
 
-std::size_t SkipWhile(std::string_view text, std::size_t at, std::uint8_t classes)
+std::size_t SkipWhile(std::string_view text, std::size_t at, ByteClassSet classes)
 {
     while (at < text.size() && InClass(text[at], classes))
         ++at;
     return at;
 }
 
-std::size_t SkipUntil(std::string_view text, std::size_t at, std::uint8_t classes)
+std::size_t SkipUntil(std::string_view text, std::size_t at, ByteClassSet classes)
 {
     while (at < text.size() && !InClass(text[at], classes))
         ++at;

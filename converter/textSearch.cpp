@@ -10,28 +10,12 @@
 namespace sorvane::detail {
 namespace {
 
-bool StopsFlattening(std::string_view text, std::size_t at)
-{
-    const char c = text[at];
-    return c == '<' || c == '>' || c == '=' || c == '\r' || c == '\n'
-           || (c == ' ' && at + 1 < text.size() && IsSpaceOrLineBreak(text[at + 1]));
-}
-
-bool StopsEscaping(char c, bool highBytes)
-{
-    return NeedsEscape(c) || (highBytes && static_cast<unsigned char>(c) >= 0x80);
-}
-
 #ifdef __SSE2__
 constexpr std::size_t Chunk = 16;
 
 __m128i Load(const char* at)
 {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-}
-__m128i Same(__m128i bytes, char c)
-{
-    return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));
 }
 __m128i Or(__m128i a, __m128i b)
 {
@@ -48,11 +32,6 @@ unsigned Bits(__m128i mask)
 std::size_t Lowest(unsigned bits)
 {
     return static_cast<std::size_t>(std::countr_zero(bits));
-}
-
-__m128i Blanks(__m128i bytes)
-{
-    return Or(Same(bytes, ' '), Or(Same(bytes, '\r'), Same(bytes, '\n')));
 }
 
 // The first three bytes of the needles, ready to be compared with 16 bytes
@@ -150,47 +129,6 @@ std::size_t FindLowered(std::string_view text, std::string_view needle, std::siz
     return FindLowered(text, {&needle, 1}, from, which);
 }
 
-std::size_t FindTagStop(std::string_view text, std::size_t from)
-{
-#ifdef __SSE2__
-    for (; from + Chunk <= text.size(); from += Chunk) {
-        const __m128i here = Load(text.data() + from);
-        if (const unsigned bits = Bits(Or(Same(here, '>'), Same(here, '='))); bits != 0)
-            return from + Lowest(bits);
-    }
-#endif
-    while (from < text.size() && !InClass(text[from], TagClose | TagEquals))
-        ++from;
-    return from;
-}
-
-std::size_t FindUnquotedValueEnd(std::string_view text, std::size_t from)
-{
-#ifdef __SSE2__
-    for (; from + Chunk <= text.size(); from += Chunk) {
-        const __m128i here = Load(text.data() + from);
-        const __m128i blanks = Or(Or(Same(here, ' '), Same(here, '\t')), Or(Same(here, '\f'), Same(here, '\r')));
-        if (const unsigned bits = Bits(Or(Or(blanks, Same(here, '\n')), Same(here, '>'))); bits != 0)
-            return from + Lowest(bits);
-    }
-#endif
-    while (from < text.size() && !InClass(text[from], TagBlank | TagClose))
-        ++from;
-    return from;
-}
-
-std::size_t SkipBlanks(std::string_view text, std::size_t from)
-{
-#ifdef __SSE2__
-    for (; from + Chunk <= text.size(); from += Chunk)
-        if (const unsigned others = ~Bits(Blanks(Load(text.data() + from))) & 0xFFFFu; others != 0)
-            return from + Lowest(others);
-#endif
-    while (from < text.size() && IsSpaceOrLineBreak(text[from]))
-        ++from;
-    return from;
-}
-
 std::size_t FlattenStops::NextFrom(std::size_t from)
 {
     constexpr std::size_t Window = 64;
@@ -208,40 +146,12 @@ std::size_t FlattenStops::NextFrom(std::size_t from)
 
 std::uint64_t FlattenStops::StopsAt(std::size_t at) const
 {
-    std::uint64_t stops = 0;
-    std::size_t i = 0;
-#ifdef __SSE2__
-    // The byte after each chunk is read too, for runs that start at its end.
-    for (; i < 64 && at + i + Chunk + 1 <= text_.size(); i += Chunk) {
-        const char* chunk = text_.data() + at + i;
-        const __m128i here = Load(chunk);
-        const __m128i syntax = Or(Or(Same(here, '<'), Same(here, '>')), Same(here, '='));
-        const __m128i lineEnds = Or(Same(here, '\r'), Same(here, '\n'));
-        const __m128i runStarts = And(Same(here, ' '), Blanks(Load(chunk + 1)));
-        stops |= static_cast<std::uint64_t>(Bits(Or(syntax, Or(lineEnds, runStarts)))) << i;
-    }
-#endif
-    for (; i < 64 && at + i < text_.size(); ++i)
-        if (StopsFlattening(text_, at + i))
-            stops |= std::uint64_t{1} << i;
-    return stops;
-}
-
-std::size_t NextToEscape(std::string_view text, std::size_t from, bool highBytes)
-{
-#ifdef __SSE2__
-    for (; from + Chunk <= text.size(); from += Chunk) {
-        const __m128i here = Load(text.data() + from);
-        unsigned bits = Bits(Or(Or(Same(here, '\\'), Same(here, '\'')), Or(Same(here, '\r'), Same(here, '\n'))));
-        if (highBytes)
-            bits |= Bits(here);  // the top bit of every byte
-        if (bits != 0)
-            return from + Lowest(bits);
-    }
-#endif
-    while (from < text.size() && !StopsEscaping(text[from], highBytes))
-        ++from;
-    return from;
+    // A blank starts a run when a blank follows it, the byte after the
+    // window included.
+    const std::uint64_t blanks = ClassBits<FlatBlank>(text_, at);
+    const bool blankAfter = at + 64 < text_.size() && InClass(text_[at + 64], FlatBlank);
+    const std::uint64_t runStarts = blanks & ((blanks >> 1) | (std::uint64_t{blankAfter} << 63));
+    return ClassBits<FlattenSyntax>(text_, at) | runStarts;
 }
 
 }  // namespace sorvane::detail

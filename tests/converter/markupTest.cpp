@@ -599,7 +599,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Xu0, Xu0},
         EncodingRow{"AfterCommentsAndOtherTags",
                     "<!-- <meta charset=utf-8> --><html lang=ja><meta name=x charset=sjis>", So, So},
-        EncodingRow{"LeadByteBeforeALowByteGoesAlone", "<meta charset=sjis>", "\x83'" + So, "\x83\\'" + So},
+        // A lone lead byte would take the backslash of the next escape for
+        // its trail byte: the string is closed after it and goes on.
+        EncodingRow{"LeadByteBeforeALowByteGoesAlone", "<meta charset=sjis>", "\x83'" + So, "\x83'+'\\'" + So},
+        EncodingRow{"LeadByteBeforeALineEndGoesAlone", "<meta charset=gbk>", "\xB3\r\n" + Xu0, "\xB3'+'\\r\\n" + Xu0},
         EncodingRow{"TrailByteIsNoLeadByte", "<meta charset=sjis>", "\x81\x81\\", "\x81\x81\\\\"},
         EncodingRow{"NoDeclarationEscapesBytes", "<html>", So, So + "\\"},
         EncodingRow{"SingleByteEncoding", "<meta charset=windows-1252>", So, So + "\\"},
