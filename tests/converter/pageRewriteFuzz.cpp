@@ -44,11 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view page(reinterpret_cast<const char*>(data), size);
     const sorvane::LeadByteTest isLeadByte = sorvane::detail::DeclaredLeadByteTest(page);
 
-    sorvane::BlockCounter = 0;
-    sorvane::ScriptBuffer.clear();
-    const std::string rewritten = sorvane::RewriteBlocks(page);
+    sorvane::ConversionRun run;
+    const std::string rewritten = sorvane::RewriteBlocks(run, page);
     Require(rewritten.size() >= page.size());
-    RequireReadableFunctions(sorvane::ScriptBuffer, isLeadByte);
+    RequireReadableFunctions(run.scriptBuffer, isLeadByte);
 
     const std::string flat = sorvane::FlattenMarkup(page);
     std::string escaped = "'";
