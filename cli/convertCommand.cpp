@@ -194,11 +194,12 @@ int RunConvert(Arguments arguments, Streams streams)
     }
     PageBatch batch(run, ScriptContent::ThisPage, report,
                     {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
-    for (const std::string& page : pages) {
-        const PageRequest request{.pagePath = page,
-                                  .scriptPath = ScriptPathFor(page, scriptFolder),
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const PageRequest request{.pagePath = pages[i],
+                                  .scriptPath = ScriptPathFor(pages[i], scriptFolder),
                                   .backup = !options.noBackup,
-                                  .playerSource = player->Source()};
+                                  .playerSource = player->Source(),
+                                  .judged = found.identities[i]};
         if (preview)
             report(PreviewOutcome(*preview, request));
         else

@@ -12,6 +12,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::function<void()>& PagesFoundHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 // The size of each page, for the rate and the time left; only asked for when
 // the progress line may show.
 std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
@@ -26,6 +32,11 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
 }
 
 }  // namespace
+
+void SetPagesFoundHook(std::function<void()> hook)
+{
+    PagesFoundHook() = std::move(hook);
+}
 
 bool IsFolder(const std::string& path)
 {
@@ -103,6 +114,7 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
     for (const std::string& argument : arguments) {
         if (!IsFolder(argument)) {
             all.pages.push_back(argument);
+            all.identities.emplace_back();
         } else if (!options.recursive) {
             all.errors.push_back(argument + " is a folder; add -r to " + std::string(options.verb)
                                  + " the pages under it");
@@ -111,10 +123,13 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
             if (found.pages.empty() && found.errors.empty())
                 all.notes.push_back("no pages found under " + argument);
             all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
+            all.identities.insert(all.identities.end(), found.identities.begin(), found.identities.end());
             all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
             all.skipped.insert(all.skipped.end(), found.skipped.begin(), found.skipped.end());
         }
     }
+    if (PagesFoundHook())
+        PagesFoundHook()();
     return all;
 }
 

@@ -10,6 +10,7 @@
 #include "progressLine.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -41,6 +42,11 @@ void AddPageOutputOptions(CLI::App& table, PageRunOptions& options);
 // without a page found a note. Throws UsageError for an empty --exclude and for --exclude without
 // --recursive.
 FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const PageRunOptions& options);
+
+// For tests: a step run once the pages of a run are found, before the first
+// of them is read, where a test puts another file in a page's place as
+// another program could meanwhile. Nothing by default.
+void SetPagesFoundHook(std::function<void()> hook);
 
 // Whether the path leads to a folder (links followed).
 bool IsFolder(const std::string& path);

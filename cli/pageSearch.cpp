@@ -2,6 +2,7 @@
 
 #include "nativePath.h"
 #include "pageNames.h"
+#include "unitACConvertor.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -163,12 +164,28 @@ private:
             Visit(path, std::move(relative));
         } else if (IsWebPageName(entry.name) && !IsBackupOfPageBeside(entry.name, visit.entries)) {
             if (entry.type == fs::file_type::regular) {
-                found_.pages.push_back(PathBytes(path));
-                pages_.insert(std::move(relative));
+                AddPage(path, std::move(relative));
             } else if (entry.type == fs::file_type::symlink) {
                 links_.push_back(path);
             }
         }
+    }
+
+    // The page and the file it is now, which alone the run may write.
+    void AddPage(const fs::path& path, std::string relative)
+    {
+        std::optional<FileIdentity> identity;
+        try {
+            identity = FileIdentityOf(PathBytes(path));
+        } catch (const FileError& error) {
+            found_.errors.push_back("cannot read " + PathBytes(path) + ": " + error.reason());
+            return;
+        }
+        if (!identity)
+            return;  // gone since the folder was listed
+        found_.pages.push_back(PathBytes(path));
+        found_.identities.push_back(identity);
+        pages_.insert(std::move(relative));
     }
 
     // A link is never written through: the page it leads to, when that is

@@ -3,6 +3,9 @@
 // made itself and what the user excludes.
 #pragma once
 
+#include "fileIdentity.h"
+
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,12 +20,15 @@ struct SkippedFile {
 };
 
 // What a search found: the pages, each as the folder argument joined with
-// its path under that folder; the folders and files that could not be read;
-// the links with a page's name, which are never pages.
+// its path under that folder, and the identity of the file each was when it
+// was judged a page (nothing for a page given by name); the folders and files
+// that could not be read; the links with a page's name, which are never
+// pages.
 struct FoundPages {
     std::vector<std::string> pages;
-    std::vector<std::string> errors;  // messages naming the file and the system's reason
-    std::vector<std::string> notes;   // what the user may want to know, such as a folder without pages
+    std::vector<std::optional<FileIdentity>> identities;  // one per page
+    std::vector<std::string> errors;                      // messages naming the file and the system's reason
+    std::vector<std::string> notes;  // what the user may want to know, such as a folder without pages
     std::vector<SkippedFile> skipped;
 };
 

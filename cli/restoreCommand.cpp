@@ -101,9 +101,11 @@ struct ArgumentPages {
     bool searched;
 };
 
-// A page of the run and its newest backup, if it has one.
+// A page of the run, the identity its folder's search saw, and its newest
+// backup, if it has one.
 struct Restoration {
     std::string page;
+    std::optional<FileIdentity> judged;
     std::optional<std::string> backup;
 };
 
@@ -156,15 +158,15 @@ std::optional<std::vector<Restoration>> PlanRestorations(const std::vector<Argum
     for (const ArgumentPages& argument : arguments) {
         complete = output.SearchOutcome(argument.found) && complete;
         output.SkippedBySearch(argument.found, fullPath);
-        for (const std::string& given : argument.found.pages) {
-            const std::string page = fullPath(given);
+        for (std::size_t i = 0; i < argument.found.pages.size(); ++i) {
+            const std::string page = fullPath(argument.found.pages[i]);
             std::optional<std::string> backup = finder.NewestBackup(page);
             if (!backup && !argument.searched) {
                 complete = false;
                 output.Error("no backup of " + page + " (" + FileNamePart(BackupCandidate(page, 0)) + ", "
                              + FileNamePart(BackupCandidate(page, 1)) + ", ...)");
             }
-            plan.push_back({page, std::move(backup)});
+            plan.push_back({page, argument.found.identities[i], std::move(backup)});
         }
     }
     if (!complete)
@@ -265,7 +267,7 @@ int RunRestore(Arguments arguments, Streams streams)
     });
     for (const Restoration& restoration : *plan) {
         if (restoration.backup)
-            batch.Restore(restoration.page, *restoration.backup, options.force);
+            batch.Restore(restoration.page, *restoration.backup, options.force, restoration.judged);
         else
             batch.PassOver(restoration.page);
     }

@@ -245,6 +245,17 @@ detail::FileBytes::FileBytes(const std::string& path)
         throw FileError(FileError::Kind::Open, path, ReasonText(error));
 }
 
+std::optional<FileIdentity> FileIdentityOf(const std::string& path)
+{
+    detail::FileStamp stamp;
+    if (const detail::SystemError error = detail::StampOf(path, stamp, detail::LinkRule::Refuse)) {
+        if (detail::IsMissing(error))
+            return std::nullopt;
+        throw FileError(FileError::Kind::Open, path, detail::ReasonText(error));
+    }
+    return stamp.identity;
+}
+
 void SaveTextFile(std::string_view text, const std::string& path)
 {
     detail::ReplaceFileContent(path, {&text, 1});

@@ -94,7 +94,8 @@ RestoreBatch::~RestoreBatch()
         page->DropKeptCopy();
 }
 
-void RestoreBatch::Restore(const std::string& pagePath, const std::string& backupPath, bool keepEdits)
+void RestoreBatch::Restore(const std::string& pagePath, const std::string& backupPath, bool keepEdits,
+                           std::optional<FileIdentity> judged)
 {
     auto page = std::make_unique<Pending>(RestoreOutcome{pagePath, backupPath, false, {}, {}, {}, nullptr});
     page->pageTarget = detail::LinkTarget(pagePath);
@@ -102,7 +103,7 @@ void RestoreBatch::Restore(const std::string& pagePath, const std::string& backu
     if (IsPending(page->pageIdentity))
         Finish();  // the page given twice: the second restore sees the first
     try {
-        Prepare(*page, keepEdits);
+        Prepare(*page, keepEdits, judged);
     } catch (...) {
         page->Fail(std::current_exception());
     }
@@ -116,11 +117,12 @@ void RestoreBatch::PassOver(const std::string& pagePath)
     pending_.push_back(std::make_unique<Pending>(RestoreOutcome{pagePath, {}, false, {}, {}, {}, nullptr}));
 }
 
-void RestoreBatch::Prepare(Pending& page, bool keepEdits)
+void RestoreBatch::Prepare(Pending& page, bool keepEdits, const std::optional<FileIdentity>& judged)
 {
     const std::string& pagePath = page.outcome.pagePath;
     const std::string backup = LoadBackup(page.outcome.backupPath, page.pageTarget);
     const detail::FileBytes current(pagePath);
+    detail::RefuseReplacedPage(pagePath, current.Stamp(), judged);
     page.pageRead = current.Stamp();
     if (current.view() == backup) {
         page.outcome.alreadyRestored = true;

@@ -111,7 +111,9 @@ public:
     RestoreBatch(const RestoreBatch&) = delete;
     RestoreBatch& operator=(const RestoreBatch&) = delete;
 
-    void Restore(const std::string& pagePath, const std::string& backupPath, bool keepEdits);
+    // judged: as in PageBatch::Convert, the identity a folder search saw.
+    void Restore(const std::string& pagePath, const std::string& backupPath, bool keepEdits,
+                 std::optional<FileIdentity> judged = std::nullopt);
     // A page without a backup: left as it is, its outcome (backupPath "")
     // given in its turn.
     void PassOver(const std::string& pagePath);
@@ -120,7 +122,7 @@ public:
     struct Pending;
 
 private:
-    void Prepare(Pending& page, bool keepEdits);
+    void Prepare(Pending& page, bool keepEdits, const std::optional<FileIdentity>& judged);
     // Hands the pending pages to a thread that syncs and places them, once
     // the group handed over before is done, so that the next group is read
     // and checked meanwhile.

@@ -239,10 +239,11 @@ bool IsMissing(SystemError error)
     return error == ENOENT;
 }
 
-SystemError StampOf(const std::string& path, FileStamp& stamp)
+SystemError StampOf(const std::string& path, FileStamp& stamp, LinkRule links)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    const int result = links == LinkRule::Follow ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    if (result != 0)
         return LastError();
     stamp = StampFrom(info);
     return NoError;

@@ -98,11 +98,13 @@ SystemError StampOfHandle(HANDLE handle, FileStamp& stamp)
     return NoError;
 }
 
-// Opens the file or folder at path for its information only.
-HANDLE OpenForInformation(const std::string& path)
+// Opens the file or folder at path for its information only; with
+// LinkRule::Refuse a reparse point at path is opened itself.
+HANDLE OpenForInformation(const std::string& path, LinkRule links = LinkRule::Follow)
 {
+    const DWORD noFollow = links == LinkRule::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
     return CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | noFollow, nullptr);
 }
 
 }  // namespace
@@ -131,9 +133,9 @@ bool IsMissing(SystemError error)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-SystemError StampOf(const std::string& path, FileStamp& stamp)
+SystemError StampOf(const std::string& path, FileStamp& stamp, LinkRule links)
 {
-    const HANDLE handle = OpenForInformation(path);
+    const HANDLE handle = OpenForInformation(path, links);
     if (handle == INVALID_HANDLE_VALUE)
         return LastError();
     const SystemError error = StampOfHandle(handle, stamp);

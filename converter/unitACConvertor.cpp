@@ -104,6 +104,15 @@ void detail::RefuseChangedPage(const std::string& pagePath, const std::string& p
         throw ConvertError("The page changed during the conversion and was left as it is: " + pagePath);
 }
 
+void detail::RefuseReplacedPage(const std::string& pagePath, const FileStamp& read,
+                                const std::optional<FileIdentity>& judged)
+{
+    if (judged && read.identity != *judged)
+        throw ConvertError(pagePath
+                           + " is no longer the file the folder search found: it was replaced since (by a link or "
+                             "another file), and it is left as it is");
+}
+
 FileError::FileError(Kind kind, std::string path, std::string reason)
     : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
 {}
@@ -143,6 +152,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
         identify();
     }
     const PageScan scan(pagePath, request.playerSource);
+    detail::RefuseReplacedPage(pagePath, scan.File().Stamp(), request.judged);
     if (rules_.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
         page.outcome.report.leftUnchanged = true;
         page.pageIdentity.reset();  // it writes nothing

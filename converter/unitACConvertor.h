@@ -18,6 +18,7 @@
 #pragma once
 
 #include "backgroundWork.h"
+#include "fileIdentity.h"
 
 #include <cstddef>
 #include <exception>
@@ -180,6 +181,11 @@ struct PageRequest {
     bool backup = true;
     // A Flash player script for the page to load (see PlayerReference).
     std::optional<std::string> playerSource;
+    // For a page found by a search of its folder, the identity the search saw
+    // (FileIdentityOf): when the file read under the page's name is another
+    // (the page was replaced by a link or another file since), the page fails
+    // and nothing of it is written.
+    std::optional<FileIdentity> judged;
 };
 
 // Converts the page file at pagePath in place and appends the whole of

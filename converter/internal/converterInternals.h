@@ -267,6 +267,12 @@ std::size_t PagesPerGroup(std::size_t filesPerPage);
 // that was read: another file, another size or another time of last write.
 void RefuseChangedPage(const std::string& pagePath, const std::string& pageTarget, const FileStamp& read);
 
+// Raises ConvertError when the page file read (read: its stamp) is not the
+// one the search of its folder judged (judged: the identity it saw, nothing
+// for a page given by name): a link or another file put in its place since
+// could lead the write anywhere, out of the tree among others.
+void RefuseReplacedPage(const std::string& pagePath, const FileStamp& read, const std::optional<FileIdentity>& judged);
+
 // The name WriteBackup would take now (passing over the names isReserved
 // claims), writing nothing.
 std::string FreeBackupName(const std::string& pagePath, const std::function<bool(const std::string&)>& isReserved);

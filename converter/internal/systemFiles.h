@@ -4,6 +4,7 @@
 // code, which the caller turns into a FileError with ReasonText.
 #pragma once
 
+#include "fileIdentity.h"
 #include "tempNames.h"
 
 #include <cstddef>
@@ -33,13 +34,7 @@ bool IsNameTaken(SystemError error);
 // Whether the error says that there is no such file.
 bool IsMissing(SystemError error);
 
-// A file as the file system knows it, whatever name it is reached by: device
-// and inode on POSIX, volume serial number and file index on Windows.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t index = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
+using sorvane::FileIdentity;
 
 struct FileStamp {
     FileIdentity identity;
@@ -53,11 +48,13 @@ struct FileStamp {
 // them: same identity, size and time of last write.
 bool SameContentStamp(const FileStamp& a, const FileStamp& b);
 
-// The stamp of the file at path, symbolic links followed.
-SystemError StampOf(const std::string& path, FileStamp& stamp);
-
-// Whether opening a file follows a symbolic link at its path.
+// Whether opening or looking at a file follows a symbolic link at its path.
 enum class LinkRule { Follow, Refuse };
+
+// The stamp of the file at path, symbolic links followed; with
+// LinkRule::Refuse, a link at the end of path is looked at itself (a
+// reparse point on Windows).
+SystemError StampOf(const std::string& path, FileStamp& stamp, LinkRule links = LinkRule::Follow);
 
 // A regular file opened for reading. Opening never waits (a FIFO or a device
 // would block or never end) and refuses anything but a regular file.

@@ -1,14 +1,19 @@
 // The parts of the command-line tool that have no file of their own to show:
-// glob matching, JSON text, the progress line.
+// glob matching, JSON text, the progress line; and the runs of convert and
+// restore in this process, where a test can change the tree between the
+// search for the pages and their conversion.
+#include "commandLine.h"
 #include "converterTestKit.h"
 #include "jsonText.h"
 #include "namedRow.h"
+#include "pageRun.h"
 #include "pageSearch.h"
 #include "progressLine.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 namespace sorvane::cli {
@@ -154,6 +159,74 @@ TEST(ProgressLines, OfRunsWithoutBlocksCountPagesOnly)
     progress.PageDone(std::nullopt, 1024 * 1024);
     EXPECT_EQ(err.str(), "\r\x1b[K1/4 pages, 1.0 MiB/s, 0:03 left");
 }
+
+// A page swapped for a link or another file after the search judged it is
+// never written: the run reads the file under the page's name, finds another
+// file than the one the search saw, and leaves it (and where it leads) alone.
+struct SwapRow : NamedRow {
+    std::vector<std::string> command;  // run on the folder "s" after a convert -r of it
+    bool byLink;                       // the page becomes a link to o/file; otherwise o/file takes its name
+};
+
+class SwappedPages : public ::testing::TestWithParam<SwapRow> {
+protected:
+    void TearDown() override { SetPagesFoundHook(nullptr); }
+
+    int Run(std::vector<std::string> arguments, std::string& err)
+    {
+        std::ostringstream out, errors;
+        const int status = RunCommandLine(arguments, {out, errors});
+        err = errors.str();
+        return status;
+    }
+
+    testkit::TempFolder folder;
+};
+
+TEST_P(SwappedPages, AreLeftAloneWithAnError)
+{
+    namespace fs = std::filesystem;
+    const std::string page = folder / "s/a.htm", other = folder / "o/file";
+    fs::create_directories(folder.path() / "s");
+    fs::create_directories(folder.path() / "o");
+    testkit::WriteFile(page, "<html><head></head><body><object>1</object></body></html>\n");
+    std::string err;
+    if (GetParam().command.front() == "restore")
+        ASSERT_EQ(Run({"convert", "-r", folder / "s"}, err), 0) << err;
+    // The other file is what the run would accept in the page's place: a
+    // copy of the page as it is now.
+    testkit::WriteFile(other, testkit::ReadFile(page));
+    SetPagesFoundHook([&] {
+        if (GetParam().byLink) {
+            fs::remove(page);
+            fs::create_symlink(other, page);
+        } else {
+            fs::rename(other, page);
+            testkit::WriteFile(other, testkit::ReadFile(page));
+        }
+    });
+    const std::string otherBefore = testkit::ReadFile(other), pageBefore = testkit::ReadFile(page);
+    std::vector<std::string> arguments = GetParam().command;
+    arguments.push_back(folder / "s");
+
+    EXPECT_EQ(Run(arguments, err), 1);
+
+    EXPECT_NE(err.find(page + " is no longer the file the folder search found"), std::string::npos) << err;
+    EXPECT_EQ(testkit::ReadFile(other), otherBefore);
+    EXPECT_EQ(testkit::ReadFile(page), pageBefore);
+    EXPECT_EQ(fs::is_symlink(page), GetParam().byLink);
+}
+
+INSTANTIATE_TEST_SUITE_P(CliParts, SwappedPages,
+                         ::testing::Values(
+#ifndef _WIN32
+                             SwapRow{"ConvertByLink", {"convert", "-r"}, true},
+                             SwapRow{"RestoreByLink", {"restore", "-r"}, true},
+                             SwapRow{"RestoreForcedByLink", {"restore", "-r", "--force"}, true},
+#endif
+                             SwapRow{"ConvertByOtherFile", {"convert", "-r"}, false},
+                             SwapRow{"RestoreByOtherFile", {"restore", "-r"}, false}),
+                         RowName<SwapRow>);
 
 }  // namespace
 }  // namespace sorvane::cli
