@@ -106,9 +106,10 @@ int EndAsReaderGone()
 
 }  // namespace
 
-void KeepOutputBytes()
+void KeepStandardStreamBytes()
 {
 #ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
@@ -163,8 +164,8 @@ int RunProgram(Arguments arguments)
     RemoveTempFilesOnInterrupt();
     if (IsTerminal(2))
         NoticeLongLockWaits([](const std::string& folder) {
-            std::cerr << "\r\x1b[K" << ProgramName << ": waiting for another program to finish with the script folder "
-                      << folder << '\n'
+            std::cerr << MessageLineStart(TerminalLineErase()) << ProgramName
+                      << ": waiting for another program to finish with the script folder " << folder << '\n'
                       << std::flush;
         });
     StandardOutput out;

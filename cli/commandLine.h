@@ -38,10 +38,11 @@ struct Command {
 
 inline constexpr std::string_view ProgramName = "sorvane-cli";
 
-// Makes standard output and error pass bytes as they are written. On Windows
-// they start in text mode, which turns every LF into CR LF: the snippet's
-// CR LF would reach a file as CR CR LF.
-void KeepOutputBytes();
+// Makes standard input, output and error pass bytes as they are. On Windows
+// they start in text mode, which turns every LF written into CR LF (the
+// snippet's CR LF would reach a file as CR CR LF) and ends input at a
+// Ctrl-Z byte (a list of pages from --files-from would be cut short).
+void KeepStandardStreamBytes();
 
 // The program's arguments, its name left out, in the form every part of it
 // takes: on Windows the UTF-16 arguments (wmain's) in UTF-8, so that a name

@@ -47,7 +47,7 @@ struct ConvertCommandLine {
             ->type_name("DIR");
         AddPlayerOptions(add, options.player, "the page");
         add.add_flag("--force", options.force, "with --player bundled: replace player files that differ");
-        AddPageChoiceOptions(add, options.run);
+        CLI::Option* filesFrom = AddPageChoiceOptions(add, options.run);
         CLI::Option* dryRun = add.add_flag_callback(
             "--dry-run", [this] { options.preview = ConvertPreview::Kind::DryRun; },
             "read every page and tell, per page, how many blocks would be converted and which files would be "
@@ -58,7 +58,7 @@ struct ConvertCommandLine {
                "the path from the current folder; write nothing")
             ->excludes(dryRun);
         AddPageOutputOptions(add, options.run);
-        table.Operands("PAGE", options.pages, true);
+        table.Operands("PAGE", options.pages, true, filesFrom);
     }
 
     // Reads the arguments; false when help was asked for and printed.
@@ -167,6 +167,8 @@ int RunConvert(Arguments arguments, Streams streams)
     ConvertCommandLine commandLine;
     if (!commandLine.Parse(arguments, streams.out))
         return Success;
+    if (!AddListedPages(commandLine.options.pages, commandLine.options.run, streams.err))
+        return SomeFailed;
     const ConvertOptions& options = commandLine.options;
     const FoundPages found = PagesOfArguments(options.pages, options.run);
     RunOutput output(streams, options.run, found.pages);

@@ -8,6 +8,6 @@ int wmain(int argc, wchar_t** argv)
 int main(int argc, char** argv)
 #endif
 {
-    sorvane::cli::KeepOutputBytes();
+    sorvane::cli::KeepStandardStreamBytes();
     return sorvane::cli::RunProgram(sorvane::cli::ProgramArguments(argc, argv));
 }

@@ -67,6 +67,8 @@ std::string ValueNoun(const CLI::Option* option)
         return "a folder";
     if (type == "GLOB")
         return "a pattern";
+    if (type == "FILE")
+        return "a file";
     return "a value";
 }
 
@@ -117,11 +119,12 @@ OptionTable::OptionTable(std::string_view command, std::string_view description)
     app_.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
-void OptionTable::Operands(std::string name, std::vector<std::string>& operands, bool many)
+void OptionTable::Operands(std::string name, std::vector<std::string>& operands, bool many, const CLI::Option* list)
 {
     operandName_ = name;
     operands_ = &operands;
     manyOperands_ = many;
+    operandList_ = list;
     CLI::Option* option = app_.add_option(std::move(name), operands);
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     if (!many)
@@ -178,7 +181,7 @@ void OptionTable::Check() const
                              ? "unknown option " + Quoted(extra)
                              : "only one " + noun + " can be given");
     }
-    if (operands_ && operands_->empty())
+    if (operands_ && operands_->empty() && !(operandList_ && operandList_->count() > 0))
         throw UsageError("no " + noun + " given");
 }
 

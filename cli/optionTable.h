@@ -30,8 +30,10 @@ public:
     CLI::App& Options() { return app_; }
 
     // The command's operands, such as the pages (PAGE...) or the one movie
-    // (MOVIE), after the options in the synopsis. At least one is needed.
-    void Operands(std::string name, std::vector<std::string>& operands, bool many);
+    // (MOVIE), after the options in the synopsis. At least one is needed,
+    // unless the option list (such as --files-from) is given: it names
+    // operands of its own.
+    void Operands(std::string name, std::vector<std::string>& operands, bool many, const CLI::Option* list = nullptr);
 
     // Reads the arguments into the table's variables. Returns false when
     // help was asked for, after printing it on out. A command line that
@@ -53,6 +55,7 @@ private:
     std::string operandName_;
     std::vector<std::string>* operands_ = nullptr;
     bool manyOperands_ = false;
+    const CLI::Option* operandList_ = nullptr;
 };
 
 // Lines of at most width columns, the first starting after firstIndent

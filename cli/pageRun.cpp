@@ -2,10 +2,16 @@
 
 #include "jsonText.h"
 #include "nativePath.h"
+#include "unitACConvertor.h"
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <numeric>
+#include <system_error>
 
 namespace sorvane::cli {
 namespace {
@@ -31,11 +37,79 @@ std::vector<std::uint64_t> SizesOf(const std::vector<std::string>& pages)
     return sizes;
 }
 
+// What the list of pages is called in messages.
+std::string ListName(const std::string& file)
+{
+    return file == "-" ? "standard input" : file;
+}
+
+// The bytes of the list, read from standard input for "-". Throws FileError
+// with the system's reason.
+std::string ListBytes(const std::string& file)
+{
+    std::ifstream opened;
+    std::istream* in = &std::cin;
+    const auto failure = [&] {
+        const int error = errno;
+        return FileError(FileError::Kind::Open, ListName(file),
+                         error ? std::generic_category().message(error) : "read error");
+    };
+    errno = 0;
+    if (file != "-") {
+        opened.open(NativePath(file), std::ios::binary);
+        if (!opened)
+            throw failure();
+        in = &opened;
+    }
+    std::string bytes;
+    std::array<char, 64 * 1024> buffer;
+    while (in->read(buffer.data(), buffer.size()) || in->gcount() > 0)
+        bytes.append(buffer.data(), static_cast<std::size_t>(in->gcount()));
+    if (in->bad())
+        throw failure();
+    return bytes;
+}
+
+// The names of a list, each ended by the separator (the last one may lack
+// it); empty names are skipped.
+std::vector<std::string> ListedNames(std::string_view bytes, char separator)
+{
+    std::vector<std::string> names;
+    while (!bytes.empty()) {
+        const std::size_t end = std::min(bytes.find(separator), bytes.size());
+        if (end > 0)
+            names.emplace_back(bytes.substr(0, end));
+        bytes.remove_prefix(std::min(end + 1, bytes.size()));
+    }
+    return names;
+}
+
 }  // namespace
 
 void SetPagesFoundHook(std::function<void()> hook)
 {
     PagesFoundHook() = std::move(hook);
+}
+
+bool AddListedPages(std::vector<std::string>& pages, const PageRunOptions& options, std::ostream& err)
+{
+    if (options.nulSeparated && !options.filesFrom)
+        throw UsageError("option '--null' needs '--files-from'");
+    if (!options.filesFrom)
+        return true;
+    if (options.filesFrom->empty())
+        throw UsageError("option '--files-from' needs a file");
+    std::vector<std::string> listed;
+    try {
+        listed = ListedNames(ListBytes(*options.filesFrom), options.nulSeparated ? '\0' : '\n');
+    } catch (const FileError&) {
+        ReportCaughtError(err, ListName(*options.filesFrom));
+        return false;
+    }
+    if (listed.empty())
+        err << ProgramName << ": no pages named in " << ListName(*options.filesFrom) << '\n';
+    pages.insert(pages.end(), std::make_move_iterator(listed.begin()), std::make_move_iterator(listed.end()));
+    return true;
 }
 
 bool IsFolder(const std::string& path)
@@ -75,7 +149,7 @@ std::string LinksUnderRecursiveText(std::string_view done)
              "of the tree or to nothing is skipped, each with a line that says why (JSON: \"note\").";
 }
 
-void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options)
+CLI::Option* AddPageChoiceOptions(CLI::App& table, PageRunOptions& options)
 {
     table.add_flag("-r,--recursive", options.recursive,
                    "every argument that is a folder stands for the pages under it: files named as web pages "
@@ -90,6 +164,17 @@ void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options)
         ->type_name("GLOB")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false);  // one pattern each time: the pages follow
+    CLI::Option* filesFrom =
+        table
+            .add_option_function<std::string>(
+                "--files-from", [&options](const std::string& file) { options.filesFrom = file; },
+                "take the pages named in FILE too, after those given as arguments ('-': standard input), one per "
+                "line; empty lines are skipped")
+            ->type_name("FILE");
+    table.add_flag("-0,--null", options.nulSeparated,
+                   "with --files-from: each name in FILE ends with a NUL byte instead of a line end, "
+                   "so that any name can be given");
+    return filesFrom;
 }
 
 void AddPageOutputOptions(CLI::App& table, PageRunOptions& options)

@@ -23,7 +23,9 @@ struct PageRunOptions {
     std::vector<std::string> excludes;
     bool json = false;
     bool quiet = false;
-    std::string_view verb = "convert";  // what the command does to pages, for messages
+    std::optional<std::string> filesFrom;  // a file that names pages too, "-" for standard input
+    bool nulSeparated = false;             // its names end with a NUL byte, not a line end
+    std::string_view verb = "convert";     // what the command does to pages, for messages
     std::string_view done = "converted";
 };
 
@@ -31,10 +33,18 @@ struct PageRunOptions {
 // done as in PageRunOptions.
 std::string LinksUnderRecursiveText(std::string_view done);
 
-// Adds the options that choose the pages (-r, --exclude) to a command's table.
-void AddPageChoiceOptions(CLI::App& table, PageRunOptions& options);
+// Adds the options that choose the pages (-r, --exclude, --files-from, -0)
+// to a command's table. Returns --files-from, which names pages besides the
+// operands (OptionTable::Operands).
+CLI::Option* AddPageChoiceOptions(CLI::App& table, PageRunOptions& options);
 // Adds the options that choose the output (--json, -q) to a command's table.
 void AddPageOutputOptions(CLI::App& table, PageRunOptions& options);
+
+// Adds the pages that the --files-from list names, as bytes, to those the
+// arguments name. A list that names none is a note on err. Returns false,
+// after telling err why, when the list cannot be read. Throws UsageError for
+// -0 without --files-from.
+bool AddListedPages(std::vector<std::string>& pages, const PageRunOptions& options, std::ostream& err);
 
 // The pages the arguments name: without --recursive the arguments as given;
 // with it, each folder argument searched (FindPages) and other arguments as

@@ -58,6 +58,11 @@ LineErase TerminalLineErase()
 #endif
 }
 
+std::string_view MessageLineStart(LineErase erase)
+{
+    return erase == LineErase::EscapeSequence ? EraseLine : "\r";
+}
+
 ProgressLine::ProgressLine(std::ostream& err, bool shown, std::size_t totalPages, std::uint64_t totalBytes,
                            LineErase erase, Clock clock)
     : err_(err), shown_(shown), totalPages_(totalPages), totalBytes_(totalBytes), erase_(erase),

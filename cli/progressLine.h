@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace sorvane::cli {
 
@@ -21,6 +22,12 @@ enum class LineErase { EscapeSequence, Spaces };
 
 // The way this process's terminal understands.
 LineErase TerminalLineErase();
+
+// What goes before a message that may meet the progress line on the
+// terminal: a carriage return, then the erase to the end of the line where
+// the terminal knows it. Where it does not, a message longer than the
+// progress line's 60-odd columns covers it all the same.
+std::string_view MessageLineStart(LineErase erase);
 
 class ProgressLine {
 public:

@@ -46,9 +46,9 @@ struct RestoreCommandLine {
                      "converted functions and that no page of the run or of their folders loads any more");
         options.run.verb = "restore";
         options.run.done = "restored";
-        AddPageChoiceOptions(add, options.run);
+        CLI::Option* filesFrom = AddPageChoiceOptions(add, options.run);
         AddPageOutputOptions(add, options.run);
-        table.Operands("PAGE", options.pages, true);
+        table.Operands("PAGE", options.pages, true, filesFrom);
     }
 };
 
@@ -233,6 +233,8 @@ int RunRestore(Arguments arguments, Streams streams)
     RestoreCommandLine commandLine;
     if (!commandLine.table.Parse(arguments, streams.out))
         return Success;
+    if (!AddListedPages(commandLine.options.pages, commandLine.options.run, streams.err))
+        return SomeFailed;
     const RestoreOptions& options = commandLine.options;
     std::vector<ArgumentPages> argumentPages;
     std::vector<std::string> allPages;

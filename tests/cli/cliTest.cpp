@@ -35,6 +35,7 @@ namespace sorvane {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using testkit::ReadFile;
 using testkit::WriteFile;
 
@@ -423,8 +424,17 @@ TEST_F(CliTest, ScriptFolderThatCannotBeReadIsLockedAllTheSame)
     EXPECT_EQ(ReadFile(folder / "odd/index.htm"), "<object>movie-odd</object>");
 }
 
-// A wait for the lock is told on a terminal once it lasts a second.
-TEST_F(CliShellTest, LongWaitForTheLockIsToldOnATerminal)
+// A wait for the lock is told on a terminal once it lasts a second, at the
+// start of a line that the progress line may hold; a terminal that knows no
+// escape sequence (TERM=dumb) gets none.
+struct LockWaitRow : testkit::NamedRow {
+    std::string_view term;
+    std::string_view lineStart;
+};
+
+class CliLockWait : public CliShellTest, public ::testing::WithParamInterface<LockWaitRow> {};
+
+TEST_P(CliLockWait, IsToldOnATerminal)
 {
     WriteFile(folder / "a.htm", "<object>a</object>");
     ScriptLockHolder otherProgram(folder / "a.js");
@@ -433,20 +443,29 @@ TEST_F(CliShellTest, LongWaitForTheLockIsToldOnATerminal)
         otherProgram.LetGo();
     });
     // script(1) gives the program a terminal and copies what it shows.
-    const std::string command = "cd " + ShellQuoted(folder.path().string()) + " && script -qec "
-                                + ShellQuoted(ShellQuoted(SORVANE_CLI) + " convert --no-backup a.htm") + " /dev/null >"
-                                + ShellQuoted(output / "terminal");
+    const std::string command = "cd " + ShellQuoted(folder.path().string()) + " && TERM=" + std::string(GetParam().term)
+                                + " script -qec " + ShellQuoted(ShellQuoted(SORVANE_CLI) + " convert --no-backup a.htm")
+                                + " /dev/null >" + ShellQuoted(output / "terminal");
     const int status = std::system(command.c_str());
     letGo.join();
 
     EXPECT_EQ(status, 0);
-    EXPECT_NE(ReadFile(output / "terminal")
-                  .find("sorvane-cli: waiting for another program to finish with the script folder "
-                        + folder.path().string()),
+    const std::string shown = ReadFile(output / "terminal");
+    EXPECT_NE(shown.find(std::string(GetParam().lineStart)
+                         + "sorvane-cli: waiting for another program to finish with the script folder "
+                         + folder.path().string()),
               std::string::npos)
-        << ReadFile(output / "terminal");
+        << shown;
+    if (GetParam().term == "dumb") {
+        EXPECT_EQ(shown.find('\x1b'), std::string::npos) << shown;
+    }
     EXPECT_NE(ReadFile(folder / "a.htm"), "<object>a</object>");
 }
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliLockWait,
+                         ::testing::Values(LockWaitRow{{"Xterm"}, "xterm", "\r\x1b[K"},
+                                           LockWaitRow{{"Dumb"}, "dumb", "\r"}),
+                         testkit::RowName<LockWaitRow>);
 #endif
 
 TEST_F(CliTest, FailingPageIsReportedAndTheNextOneConverted)
@@ -962,7 +981,7 @@ TEST_F(CliTest, HelpAndVersion)
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("sorvane-cli convert [--no-backup] [--script-dir DIR] [--player SRC] [--player-dir DIR] "
                             "[--force] [-r] "
-                            "[--exclude GLOB]... [--dry-run | --diff] [--json] [-q] PAGE..."),
+                            "[--exclude GLOB]... [--files-from FILE] [-0] [--dry-run | --diff] [--json] [-q] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
                             "[--quality best|high|low] [--player SRC] [--player-dir DIR] [--force] MOVIE"),
@@ -1318,6 +1337,84 @@ TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
     EXPECT_EQ(std::system(check.c_str()), 0) << outcome.out;
 }
 
+// ------------------------------------------------------------ names from a list --
+
+// Pages whose names the shell cannot pass whole through a line-based list.
+const std::vector<std::string> ListedPages = {"a b.htm", "new\nline.htm", "caf\xE9.htm", "plain.htm"};
+
+struct FilesFromRow : testkit::NamedRow {
+    std::string list;  // the bytes of list.txt
+    std::string_view setUp;
+    std::vector<std::string_view> arguments;
+    std::vector<std::string> converted;  // of ListedPages; the others stay as they were
+};
+
+class CliFilesFrom : public CliShellTest, public ::testing::WithParamInterface<FilesFromRow> {};
+
+TEST_P(CliFilesFrom, ConvertsThePagesNamedAndNoOther)
+{
+    for (const std::string& page : ListedPages)
+        WriteFile(folder / page, FlashPage);
+    WriteFile(folder / "list.txt", GetParam().list);
+
+    const Outcome outcome = RunInShell(GetParam().arguments, GetParam().setUp);
+
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    for (const std::string& page : ListedPages)
+        EXPECT_EQ(ReadFile(folder / page) != FlashPage, std::ranges::count(GetParam().converted, page) == 1) << page;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliFilesFrom,
+                         ::testing::Values(FilesFromRow{{"NulSeparatedFromStandardInput"},
+                                                        "",
+                                                        "printf 'a b.htm\\000new\\nline.htm\\000caf\\351.htm\\000' |",
+                                                        {"convert", "--files-from", "-", "-0"},
+                                                        {"a b.htm", "new\nline.htm", "caf\xE9.htm"}},
+                                           FilesFromRow{{"NulSeparatedFileWithoutTheLastNul"},
+                                                        "new\nline.htm\0\0caf\xE9.htm"s,
+                                                        "",
+                                                        {"convert", "--null", "--files-from=list.txt"},
+                                                        {"new\nline.htm", "caf\xE9.htm"}},
+                                           FilesFromRow{{"LinesJoinTheArgumentsAndEmptyOnesAreSkipped"},
+                                                        "a b.htm\n\ncaf\xE9.htm\n",
+                                                        "",
+                                                        {"convert", "--files-from", "list.txt", "plain.htm"},
+                                                        {"a b.htm", "caf\xE9.htm", "plain.htm"}},
+                                           FilesFromRow{{"LinesFromStandardInputWithAFolderUnderRecursive"},
+                                                        "",
+                                                        "echo . |",
+                                                        {"convert", "-r", "--files-from=-"},
+                                                        ListedPages}),
+                         testkit::RowName<FilesFromRow>);
+
+// The list names the pages to restore as it named them to convert; one that
+// cannot be read is told with the system's reason and nothing is done.
+TEST_F(CliShellTest, FilesFromNamesThePagesToRestoreAndAnUnreadableListIsTold)
+{
+    for (const std::string& page : ListedPages)
+        WriteFile(folder / page, FlashPage);
+    WriteFile(folder / "list.txt", "new\nline.htm\0caf\xE9.htm\0"s);
+    ASSERT_EQ(Run({"convert", "-0", "--files-from", "list.txt"}).status, 0);
+
+    const Outcome missing = Run({"restore", "-0", "--files-from", "gone.txt"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "sorvane-cli: Cannot open file gone.txt: No such file or directory\n");
+    const Outcome folderList = Run({"restore", "--files-from", "."});
+    EXPECT_EQ(folderList.status, 1);
+    EXPECT_EQ(folderList.err, "sorvane-cli: Cannot open file .: Is a directory\n");
+    EXPECT_NE(ReadFile(folder / "new\nline.htm"), FlashPage);
+
+    const Outcome restored = RunInShell({"restore", "-q", "-0", "--files-from", "-"}, "cat list.txt |");
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    for (const std::string& page : ListedPages)
+        EXPECT_EQ(ReadFile(folder / page), FlashPage) << page;
+
+    const Outcome empty = Run({"restore", "--files-from", "/dev/null"});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.err, "sorvane-cli: no pages named in /dev/null\n");
+}
+
 // Every file and folder under root with its bytes (or link target), mode,
 // size and modification time: what a run that writes nothing leaves alike.
 std::string TreeSnapshot(const fs::path& root)
@@ -1621,6 +1718,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"convert", "--exclude=*.htm", "a.htm"},
                  "convert: option '--exclude' needs '--recursive'"},
         UsageRow{{"RestoreWithoutPage"}, {"restore", "-q"}, "restore: no page given"},
+        UsageRow{{"NullWithoutFilesFrom"}, {"convert", "-0", "a.htm"}, "convert: option '--null' needs '--files-from'"},
+        UsageRow{
+            {"EmptyFilesFrom"}, {"restore", "--files-from=", "a.htm"}, "restore: option '--files-from' needs a file"},
+        UsageRow{{"FilesFromWithoutFile"}, {"convert", "--files-from"}, "convert: option '--files-from' needs a file"},
         UsageRow{{"InfoWithoutMovie"}, {"info"}, "info: no movie given"},
         UsageRow{{"InfoOnTwoMovies"}, {"info", "a.htm", "b.swf"}, "info: only one movie can be given"},
         UsageRow{
