@@ -6,6 +6,7 @@ a whole run; tabs are driven from several threads at once, and a tab loads
 one page after another.
 """
 
+import base64
 import fcntl
 import json
 import os
@@ -31,13 +32,14 @@ class BrowserError(Exception):
 
 
 class Browser:
-    def __init__(self, executable="chromium"):
+    def __init__(self, executable="chromium", flags=()):
+        """Starts the browser; flags are added to CHROMIUM_FLAGS."""
         path = shutil.which(executable)
         if path is None:
             raise BrowserError(f"{executable} not found (the test command installs Debian's chromium)")
         self._profile = tempfile.mkdtemp(prefix="sorvane-chromium-")
         self._stderr = tempfile.TemporaryFile()
-        self._process, self._commands, replies = _start(path, self._profile, self._stderr)
+        self._process, self._commands, replies = _start(path, [*CHROMIUM_FLAGS, *flags], self._profile, self._stderr)
         self._state = threading.Condition()  # guards everything below and the tabs' events
         self._writing = threading.Lock()
         self._next_id = 0
@@ -96,7 +98,9 @@ class Browser:
             return self._state.wait_for(condition, timeout)
 
     def open_tab(self, scripting=True):
-        target = self.call("Target.createTarget", {"url": "about:blank"})["targetId"]
+        # A window of its own: a tab behind another draws no frames, so it
+        # would give no screenshot.
+        target = self.call("Target.createTarget", {"url": "about:blank", "newWindow": True})["targetId"]
         session = self.call("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
         tab = Tab(self, session)
         with self._state:
@@ -158,6 +162,10 @@ class Tab:
             raise BrowserError(f"evaluation failed: {result['exceptionDetails']}")
         return result["result"].get("value")
 
+    def screenshot(self):
+        """The visible part of the page as PNG bytes."""
+        return base64.b64decode(self.call("Page.captureScreenshot", {"format": "png"})["data"])
+
     def _navigate(self, url):
         self.browser.clear_events(self)
         result = self.call("Page.navigate", {"url": url})
@@ -168,7 +176,7 @@ class Tab:
             raise BrowserError(f"{url} did not finish loading within {REPLY_TIMEOUT} s")
 
 
-def _start(path, profile, stderr):
+def _start(path, flags, profile, stderr):
     """Starts Chromium with our pipe ends on its fds 3 and 4."""
     command_read, command_write = os.pipe()
     reply_read, reply_write = os.pipe()
@@ -182,7 +190,7 @@ def _start(path, profile, stderr):
     # close_fds stays off so that fds 3 and 4 survive; every other fd that
     # Python made is closed on exec anyway (PEP 446).
     process = subprocess.Popen(
-        [path, *CHROMIUM_FLAGS, f"--user-data-dir={profile}", "--remote-debugging-pipe", "about:blank"],
+        [path, *flags, f"--user-data-dir={profile}", "--remote-debugging-pipe", "about:blank"],
         preexec_fn=on_fds_3_and_4, close_fds=False,
         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
     os.close(command_read)

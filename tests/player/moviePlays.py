@@ -12,20 +12,18 @@ usage: moviePlays.py --case CASE --make-movie MAKE_MOVIE --player-dir DIR
 
 import argparse
 import contextlib
-import functools
-import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
+
+from playerTesting import PLAYER_FLAGS, Image, make_movie, served
 
 STAGE = (550, 400)
 CHROMIUM_FLAGS = [
-    "--headless", "--no-sandbox", "--disable-gpu", "--use-gl=swiftshader", "--enable-unsafe-swiftshader",
-    "--autoplay-policy=no-user-gesture-required", "--virtual-time-budget=10000", "--window-size=800,600",
-    "--no-first-run", "--disable-extensions",
+    "--headless", "--no-sandbox", "--disable-gpu", *PLAYER_FLAGS, "--virtual-time-budget=10000",
+    "--window-size=800,600", "--no-first-run", "--disable-extensions",
 ]
 
 # The movie as an author's page embeds it.
@@ -93,24 +91,6 @@ CASES = {
 
 # --------------------------------------------------------------- browser --
 
-@contextlib.contextmanager
-def served(folder):
-    handler = functools.partial(QuietHandler, directory=folder)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    thread = threading.Thread(target=server.serve_forever, daemon=True)
-    thread.start()
-    try:
-        yield "http://127.0.0.1:%d/" % server.server_address[1]
-    finally:
-        server.shutdown()
-        server.server_close()
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
 def screenshot(url, shot, profile):
     command = ["chromium", *CHROMIUM_FLAGS, "--user-data-dir=" + profile, "--screenshot=" + shot, url]
     result = subprocess.run(command, capture_output=True, text=True, timeout=120)
@@ -119,12 +99,9 @@ def screenshot(url, shot, profile):
 
 
 def red_share(shot, x, y, width, height):
-    """The share of pure red pixels in the rectangle, 0 to 1."""
-    result = subprocess.run(
-        ["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "+repage",
-         "-fx", "(r>0.9 && g<0.1 && b<0.1) ? 1 : 0", "-format", "%[fx:mean]", "info:"],
-        capture_output=True, text=True, check=True)
-    return float(result.stdout)
+    """The share of red pixels in the rectangle, 0 to 1."""
+    with open(shot, "rb") as png:
+        return Image(png.read()).share("ff0000", x, y, width, height)
 
 
 def check_plays(shot):
@@ -147,11 +124,11 @@ def run(args):
     with tempfile.TemporaryDirectory() as work:
         site = os.path.join(work, "site")
         os.mkdir(site)
-        subprocess.run([args.make_movie, os.path.join(site, "red.swf"), "FWS", str(STAGE[0]), str(STAGE[1]),
-                        "ff0000"], check=True)
+        make_movie(args.make_movie, os.path.join(site, "red.swf"), *STAGE, "ff0000")
         os.symlink(os.path.abspath(args.player_dir), os.path.join(site, "player"))
         plays, does_not_play = CASES[args.case](site, args)
-        with served(site) as root:
+        with served(site) as port:
+            root = "http://127.0.0.1:%d/" % port
             for name, check in ((plays, check_plays), (does_not_play, check_does_not_play)):
                 shot = os.path.join(args.shots, "%s_%s.png" % (args.case, os.path.splitext(name)[0]))
                 with contextlib.suppress(FileNotFoundError):
