@@ -162,6 +162,11 @@ class Tab:
             raise BrowserError(f"evaluation failed: {result['exceptionDetails']}")
         return result["result"].get("value")
 
+    def set_viewport(self, width, height):
+        """Lays the page out for a window of this size; screenshots have it."""
+        self.call("Emulation.setDeviceMetricsOverride",
+                  {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+
     def screenshot(self):
         """The visible part of the page as PNG bytes."""
         return base64.b64decode(self.call("Page.captureScreenshot", {"format": "png"})["data"])

@@ -1,6 +1,7 @@
-"""What the tests that watch the player draw a movie share: the browser flags
-under which it draws, a local web server for the site (the player refuses
-pages opened as files), and the test movies.
+"""What the tests that watch the player draw a movie share: the browser (the
+DevTools client of the browser suite) and the flags under which the player
+draws, a local web server for the site (the player refuses pages opened as
+files), the test movies and the reading of screenshots.
 """
 
 import collections
@@ -8,7 +9,12 @@ import contextlib
 import functools
 import http.server
 import subprocess
+import sys
 import threading
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "browser"))
+from devtools import Browser, BrowserError  # noqa: E402,F401  (for the tests that import this module)
 
 # How far a pixel's colour channels may be from a movie's colour: the software
 # GL draws a plain background exactly.

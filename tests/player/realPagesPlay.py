@@ -34,13 +34,9 @@ from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 from urllib.parse import unquote, urlsplit
 
-from playerTesting import PLAYER_FLAGS, Image, make_movie, served
+from playerTesting import PLAYER_FLAGS, Browser, BrowserError, Image, make_movie, served
 
-HERE = Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE.parent / "browser"))
-from devtools import Browser, BrowserError  # noqa: E402
-
-PAGES = HERE.parent / "browser" / "pages"
+PAGES = Path(__file__).resolve().parent.parent / "browser" / "pages"
 
 # Blocks that are not drawn for a reason of the page, not of the conversion:
 # (page, block number in the page from 1) -> why a browser shows nothing there.
@@ -325,9 +321,7 @@ class Run:
 
     def fit_viewport(self, tab):
         """Makes the window as tall as the page, so that a screenshot holds it all."""
-        height = min(max(tab.evaluate(PLACED)["height"], 600), 4000)
-        tab.call("Emulation.setDeviceMetricsOverride",
-                 {"width": VIEWPORT_WIDTH, "height": height, "deviceScaleFactor": 1, "mobile": False})
+        tab.set_viewport(VIEWPORT_WIDTH, min(max(tab.evaluate(PLACED)["height"], 600), 4000))
 
     def snippet_plays(self):
         """The snippet of generate, pasted into a page beside its movie, plays
