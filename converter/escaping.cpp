@@ -6,10 +6,6 @@
 namespace sorvane {
 namespace {
 
-using detail::HighByte;
-using detail::InClass;
-using detail::ScriptEscapeOf;
-
 // Bytes that a relative URL cannot carry as they are: "%" starts an escape,
 // "#" and "?" end the path, a quote or angle bracket ends the attribute or
 // the tag, control bytes are dropped or end the attribute.

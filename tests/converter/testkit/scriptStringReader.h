@@ -39,9 +39,9 @@ inline std::optional<std::string> ReadScriptString(std::string_view literal,
             if (literal.compare(i + 1, 2, "+'") != 0)
                 return std::nullopt;
             i += 2;
-        } else if (c == '\r' || c == '\n') {
-            return std::nullopt;
         } else if (c != '\\') {
+            if (c == '\r' || c == '\n')
+                return std::nullopt;  // a raw line end cannot stand in a string
             text += c;
         } else if (++i == literal.size()) {
             return std::nullopt;
