@@ -37,8 +37,7 @@ void PrintHeader(std::ostream& out, const MovieHeader& header)
         << (size ? std::to_string(size->width) + " x " + std::to_string(size->height) + " pixels" : "none") << '\n'
         << "frame rate: " << FramesPerSecond(header.frameRate) << " frames a second\n"
         << "frame count: " << header.frameCount << '\n'
-        << "ActionScript: " << NameOf(header.machine)
-        << (header.machine == ActionScriptMachine::Avm2 ? " (ActionScript 3)" : " (ActionScript 1 and 2)") << '\n';
+        << "ActionScript: " << NameOf(header.machine) << " (" << LanguageOf(header.machine) << ")\n";
 }
 
 int Info(const std::string& movie, Streams streams)

@@ -5,15 +5,6 @@
 #include "unitACConvertor.h"
 
 namespace sorvane::cli {
-namespace {
-
-// The bundled player's script as this program finds it.
-std::string BundledPlayerScriptPath()
-{
-    return PathBytes(NativePath(BundledPlayerFolder()) / BundledPlayerScript);
-}
-
-}  // namespace
 
 void AddPlayerOptions(CLI::App& table, PlayerOptions& options, std::string_view from)
 {

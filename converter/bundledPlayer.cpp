@@ -26,4 +26,20 @@ std::string BundledPlayerFolder()
     return BundledPlayerFolderOf(program);
 }
 
+std::string BundledPlayerScriptPath()
+{
+    return PathBytes(NativePath(BundledPlayerFolder()) / BundledPlayerScript);
+}
+
+std::optional<std::string> FindBundledPlayerScript()
+{
+    try {
+        std::string script = BundledPlayerScriptPath();
+        std::error_code error;
+        if (std::filesystem::is_regular_file(NativePath(script), error))
+            return script;
+    } catch (const ConvertError&) {}
+    return std::nullopt;
+}
+
 }  // namespace sorvane

@@ -13,6 +13,7 @@
 // there is for the caller to check, for instance by BundledPlayerScript.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace sorvane {
@@ -27,5 +28,12 @@ std::string BundledPlayerFolderOf(const std::string& programPath);
 // The player's folder for the running program. Raises ConvertError, with
 // the system's reason, when the system cannot say where the program lies.
 std::string BundledPlayerFolder();
+
+// The player's script in BundledPlayerFolder. Raises as that does.
+std::string BundledPlayerScriptPath();
+
+// The same when the script is there (a file); nothing in a build without
+// the player, or when the program's place cannot be known.
+std::optional<std::string> FindBundledPlayerScript();
 
 }  // namespace sorvane

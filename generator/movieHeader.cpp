@@ -219,6 +219,11 @@ std::string_view NameOf(ActionScriptMachine machine)
     return machine == ActionScriptMachine::Avm2 ? "AVM2" : "AVM1";
 }
 
+std::string_view LanguageOf(ActionScriptMachine machine)
+{
+    return machine == ActionScriptMachine::Avm2 ? "ActionScript 3" : "ActionScript 1 and 2";
+}
+
 std::string_view SignatureOf(MovieCompression compression)
 {
     switch (compression) {
@@ -269,14 +274,19 @@ std::optional<StageSize> StageSizeOf(const StageRect& stage)
     return StageSize{*width, *height};
 }
 
-std::optional<StageSize> MovieStageSize(const std::string& path)
+std::optional<MovieHeader> MovieFileHeader(const std::string& path)
 {
     // Opening a pipe or a device could wait for ever; a movie is a file.
     std::error_code error;
     if (!std::filesystem::is_regular_file(NativePath(path), error))
         return std::nullopt;
     std::ifstream in(NativePath(path), std::ios::binary);
-    const auto header = ReadMovieHeader(in);
+    return ReadMovieHeader(in);
+}
+
+std::optional<StageSize> MovieStageSize(const std::string& path)
+{
+    const auto header = MovieFileHeader(path);
     return header ? StageSizeOf(header->stage) : std::nullopt;
 }
 

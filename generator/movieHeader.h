@@ -57,6 +57,9 @@ struct MovieHeader {
 
 // "AVM1" or "AVM2".
 std::string_view NameOf(ActionScriptMachine machine);
+// The ActionScript versions the machine runs: "ActionScript 1 and 2" or
+// "ActionScript 3".
+std::string_view LanguageOf(ActionScriptMachine machine);
 
 // "FWS", "CWS" or "ZWS".
 std::string_view SignatureOf(MovieCompression compression);
@@ -75,8 +78,12 @@ std::optional<MovieHeader> ReadMovieHeader(std::istream& movie);
 // is less than one pixel.
 std::optional<StageSize> StageSizeOf(const StageRect& stage);
 
+// The header of the movie file at path; nothing when it is not known, for
+// whatever reason (no such file, unreadable, not a movie, cut short).
+std::optional<MovieHeader> MovieFileHeader(const std::string& path);
+
 // The stage size of the movie file at path; nothing when it is not known,
-// for whatever reason (no such file, unreadable, not a movie, cut short).
+// as for MovieFileHeader, or when the stage is less than a pixel.
 std::optional<StageSize> MovieStageSize(const std::string& path);
 
 // True when the file at path starts with a movie's signature (FWS, CWS or

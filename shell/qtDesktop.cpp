@@ -1,5 +1,6 @@
 #include "qtDesktop.h"
 
+#include "bundledPlayer.h"
 #include "errorBox.h"
 #include "programDialog.h"
 
@@ -110,6 +111,11 @@ void QtDesktop::OpenUrl(const QString& address)
 void QtDesktop::CopyToClipboard(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
+}
+
+std::optional<std::string> QtDesktop::BundledPlayerScript()
+{
+    return FindBundledPlayerScript();
 }
 
 TBrowseDialogBackend& QtDesktop::FolderBrowser()

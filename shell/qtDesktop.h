@@ -23,6 +23,7 @@ public:
     TBrowseDialogBackend& FolderBrowser() override;
     void OpenUrl(const QString& address) override;
     void CopyToClipboard(const QString& text) override;
+    std::optional<std::string> BundledPlayerScript() override;
     void EndApplication() override;
 
 private:

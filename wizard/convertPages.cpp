@@ -215,7 +215,9 @@ bool TfrmMain::cv_confirmCheck()
         desktop.ShowInformation(this, NothingToConvert);
         return false;
     }
-    return CheckPlayerScript(ui->chk_cv_confirm_player, ui->txt_cv_confirm_player);
+    return CheckPlayerScript(ConvertPlayer())
+           && PlanBundledPlayerCopy(ConvertPlayer(), DefaultSitePlayerFolder(ToBytes(ui->txt_cv_input->text()),
+                                                                             FolderPart(ToBytes(ScriptPathChosen()))));
 }
 
 void TfrmMain::sbtn_cv_confirm_playerClick()
@@ -223,19 +225,20 @@ void TfrmMain::sbtn_cv_confirm_playerClick()
     PickPlayerScript(ui->txt_cv_confirm_player);
 }
 
+// The player is copied into the site before the page that loads it is
+// written.
 void TfrmMain::ConvertConfirmedPage()
 {
     ConvertPage(conversionRun, {.pagePath = ToBytes(cvConfirmHtm->Path()),
                                 .scriptPath = ToBytes(cvConfirmJs->Path()),
                                 .backup = ui->chk_cv_confirm->isChecked(),
-                                .playerSource = ui->chk_cv_confirm_player->isChecked()
-                                                    ? std::optional(ToBytes(ui->txt_cv_confirm_player->text()))
-                                                    : std::nullopt});
+                                .playerSource = PlayerForRun(ConvertPlayer())});
 }
 
 void TfrmMain::cv_completeEnter()
 {
     cvComplete->SetPath(cvConfirmHtm->Path());
+    ShowViewingHint(ui->lbl_cv_complete_player, ConvertPlayer());
 }
 
 }  // namespace sorvane

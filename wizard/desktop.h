@@ -1,13 +1,13 @@
 // The desktop services that the wizard's windows use: message boxes, the
-// file-open dialog, the folder browser, the web browser, the clipboard and the application's
-// end. The windows get one Desktop when they are created and never call the
-// toolkit's modal dialogs themselves, so tests can answer every question in
-// advance (see tests/support/fakeDesktop.h); the real
-// implementation is QtDesktop in shell/.
+// file-open dialog, the folder browser, the web browser, the clipboard, the
+// Flash player installed with the program and the application's end. The windows get one Desktop when they are created
+// and never call the toolkit's modal dialogs themselves, so tests can answer every question in advance (see
+// tests/support/fakeDesktop.h); the real implementation is QtDesktop in shell/.
 #pragma once
 
 #include <QString>
 #include <optional>
+#include <string>
 
 class QWidget;
 class TBrowseDialogBackend;
@@ -50,6 +50,10 @@ public:
 
     // Puts text on the clipboard as plain text.
     virtual void CopyToClipboard(const QString& text) = 0;
+
+    // The script of the Flash player that comes with Sorvane, as the running
+    // program finds it (bundledPlayer.h); nothing in a build without it.
+    virtual std::optional<std::string> BundledPlayerScript() = 0;
 
     // Tells the application to terminate: the event loop ends and the
     // program exits with status 0. Returns at once; nothing is asked or saved.

@@ -2,6 +2,7 @@
 // before Next, and the handlers of their controls.
 #include "desktop.h"
 #include "embedCode.h"
+#include "movieHeader.h"
 #include "pathLabel.h"
 #include "plainText.h"
 #include "qtBytes.h"
@@ -35,6 +36,16 @@ void ShowFilledIn(QLabel* label, const QString& format, const QStringList& names
                                      : FromBytes(FillPlaceholders(ToBytes(format), {bytes[0], bytes[1]}));
         },
         names);
+}
+
+// "550 × 400 pixels, AVM1 (ActionScript 1 and 2)"; a stage of less than a
+// pixel has no size to tell.
+QString MovieDescription(const MovieHeader& header)
+{
+    const auto size = StageSizeOf(header.stage);
+    const QString machine = FromBytes(std::string(NameOf(header.machine))) + QStringLiteral(" (")
+                            + FromBytes(std::string(LanguageOf(header.machine))) + QLatin1Char(')');
+    return size ? QStringLiteral("%1 × %2 pixels, %3").arg(size->width).arg(size->height).arg(machine) : machine;
 }
 
 // The question of the options page about one doubtful value: asked while
@@ -128,7 +139,7 @@ bool TfrmMain::gn_swfoptionCheck()
             accepted = false;
     }
     // The player is checked once the values stand, so one box at a time.
-    return accepted && CheckPlayerScript(ui->chk_gn_swfoption_player, ui->txt_gn_swfoption_player);
+    return accepted && CheckPlayerScript(GeneratePlayer());
 }
 
 void TfrmMain::sbtn_gn_swfoption_playerClick()
@@ -137,7 +148,10 @@ void TfrmMain::sbtn_gn_swfoption_playerClick()
 }
 
 // The player's row is shown only when a player was chosen, so the page is
-// as it always was without one.
+// as it always was without one. The movie's row tells its stage size and
+// the ActionScript machine it needs (whose support differs between players),
+// as sorvane-cli info reads them; it is left out when the file's header
+// cannot be read.
 void TfrmMain::gn_confirmEnter()
 {
     gnConfirmPath->SetPath(ui->txt_gn_input->text());
@@ -149,6 +163,10 @@ void TfrmMain::gn_confirmEnter()
     ShowValue(ui->lbl_gn_confirm_player, player ? ui->txt_gn_swfoption_player->text() : QString());
     ui->lbl_gn_confirm_player_caption->setVisible(player);
     ui->lbl_gn_confirm_player->setVisible(player);
+    const auto header = MovieFileHeader(ToBytes(ui->txt_gn_input->text()));
+    ShowValue(ui->lbl_gn_confirm_movie, header ? MovieDescription(*header) : QString());
+    ui->lbl_gn_confirm_movie_caption->setVisible(header.has_value());
+    ui->lbl_gn_confirm_movie->setVisible(header.has_value());
 }
 
 // The script beside the movie may be a converted page's, holding the
@@ -157,11 +175,12 @@ void TfrmMain::gn_confirmEnter()
 bool TfrmMain::gn_confirmCheck()
 {
     const std::string moviePath = ToBytes(ui->txt_gn_input->text());
-    if (!WouldReplaceOtherScript(moviePath))
-        return true;
-    return desktop.ConfirmDefaultNo(
-        this, FromBytes(FillPlaceholders("The file \"%s\" already exists and holds other script code. Replace it?",
-                                         {FileNamePart(MovieScriptPath(moviePath))})));
+    const bool replaceAgreed = !WouldReplaceOtherScript(moviePath)
+                               || desktop.ConfirmDefaultNo(
+                                   this, FromBytes(FillPlaceholders(
+                                             "The file \"%s\" already exists and holds other script code. Replace it?",
+                                             {FileNamePart(MovieScriptPath(moviePath))})));
+    return replaceAgreed && PlanBundledPlayerCopy(GeneratePlayer(), DefaultSitePlayerFolder(moviePath));
 }
 
 // The script file is written before anything on the page changes: when it
@@ -170,21 +189,22 @@ bool TfrmMain::gn_confirmCheck()
 // the confirm page showed; its labels may show them shortened.
 void TfrmMain::gn_completeEnter()
 {
+    const std::optional<std::string> player = PlayerForRun(GeneratePlayer());
     const EmbedCodeResult result = GenerateEmbedCode({
         .moviePath = ToBytes(ui->txt_gn_input->text()),
         .width = ToBytes(ui->txt_gn_swfoption_width->text()),
         .height = ToBytes(ui->txt_gn_swfoption_height->text()),
         .name = ToBytes(ui->txt_gn_swfoption_name->text()),
         .quality = ToBytes(ui->cmb_gn_swfoption_quality->currentText().toLower()),
-        .playerSource = ui->chk_gn_swfoption_player->isChecked()
-                            ? std::optional(ToBytes(ui->txt_gn_swfoption_player->text()))
-                            : std::nullopt,
+        .playerSource = player,
     });
     ShowFilledIn(ui->lbl_gn_complete_js, ScriptNamedFormat, {FromBytes(result.scriptName)});
     ShowFilledIn(ui->lbl_gn_complete_step1, PutFilesFormat,
                  {FromBytes(result.scriptName), FromBytes(result.movieFileName)});
     generatedSnippet = FromBytes(result.snippet);
     ui->mem_gn_complete->setPlainText(generatedSnippet);
+    ShowViewingHint(ui->lbl_gn_complete_player, GeneratePlayer());
+    PlaceSnippetBox();
 }
 
 // The clipboard gets the generator's snippet itself, not the box's text: the

@@ -5,12 +5,14 @@
 #include "embedCode.h"
 #include "folderBrowse.h"
 #include "pathLabel.h"
+#include "plainText.h"
 #include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -24,11 +26,13 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <exception>
 #include <new>
+#include <stdexcept>
 
 namespace sorvane {
 
@@ -47,6 +51,17 @@ constexpr int ContentHeight = 200;
 constexpr int TimerInterval = 50;
 
 const QString ExitQuestion = QStringLiteral("This will close Sorvane.\r\nAre you sure your want to exit?");
+
+const QString BundledPlayerEntry = QStringLiteral("Sorvane's own player");
+const QString BundledPlayerAbout = QStringLiteral(
+    "The Flash player that comes with Sorvane (Ruffle), copied into the site once, into a sorvane-player folder");
+const QString BundledPlayerMissing = QStringLiteral("This copy of Sorvane was built without its own Flash player.");
+const QString PlayerFileDiffers = QStringLiteral(
+    "The file \"%1\" differs from the Flash player's own. Replace the player's files that differ?");
+// The command stands on a line of its own, so that no line break cuts it.
+const QString ViewingHint = QStringLiteral(
+    "The player does not run in a page opened as a file (file://). Any local server works, e.g.\n"
+    "python3 -m http.server started in the site's folder.");
 
 // Exceptions carry bytes, the paths in them as the file system has them.
 // A file error's reason goes on a second line; running out of memory gets a
@@ -79,9 +94,11 @@ const TfrmMain::PageActions TfrmMain::GeneratePageActions[GeneratePageCount] = {
 };
 
 TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), desktop(desktop), Timer(new QTimer(this))
+    : QMainWindow(parent), bundledPlayer(desktop.BundledPlayerScript()), ui(std::make_unique<Ui::frmMain>()),
+      desktop(desktop), Timer(new QTimer(this))
 {
     ui->setupUi(this);
+    snippetPanelArea = ui->Panel1->geometry();
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(TimerInterval);
     BrowseForFolder = new TBrowseForFolder(this, desktop.FolderBrowser());
@@ -154,6 +171,8 @@ void TfrmMain::NameControlsByTheirLabels()
     ui->txt_cv_output->setAccessibleName(QStringLiteral("Script file in the specific folder"));
     for (QLineEdit* player : {ui->txt_cv_confirm_player, ui->txt_gn_swfoption_player})
         player->setAccessibleName(QStringLiteral("Flash player script"));
+    for (QComboBox* player : {ui->cmb_cv_confirm_player, ui->cmb_gn_swfoption_player})
+        player->setAccessibleName(QStringLiteral("Flash player"));
     ui->mem_gn_complete->setAccessibleName(QStringLiteral("Code to paste into your web page"));
     ui->ProgressBar->setAccessibleName(ui->Label6->text());
     ui->radGenerate->setAccessibleDescription(ui->lblGenerate->text());
@@ -225,8 +244,8 @@ void TfrmMain::ConnectHandlers()
     onClick(ui->btn_gn_swfoption_size, &TfrmMain::btn_gn_swfoption_sizeClick);
     onClick(ui->sbtn_cv_confirm_player, &TfrmMain::sbtn_cv_confirm_playerClick);
     onClick(ui->sbtn_gn_swfoption_player, &TfrmMain::sbtn_gn_swfoption_playerClick);
-    ConnectPlayerChoice(ui->chk_cv_confirm_player, ui->txt_cv_confirm_player, ui->sbtn_cv_confirm_player);
-    ConnectPlayerChoice(ui->chk_gn_swfoption_player, ui->txt_gn_swfoption_player, ui->sbtn_gn_swfoption_player);
+    SetUpPlayerOption(ConvertPlayer());
+    SetUpPlayerOption(GeneratePlayer());
     onClick(ui->sbtn_gn_complete, &TfrmMain::sbtn_gn_completeClick);
 
     ClickFilter::Install(ui->lblConvert, [this] { RunGuarded([this] { lblConvertClick(); }); });
@@ -243,10 +262,34 @@ void TfrmMain::ConnectHandlers()
     });
 }
 
-void TfrmMain::ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractButton* browse)
+TfrmMain::PlayerOption TfrmMain::ConvertPlayer() const
 {
-    connect(box, &QCheckBox::toggled, field, &QWidget::setEnabled);
-    connect(box, &QCheckBox::toggled, browse, &QWidget::setEnabled);
+    return {ui->chk_cv_confirm_player, ui->cmb_cv_confirm_player, ui->txt_cv_confirm_player,
+            ui->sbtn_cv_confirm_player};
+}
+
+TfrmMain::PlayerOption TfrmMain::GeneratePlayer() const
+{
+    return {ui->chk_gn_swfoption_player, ui->cmb_gn_swfoption_player, ui->txt_gn_swfoption_player,
+            ui->sbtn_gn_swfoption_player};
+}
+
+// The field becomes the choice's own text box; what it shows is what the
+// pages get.
+void TfrmMain::SetUpPlayerOption(const PlayerOption& option)
+{
+    option.field->setEnabled(true);
+    option.choice->setLineEdit(option.field);
+    option.choice->setInsertPolicy(QComboBox::NoInsert);
+    option.choice->installEventFilter(this);
+    option.choice->addItem(BundledPlayerEntry);
+    QStandardItem* entry = qobject_cast<QStandardItemModel*>(option.choice->model())->item(0);
+    entry->setEnabled(bundledPlayer.has_value());
+    entry->setToolTip(bundledPlayer ? BundledPlayerAbout : BundledPlayerMissing);
+    connect(option.box, &QCheckBox::toggled, option.choice, &QWidget::setEnabled);
+    connect(option.box, &QCheckBox::toggled, option.browse, &QWidget::setEnabled);
+    option.field->setText(bundledPlayer ? BundledPlayerEntry : QString());
+    option.box->setChecked(bundledPlayer.has_value());
 }
 
 // The dialog starts in the folder of a path already typed, so that the user
@@ -254,20 +297,26 @@ void TfrmMain::ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractBu
 void TfrmMain::PickPlayerScript(QLineEdit* field)
 {
     const QString typed = field->text();
-    const QString folder = IsEmptyWhenTrimmed(typed) || IsWebAddress(ToBytes(typed)) ? QString()
-                                                                                     : QFileInfo(typed).absolutePath();
-    if (const auto path = desktop.OpenFile(this, PlayerScriptFilter, folder))
+    const bool noFolder = IsEmptyWhenTrimmed(typed) || IsWebAddress(ToBytes(typed))
+                          || (bundledPlayer && typed == BundledPlayerEntry);
+    if (const auto path = desktop.OpenFile(this, PlayerScriptFilter,
+                                           noFolder ? QString() : QFileInfo(typed).absolutePath()))
         field->setText(*path);
+}
+
+bool TfrmMain::BundledPlayerChosen(const PlayerOption& option) const
+{
+    return bundledPlayer && option.box->isChecked() && option.field->text() == BundledPlayerEntry;
 }
 
 // A player that is missing is refused on the page where it was chosen, not
 // at the last step; a relative path is looked for from the program's working
 // folder, which the user may not know, so the message names the folder.
-bool TfrmMain::CheckPlayerScript(QCheckBox* box, QLineEdit* field)
+bool TfrmMain::CheckPlayerScript(const PlayerOption& option)
 {
-    if (!box->isChecked())
+    if (!option.box->isChecked() || BundledPlayerChosen(option))
         return true;
-    const QString source = field->text();
+    const QString source = option.field->text();
     try {
         RequirePlayerScript(ToBytes(source));
         return true;
@@ -277,10 +326,58 @@ bool TfrmMain::CheckPlayerScript(QCheckBox* box, QLineEdit* field)
             message += QStringLiteral("\nFolder looked in: ")
                        + QDir::toNativeSeparators(QFileInfo(source).absolutePath());
         desktop.ShowInformation(this, message);
-        field->selectAll();
-        field->setFocus();
+        option.field->selectAll();
+        option.field->setFocus();
         return false;
     }
+}
+
+// The copy is planned as sorvane-cli plans it for --player bundled; where
+// the command line refuses files that differ without --force, the user is
+// asked, with No as the default: the files may be the user's own changes.
+bool TfrmMain::PlanBundledPlayerCopy(const PlayerOption& option, const std::string& siteFolder)
+{
+    plannedPlayerCopy.reset();
+    if (!BundledPlayerChosen(option))
+        return true;
+    try {
+        PlayerCopy copy = PlanPlayerCopy(*bundledPlayer, siteFolder);
+        if (!copy.differingFiles.empty()
+            && !desktop.ConfirmDefaultNo(this, PlayerFileDiffers.arg(FromBytes(copy.differingFiles.front()))))
+            return false;
+        plannedPlayerCopy = std::move(copy);
+        return true;
+    } catch (const ConvertError& error) {
+        desktop.ShowInformation(this, FromBytes(error.what()));
+        return false;
+    }
+}
+
+std::optional<std::string> TfrmMain::PlayerForRun(const PlayerOption& option)
+{
+    if (!option.box->isChecked())
+        return std::nullopt;
+    if (!BundledPlayerChosen(option))
+        return ToBytes(option.field->text());
+    if (!plannedPlayerCopy)
+        throw std::logic_error("The copy of the Flash player was not planned");
+    CopyPlayer(*plannedPlayerCopy);
+    return plannedPlayerCopy->script;
+}
+
+void TfrmMain::ShowViewingHint(QLabel* hint, const PlayerOption& option)
+{
+    ShowPlainText(hint, ViewingHint);
+    hint->setVisible(option.box->isChecked());
+}
+
+void TfrmMain::PlaceSnippetBox()
+{
+    QRect area = snippetPanelArea;
+    if (!ui->lbl_gn_complete_player->isHidden())
+        area.setTop(ui->lbl_gn_complete_player->geometry().bottom() + 3);
+    ui->Panel1->setGeometry(area);
+    ui->mem_gn_complete->setGeometry(ui->Panel1->rect().adjusted(2, 2, -2, -2));
 }
 
 void TfrmMain::ConnectLinks()
@@ -457,14 +554,16 @@ void TfrmMain::EnterPage(int index)
 // A screen that becomes current takes the keyboard focus at its first
 // control that the user can act on, in tab order, as a finished wizard does:
 // a read-only text box only shows what its Browse button set, and of a group
-// of radio buttons the chosen one takes it. A screen without such a control
+// of radio buttons the chosen one takes it. A control that hands its focus
+// to another (the player's text box to its choice) is passed over, as Tab
+// passes it over. A screen without such a control
 // leaves the focus to the button bar.
 void TfrmMain::FocusFirstControlOfScreen()
 {
     QWidget* screen = currentNotebook ? currentNotebook->currentWidget() : ui->panFirst;
     const auto actsOn = [screen](QWidget* control) {
         if (!screen->isAncestorOf(control) || !control->isEnabled() || !control->isVisibleTo(screen)
-            || !(control->focusPolicy() & Qt::TabFocus))
+            || !(control->focusPolicy() & Qt::TabFocus) || control->focusProxy())
             return false;
         if (const auto* field = qobject_cast<QLineEdit*>(control))
             return !field->isReadOnly();
@@ -589,14 +688,36 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 // list, a menu) keep it.
 void TfrmMain::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    if (!IsPlainEnter(event)) {
         QMainWindow::keyPressEvent(event);
         return;
     }
+    PressButtonForEnter();
+    event->accept();
+}
+
+// An editable choice (the player's) keeps Enter for itself, where its text
+// box alone would leave it to the window: it gets the text box's behaviour.
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && qobject_cast<QComboBox*>(watched)
+        && IsPlainEnter(static_cast<QKeyEvent*>(event))) {
+        PressButtonForEnter();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmMain::IsPlainEnter(const QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    return enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+void TfrmMain::PressButtonForEnter()
+{
     if (QAbstractButton* button = ButtonForEnter(); button && button->isEnabled() && button->isVisible())
         button->click();
-    event->accept();
 }
 
 QAbstractButton* TfrmMain::ButtonForEnter() const

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "movieHeader.h"
+#include "playerCopy.h"
 #include "unitACConvertor.h"
 #include "unitSetting.h"
 
@@ -22,7 +23,9 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QDialog;
+class QLabel;
 class QLineEdit;
 class QStackedWidget;
 class QTimer;
@@ -134,6 +137,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Enter and Return, which the focused control left unused.
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct PageActions {
@@ -165,6 +169,8 @@ private:
     // What Enter presses: the focused push or tool button, else Next, or on
     // a completion page the third button.
     QAbstractButton* ButtonForEnter() const;
+    static bool IsPlainEnter(const QKeyEvent* event);
+    void PressButtonForEnter();
     void ShareAltKeysWithMenuBar();
     // The path boxes that only Browse.. fills look as read-only as they are.
     void ShowPathBoxesReadOnly();
@@ -173,12 +179,44 @@ private:
     // A menu closed by Esc gives the focus back to the control that had it.
     void ReturnFocusAfterMenus();
 
-    // A Flash player for the pages to load: its check box lets its field and
-    // Browse.. take input; Browse.. puts a picked script file into the field.
-    void ConnectPlayerChoice(QCheckBox* box, QLineEdit* field, QAbstractButton* browse);
+    // A Flash player for the pages to load: the one that comes with Sorvane,
+    // the first entry of the choice, or a script file or web address typed
+    // into the choice's field or picked by Browse... The check box lets the
+    // choice and Browse.. take input. With the player that comes with Sorvane
+    // the box starts ticked and that player chosen; without it (a build
+    // without the player) its entry cannot be chosen and the box starts clear.
+    struct PlayerOption {
+        QCheckBox* box;
+        QComboBox* choice;
+        QLineEdit* field;
+        QAbstractButton* browse;
+    };
+    PlayerOption ConvertPlayer() const;
+    PlayerOption GeneratePlayer() const;
+    void SetUpPlayerOption(const PlayerOption& option);
     void PickPlayerScript(QLineEdit* field);
+    // The player that comes with Sorvane is ticked and chosen.
+    bool BundledPlayerChosen(const PlayerOption& option) const;
     // Whether the player chosen, if any, can be loaded; tells the user why not.
-    bool CheckPlayerScript(QCheckBox* box, QLineEdit* field);
+    bool CheckPlayerScript(const PlayerOption& option);
+    // With the player that comes with Sorvane chosen: plans its copy into
+    // siteFolder, where files that differ from it are replaced only when the
+    // user says so. False when the user keeps them or the copy is refused.
+    bool PlanBundledPlayerCopy(const PlayerOption& option, const std::string& siteFolder);
+    // What the pages load, for the run that starts: nothing, the script
+    // given, or the player that comes with Sorvane, copied into the site now.
+    std::optional<std::string> PlayerForRun(const PlayerOption& option);
+    // How to view a site whose pages load a player, on a completion page.
+    void ShowViewingHint(QLabel* hint, const PlayerOption& option);
+    // The snippet box leaves the top of its place to the viewing hint while
+    // that shows.
+    void PlaceSnippetBox();
+    QRect snippetPanelArea;
+
+    // The player that comes with Sorvane, when this program has it.
+    std::optional<std::string> bundledPlayer;
+    // Its copy into the site, as the last check planned it.
+    std::optional<PlayerCopy> plannedPlayerCopy;
 
     // The stage size of the movie the options page was entered with, when
     // its header tells it: offered to the author, never put in unasked.

@@ -11,4 +11,5 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${BUILD_DIR:-$root/build}
-exec "$root/tests/xvfb/keyboardOnly.sh" "$build/shell/sorvane" "$build/cli/sorvane-cli" "$here"
+exec "$root/tests/xvfb/keyboardOnly.sh" "$build/shell/sorvane" "$build/cli/sorvane-cli" "$build/tests/movie/makeTestMovie" \
+    "$here"

@@ -51,6 +51,10 @@ public:
     // The folder picker's dialog: set its answer before a Browse.
     FakeBrowseDialog folderBrowser;
 
+    // The player that comes with Sorvane, as the window finds it when it is
+    // created: none, as in a build without it, unless a test sets one.
+    std::optional<std::string> bundledPlayer;
+
     void ShowInformation(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     bool ConfirmDefaultNo(QWidget* parent, const QString& text) override;
@@ -60,6 +64,7 @@ public:
     TBrowseDialogBackend& FolderBrowser() override { return folderBrowser; }
     void OpenUrl(const QString& address) override;
     void CopyToClipboard(const QString& text) override;
+    std::optional<std::string> BundledPlayerScript() override { return bundledPlayer; }
     void EndApplication() override;
 
 private:

@@ -103,7 +103,7 @@ keys alt+u                      # "Use this size"
 screen movie_size_offered
 keys Return                     # Next from the options, then from the confirm page
 keys Return
-for _ in $(seq 50); do
+for _ in $(seq 150); do            # Sorvane's own player is copied first
     [ -e "${movie%.swf}.js" ] && break
     sleep 0.1
 done

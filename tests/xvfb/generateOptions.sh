@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The built sorvane under Xvfb, on the generate path's new options: for a 550
 # by 400 movie the options page shows "Movie size: 550 × 400" and Alt+U puts
-# it into Width and Height; Alt+P chooses a Flash player, whose web address is
-# typed into its field. Next goes on without a question; the confirm page
+# it into Width and Height; the Flash player, ticked with Sorvane's own, gets a
+# web address typed into its field instead. Next goes on without a question; the confirm page
 # shows the player, and the movie's script file has the size. Screenshots of
 # the options, confirm and completion pages are written to OUTPUT_DIR.
 #
@@ -25,9 +25,9 @@ wid=$(main_window)
 to_generate_options "$wid" "$movie"
 xdotool key --clearmodifiers alt+u   # "Use this size"
 sleep 0.3
-xdotool key --clearmodifiers alt+p   # "Player"
+xdotool key --clearmodifiers alt+p alt+p   # "Player" cleared and ticked again: the focus is on it
 sleep 0.3
-xdotool key Tab                      # to its field
+xdotool key Tab ctrl+a               # to its field, Sorvane's own player selected
 xdotool type --delay 20 "https://example.org/ruffle.js"
 sleep 0.3
 import -window "$wid" "$out/gn_swfoption.png"

@@ -6,18 +6,21 @@
 # Convert: Down chooses "Replace HTML Code", Space on the focused Browse..
 # opens the open dialog, "Specific Folder" and its Browse.. are reached by
 # Down and Tab, the folder is picked by typing its name, Enter and Alt+C.
-# Generate: Height and Width typed, Space on "Copy To Clipboard" puts exactly
-# what sorvane-cli generate prints on the clipboard. On both completion pages
+# Both paths keep Sorvane's own Flash player, the default choice, which is
+# copied into the site. Generate: Height and Width typed, Space on "Copy To
+# Clipboard" puts exactly what sorvane-cli generate --player bundled prints
+# on the clipboard. On both completion pages
 # Alt+A presses Again; on the welcome screen it opens the about box, centred
 # over the main window. Last, the folder picker drawn at twice the size
 # (QT_SCALE_FACTOR=2) is twice as large as at 1x.
 #
-# usage: keyboardOnly.sh SORVANE SORVANE_CLI OUTPUT_DIR
+# usage: keyboardOnly.sh SORVANE SORVANE_CLI MAKE_MOVIE OUTPUT_DIR
 set -euo pipefail
 
 sorvane=$1
 cli=$2
-out=$3
+make_movie=$3
+out=$4
 
 export SORVANE_XVFB_SCREEN=2048x1536x24  # room for the window drawn at twice the size
 source "$(dirname "$0")/onXvfb.sh" "$0" "$@"
@@ -28,7 +31,7 @@ site=$(mktemp -d)
 mkdir -p "$site/pages" "$site/js" "$site/movies" "$site/elsewhere"
 page="$site/pages/index.html"
 printf '<head></head><object>A</object>' >"$page"
-printf 'FWS\x08' >"$site/movies/intro.swf"
+"$make_movie" "$site/movies/intro.swf" CWS 550 400 336699
 cp "$site/movies/intro.swf" "$site/elsewhere/intro.swf"
 
 start_window_manager
@@ -77,12 +80,14 @@ back_to_main
 snap cv_output
 keys alt+n
 snap cv_confirm
-keys alt+n                       # the run
-for _ in $(seq 50); do
+keys alt+n                       # the run, after the player's copy
+for _ in $(seq 150); do
     grep -q 'displaySWF_1(); </script>' "$page" && break
     sleep 0.1
 done
 grep -q 'src="../js/index.js"' "$page" || fail "the page was not converted with its script in js: $(cat "$page")"
+grep -q 'src="../js/sorvane-player/ruffle.js"' "$page" \
+    || fail "the page does not load the player copied beside its script: $(cat "$page")"
 grep -q 'function displaySWF_1()' "$site/js/index.js" || fail "no script file in the folder picked by keys"
 sleep 1
 snap cv_complete
@@ -104,11 +109,16 @@ xdotool type --delay 20 550
 snap gn_swfoption
 keys alt+n
 snap gn_confirm
-keys alt+n                       # the completion page writes intro.js
+keys alt+n                       # the completion page copies the player and writes intro.js
+for _ in $(seq 100); do
+    [ -e "$site/movies/intro.js" ] && break
+    sleep 0.1
+done
 [ -e "$site/movies/intro.js" ] || fail "no script file beside the movie"
+[ -e "$site/movies/sorvane-player/ruffle.js" ] || fail "the player was not copied beside the movie"
 keys space                       # "Copy To Clipboard" has the focus
 xclip -selection clipboard -o >"$site/copied"
-(cd "$site/elsewhere" && "$cli" generate --width 550 --height 400 intro.swf >"$site/printed")
+(cd "$site/elsewhere" && "$cli" generate --player bundled --width 550 --height 400 intro.swf >"$site/printed")
 cmp "$site/copied" "$site/printed" || fail "the clipboard differs from what sorvane-cli generate prints"
 snap gn_complete
 keys alt+a

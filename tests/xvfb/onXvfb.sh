@@ -110,10 +110,11 @@ to_convert_confirm() {
     done
 }
 
-# Waits until PAGE on disk calls its first converted block.
+# Waits until PAGE on disk calls its first converted block (after the copy
+# of Sorvane's own player, where that is chosen).
 wait_until_converted() {
     local page=$1
-    for _ in $(seq 50); do
+    for _ in $(seq 150); do
         grep -q 'displaySWF_1(); </script>' "$page" && return 0
         sleep 0.1
     done
