@@ -191,8 +191,9 @@ TEST_P(SwappedPages, AreLeftAloneWithAnError)
     fs::create_directories(folder.path() / "o");
     testkit::WriteFile(page, "<html><head></head><body><object>1</object></body></html>\n");
     std::string err;
-    if (GetParam().command.front() == "restore")
+    if (GetParam().command.front() == "restore") {
         ASSERT_EQ(Run({"convert", "-r", folder / "s"}, err), 0) << err;
+    }
     // The other file is what the run would accept in the page's place: a
     // copy of the page as it is now.
     testkit::WriteFile(other, testkit::ReadFile(page));
@@ -217,16 +218,16 @@ TEST_P(SwappedPages, AreLeftAloneWithAnError)
     EXPECT_EQ(fs::is_symlink(page), GetParam().byLink);
 }
 
-INSTANTIATE_TEST_SUITE_P(CliParts, SwappedPages,
-                         ::testing::Values(
+const SwapRow swapRows[] = {
 #ifndef _WIN32
-                             SwapRow{"ConvertByLink", {"convert", "-r"}, true},
-                             SwapRow{"RestoreByLink", {"restore", "-r"}, true},
-                             SwapRow{"RestoreForcedByLink", {"restore", "-r", "--force"}, true},
+    {"ConvertByLink", {"convert", "-r"}, true},
+    {"RestoreByLink", {"restore", "-r"}, true},
+    {"RestoreForcedByLink", {"restore", "-r", "--force"}, true},
 #endif
-                             SwapRow{"ConvertByOtherFile", {"convert", "-r"}, false},
-                             SwapRow{"RestoreByOtherFile", {"restore", "-r"}, false}),
-                         RowName<SwapRow>);
+    {"ConvertByOtherFile", {"convert", "-r"}, false},
+    {"RestoreByOtherFile", {"restore", "-r"}, false},
+};
+INSTANTIATE_TEST_SUITE_P(CliParts, SwappedPages, ::testing::ValuesIn(swapRows), RowName<SwapRow>);
 
 }  // namespace
 }  // namespace sorvane::cli
