@@ -13,7 +13,8 @@ RUN_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 zlib1g-dev li
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick x11-apps libx11-dev
                g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix googletest wine64 locales libz-mingw-w64-dev
                clang libclang-rt-14-dev chromium python3
-               clang-format clang-tidy-14 clang-tools-14)
+               clang-format clang-tidy-14 clang-tools-14
+               zsh fish)
 # npm installs the Flash player emulator that comes with Sorvane into the
 # build (player/). Where node comes from elsewhere (NodeSource's nodejs
 # carries its own npm), Debian's npm package would conflict with it, so it

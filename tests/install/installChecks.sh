@@ -12,10 +12,10 @@ fail() {
 }
 
 # installed_files [DESKTOP_ID]: every file an install puts under the prefix,
-# one per line, sorted. The command-line tool with its manual page, the
-# package's copyright file and changelog, and the player that comes with
-# Sorvane as the build in $build holds it (none in a build without it); with
-# a desktop id the wizard too, with its manual page, desktop entry, metainfo
+# one per line, sorted. The command-line tool with its manual page and shell
+# completions, the package's copyright file and changelog, and the player that
+# comes with Sorvane as the build in $build holds it (none in a build without
+# it); with a desktop id the wizard too, with its manual page, desktop entry, metainfo
 # and icon, scalable and at each size of the icon theme; lintian's overrides
 # where either is there.
 installed_files() {
@@ -23,6 +23,9 @@ installed_files() {
     {
         echo bin/sorvane-cli
         echo share/man/man1/sorvane-cli.1.gz
+        echo share/bash-completion/completions/sorvane-cli
+        echo share/zsh/vendor-completions/_sorvane-cli
+        echo share/fish/vendor_completions.d/sorvane-cli.fish
         echo share/doc/sorvane/copyright
         echo share/doc/sorvane/changelog.gz
         if [ -n "$id" ] || [ -d "$player" ]; then
