@@ -3,7 +3,7 @@
 # Written with bash's own compgen, so it works without the bash-completion
 # package's helpers too.
 
-# The options each command's --help lists (the test completions_match_help
+# The options each command's --help lists (the test cli_completions_match_help
 # checks them against the program).
 _sorvane_cli_options()
 {
