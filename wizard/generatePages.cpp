@@ -112,15 +112,15 @@ void TfrmMain::btn_gn_swfoption_sizeClick()
 bool TfrmMain::gn_swfoptionCheck()
 {
     const OptionQuestion questions[] = {
-        {DoubtfulValue::BlankWidth, AskWidthBlank, ui->txt_gn_swfoption_width,
+        {DoubtfulValue::BlankWidth, askWidthBlank, ui->txt_gn_swfoption_width,
          "You have not entered the Width\r\nAre you sure to keep this field blank?"},
-        {DoubtfulValue::BlankHeight, AskHeightBlank, ui->txt_gn_swfoption_height,
+        {DoubtfulValue::BlankHeight, askHeightBlank, ui->txt_gn_swfoption_height,
          "You have not entered the Height\r\nAre you sure to keep this field blank?"},
-        {DoubtfulValue::BlankName, AskNameBlank, ui->txt_gn_swfoption_name,
+        {DoubtfulValue::BlankName, askNameBlank, ui->txt_gn_swfoption_name,
          "You have emptied the Name/ID Field.\r\nAre you sure to keep this field blank?"},
-        {DoubtfulValue::WidthNotDigits, AskWidthChars, ui->txt_gn_swfoption_width,
+        {DoubtfulValue::WidthNotDigits, askWidthChars, ui->txt_gn_swfoption_width,
          "The Width value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
-        {DoubtfulValue::HeightNotDigits, AskHeightChars, ui->txt_gn_swfoption_height,
+        {DoubtfulValue::HeightNotDigits, askHeightChars, ui->txt_gn_swfoption_height,
          "The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
     };
     bool accepted = true;

@@ -36,12 +36,6 @@
 
 namespace sorvane {
 
-bool AskWidthBlank = false;
-bool AskHeightBlank = false;
-bool AskNameBlank = false;
-bool AskWidthChars = false;
-bool AskHeightChars = false;
-
 namespace {
 
 constexpr int ClientWidth = 512;
@@ -417,8 +411,6 @@ void TfrmMain::LayoutWindow()
         FitOnScreen(screen->availableGeometry());
     }
     ui->radGenerate->setFocus();
-
-    AskWidthBlank = AskHeightBlank = AskNameBlank = AskWidthChars = AskHeightChars = true;
 }
 
 void TfrmMain::FitOnScreen(const QRect& available)

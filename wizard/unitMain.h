@@ -40,15 +40,6 @@ namespace sorvane {
 class Desktop;
 class PathLabel;
 
-// The generate options page's five questions: armed once when the main
-// window is created; each is disarmed by the user's first Yes to it and then
-// stays quiet for the rest of the run.
-extern bool AskWidthBlank;
-extern bool AskHeightBlank;
-extern bool AskNameBlank;
-extern bool AskWidthChars;
-extern bool AskHeightChars;
-
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -162,6 +153,14 @@ private:
     // One run for the whole program run: every page converted numbers its
     // functions on from the pages converted before it.
     ConversionRun conversionRun;
+    // The generate options page's five questions: armed when the window is
+    // made; each is disarmed by the user's first Yes to it and then stays
+    // quiet for the rest of the run.
+    bool askWidthBlank = true;
+    bool askHeightBlank = true;
+    bool askNameBlank = true;
+    bool askWidthChars = true;
+    bool askHeightChars = true;
 
     void AttachPathLabels();
     void NameControlsByTheirLabels();

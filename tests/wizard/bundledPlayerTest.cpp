@@ -308,8 +308,9 @@ TEST_P(MovieRow, TellsStageSizeAndActionScriptMachine)
     auto* row = Control<QLabel>(QStringLiteral("lbl_gn_confirm_movie"));
     EXPECT_EQ(row->isVisible(), c.shown != nullptr);
     EXPECT_EQ(Control(QStringLiteral("lbl_gn_confirm_movie_caption"))->isVisible(), c.shown != nullptr);
-    if (c.shown)
+    if (c.shown) {
         EXPECT_EQ(row->text(), QString::fromUtf8(c.shown));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

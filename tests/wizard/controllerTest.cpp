@@ -40,12 +40,6 @@ TEST_F(WizardWindow, WindowIsFixedSizeWithoutMaximizeBox)
     EXPECT_EQ(window->windowTitle(), "Sorvane");
 }
 
-TEST_F(WizardWindow, QuestionFlagsAreArmedAtCreation)
-{
-    for (bool* flag : {&AskWidthBlank, &AskHeightBlank, &AskNameBlank, &AskWidthChars, &AskHeightChars})
-        EXPECT_TRUE(*flag);
-}
-
 // ------------------------------------------------------------- walking --
 
 struct PathCase : NamedRow {

@@ -176,6 +176,14 @@ TEST_F(GeneratePath, AYesSilencesItsQuestionForTheRestOfTheRunANoDoesNot)
     NextWithOptions("", "400");
     EXPECT_EQ(Screen(), "gn_confirm");
     EXPECT_EQ(desktop.TextsOf(Kind::Confirm), QStringList(2, Questions[0]));
+
+    // The next program run's window asks again.
+    GeneratePath::SetUp();
+    Browse(QStringLiteral("/movies/intro.swf"));
+    Next();
+    NextWithOptions("", "400", std::nullopt, {true});
+    EXPECT_EQ(Screen(), "gn_confirm");
+    EXPECT_EQ(desktop.TextsOf(Kind::Confirm), QStringList(3, Questions[0]));
 }
 
 // ------------------------------------------------- movie and confirm page --
