@@ -49,7 +49,11 @@ struct ConvertCommandLine {
         add.add_flag("--force", options.force, "with --player bundled: replace player files that differ");
         CLI::Option* filesFrom = AddPageChoiceOptions(add, options.run);
         CLI::Option* dryRun = add.add_flag_callback(
-            "--dry-run", [this] { options.preview = ConvertPreview::Kind::DryRun; },
+            "--dry-run",
+            [this] {
+                options.preview = ConvertPreview::Kind::DryRun;
+                options.run.dryRun = true;
+            },
             "read every page and tell, per page, how many blocks would be converted and which files would be "
             "created or replaced; write nothing");
         add.add_flag_callback(
@@ -90,23 +94,22 @@ void ReportConversion(RunOutput& output, const std::string& page, const ConvertR
         output.Line(page + ": " + std::to_string(report.blocksConverted)
                     + (report.blocksConverted == 1 ? " block" : " blocks") + " converted; script " + report.scriptPath
                     + "; " + (report.backupPath.empty() ? "no backup" : "backup " + report.backupPath));
-    output.JsonLine(
-        JsonObjectLine({{"path", page},
-                        {"blocks", std::to_string(report.blocksConverted), true},
-                        {"script", report.scriptPath},
-                        {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
-                        {"error", std::nullopt},
-                        {"note", std::nullopt}}));
+    output.JsonLine({{"path", page},
+                     {"blocks", std::to_string(report.blocksConverted), true},
+                     {"script", report.scriptPath},
+                     {"backup", report.backupPath.empty() ? std::nullopt : std::optional(report.backupPath)},
+                     {"error", std::nullopt},
+                     {"note", std::nullopt}});
 }
 
 void ReportFailure(RunOutput& output, const std::string& page, const std::string& message)
 {
-    output.JsonLine(JsonObjectLine({{"path", page},
-                                    {"blocks", std::nullopt},
-                                    {"script", std::nullopt},
-                                    {"backup", std::nullopt},
-                                    {"error", message},
-                                    {"note", std::nullopt}}));
+    output.JsonLine({{"path", page},
+                     {"blocks", std::nullopt},
+                     {"script", std::nullopt},
+                     {"backup", std::nullopt},
+                     {"error", message},
+                     {"note", std::nullopt}});
     output.Error(message);
 }
 

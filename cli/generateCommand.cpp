@@ -1,6 +1,7 @@
 #include "generateCommand.h"
 
 #include "embedCode.h"
+#include "jsonText.h"
 #include "movieFile.h"
 #include "movieHeader.h"
 #include "nativePath.h"
@@ -23,6 +24,7 @@ struct GenerateOptions {
     PlayerOptions player;
     std::optional<std::string> movie;
     bool force = false;
+    bool json = false;
 };
 
 // The wizard passes the quality lowered ("High" -> "high"); so does this.
@@ -71,6 +73,9 @@ struct GenerateCommandLine {
         add.add_flag("--force", options.force,
                      "replace NAME.js also when it holds other script code, such as a converted page's functions "
                      "(refused without), and player files that differ");
+        add.add_flag("--json", options.json,
+                     "print one JSON object instead of the snippet: path (the movie), script (the file written), "
+                     "snippet, player (what the snippet loads, null for none), player_files_copied, error (null)");
         table.Operands("MOVIE", movies, false);
     }
 
@@ -138,6 +143,18 @@ void TakeMissingSizeFromMovie(GenerateOptions& options, std::ostream& err)
     err << ProgramName << ": using the movie's stage size: " << taken << '\n';
 }
 
+// The outcome as one JSON object: the snippet and what was written.
+void PrintGeneratedJson(std::ostream& out, const std::string& movie, const EmbedCodeResult& result,
+                        const SitePlayer& player, std::size_t playerFilesCopied)
+{
+    out << JsonObjectLine({{"path", movie},
+                           {"script", result.scriptPath},
+                           {"snippet", result.snippet},
+                           {"player", player.Source()},
+                           {"player_files_copied", std::to_string(playerFilesCopied), true},
+                           {"error", std::nullopt}});
+}
+
 int Generate(GenerateOptions options, Streams streams)
 {
     const std::string& movie = *options.movie;
@@ -147,21 +164,27 @@ int Generate(GenerateOptions options, Streams streams)
         RequireMovieFile(movie);
         RefuseToReplaceOtherScript(options);
         const SitePlayer player(options.player, movie, {}, options.force);
+        const std::size_t playerFilesCopied = player.Copy() ? player.Copy()->copies.size() : 0;
         if (const std::string copied = player.CopyIntoSite(); !copied.empty())
             streams.err << ProgramName << ": " << copied << '\n';
         TakeMissingSizeFromMovie(options, streams.err);
         WarnAboutDoubtfulValues(options, streams.err);
-        streams.out << GenerateEmbedCode({.moviePath = movie,
-                                          .width = *options.width,
-                                          .height = *options.height,
-                                          .name = *options.name,
-                                          .quality = options.quality,
-                                          .playerSource = player.Source()})
-                           .snippet;
+        const EmbedCodeResult result = GenerateEmbedCode({.moviePath = movie,
+                                                          .width = *options.width,
+                                                          .height = *options.height,
+                                                          .name = *options.name,
+                                                          .quality = options.quality,
+                                                          .playerSource = player.Source()});
+        if (options.json)
+            PrintGeneratedJson(streams.out, movie, result, player, playerFilesCopied);
+        else
+            streams.out << result.snippet;
         if (player.Source())
             PrintViewingHint(streams.err);
         return Success;
     } catch (...) {
+        if (options.json)
+            streams.out << JsonObjectLine({{"path", movie}, {"error", DescribeError(std::current_exception(), movie)}});
         return ReportCaughtError(streams.err, movie);
     }
 }

@@ -77,6 +77,11 @@ std::string JsonString(std::string_view bytes)
 
 std::string JsonObjectLine(std::initializer_list<JsonMember> members)
 {
+    return JsonObjectLine(std::span(members.begin(), members.size()));
+}
+
+std::string JsonObjectLine(std::span<const JsonMember> members)
+{
     std::string line = "{";
     for (const JsonMember& member : members) {
         if (line.size() > 1)
@@ -85,7 +90,7 @@ std::string JsonObjectLine(std::initializer_list<JsonMember> members)
         if (!member.value)
             line += "null";
         else
-            line += member.isNumber ? *member.value : JsonString(*member.value);
+            line += member.bare ? *member.value : JsonString(*member.value);
     }
     return line + "}\n";
 }

@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,15 +17,16 @@ namespace sorvane::cli {
 // back, so a file name that is not UTF-8 still names its file.
 std::string JsonString(std::string_view bytes);
 
-// One member of a report object: a string, a number (given as its digits),
-// or null when value is empty.
+// One member of a report object: a string, a number or boolean (bare: given
+// as its JSON text, such as 12 or true), or null when value is empty.
 struct JsonMember {
     std::string_view name;
     std::optional<std::string> value;
-    bool isNumber = false;
+    bool bare = false;
 };
 
 // The members as one JSON object on one line, newline included.
+std::string JsonObjectLine(std::span<const JsonMember> members);
 std::string JsonObjectLine(std::initializer_list<JsonMember> members);
 
 }  // namespace sorvane::cli

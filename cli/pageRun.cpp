@@ -219,7 +219,8 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
 }
 
 RunOutput::RunOutput(Streams streams, const PageRunOptions& options, const std::vector<std::string>& pages)
-    : streams_(streams), json_(options.json), quiet_(options.quiet), outIsTerminal_(IsTerminal(1))
+    : streams_(streams), json_(options.json), dryRun_(options.dryRun), quiet_(options.quiet),
+      outIsTerminal_(IsTerminal(1))
 {
     if (options.quiet || !IsTerminal(2))
         return;
@@ -249,10 +250,14 @@ void RunOutput::Line(std::string_view text)
         Print(std::string(text) + '\n');
 }
 
-void RunOutput::JsonLine(std::string_view objectLine)
+void RunOutput::JsonLine(std::initializer_list<JsonMember> members)
 {
-    if (json_)
-        Print(objectLine);
+    if (!json_)
+        return;
+    std::vector<JsonMember> line(members);
+    if (dryRun_)
+        line.push_back({"dry_run", "true", true});
+    Print(JsonObjectLine(line));
 }
 
 void RunOutput::Text(std::string_view text)
@@ -263,12 +268,12 @@ void RunOutput::Text(std::string_view text)
 void RunOutput::Skipped(const SkippedFile& file, std::optional<int> blocks)
 {
     Line(file.path + ": " + file.reason);
-    JsonLine(JsonObjectLine({{"path", file.path},
-                             {"blocks", blocks ? std::optional(std::to_string(*blocks)) : std::nullopt, true},
-                             {"script", std::nullopt},
-                             {"backup", std::nullopt},
-                             {"error", std::nullopt},
-                             {"note", file.reason}}));
+    JsonLine({{"path", file.path},
+              {"blocks", blocks ? std::optional(std::to_string(*blocks)) : std::nullopt, true},
+              {"script", std::nullopt},
+              {"backup", std::nullopt},
+              {"error", std::nullopt},
+              {"note", file.reason}});
 }
 
 void RunOutput::SkippedBySearch(const FoundPages& found, FullPaths& fullPath)
@@ -296,11 +301,11 @@ bool RunOutput::SearchOutcome(const FoundPages& found)
 
 void RunOutput::SearchError(std::string_view message)
 {
-    JsonLine(JsonObjectLine({{"path", std::nullopt},
-                             {"blocks", std::nullopt},
-                             {"script", std::nullopt},
-                             {"backup", std::nullopt},
-                             {"error", std::string(message)}}));
+    JsonLine({{"path", std::nullopt},
+              {"blocks", std::nullopt},
+              {"script", std::nullopt},
+              {"backup", std::nullopt},
+              {"error", std::string(message)}});
     Error(message);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "commandLine.h"
+#include "jsonText.h"
 #include "optionTable.h"
 #include "pageSearch.h"
 #include "progressLine.h"
@@ -22,6 +23,7 @@ struct PageRunOptions {
     bool recursive = false;
     std::vector<std::string> excludes;
     bool json = false;
+    bool dryRun = false;  // nothing is written: each JSON object says so ("dry_run": true)
     bool quiet = false;
     std::optional<std::string> filesFrom;  // a file that names pages too, "-" for standard input
     bool nulSeparated = false;             // its names end with a NUL byte, not a line end
@@ -86,8 +88,9 @@ public:
     bool Json() const { return json_; }
     // A report line: printed unless the output is JSON or quiet.
     void Line(std::string_view text);
-    // A JSON object line: printed when the output is JSON.
-    void JsonLine(std::string_view objectLine);
+    // A JSON object of the members on a line: printed when the output is
+    // JSON, with "dry_run": true last on a dry run.
+    void JsonLine(std::initializer_list<JsonMember> members);
     // Output printed as it is, such as a diff (-q or not).
     void Text(std::string_view text);
     // The notes and errors of the search for the pages; false when any
@@ -114,6 +117,7 @@ private:
 
     Streams streams_;
     bool json_;
+    bool dryRun_;
     bool quiet_;
     bool outIsTerminal_;                // report lines then share the screen with the progress line
     std::vector<std::uint64_t> sizes_;  // of the pages, when the progress line may show

@@ -116,12 +116,12 @@ std::optional<std::string> Optional(const std::string& text)
 
 void ReportPage(RunOutput& output, const RestoreOutcome& outcome, const std::string& error)
 {
-    output.JsonLine(JsonObjectLine({{"path", outcome.pagePath},
-                                    {"blocks", std::nullopt},
-                                    {"script", Optional(outcome.scriptPath)},
-                                    {"backup", Optional(outcome.backupPath)},
-                                    {"kept", Optional(outcome.keptPath)},
-                                    {"error", Optional(error)}}));
+    output.JsonLine({{"path", outcome.pagePath},
+                     {"blocks", std::nullopt},
+                     {"script", Optional(outcome.scriptPath)},
+                     {"backup", Optional(outcome.backupPath)},
+                     {"kept", Optional(outcome.keptPath)},
+                     {"error", Optional(error)}});
     if (!error.empty())
         output.Error(error);
     else if (outcome.backupPath.empty())
@@ -202,7 +202,7 @@ std::vector<std::string> PagesLeft(const std::vector<Restoration>& plan, const s
 
 void ReportRemoved(RunOutput& output, const std::string& path)
 {
-    output.JsonLine(JsonObjectLine({{"removed", path}}));
+    output.JsonLine({{"removed", path}});
     output.Line("removed " + path);
 }
 

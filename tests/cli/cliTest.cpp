@@ -1337,6 +1337,73 @@ TEST_F(CliTest, JsonNamesAPageWhoseNameIsNoUtf8SoThatItsBytesComeBack)
     EXPECT_EQ(std::system(check.c_str()), 0) << outcome.out;
 }
 
+// --json output is one JSON object per line that Python's reader takes; each
+// row's condition is a Python expression over the object o.
+struct JsonReportRow : testkit::NamedRow {
+    std::vector<std::string_view> arguments;
+    int status;
+    std::string condition;
+};
+
+class CliJsonReport : public CliTest, public ::testing::WithParamInterface<JsonReportRow> {};
+
+TEST_P(CliJsonReport, IsOneObjectThatHoldsTheOutcome)
+{
+    WriteFile(folder / "p.htm", FlashPage);
+    WriteFile(folder / "caf\xE9 \"x\".swf",
+              testmovie::MovieBytes({.version = 9, .stage = {-20, 10980, 0, 8000}, .frameRate = 0x1DF8}));
+
+    const Outcome outcome = Run(GetParam().arguments);
+
+    EXPECT_EQ(outcome.status, GetParam().status) << outcome.err;
+    WriteFile(output / "report.json", outcome.out);
+    const std::string check = "python3 -c " + ShellQuoted(R"(import json, sys
+text = open(sys.argv[1], "rb").read()
+o = json.loads(text)
+sys.exit(0 if text.count(b"\n") == 1 and eval(sys.argv[2]) else 1))")
+                              + " " + ShellQuoted(output / "report.json") + " " + ShellQuoted(GetParam().condition);
+    EXPECT_EQ(std::system(check.c_str()), 0) << outcome.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliJsonReport,
+    ::testing::Values(
+        JsonReportRow{{"ConvertDryRunSaysSo"},
+                      {"convert", "--dry-run", "--json", "p.htm"},
+                      0,
+                      R"(o["dry_run"] is True and o["blocks"] == 1)"},
+        JsonReportRow{{"ConvertWithoutDryRunHasNoDryRunMember"},
+                      {"convert", "--json", "p.htm"},
+                      0,
+                      R"("dry_run" not in o and o["blocks"] == 1 and o["script"].endswith("p.js"))"},
+        JsonReportRow{{"DryRunErrorSaysSo"},
+                      {"convert", "--dry-run", "--json", "gone.htm"},
+                      1,
+                      R"(o["dry_run"] is True and o["error"] and o["path"].endswith("/gone.htm"))"},
+        JsonReportRow{{"InfoHeader"},
+                      {"info", "--json", "caf\xE9 \"x\".swf"},
+                      0,
+                      R"(o == {"path": "caf\udce9 \"x\".swf", "signature": "FWS", "compression": "uncompressed",)"
+                      R"( "version": 9, "file_length": o["file_length"], "stage_x_min": -20, "stage_x_max": 10980,)"
+                      R"( "stage_y_min": 0, "stage_y_max": 8000, "stage_width": 550, "stage_height": 400,)"
+                      R"( "frame_rate": 29.96875, "frame_count": o["frame_count"], "actionscript": "AVM1",)"
+                      R"( "language": o["language"], "error": None})"},
+        JsonReportRow{{"InfoError"},
+                      {"info", "--json", "gone.swf"},
+                      1,
+                      R"(o == {"path": "gone.swf", "error": "no movie file 'gone.swf'"})"},
+        JsonReportRow{{"GenerateSnippet"},
+                      {"generate", "--json", "caf\xE9 \"x\".swf"},
+                      0,
+                      R"(o["script"].endswith("caf\udce9 \"x\".js") and o["snippet"].count("\r\n") == 16)"
+                      R"( and not o["snippet"].endswith("\n") and 'width="550"' in o["snippet"])"
+                      R"( and o["player"] is None and o["player_files_copied"] == 0 and o["error"] is None)"},
+        JsonReportRow{{"GenerateError"},
+                      {"generate", "--json", "gone.swf"},
+                      1,
+                      R"(o == {"path": "gone.swf", "error": "no movie file 'gone.swf'"})"}),
+    testkit::RowName<JsonReportRow>);
+
 // ------------------------------------------------------------ names from a list --
 
 // Pages whose names the shell cannot pass whole through a line-based list.
