@@ -1,4 +1,5 @@
-// sorvane-cli generate [--width W] [--height H] [--name NAME] [--quality best|high|low] [--player SRC] MOVIE
+// sorvane-cli generate [--width W] [--height H] [--name NAME] [--quality best|high|low] [--player SRC] [--player-dir
+// DIR] [--force] [--json] MOVIE
 #pragma once
 
 #include "commandLine.h"

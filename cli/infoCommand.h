@@ -1,4 +1,4 @@
-// sorvane-cli info MOVIE
+// sorvane-cli info [--json] MOVIE
 #pragma once
 
 #include "commandLine.h"

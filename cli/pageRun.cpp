@@ -181,7 +181,8 @@ void AddPageOutputOptions(CLI::App& table, PageRunOptions& options)
 {
     table.add_flag("--json", options.json,
                    "print one JSON object per page instead of a line: path, blocks, script, backup, error (null "
-                   "when not known); bytes that are no UTF-8 are written \\udcXX");
+                   "when not known), and \"dry_run\": true on a dry run (convert --dry-run); bytes that are no UTF-8 "
+                   "are written \\udcXX");
     table.add_flag("-q,--quiet", options.quiet,
                    "print neither a line per page nor the progress line that a long run shows on a terminal; errors "
                    "are still printed");
