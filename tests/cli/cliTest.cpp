@@ -984,7 +984,7 @@ TEST_F(CliTest, HelpAndVersion)
                             "[--exclude GLOB]... [--files-from FILE] [-0] [--dry-run | --diff] [--json] [-q] PAGE..."),
               std::string::npos);
     EXPECT_NE(help.out.find("sorvane-cli generate [--width W] [--height H] [--name NAME] "
-                            "[--quality best|high|low] [--player SRC] [--player-dir DIR] [--force] MOVIE"),
+                            "[--quality best|high|low] [--player SRC] [--player-dir DIR] [--force] [--json] MOVIE"),
               std::string::npos);
     EXPECT_EQ(Run({"convert", "--help"}).status, 0);
     EXPECT_EQ(Run({"generate", "--help"}).status, 0);
