@@ -11,8 +11,8 @@ _sorvane_cli_options()
     case $1 in
         convert) echo "--no-backup --script-dir --player --player-dir --force --dry-run --diff $page_options -h --help" ;;
         restore) echo "--force --clean $page_options -h --help" ;;
-        generate) echo '--width --height --name --quality --player --player-dir --force -h --help' ;;
-        info) echo '-h --help' ;;
+        generate) echo '--width --height --name --quality --player --player-dir --force --json -h --help' ;;
+        info) echo '--json -h --help' ;;
     esac
 }
 

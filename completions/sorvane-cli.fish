@@ -66,5 +66,7 @@ complete -c sorvane-cli -n $on -l height -x -d "The movie's height"
 complete -c sorvane-cli -n $on -l name -x -d 'Its name/id in the page'
 complete -c sorvane-cli -n $on -l quality -x -a 'best high low' -d "The movie's quality"
 complete -c sorvane-cli -n $on -l force -d 'Replace NAME.js also when it holds other script code'
+complete -c sorvane-cli -n $on -l json -d 'Print one JSON object instead of the snippet'
 
 complete -c sorvane-cli -n '__fish_seen_subcommand_from info' -a $movies
+complete -c sorvane-cli -n '__fish_seen_subcommand_from info' -l json -d 'Print the header as one JSON object'
