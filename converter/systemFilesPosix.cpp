@@ -558,14 +558,66 @@ SystemError HardLink(const std::string& existing, const std::string& newName)
 
 FolderLock::~FolderLock()
 {
-    if (handle_ < 0)
-        return;
-    // Removed while still locked: whoever waits for it finds it gone.
-    (void)::unlink(lockFile_.c_str());
-    ::close(Fd(handle_));
+    if (handle_ >= 0) {
+        // Removed while still locked: whoever waits for it finds it gone.
+        (void)::unlink(lockFile_.c_str());
+        ::close(Fd(handle_));
+    }
+    if (folderHandle_ >= 0)
+        ::close(Fd(folderHandle_));
 }
 
 namespace {
+
+// Whether the folder carries an access ACL: then its group bits are only a
+// mask, and a named user or group may write it without reading it.
+SystemError HasAccessAcl(int folderFd, const std::string& folder, bool& has)
+{
+#ifdef __linux__
+    constexpr const char* Name = "system.posix_acl_access";
+    const ssize_t size = folderFd >= 0 ? ::fgetxattr(folderFd, Name, nullptr, 0)
+                                       : ::getxattr(folder.c_str(), Name, nullptr, 0);
+    has = size >= 0;
+    if (size < 0 && errno != ENODATA && errno != ENOTSUP && errno != ENOSYS)
+        return LastError();
+#else
+    has = true;  // unknown here: every holder takes the lock file as well
+#endif
+    return NoError;
+}
+
+// Whether someone who may write the folder (write and search) may not read
+// it, so that not every writer can lock the folder itself.
+bool LetsWritersNotRead(mode_t mode)
+{
+    for (const mode_t read : {S_IRUSR, S_IRGRP, S_IROTH}) {
+        const mode_t writeAndSearch = (read >> 1) | (read >> 2);
+        if ((mode & read) == 0 && (mode & writeAndSearch) == writeAndSearch)
+            return true;
+    }
+    return false;
+}
+
+// Opens the folder to lock it, when it can be read (folderFd -1 otherwise),
+// and tells whether its holders need the lock file as well.
+SystemError OpenFolderToLock(const std::string& folder, int& folderFd, bool& needsLockFile)
+{
+    folderFd = Retrying([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY); });
+    const SystemError openError = folderFd >= 0 ? NoError : LastError();
+    if (openError && openError != EACCES)
+        return openError;
+    struct stat info {};
+    bool hasAcl = false;
+    SystemError error = (folderFd >= 0 ? ::fstat(folderFd, &info) : ::stat(folder.c_str(), &info)) == 0
+                            ? HasAccessAcl(folderFd, folder, hasAcl)
+                            : LastError();
+    needsLockFile = hasAcl || LetsWritersNotRead(info.st_mode);
+    if (!error && openError && !needsLockFile)
+        error = openError;  // no writer locks the file here: there is no lock this holder can take
+    if (error && folderFd >= 0)
+        ::close(folderFd);
+    return error;
+}
 
 // Opens the lock file, making it when there is none; never through a link,
 // and never anything but a regular file. Opened for reading only, which
@@ -588,31 +640,54 @@ SystemError OpenLockFile(const std::string& path, int& fd, struct stat& opened)
     return error;
 }
 
-}  // namespace
-
-SystemError FolderLock::Acquire(const std::string& folder, bool wait)
+SystemError Flock(int fd, bool wait)
 {
-    const std::string path = (folder == "/" ? "" : folder) + "/" + std::string(LockFileName);
+    return Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) == 0 ? NoError : LastError();
+}
+
+// Locks the lock file at path; fd holds it then.
+SystemError LockFileAt(const std::string& path, bool wait, int& fd)
+{
     for (;;) {
-        int fd = -1;
         struct stat opened {};
         if (const SystemError error = OpenLockFile(path, fd, opened))
             return error;
-        if (Retrying([&] { return ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) != 0) {
-            const SystemError error = LastError();
+        if (const SystemError error = Flock(fd, wait)) {
             ::close(fd);
             return error;
         }
         // The holder before may have removed the file between its opening
         // and its locking here: then the lock is on a file no one else sees.
         struct stat named {};
-        if (::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
-            handle_ = fd;
-            lockFile_ = path;
+        if (::lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
             return NoError;
-        }
         ::close(fd);
     }
+}
+
+}  // namespace
+
+SystemError FolderLock::Acquire(const std::string& folder, bool wait)
+{
+    int folderFd = -1;
+    bool needsLockFile = false;
+    if (const SystemError error = OpenFolderToLock(folder, folderFd, needsLockFile))
+        return error;
+    SystemError error = folderFd >= 0 ? Flock(folderFd, wait) : NoError;
+    const std::string path = (folder == "/" ? "" : folder) + "/" + std::string(LockFileName);
+    int fileFd = -1;
+    if (!error && needsLockFile)
+        error = LockFileAt(path, wait, fileFd);
+    if (error) {
+        if (folderFd >= 0)
+            ::close(folderFd);
+        return error;
+    }
+    folderHandle_ = folderFd;
+    handle_ = fileFd;
+    if (fileFd >= 0)
+        lockFile_ = path;
+    return NoError;
 }
 
 bool FolderLock::IsBusy(SystemError error)

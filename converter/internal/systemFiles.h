@@ -148,13 +148,29 @@ SystemError CheckReplaceable(const std::string& target, bool& exists);
 SystemError HardLink(const std::string& existing, const std::string& newName);
 
 // An exclusive advisory lock on a folder, for programs that read, change and
-// write files in it: while one holds it, the others wait. A lock file in the
-// folder (LockFileName) stands for it, so that every folder a program may
-// write can be locked, also one it may not read (mode 0300). It goes when
-// its holder lets go: on Windows with its last handle; on POSIX the holder
-// removes it, and one who locked a file that was removed meanwhile takes the
-// lock again on the file of that name (a killed holder's file stays until
-// the next holder lets go).
+// write files in it: while one holds it, the others wait.
+//
+// On POSIX systems every holder that can read the folder locks the folder
+// itself (flock on it opened for reading): no file is made, and nothing stays
+// when a holder is killed. Not everyone who may write a folder may read it,
+// though (mode 0300, a drop box of mode 1733), and such a user cannot lock it
+// that way. Where the folder's own permissions let that happen (a class of
+// its mode bits with write and search but no read, or an access ACL, whose
+// named entries the bits do not show), every holder also locks a lock file in
+// it (LockFileName), always after the folder. The choice is read from the
+// folder, never from the holder's own rights, so that root and a user who
+// may only write the folder take one and the same lock. A holder who cannot
+// read a folder that needs no lock file gets the system's refusal: it never
+// goes on unlocked. The holder removes the lock file as it lets go, and one
+// who locked a file that was removed meanwhile takes the lock again on the
+// file of that name; a killed holder's file stays until the next holder lets
+// go, the one case in which the lock leaves a file behind. A folder whose
+// permissions change to write-only while a holder has it is not locked
+// against that holder.
+//
+// On Windows a folder cannot be locked itself: every holder opens the lock
+// file to be deleted on close, so it goes with its last handle, also when a
+// program is killed.
 class FolderLock {
 public:
     FolderLock() = default;
@@ -170,8 +186,9 @@ public:
     static constexpr std::string_view LockFileName = ".sorvane-lock";
 
 private:
-    std::intptr_t handle_ = -1;
-    std::string lockFile_;  // removed when let go, where the system does not do it
+    std::intptr_t handle_ = -1;        // the lock file, where one is used
+    std::intptr_t folderHandle_ = -1;  // POSIX: the folder itself, when it can be read
+    std::string lockFile_;             // removed when let go, where the system does not do it
 };
 
 // For tests of the named temporary files: false makes TempFile give every

@@ -363,6 +363,8 @@ TEST_F(CliTest, ConversionsIntoOneScriptFileWaitForEachOther)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(first->IsRunning()) << "writes the script while another program holds it";
     EXPECT_TRUE(second->IsRunning());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "js/.sorvane-lock")))
+        << "a folder all may read is locked itself";
     otherProgram.LetGo();
 
     EXPECT_EQ(first->Wait(), 0);
@@ -397,7 +399,8 @@ TEST_F(CliTest, WaitingForAScriptFinishesThePagesBefore)
 
 #ifndef _WIN32
 // A script folder that its users may write but not read (mode 0300) is
-// locked all the same; a lock that cannot be had stops the page.
+// locked all the same, by root (who may read it) and its owner alike; a lock
+// that cannot be had stops the page.
 TEST_F(CliTest, ScriptFolderThatCannotBeReadIsLockedAllTheSame)
 {
     for (const char* name : {"a", "js", "odd"})
@@ -405,8 +408,9 @@ TEST_F(CliTest, ScriptFolderThatCannotBeReadIsLockedAllTheSame)
     WriteFile(folder / "a/index.htm", "<object>movie-a</object>");
     WriteFile(folder / "odd/index.htm", "<object>movie-odd</object>");
     fs::create_symlink("/nowhere", folder / "odd/.sorvane-lock");
-    ScriptLockHolder otherProgram(folder / "js/index.js");
+    fs::permissions(folder / "odd", fs::perms(0300));
     fs::permissions(folder / "js", fs::perms(0300));
+    ScriptLockHolder otherProgram(folder / "js/index.js");
 
     const auto [program, arguments] = AsPlainUser({"convert", "--script-dir", "js", "a/index.htm"});
     testkit::StartedProgram run(program, arguments, folder.path(), testkit::NullDevice, testkit::NullDevice);
@@ -421,6 +425,7 @@ TEST_F(CliTest, ScriptFolderThatCannotBeReadIsLockedAllTheSame)
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "sorvane-cli: Cannot create file " + (folder / "odd/index.js")
                                + ": cannot lock its folder: It is a symbolic link\n");
+    fs::permissions(folder / "odd", fs::perms::owner_all);
     EXPECT_EQ(ReadFile(folder / "odd/index.htm"), "<object>movie-odd</object>");
 }
 

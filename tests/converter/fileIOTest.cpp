@@ -69,15 +69,7 @@ std::string AttributeOf(const std::string& path, const char* name)
 // owner may read and write, user 4321 and the group may read, others nothing.
 std::string ReadForUser4321Acl()
 {
-    struct Entry {
-        std::uint16_t tag, permissions;
-        std::uint32_t id;
-    };
-    constexpr std::uint32_t NoId = 0xffffffff;
-    const Entry entries[] = {{0x01, 6, NoId}, {0x02, 4, 4321}, {0x04, 4, NoId}, {0x10, 4, NoId}, {0x20, 0, NoId}};
-    const std::uint32_t version = 2;
-    std::string bytes(reinterpret_cast<const char*>(&version), sizeof version);
-    return bytes.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    return testkit::AclAttribute({{0x01, 6}, {0x02, 4, 4321}, {0x04, 4}, {0x10, 4}, {0x20, 0}});
 }
 #endif
 

@@ -137,6 +137,15 @@ FileSizeLimit::~FileSizeLimit()
 {
     setrlimit(RLIMIT_FSIZE, &previous_);
 }
+
+std::string AclAttribute(std::initializer_list<AclEntry> entries)
+{
+    const std::uint32_t version = 2;
+    std::string bytes(reinterpret_cast<const char*>(&version), sizeof version);
+    for (const AclEntry& entry : entries)
+        bytes.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+    return bytes;
+}
 #endif
 
 std::vector<GoldenCase> GoldenCases()

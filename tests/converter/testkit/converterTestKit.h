@@ -2,6 +2,7 @@
 // file access, a clean module state and the golden page cases.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <ostream>
@@ -68,6 +69,17 @@ public:
 private:
     rlimit previous_{};
 };
+
+// One entry of a POSIX access ACL: its tag (0x01 the owner, 0x02 a named
+// user, 0x04 the group, 0x10 the mask, 0x20 the others), its rwx bits and,
+// for a named user, the user's id.
+struct AclEntry {
+    std::uint16_t tag, permissions;
+    std::uint32_t id = 0xffffffff;
+};
+
+// The ACL as the system keeps it in the attribute system.posix_acl_access.
+std::string AclAttribute(std::initializer_list<AclEntry> entries);
 #endif
 
 // One golden case: a folder holding page.htm (the page before), expected.htm
