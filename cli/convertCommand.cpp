@@ -15,6 +15,13 @@ namespace {
 
 constexpr std::string_view LeftUnchangedText = "no blocks; left unchanged";
 
+// A page's script file gets the page's own functions (pages of a site need
+// not share one script); a page with no block to convert is left as it is;
+// a page that fails keeps no backup of itself. A preview follows them too.
+constexpr BatchRules ConvertRules{.content = ScriptContent::ThisPage,
+                                  .withoutBlocks = PagesWithoutBlocks::LeaveUnchanged,
+                                  .failedPageBackup = BackupOfFailedPage::Remove};
+
 struct ConvertOptions {
     bool noBackup = false;
     std::optional<std::string> scriptFolder;
@@ -193,12 +200,11 @@ int RunConvert(Arguments arguments, Streams streams)
     ConversionRun run;  // the function numbers go on from page to page
     std::optional<ConvertPreview> preview;
     if (options.preview) {
-        preview.emplace(*options.preview, run, output);
+        preview.emplace(*options.preview, run, ConvertRules, output);
         if (player->Copy())
             preview->PlayerFiles(*player->Copy());
     }
-    PageBatch batch(run, ScriptContent::ThisPage, report,
-                    {PagesWithoutBlocks::LeaveUnchanged, BackupOfFailedPage::Remove});
+    PageBatch batch(run, ConvertRules, report);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const PageRequest request{.pagePath = pages[i],
                                   .scriptPath = ScriptPathFor(pages[i], scriptFolder),

@@ -35,9 +35,8 @@ std::string Created(bool exists)
 
 }  // namespace
 
-ConvertPreview::ConvertPreview(Kind kind, ConversionRun& run, RunOutput& output)
-    : kind_(kind), output_(output),
-      preview_(run, kind == Kind::Diff, ScriptContent::ThisPage, PagesWithoutBlocks::LeaveUnchanged)
+ConvertPreview::ConvertPreview(Kind kind, ConversionRun& run, const BatchRules& rules, RunOutput& output)
+    : kind_(kind), output_(output), preview_(run, {.rules = rules, .keepTexts = kind == Kind::Diff})
 {}
 
 ConvertReport ConvertPreview::Page(const PageRequest& request)

@@ -15,8 +15,9 @@ class ConvertPreview {
 public:
     enum class Kind { DryRun, Diff };
 
-    // The pages previewed go on from one another in run, as converted ones do.
-    ConvertPreview(Kind kind, ConversionRun& run, RunOutput& output);
+    // The pages previewed go on from one another in run, as converted ones
+    // do, under the rules of the conversion.
+    ConvertPreview(Kind kind, ConversionRun& run, const BatchRules& rules, RunOutput& output);
 
     // Previews one page as ConvertPage would convert it (raising as it
     // would); with --dry-run reports it, with --diff prints the page's diff.

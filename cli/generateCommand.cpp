@@ -106,9 +106,9 @@ std::string_view WarningAbout(DoubtfulValue value)
 }
 
 // The wizard's questions about doubtful values, in its order, as warnings.
-void WarnAboutDoubtfulValues(const GenerateOptions& options, std::ostream& err)
+void WarnAboutDoubtfulValues(const EmbedOptions& options, std::ostream& err)
 {
-    for (const DoubtfulValue value : DoubtfulValues(*options.width, *options.height, *options.name))
+    for (const DoubtfulValue value : DoubtfulValues(options))
         err << ProgramName << ": warning: " << WarningAbout(value) << '\n';
 }
 
@@ -168,13 +168,14 @@ int Generate(GenerateOptions options, Streams streams)
         if (const std::string copied = player.CopyIntoSite(); !copied.empty())
             streams.err << ProgramName << ": " << copied << '\n';
         TakeMissingSizeFromMovie(options, streams.err);
-        WarnAboutDoubtfulValues(options, streams.err);
-        const EmbedCodeResult result = GenerateEmbedCode({.moviePath = movie,
-                                                          .width = *options.width,
-                                                          .height = *options.height,
-                                                          .name = *options.name,
-                                                          .quality = options.quality,
-                                                          .playerSource = player.Source()});
+        const EmbedOptions embed{.moviePath = movie,
+                                 .width = *options.width,
+                                 .height = *options.height,
+                                 .name = *options.name,
+                                 .quality = options.quality,
+                                 .playerSource = player.Source()};
+        WarnAboutDoubtfulValues(embed, streams.err);
+        const EmbedCodeResult result = GenerateEmbedCode(embed);
         if (options.json)
             PrintGeneratedJson(streams.out, movie, result, player, playerFilesCopied);
         else

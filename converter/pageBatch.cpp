@@ -137,9 +137,8 @@ void PageBatch::Pending::DropBackup()
     backup = {};
 }
 
-PageBatch::PageBatch(ConversionRun& run, ScriptContent content, std::function<void(const PageOutcome&)> onOutcome,
-                     BatchRules rules)
-    : run_(run), content_(content), onOutcome_(std::move(onOutcome)), rules_(rules),
+PageBatch::PageBatch(ConversionRun& run, const BatchRules& rules, std::function<void(const PageOutcome&)> onOutcome)
+    : run_(run), rules_(rules), onOutcome_(std::move(onOutcome)),
       maxPages_(detail::PagesPerGroup(FilesPerConvertedPage))
 {}
 

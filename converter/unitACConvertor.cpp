@@ -120,7 +120,7 @@ FileError::FileError(Kind kind, std::string path, std::string reason)
 ConvertReport ConvertPage(ConversionRun& run, const PageRequest& request)
 {
     PageOutcome outcome;
-    PageBatch batch(run, ScriptContent::WholeRun, [&outcome](const PageOutcome& done) { outcome = done; });
+    PageBatch batch(run, {}, [&outcome](const PageOutcome& done) { outcome = done; });
     batch.Convert(request);
     batch.Finish();
     if (outcome.error)
@@ -171,7 +171,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
     page.newPage.emplace(pagePath, page.pageTarget);
     // The new page: the old one with an include and, per block, a call.
     page.newPage->Reserve(scan.Page().size() + scan.Page().size() / 8 + 4096);
-    if (content_ == ScriptContent::ThisPage)
+    if (rules_.content == ScriptContent::ThisPage)
         run_.scriptBuffer.clear();
     page.outcome.report.blocksConverted = scan.Rewrite(run_, pagePath, scriptPath, existingScript, *page.newPage);
     page.outcome.report.scriptPath = scriptPath;
@@ -197,7 +197,7 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
     const PageScan scan(pagePath, player, player && *player == newPlayerScript_);
     PagePreview preview;
-    if (withoutBlocks_ == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
+    if (options_.rules.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
         preview.report.leftUnchanged = true;
         return preview;
     }
@@ -208,10 +208,10 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
                                                                            : detail::LoadTextFileIfAny(scriptPath);
     StringSink newPage;
     DiscardingSink discarded;
-    if (content_ == ScriptContent::ThisPage)
+    if (options_.rules.content == ScriptContent::ThisPage)
         run_.scriptBuffer.clear();
     preview.report = {scan.Rewrite(run_, pagePath, scriptPath, oldScript,
-                                   keepTexts_ ? static_cast<detail::ByteSink&>(newPage) : discarded),
+                                   options_.keepTexts ? static_cast<detail::ByteSink&>(newPage) : discarded),
                       scriptPath,
                       request.backup ? detail::FreeBackupName(
                           pagePath, [&](const std::string& name) { return IsReservedName(name, scriptPath); })
@@ -219,7 +219,7 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     preview.scriptExists = oldScript.has_value();
     if (!preview.scriptExists && planned == scripts_.end())
         newScripts_.emplace(FileNamePart(scriptPath), scriptPath);
-    if (keepTexts_) {
+    if (options_.keepTexts) {
         preview.oldPage = scan.Page();
         preview.newPage = std::move(newPage.text);
         preview.newScript =

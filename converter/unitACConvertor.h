@@ -162,10 +162,18 @@ enum class BackupOfFailedPage {
     Remove  // it goes: an unchanged copy of the page would only clutter
 };
 
-// How a PageBatch treats pages beyond converting them; the defaults are
-// ConvertPage's, the wizard's conversion. The command-line tool leaves pages
-// without blocks unchanged and removes the backups of failed pages.
+// Which function lines a page's script file receives.
+enum class ScriptContent {
+    WholeRun,  // all of the run's scriptBuffer, as ConvertPage does
+    ThisPage,  // only the functions of the page's own blocks; numbers still go on
+};
+
+// How the pages of a PageBatch (or a ConversionPreview) are treated beyond
+// converting them; the defaults are ConvertPage's, the wizard's conversion.
+// Callers name the fields they change:
+//   PageBatch batch(run, {.content = ScriptContent::ThisPage}, onOutcome);
 struct BatchRules {
+    ScriptContent content = ScriptContent::WholeRun;
     PagesWithoutBlocks withoutBlocks = PagesWithoutBlocks::Convert;
     BackupOfFailedPage failedPageBackup = BackupOfFailedPage::Keep;
 };
@@ -212,12 +220,6 @@ struct PageRequest {
 // the line end its first line has.
 ConvertReport ConvertPage(ConversionRun& run, const PageRequest& request);
 
-// Which function lines a page's script file receives.
-enum class ScriptContent {
-    WholeRun,  // all of the run's scriptBuffer, as ConvertPage does
-    ThisPage,  // only the functions of the page's own blocks; numbers still go on
-};
-
 // What ConvertPage would do to one page, computed without writing anything.
 struct PagePreview {
     ConvertReport report;       // backupPath: the name the backup would take
@@ -235,14 +237,17 @@ struct PagePreview {
 // that the pages before it would have written. Nothing is written.
 class ConversionPreview {
 public:
-    // keepTexts: fill in the texts of the pages and script files (a diff
-    // needs them; a report of what would change does not, and a long run
-    // without them costs little more than reading the pages).
-    // content and withoutBlocks: as in the PageBatch of the conversion.
-    ConversionPreview(ConversionRun& run, bool keepTexts, ScriptContent content = ScriptContent::WholeRun,
-                      PagesWithoutBlocks withoutBlocks = PagesWithoutBlocks::Convert)
-        : run_(run), keepTexts_(keepTexts), content_(content), withoutBlocks_(withoutBlocks)
-    {}
+    struct Options {
+        // As in the PageBatch of the conversion (failedPageBackup has no
+        // effect: nothing is written).
+        BatchRules rules;
+        // Fill in the texts of the pages and script files (a diff needs
+        // them; a report of what would change does not, and a long run
+        // without them costs little more than reading the pages).
+        bool keepTexts = false;
+    };
+
+    ConversionPreview(ConversionRun& run, const Options& options) : run_(run), options_(options) {}
 
     PagePreview Preview(const PageRequest& request);
 
@@ -254,9 +259,7 @@ private:
     bool IsReservedName(const std::string& name, const std::string& scriptPath) const;
 
     ConversionRun& run_;
-    bool keepTexts_;
-    ScriptContent content_;
-    PagesWithoutBlocks withoutBlocks_;
+    Options options_;
     // Every script file a page before would have written, with its new text
     // when texts are kept.
     std::map<std::string, std::string> scripts_;
@@ -284,8 +287,7 @@ struct PageOutcome {
 // program has locked, first makes the batch finish what it holds.
 class PageBatch {
 public:
-    PageBatch(ConversionRun& run, ScriptContent content, std::function<void(const PageOutcome&)> onOutcome,
-              BatchRules rules = {});
+    PageBatch(ConversionRun& run, const BatchRules& rules, std::function<void(const PageOutcome&)> onOutcome);
     // Pages not finished are dropped: none of their files is put in place
     // (a group already being put in place is completed first).
     ~PageBatch();
@@ -317,9 +319,8 @@ private:
     bool IsReservedName(const std::string& name, const Pending& page) const;
 
     ConversionRun& run_;
-    ScriptContent content_;
-    std::function<void(const PageOutcome&)> onOutcome_;
     BatchRules rules_;
+    std::function<void(const PageOutcome&)> onOutcome_;
     std::size_t maxPages_;
     std::vector<std::unique_ptr<Pending>> pending_;
     std::size_t pendingBytes_ = 0;  // of new pages not yet written out

@@ -85,14 +85,14 @@ bool IsEmptyWhenTrimmed(std::string_view text)
     return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
 }
 
-std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_view height, std::string_view name)
+std::vector<DoubtfulValue> DoubtfulValues(const EmbedOptions& options)
 {
     const std::pair<DoubtfulValue, bool> checks[] = {
-        {DoubtfulValue::BlankWidth, IsEmptyWhenTrimmed(width)},
-        {DoubtfulValue::BlankHeight, IsEmptyWhenTrimmed(height)},
-        {DoubtfulValue::BlankName, IsEmptyWhenTrimmed(name)},
-        {DoubtfulValue::WidthNotDigits, !IsDigitsOrPercent(width)},
-        {DoubtfulValue::HeightNotDigits, !IsDigitsOrPercent(height)},
+        {DoubtfulValue::BlankWidth, IsEmptyWhenTrimmed(options.width)},
+        {DoubtfulValue::BlankHeight, IsEmptyWhenTrimmed(options.height)},
+        {DoubtfulValue::BlankName, IsEmptyWhenTrimmed(options.name)},
+        {DoubtfulValue::WidthNotDigits, !IsDigitsOrPercent(options.width)},
+        {DoubtfulValue::HeightNotDigits, !IsDigitsOrPercent(options.height)},
     };
     std::vector<DoubtfulValue> doubtful;
     for (const auto& [value, holds] : checks)

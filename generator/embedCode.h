@@ -50,11 +50,6 @@ bool IsEmptyWhenTrimmed(std::string_view text);
 // questioned, never refused.
 enum class DoubtfulValue { BlankWidth, BlankHeight, BlankName, WidthNotDigits, HeightNotDigits };
 
-// The doubtful values among the options, in that order: a width, height or
-// name that IsEmptyWhenTrimmed, and a width or height that is not
-// IsDigitsOrPercent.
-std::vector<DoubtfulValue> DoubtfulValues(std::string_view width, std::string_view height, std::string_view name);
-
 // The script file that GenerateEmbedCode writes for the movie at moviePath:
 // the movie's folder + its base name + ".js".
 std::string MovieScriptPath(std::string_view moviePath, PathStyle style = NativePathStyle);
@@ -87,6 +82,11 @@ struct EmbedOptions {
     // PlayerReference; a local one is referred to from the movie's folder).
     std::optional<std::string> playerSource;
 };
+
+// The doubtful values among the options, in that order: a width, height or
+// name that IsEmptyWhenTrimmed, and a width or height that is not
+// IsDigitsOrPercent.
+std::vector<DoubtfulValue> DoubtfulValues(const EmbedOptions& options);
 
 // Builds the markup of the movie at moviePath with the four options (used
 // as given, only HTML-escaped inside the markup), writes the movie's script

@@ -48,6 +48,17 @@ QString MovieDescription(const MovieHeader& header)
     return size ? QStringLiteral("%1 × %2 pixels, %3").arg(size->width).arg(size->height).arg(machine) : machine;
 }
 
+// The movie and the options that the options page holds (no player: the
+// run chooses it when the code is made).
+EmbedOptions MovieOptions(const Ui::frmMain& ui)
+{
+    return {.moviePath = ToBytes(ui.txt_gn_input->text()),
+            .width = ToBytes(ui.txt_gn_swfoption_width->text()),
+            .height = ToBytes(ui.txt_gn_swfoption_height->text()),
+            .name = ToBytes(ui.txt_gn_swfoption_name->text()),
+            .quality = ToBytes(ui.cmb_gn_swfoption_quality->currentText().toLower())};
+}
+
 // The question of the options page about one doubtful value: asked while
 // its flag is armed; a Yes disarms it for the rest of the run.
 struct OptionQuestion {
@@ -124,9 +135,7 @@ bool TfrmMain::gn_swfoptionCheck()
          "The Height value should contain numbers and % sign only.\r\nAre you sure you want to keep this value?"},
     };
     bool accepted = true;
-    for (const DoubtfulValue value :
-         DoubtfulValues(ToBytes(ui->txt_gn_swfoption_width->text()), ToBytes(ui->txt_gn_swfoption_height->text()),
-                        ToBytes(ui->txt_gn_swfoption_name->text()))) {
+    for (const DoubtfulValue value : DoubtfulValues(MovieOptions(*ui))) {
         const OptionQuestion& question = *std::ranges::find(questions, value, &OptionQuestion::value);
         if (!question.askFlag)
             continue;
@@ -189,15 +198,9 @@ bool TfrmMain::gn_confirmCheck()
 // the confirm page showed; its labels may show them shortened.
 void TfrmMain::gn_completeEnter()
 {
-    const std::optional<std::string> player = PlayerForRun(GeneratePlayer());
-    const EmbedCodeResult result = GenerateEmbedCode({
-        .moviePath = ToBytes(ui->txt_gn_input->text()),
-        .width = ToBytes(ui->txt_gn_swfoption_width->text()),
-        .height = ToBytes(ui->txt_gn_swfoption_height->text()),
-        .name = ToBytes(ui->txt_gn_swfoption_name->text()),
-        .quality = ToBytes(ui->cmb_gn_swfoption_quality->currentText().toLower()),
-        .playerSource = player,
-    });
+    EmbedOptions options = MovieOptions(*ui);
+    options.playerSource = PlayerForRun(GeneratePlayer());
+    const EmbedCodeResult result = GenerateEmbedCode(options);
     ShowFilledIn(ui->lbl_gn_complete_js, ScriptNamedFormat, {FromBytes(result.scriptName)});
     ShowFilledIn(ui->lbl_gn_complete_step1, PutFilesFormat,
                  {FromBytes(result.scriptName), FromBytes(result.movieFileName)});

@@ -632,7 +632,8 @@ TEST_F(ConvertPageTest, UnwritablePageOfABatchLeavesItWholeAndTheNextConverts)
     std::vector<PageOutcome> outcomes;
     {
         testkit::FileSizeLimit diskFull(16 * 1024);  // room for the scripts and the small page
-        PageBatch batch(run, ScriptContent::ThisPage, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
+        PageBatch batch(run, {.content = ScriptContent::ThisPage},
+                        [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
         batch.Convert({.pagePath = big, .scriptPath = folder / "big.js", .backup = false});
         batch.Convert({.pagePath = page, .scriptPath = script, .backup = false});
         batch.Finish();
@@ -696,7 +697,7 @@ TEST_P(PageChangedMeanwhile, IsLeftAsItIsAndReported)
 {
     WriteFile(page, OneBlockPage);
     std::vector<PageOutcome> outcomes;
-    PageBatch batch(run, ScriptContent::WholeRun, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
+    PageBatch batch(run, {}, [&](const PageOutcome& outcome) { outcomes.push_back(outcome); });
     batch.Convert({.pagePath = page, .scriptPath = script, .backup = false});
     GetParam().change(page);
     const std::string saved = ReadFile(page);

@@ -405,7 +405,7 @@ TEST(IsDigitsOrPercent, AcceptsOnlyDigitsAndPercentInAnyOrder)
 }
 
 struct DoubtRow : testkit::NamedRow {
-    std::string_view width, height, nameId;
+    std::string width, height, nameId;
     std::vector<DoubtfulValue> doubtful;
 };
 
@@ -414,7 +414,7 @@ class Doubts : public ::testing::TestWithParam<DoubtRow> {};
 TEST_P(Doubts, AreFoundInTheOrderTheyAreAsked)
 {
     const DoubtRow& row = GetParam();
-    EXPECT_EQ(DoubtfulValues(row.width, row.height, row.nameId), row.doubtful);
+    EXPECT_EQ(DoubtfulValues({.width = row.width, .height = row.height, .name = row.nameId}), row.doubtful);
 }
 
 using enum DoubtfulValue;
