@@ -269,7 +269,10 @@ int RunRestore(Arguments arguments, Streams streams)
     });
     for (const Restoration& restoration : *plan) {
         if (restoration.backup)
-            batch.Restore(restoration.page, *restoration.backup, options.force, restoration.judged);
+            batch.Restore({.pagePath = restoration.page,
+                           .backupPath = *restoration.backup,
+                           .keepEdits = options.force,
+                           .judged = restoration.judged});
         else
             batch.PassOver(restoration.page);
     }

@@ -94,16 +94,16 @@ RestoreBatch::~RestoreBatch()
         page->DropKeptCopy();
 }
 
-void RestoreBatch::Restore(const std::string& pagePath, const std::string& backupPath, bool keepEdits,
-                           std::optional<FileIdentity> judged)
+void RestoreBatch::Restore(const RestoreRequest& request)
 {
-    auto page = std::make_unique<Pending>(RestoreOutcome{pagePath, backupPath, false, {}, {}, {}, nullptr});
-    page->pageTarget = detail::LinkTarget(pagePath);
+    auto page = std::make_unique<Pending>(
+        RestoreOutcome{.pagePath = request.pagePath, .backupPath = request.backupPath});
+    page->pageTarget = detail::LinkTarget(request.pagePath);
     page->pageIdentity = detail::PlaceIdentityOf(page->pageTarget);
     if (IsPending(page->pageIdentity))
         Finish();  // the page given twice: the second restore sees the first
     try {
-        Prepare(*page, keepEdits, judged);
+        Prepare(*page, request);
     } catch (...) {
         page->Fail(std::current_exception());
     }
@@ -114,15 +114,15 @@ void RestoreBatch::Restore(const std::string& pagePath, const std::string& backu
 
 void RestoreBatch::PassOver(const std::string& pagePath)
 {
-    pending_.push_back(std::make_unique<Pending>(RestoreOutcome{pagePath, {}, false, {}, {}, {}, nullptr}));
+    pending_.push_back(std::make_unique<Pending>(RestoreOutcome{.pagePath = pagePath}));
 }
 
-void RestoreBatch::Prepare(Pending& page, bool keepEdits, const std::optional<FileIdentity>& judged)
+void RestoreBatch::Prepare(Pending& page, const RestoreRequest& request)
 {
     const std::string& pagePath = page.outcome.pagePath;
     const std::string backup = LoadBackup(page.outcome.backupPath, page.pageTarget);
     const detail::FileBytes current(pagePath);
-    detail::RefuseReplacedPage(pagePath, current.Stamp(), judged);
+    detail::RefuseReplacedPage(pagePath, current.Stamp(), request.judged);
     page.pageRead = current.Stamp();
     if (current.view() == backup) {
         page.outcome.alreadyRestored = true;
@@ -131,7 +131,7 @@ void RestoreBatch::Prepare(Pending& page, bool keepEdits, const std::optional<Fi
     if (std::optional<ConversionFound> conversion = FindConversion(current.view(), backup)) {
         page.outcome.scriptPath = FolderPart(pagePath) + conversion->scriptPath;
         page.outcome.functions = std::move(conversion->functions);
-    } else if (!keepEdits) {
+    } else if (!request.keepEdits) {
         throw PageEditedError(pagePath, page.outcome.backupPath);
     } else {
         page.outcome.keptPath = detail::WriteBackup(

@@ -91,6 +91,19 @@ struct RestoreOutcome {
     std::exception_ptr error;  // what stopped it: FileError, ConvertError, std::bad_alloc
 };
 
+// One page to restore from its backup, and how. Callers name the fields, so
+// that the page and its backup cannot change places:
+//   batch.Restore({.pagePath = page, .backupPath = backup});
+struct RestoreRequest {
+    std::string pagePath;
+    std::string backupPath;
+    // A page that is not what its conversion made of the backup is kept
+    // first (see RestoreBatch) and then restored, not refused.
+    bool keepEdits = false;
+    // As in PageRequest: the identity a folder search saw.
+    std::optional<FileIdentity> judged;
+};
+
 // Puts back the backups of pages. A backup is used only when it is a
 // regular file reached by its own name (no symbolic link) that belongs to
 // the page's owner or to the user running the program; otherwise, and when
@@ -111,9 +124,7 @@ public:
     RestoreBatch(const RestoreBatch&) = delete;
     RestoreBatch& operator=(const RestoreBatch&) = delete;
 
-    // judged: as in PageBatch::Convert, the identity a folder search saw.
-    void Restore(const std::string& pagePath, const std::string& backupPath, bool keepEdits,
-                 std::optional<FileIdentity> judged = std::nullopt);
+    void Restore(const RestoreRequest& request);
     // A page without a backup: left as it is, its outcome (backupPath "")
     // given in its turn.
     void PassOver(const std::string& pagePath);
@@ -122,7 +133,7 @@ public:
     struct Pending;
 
 private:
-    void Prepare(Pending& page, bool keepEdits, const std::optional<FileIdentity>& judged);
+    void Prepare(Pending& page, const RestoreRequest& request);
     // Hands the pending pages to a thread that syncs and places them, once
     // the group handed over before is done, so that the next group is read
     // and checked meanwhile.
