@@ -7,24 +7,13 @@
 #include "progressLine.h"
 #include "restoreCommand.h"
 #include "standardOutput.h"
+#include "systemConsole.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>
 #include <array>
-#include <csignal>
 #include <iostream>
 #include <new>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
-#ifdef _WIN32
-#include <cstdio>
-#include <cwchar>
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace sorvane::cli {
 namespace {
@@ -79,56 +68,16 @@ int ReportUsageError(std::ostream& err, std::string_view command, std::string_vi
     return BadUsage;
 }
 
-// A batch of pages holds two new files open per page: the more files may be
-// open, the fewer syncs of the disk a long run needs.
-void AllowManyOpenFiles()
-{
-#ifndef _WIN32
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        (void)::setrlimit(RLIMIT_NOFILE, &limit);
-    }
-#endif
-}
-
 // Ends the run whose standard output lost its reader (`| head`) as it ends
 // cat: quietly, by SIGPIPE, so the shell sees the same status. Where there
 // is no SIGPIPE, quietly with status 1.
 int EndAsReaderGone()
 {
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_DFL);
-    std::raise(SIGPIPE);
-#endif
+    RaiseLostReaderSignal();
     return SomeFailed;
 }
 
 }  // namespace
-
-void KeepStandardStreamBytes()
-{
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-#endif
-}
-
-#ifdef _WIN32
-std::vector<std::string> ProgramArguments(int argc, wchar_t** argv)
-{
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(Utf8Of(std::u16string(argv[i], argv[i] + std::wcslen(argv[i]))));
-    return arguments;
-}
-#else
-std::vector<std::string> ProgramArguments(int argc, char** argv)
-{
-    return {argv + std::min(argc, 1), argv + argc};
-}
-#endif
 
 int RunCommandLine(Arguments arguments, Streams streams)
 {
@@ -156,11 +105,9 @@ int RunCommandLine(Arguments arguments, Streams streams)
 int RunProgram(Arguments arguments)
 {
     AllowManyOpenFiles();
-#ifdef SIGPIPE
     // A reader that went away ends the run after the pages are converted
     // (EndAsReaderGone), not between two pages.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    IgnoreLostReaderSignal();
     RemoveTempFilesOnInterrupt();
     if (IsTerminal(2))
         NoticeLongLockWaits([](const std::string& folder) {

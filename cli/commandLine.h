@@ -38,21 +38,6 @@ struct Command {
 
 inline constexpr std::string_view ProgramName = "sorvane-cli";
 
-// Makes standard input, output and error pass bytes as they are. On Windows
-// they start in text mode, which turns every LF written into CR LF (the
-// snippet's CR LF would reach a file as CR CR LF) and ends input at a
-// Ctrl-Z byte (a list of pages from --files-from would be cut short).
-void KeepStandardStreamBytes();
-
-// The program's arguments, its name left out, in the form every part of it
-// takes: on Windows the UTF-16 arguments (wmain's) in UTF-8, so that a name
-// beyond the system's code page arrives whole; elsewhere the bytes as given.
-#ifdef _WIN32
-std::vector<std::string> ProgramArguments(int argc, wchar_t** argv);
-#else
-std::vector<std::string> ProgramArguments(int argc, char** argv);
-#endif
-
 // Runs the tool on its arguments (the program name left out) and returns the
 // exit status.
 int RunCommandLine(Arguments arguments, Streams streams);

@@ -1,4 +1,5 @@
 #include "commandLine.h"
+#include "systemConsole.h"
 
 // Windows gives the arguments whole only in UTF-16, to wmain (MinGW links it
 // with -municode).

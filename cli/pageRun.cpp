@@ -2,6 +2,7 @@
 
 #include "jsonText.h"
 #include "nativePath.h"
+#include "systemConsole.h"
 #include "unitACConvertor.h"
 
 #include <algorithm>

@@ -3,14 +3,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "systemConsole.h"
 
 namespace sorvane::cli {
 namespace {
@@ -33,15 +28,6 @@ std::string Duration(double seconds)
 
 }  // namespace
 
-bool IsTerminal(int fileDescriptor)
-{
-#ifdef _WIN32
-    return _isatty(fileDescriptor) != 0;
-#else
-    return isatty(fileDescriptor) == 1;
-#endif
-}
-
 double ProgressLine::SteadySeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -49,13 +35,7 @@ double ProgressLine::SteadySeconds()
 
 LineErase TerminalLineErase()
 {
-#ifdef _WIN32
-    return LineErase::Spaces;
-#else
-    const char* term = std::getenv("TERM");
-    return term == nullptr || *term == '\0' || std::string_view(term) == "dumb" ? LineErase::Spaces
-                                                                                : LineErase::EscapeSequence;
-#endif
+    return TerminalErasesByEscapeSequence() ? LineErase::EscapeSequence : LineErase::Spaces;
 }
 
 std::string_view MessageLineStart(LineErase erase)

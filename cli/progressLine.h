@@ -11,10 +11,6 @@
 
 namespace sorvane::cli {
 
-// True when the file descriptor (1 standard output, 2 standard error) is a
-// terminal.
-bool IsTerminal(int fileDescriptor);
-
 // How the line is taken away: by the escape sequence that erases to the end
 // of the line, or, where the terminal may not know it (TERM=dumb, a Windows
 // console), by spaces over it.

@@ -1,19 +1,10 @@
 #include "standardOutput.h"
 
+#include "systemConsole.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#define SORVANE_WRITE _write
-#define SORVANE_CLOSE _close
-#else
-#include <unistd.h>
-#define SORVANE_WRITE ::write
-#define SORVANE_CLOSE ::close
-#endif
 
 namespace sorvane::cli {
 namespace {
@@ -26,16 +17,14 @@ constexpr std::size_t WriteChunk = std::size_t{1} << 20;
 
 StandardOutput::Buffer::Buffer()
 {
-#ifdef _WIN32
-    _setmode(OutputDescriptor, _O_BINARY);  // the snippet's CR LF must not become CR CR LF
-#endif
+    KeepDescriptorBytes(OutputDescriptor);  // the snippet's CR LF must not become CR CR LF
     setp(area_, area_ + sizeof area_);
 }
 
 void StandardOutput::Buffer::WriteOut(const char* data, std::size_t size)
 {
     while (size > 0 && failure.empty()) {
-        const auto done = SORVANE_WRITE(OutputDescriptor, data, static_cast<unsigned>(std::min(size, WriteChunk)));
+        const auto done = WriteToDescriptor(OutputDescriptor, data, std::min(size, WriteChunk));
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0) {
@@ -72,7 +61,7 @@ std::string StandardOutput::Close()
     buffer_.pubsync();
     // Output to a closed descriptor has failed in the writes already; a run
     // that printed nothing to a closed one has lost nothing.
-    if (SORVANE_CLOSE(OutputDescriptor) != 0 && buffer_.failure.empty() && errno != EBADF)
+    if (CloseDescriptor(OutputDescriptor) != 0 && buffer_.failure.empty() && errno != EBADF)
         buffer_.failure = std::strerror(errno);
     return buffer_.failure;
 }

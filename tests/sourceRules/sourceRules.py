@@ -12,8 +12,13 @@ compile_commands.json:
   core-state  no variable of static storage that can change in converter/
               and generator/ beyond the process-wide few that
               coreState.query names, as clang-query finds.
+  cli-system-branches
+              no conditional compilation (#if, #ifdef, #ifndef, #elif) in
+              cli/ but in systemConsole.h, systemConsole.cpp and main.cpp:
+              the command-line tool's branches between systems stay in
+              one place. Reads the files alone; --build is not used.
 
-usage: sourceRules.py tidy|byte-paths|core-state --source DIR --build DIR
+usage: sourceRules.py tidy|byte-paths|core-state|cli-system-branches --source DIR --build DIR
 """
 
 import argparse
@@ -38,6 +43,9 @@ NATIVE_PATH_SOURCE = "converter/nativePath.cpp"
 # differ (missing-braces on table rows), and the rules judge only their checks.
 CLANG_ARGS = ["--extra-arg=-Wno-unknown-warning-option", "--extra-arg=-Wno-error"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.MULTILINE)
+CONDITIONAL = re.compile(r'^\s*#\s*(if|ifdef|ifndef|elif)\b')
+# The files of cli/ that may branch between systems.
+CLI_SYSTEM_FILES = ("systemConsole.h", "systemConsole.cpp", "main.cpp")
 
 
 def project_sources(source, build):
@@ -125,6 +133,18 @@ def core_state(source, build):
     return bool(sources) and not found and not failed
 
 
+def cli_system_branches(source, build):
+    files = sorted(p for p in (source / "cli").iterdir() if p.suffix in (".h", ".cpp"))
+    found = [f"{path.relative_to(source)}:{number}: {line.strip()}: a branch between systems belongs in "
+             "cli/systemConsole.cpp, behind cli/systemConsole.h"
+             for path in files if path.name not in CLI_SYSTEM_FILES
+             for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1)
+             if CONDITIONAL.match(line)]
+    print("\n".join(found))
+    print(f"cli system branches: {len(files)} files, {len(found)} branches outside {', '.join(CLI_SYSTEM_FILES)}")
+    return bool(files) and not found
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("rule", choices=list(RULES))
@@ -135,7 +155,8 @@ def main():
     return 0 if check(args.source.resolve(), args.build.resolve()) else 1
 
 
-RULES = {"tidy": tidy, "byte-paths": byte_paths, "core-state": core_state}
+RULES = {"tidy": tidy, "byte-paths": byte_paths, "core-state": core_state,
+         "cli-system-branches": cli_system_branches}
 
 if __name__ == "__main__":
     sys.exit(main())
