@@ -9,6 +9,7 @@
 #include "qtBytes.h"
 #include "ui_frmMain.h"
 #include "unitACConvertor.h"
+#include "wizardPages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -72,26 +73,13 @@ QString MessageOf(const std::exception& error)
 
 }  // namespace
 
-const TfrmMain::PageActions TfrmMain::ConvertPageActions[ConvertPageCount] = {
-    {&TfrmMain::cv_inputEnter, &TfrmMain::cv_inputCheck},
-    {&TfrmMain::cv_outputEnter, &TfrmMain::cv_outputCheck},
-    {&TfrmMain::cv_confirmEnter, &TfrmMain::cv_confirmCheck},
-    {&TfrmMain::cv_progressEnter, nullptr},
-    {&TfrmMain::cv_completeEnter, nullptr},
-};
-
-const TfrmMain::PageActions TfrmMain::GeneratePageActions[GeneratePageCount] = {
-    {&TfrmMain::gn_inputEnter, &TfrmMain::gn_inputCheck},
-    {&TfrmMain::gn_swfoptionEnter, &TfrmMain::gn_swfoptionCheck},
-    {&TfrmMain::gn_confirmEnter, &TfrmMain::gn_confirmCheck},
-    {&TfrmMain::gn_completeEnter, nullptr},
-};
-
 TfrmMain::TfrmMain(Desktop& desktop, QWidget* parent)
     : QMainWindow(parent), bundledPlayer(desktop.BundledPlayerScript()), ui(std::make_unique<Ui::frmMain>()),
       desktop(desktop), Timer(new QTimer(this))
 {
     ui->setupUi(this);
+    RequirePagesOfTable(*ui->nbkConvert, ConvertPageTable);
+    RequirePagesOfTable(*ui->nbkGenerate, GeneratePageTable);
     snippetPanelArea = ui->Panel1->geometry();
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(TimerInterval);
@@ -484,7 +472,7 @@ void TfrmMain::GoNext()
             ShowGenerate();
         return;
     }
-    if (OnLastPage()) {
+    if (OnCompletionPage()) {
         ResetWizard();
         return;
     }
@@ -535,10 +523,10 @@ void TfrmMain::EnterPage(int index)
         FocusFirstControlOfScreen();
         return;
     }
-    const auto pages = CurrentPageActions();
-    if (index < 0 || index >= static_cast<int>(pages.size()))
+    const WizardPage* page = PageAt(index);
+    if (!page)
         return;
-    (this->*pages[index].Enter)();
+    (this->*page->enter)();
     ApplyStep(CurrentStepRows()[index]);
     FocusFirstControlOfScreen();
 }
@@ -578,10 +566,10 @@ void TfrmMain::FocusFirstControlOfScreen()
 
 bool TfrmMain::CheckPage(int index)
 {
-    const auto pages = CurrentPageActions();
-    if (index < 0 || index >= static_cast<int>(pages.size()) || !pages[index].Check)
+    const WizardPage* page = PageAt(index);
+    if (!page || page->check == NextAlwaysMovesOn)
         return true;
-    return (this->*pages[index].Check)();
+    return (this->*page->check)();
 }
 
 void TfrmMain::ApplyStep(const TAcPage& row)
@@ -613,13 +601,19 @@ void TfrmMain::ShareAltKeysWithMenuBar()
     }
 }
 
-std::span<const TfrmMain::PageActions> TfrmMain::CurrentPageActions() const
+std::span<const WizardPage> TfrmMain::CurrentPages() const
 {
     if (currentNotebook == ui->nbkConvert)
-        return ConvertPageActions;
+        return ConvertPageTable;
     if (currentNotebook == ui->nbkGenerate)
-        return GeneratePageActions;
+        return GeneratePageTable;
     return {};
+}
+
+const WizardPage* TfrmMain::PageAt(int index) const
+{
+    const auto pages = CurrentPages();
+    return index >= 0 && index < static_cast<int>(pages.size()) ? &pages[index] : nullptr;
 }
 
 std::span<const TAcPage> TfrmMain::CurrentStepRows() const
@@ -631,14 +625,15 @@ std::span<const TAcPage> TfrmMain::CurrentStepRows() const
     return {};
 }
 
-bool TfrmMain::OnLastPage() const
+bool TfrmMain::OnCompletionPage() const
 {
-    return currentNotebook && currentNotebook->currentIndex() == currentNotebook->count() - 1;
+    const WizardPage* page = currentNotebook ? PageAt(currentNotebook->currentIndex()) : nullptr;
+    return page && page->role == PageRole::Completion;
 }
 
 void TfrmMain::ConfirmExit()
 {
-    if (OnLastPage() || desktop.AskExit(this, ExitQuestion))
+    if (OnCompletionPage() || desktop.AskExit(this, ExitQuestion))
         desktop.EndApplication();
 }
 
@@ -717,7 +712,7 @@ QAbstractButton* TfrmMain::ButtonForEnter() const
     QWidget* focused = focusWidget();
     if (qobject_cast<QPushButton*>(focused) || qobject_cast<QToolButton*>(focused))
         return static_cast<QAbstractButton*>(focused);
-    return OnLastPage() ? ui->btnExit : ui->btnNext;
+    return OnCompletionPage() ? ui->btnExit : ui->btnNext;
 }
 
 void TfrmMain::TimerTimer()

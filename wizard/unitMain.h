@@ -39,6 +39,7 @@ namespace sorvane {
 
 class Desktop;
 class PathLabel;
+struct WizardPage;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -87,9 +88,9 @@ public:
     // The one handler of the four advert pictures; acts by the sender.
     void Logo_Click(QObject* Sender);
 
-    // Page actions. The controller reaches the entry actions and checks
-    // through virtual calls, so a window with other pages (a test's, for one)
-    // runs through the same steps.
+    // Page actions, named by the page tables of wizardPages.h. The controller
+    // reaches the entry actions and checks through virtual calls, so a window
+    // with other pages (a test's, for one) runs through the same steps.
     // ------------------------------------------ convert path (convertPages.cpp) --
     virtual void cv_inputEnter();
     virtual bool cv_inputCheck();
@@ -131,16 +132,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct PageActions {
-        void (TfrmMain::*Enter)();
-        bool (TfrmMain::*Check)();  // null: the page always lets Next move on
-    };
-    static const PageActions ConvertPageActions[ConvertPageCount];
-    static const PageActions GeneratePageActions[GeneratePageCount];
-
-    std::span<const PageActions> CurrentPageActions() const;
+    // The rows of the current notebook's table (wizardPages.h) and its step
+    // rows; empty on the welcome screen.
+    std::span<const WizardPage> CurrentPages() const;
+    // The current table's row index; null when there is none.
+    const WizardPage* PageAt(int index) const;
     std::span<const TAcPage> CurrentStepRows() const;
-    bool OnLastPage() const;
+    bool OnCompletionPage() const;
     void ShowPath(QStackedWidget* notebook);
     void TurnToPage(int index);
     void EnterPageOrTurnBack(int index, const std::function<void()>& turnBack);

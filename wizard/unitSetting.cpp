@@ -5,10 +5,6 @@
 
 namespace sorvane {
 
-TAcPage WelcomeStep;
-std::array<TAcPage, ConvertPageCount> ConvertSteps;
-std::array<TAcPage, GeneratePageCount> GenerateSteps;
-
 const QString LinkQuery = QStringLiteral("?Sorvane");
 const QString PageFileFilter = QString::fromStdString(WebPageFilter())
                                + QStringLiteral("|Text Files (*.txt)|*.txt|"
@@ -27,62 +23,32 @@ const QString CancelCaption = QStringLiteral("&Cancel");
 const QString AgainCaption = QStringLiteral("&Again");
 const QString ExitCaption = QStringLiteral("E&xit");
 
-// Every path page starts with the three buttons enabled and captioned for
-// going on; the special pages then change what differs.
-void SetPathPageDefaults(TAcPage& row, int index)
-{
-    row.Index = index;
-    row.Back = {BackCaption, true};
-    row.Next = {NextCaption, true};
-    row.Exit = {CancelCaption, true};
-}
-
-// A completion page: Back is gone, Next starts again, the third button exits.
-void MakeCompletionRow(TAcPage& row)
-{
-    row.Next.Caption = AgainCaption;
-    row.Exit.Caption = ExitCaption;
-    row.Back.Enabled = false;
-}
-
-template <std::size_t N>
-void SetTitles(std::array<TAcPage, N>& rows, const std::array<const char*, N>& titles)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        rows[i].Title = QString::fromLatin1(titles[i]);
-}
-
-template <std::size_t N>
-void SetPathDefaults(std::array<TAcPage, N>& rows)
-{
-    for (std::size_t i = 0; i < N; ++i)
-        SetPathPageDefaults(rows[i], static_cast<int>(i));
-}
-
 }  // namespace
 
-void BuildStepTables()
+TAcPage WelcomeStepRow()
 {
-    WelcomeStep.Title = QStringLiteral("Welcome");
-    WelcomeStep.Index = 0;
-    WelcomeStep.Back = {BackCaption, false};
-    WelcomeStep.Next = {NextCaption, true};
-    WelcomeStep.Exit = {CancelCaption, true};
+    TAcPage row;
+    row.Title = QStringLiteral("Welcome");
+    row.Back = {BackCaption, false};
+    row.Next = {NextCaption, true};
+    row.Exit = {CancelCaption, true};
+    return row;
+}
 
-    SetPathDefaults(ConvertSteps);
-    SetPathDefaults(GenerateSteps);
-
-    SetTitles(ConvertSteps, {"Select Web Page File", "Saving Script File", "Confirm Your Options",
-                             "Processing Web Page..", "Complete"});
-    MakeCompletionRow(ConvertSteps[4]);
-    // The conversion's progress page leaves by itself.
-    ConvertSteps[3].Back.Enabled = false;
-    ConvertSteps[3].Next.Enabled = false;
-    ConvertSteps[3].Exit.Enabled = false;
-
-    SetTitles(GenerateSteps,
-              {"Selecting Flash Movie File", "Entering Your Flash options", "Confirm Your Options", "Complete"});
-    MakeCompletionRow(GenerateSteps[3]);
+// An ordinary page goes back and on; the progress page leaves by itself; a
+// completion page has no way back, Next starts again and the third button
+// exits.
+TAcPage PathStepRow(const char* title, int index, PageRole role)
+{
+    const bool leavesByItself = role == PageRole::Progress;
+    const bool completes = role == PageRole::Completion;
+    TAcPage row;
+    row.Title = QString::fromLatin1(title);
+    row.Index = index;
+    row.Back = {BackCaption, role == PageRole::Ordinary};
+    row.Next = {completes ? AgainCaption : NextCaption, !leavesByItself};
+    row.Exit = {completes ? ExitCaption : CancelCaption, !leavesByItself};
+    return row;
 }
 
 // ------------------------------------------------------------------ links --

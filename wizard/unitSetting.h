@@ -1,5 +1,5 @@
-// The wizard's fixed data: one step row per screen, the setting strings the
-// pages read, and the web addresses of the link menu, the advert strip and
+// The wizard's fixed data: how a screen's step row is made, the setting
+// strings the pages read, and the web addresses of the link menu, the advert strip and
 // the about box.
 #pragma once
 
@@ -29,16 +29,17 @@ struct TAcPage {
     TNavButton Exit;
 };
 
-inline constexpr int ConvertPageCount = 5;
-inline constexpr int GeneratePageCount = 4;
+// What a page of a path is to the step machine, and so which buttons its
+// row offers: an ordinary page goes back and on; the progress page leaves
+// by itself, its three buttons disabled; a completion page ends the path,
+// its Next starting again and its third button exiting without a question.
+enum class PageRole { Ordinary, Progress, Completion };
 
-// Empty until BuildStepTables fills them, once, while the main window is
-// created; read-only afterwards.
-extern TAcPage WelcomeStep;
-extern std::array<TAcPage, ConvertPageCount> ConvertSteps;
-extern std::array<TAcPage, GeneratePageCount> GenerateSteps;
-
-void BuildStepTables();
+// The welcome screen's row.
+TAcPage WelcomeStepRow();
+// The row of the path page at index with the given title, its buttons as
+// its role wants them.
+TAcPage PathStepRow(const char* title, int index, PageRole role);
 
 // Appended to the addresses of some links.
 extern const QString LinkQuery;

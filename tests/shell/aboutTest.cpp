@@ -110,8 +110,7 @@ TEST_F(AboutBox, LinkOpensExactlyItsTextAndTheBoxStaysOpen)
 TEST_F(AboutBox, ClosesByButtonEnterEscAndCloseBoxKeepingTheWizardAsItWas)
 {
     window->activateWindow();
-    Next();
-    Next();
+    NextUntil(QStringLiteral("gn_swfoption"));
     ASSERT_EQ(Screen(), "gn_swfoption");
     const std::function<void(TfrmAbout*)> ways[] = {
         [](TfrmAbout* box) { QTest::mouseClick(Find<QPushButton>(box, QStringLiteral("btnClose")), Qt::LeftButton); },
@@ -127,7 +126,7 @@ TEST_F(AboutBox, ClosesByButtonEnterEscAndCloseBoxKeepingTheWizardAsItWas)
     for (const auto& close : ways)
         ShowAbout(close);
     EXPECT_EQ(Screen(), "gn_swfoption");
-    ExpectRowShown(GenerateSteps[1]);
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_swfoption")));
     EXPECT_TRUE(desktop.Calls().empty());
 }
 

@@ -6,6 +6,7 @@
 #include "fakeDesktop.h"
 #include "guiTest.h"
 #include "unitMain.h"
+#include "wizardPages.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -15,7 +16,21 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
+
+// The step row of a screen: "welcome", or a path page found by its name
+// in its table.
+inline const sorvane::TAcPage& StepRowOf(const QString& screen)
+{
+    using namespace sorvane;
+    if (const qsizetype i = PageNamesOf(ConvertPageTable).indexOf(screen); i >= 0)
+        return ConvertSteps[i];
+    if (const qsizetype i = PageNamesOf(GeneratePageTable).indexOf(screen); i >= 0)
+        return GenerateSteps[i];
+    EXPECT_EQ(screen, "welcome") << "no such screen";
+    return WelcomeStep;
+}
 
 template <class Window = sorvane::TfrmMain>
 class WizardWindowTest : public testing::Test {
@@ -46,6 +61,16 @@ protected:
                 return book->currentWidget()->objectName();
         }
         return Control(QStringLiteral("panFirst"))->isVisible() ? QStringLiteral("welcome") : QStringLiteral("none");
+    }
+
+    // Presses Next until the screen named screen shows (none when it shows
+    // already); fails when the path chosen runs past it without showing it.
+    void NextUntil(const QString& screen) const
+    {
+        const std::size_t longestPath = std::max(sorvane::ConvertPageTable.size(), sorvane::GeneratePageTable.size());
+        for (std::size_t press = 0; press <= longestPath && Screen() != screen; ++press)
+            Next();
+        EXPECT_EQ(Screen(), screen) << "not reached by Next";
     }
 
     QString Title() const { return Control<QLabel>(QStringLiteral("lblTitle"))->text(); }

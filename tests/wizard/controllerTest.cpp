@@ -45,10 +45,19 @@ TEST_F(WizardWindow, WindowIsFixedSizeWithoutMaximizeBox)
 struct PathCase : NamedRow {
     const char* chooser;  // the welcome label that chooses the path
     const char* notebook;
-    std::vector<const char*> pages;  // reached by Next, in order, each with Back enabled
-    const std::array<TAcPage, ConvertPageCount>* convertRows;
-    const std::array<TAcPage, GeneratePageCount>* generateRows;
-    const TAcPage& Row(std::size_t i) const { return convertRows ? (*convertRows)[i] : (*generateRows)[i]; }
+    std::span<const WizardPage> pages;
+    // The pages reached by Next, in order, each with Back enabled: those up
+    // to the page that starts the work.
+    QStringList OrdinaryPages() const
+    {
+        QStringList names;
+        for (const WizardPage& page : pages) {
+            if (page.role != PageRole::Ordinary)
+                break;
+            names << QString::fromLatin1(page.objectName);
+        }
+        return names;
+    }
 };
 
 class PathWalk : public StepsWindow, public testing::WithParamInterface<PathCase> {};
@@ -56,52 +65,42 @@ class PathWalk : public StepsWindow, public testing::WithParamInterface<PathCase
 TEST_P(PathWalk, NextAndBackShowEachPageWithItsRow)
 {
     const PathCase& path = GetParam();
+    const QStringList pages = path.OrdinaryPages();
+    ASSERT_FALSE(pages.isEmpty());
     SetConvertPage();
     Click(QString::fromLatin1(path.chooser));
-    for (std::size_t i = 0; i < path.pages.size(); ++i) {
+    for (const QString& page : pages) {
         Next();
-        EXPECT_EQ(Screen(), path.pages[i]);
-        ExpectRowShown(path.Row(i));
+        EXPECT_EQ(Screen(), page);
+        ExpectRowShown(StepRowOf(page));
         EXPECT_EQ(window->CurrentNotebook()->objectName(), path.notebook);
     }
-    for (std::size_t i = path.pages.size() - 1; i > 0; --i) {
+    for (qsizetype i = pages.size() - 1; i > 0; --i) {
         Back();
-        EXPECT_EQ(Screen(), path.pages[i - 1]);
-        ExpectRowShown(path.Row(i - 1));
+        EXPECT_EQ(Screen(), pages[i - 1]);
+        ExpectRowShown(StepRowOf(pages[i - 1]));
     }
     Back();
     EXPECT_EQ(Screen(), "welcome");
     ExpectRowShown(WelcomeStep);
     Next();
-    EXPECT_EQ(Screen(), path.pages[0]);
+    EXPECT_EQ(Screen(), pages[0]);
     EXPECT_TRUE(desktop.Calls().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PathWalk,
-                         testing::Values(PathCase{"Convert",
-                                                  "lblConvert",
-                                                  "nbkConvert",
-                                                  {"cv_input", "cv_output", "cv_confirm"},
-                                                  &ConvertSteps,
-                                                  nullptr},
-                                         PathCase{"Generate",
-                                                  "lblGenerate",
-                                                  "nbkGenerate",
-                                                  {"gn_input", "gn_swfoption", "gn_confirm"},
-                                                  nullptr,
-                                                  &GenerateSteps}),
+                         testing::Values(PathCase{"Convert", "lblConvert", "nbkConvert", ConvertPageTable},
+                                         PathCase{"Generate", "lblGenerate", "nbkGenerate", GeneratePageTable}),
                          RowName<PathCase>);
 
 TEST_F(StepsWindow, AgainReturnsToWelcomeKeepingEverythingEntered)
 {
-    Next();
+    NextUntil(QStringLiteral("gn_input"));
     Control<QLineEdit>(QStringLiteral("txt_gn_input"))->setText(QStringLiteral("/movies/intro.swf"));
-    Next();
+    NextUntil(QStringLiteral("gn_swfoption"));
     Control<QLineEdit>(QStringLiteral("txt_gn_swfoption_width"))->setText(QStringLiteral("550"));
-    Next();
-    Next();
-    ASSERT_EQ(Screen(), "gn_complete");
-    ExpectRowShown(GenerateSteps[3]);
+    NextUntil(QStringLiteral("gn_complete"));
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_complete")));
 
     Next();  // "&Again"
     EXPECT_EQ(Screen(), "welcome");
@@ -149,10 +148,7 @@ protected:
     {
         SetConvertPage();
         Click(QStringLiteral("lblConvert"));
-        Next();
-        Next();
-        Next();
-        ASSERT_EQ(Screen(), "cv_confirm");
+        NextUntil(QStringLiteral("cv_confirm"));
     }
     // Next on the confirm page, then every position the bar takes until the
     // wizard has moved on by itself.
@@ -164,7 +160,7 @@ protected:
                                                 [&](int value) { positions.push_back(value); });
         Next();
         EXPECT_EQ(Screen(), "cv_progress");
-        ExpectRowShown(ConvertSteps[3]);
+        ExpectRowShown(StepRowOf(QStringLiteral("cv_progress")));
         EXPECT_TRUE(Timer()->isActive());
         EXPECT_TRUE(QTest::qWaitFor([&] { return !Timer()->isActive(); }, 5000));
         QObject::disconnect(recording);
@@ -182,7 +178,7 @@ TEST_F(Progress, BarFillsInTenStepsThenMovesOnByItself)
     const std::vector<int> filled{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 0};
     EXPECT_EQ(RunProgress(), filled);
     EXPECT_EQ(Screen(), "cv_complete");
-    ExpectRowShown(ConvertSteps[4]);
+    ExpectRowShown(StepRowOf(QStringLiteral("cv_complete")));
 
     Next();  // "&Again"
     ToConfirmPage();
@@ -194,13 +190,12 @@ TEST_F(Progress, BarFillsInTenStepsThenMovesOnByItself)
 
 TEST_F(StepsWindow, CancelAnsweredNoKeepsTheWizardWhereItWas)
 {
-    Next();
-    Next();
+    NextUntil(QStringLiteral("gn_swfoption"));
     desktop.AnswerNo();
     Click(QStringLiteral("btnExit"));
     EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::AskExit, ExitQuestion}}));
     EXPECT_EQ(Screen(), "gn_swfoption");
-    ExpectRowShown(GenerateSteps[1]);
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_swfoption")));
 }
 
 TEST_F(WizardWindow, CancelAnsweredYesEndsTheProgram)
@@ -213,8 +208,7 @@ TEST_F(WizardWindow, CancelAnsweredYesEndsTheProgram)
 
 TEST_F(StepsWindow, ExitOnCompletionPageEndsWithoutQuestion)
 {
-    for (int i = 0; i < 4; ++i)
-        Next();
+    NextUntil(QStringLiteral("gn_complete"));
     ASSERT_EQ(Control<QAbstractButton>(QStringLiteral("btnExit"))->text(), "E&xit");
     Click(QStringLiteral("btnExit"));
     EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::EndApplication, {}}}));
@@ -234,10 +228,9 @@ TEST_F(WizardWindow, EscPressesTheThirdButtonOnlyWhileEnabled)
 }
 
 struct CloseCase : NamedRow {
-    int nextPresses;  // from the welcome screen, on the chosen path
-    bool convert;
-    const char* screen;
-    bool asks;  // the exit question, else the program ends at once
+    bool convert;        // the path chosen
+    const char* screen;  // reached by Next from the welcome screen
+    bool asks;           // the exit question, else the program ends at once
 };
 
 class CloseBox : public StepsWindow, public testing::WithParamInterface<CloseCase> {};
@@ -248,8 +241,7 @@ TEST_P(CloseBox, NeverClosesTheWindowAndActsLikeTheThirdButton)
     SetConvertPage();
     if (c.convert)
         Click(QStringLiteral("lblConvert"));
-    for (int i = 0; i < c.nextPresses; ++i)
-        Next();
+    NextUntil(QString::fromLatin1(c.screen));
     ASSERT_EQ(Screen(), c.screen);
     if (c.asks)
         desktop.AnswerNo();
@@ -263,10 +255,10 @@ TEST_P(CloseBox, NeverClosesTheWindowAndActsLikeTheThirdButton)
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, CloseBox,
-                         testing::Values(CloseCase{"Welcome", 0, false, "welcome", true},
-                                         CloseCase{"PathPage", 2, false, "gn_swfoption", true},
-                                         CloseCase{"ProgressPageWithThirdButtonDisabled", 4, true, "cv_progress", true},
-                                         CloseCase{"CompletionPage", 4, false, "gn_complete", false}),
+                         testing::Values(CloseCase{"Welcome", false, "welcome", true},
+                                         CloseCase{"PathPage", false, "gn_swfoption", true},
+                                         CloseCase{"ProgressPageWithThirdButtonDisabled", true, "cv_progress", true},
+                                         CloseCase{"CompletionPage", false, "gn_complete", false}),
                          RowName<CloseCase>);
 
 }  // namespace

@@ -534,7 +534,7 @@ TEST_F(ConvertPages, FailedConversionIsReportedAndLeavesTheWizardOnTheConfirmPag
     EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{
                                    {Kind::Error, "Cannot open file " + page + "\nNo such file or directory"}}));
     EXPECT_EQ(Screen(), "cv_confirm");
-    ExpectRowShown(ConvertSteps[2]);
+    ExpectRowShown(StepRowOf(QStringLiteral("cv_confirm")));
     EXPECT_FALSE(Timer()->isActive());
     EXPECT_EQ(Bar()->value(), 0);
     QTest::qWait(700);

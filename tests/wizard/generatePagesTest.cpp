@@ -314,7 +314,7 @@ TEST_F(GeneratePath, AFullRunWritesTheScriptAndCopiesTheSnippet)
     QTemporaryDir folder, elsewhere;
     GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
     ASSERT_EQ(Screen(), "gn_complete");
-    ExpectRowShown(GenerateSteps[3]);
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_complete")));
 
     const EmbedCodeResult reference = GenerateEmbedCode(
         {.moviePath = ToBytes(elsewhere.filePath(QStringLiteral("intro.swf"))),
@@ -364,7 +364,7 @@ TEST_F(GeneratePath, AsksBeforeReplacingAConvertedPagesScriptAndNoKeepsIt)
     GenerateFor(folder.filePath(QStringLiteral("intro.swf")));
     EXPECT_EQ(desktop.TextsOf(Kind::ConfirmDefaultNo), QStringList{question});
     EXPECT_EQ(Screen(), "gn_confirm");
-    ExpectRowShown(GenerateSteps[2]);
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_confirm")));
     EXPECT_EQ(ReadBytes(script), pageScript);
 
     desktop.AnswerYes();
@@ -435,7 +435,7 @@ TEST_F(GeneratePath, AScriptThatCannotBeWrittenLeavesTheWizardOnTheConfirmPage)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(goneFolder + QStringLiteral("/outro.js"))) << errors[0].toStdString();
     EXPECT_EQ(Screen(), "gn_confirm");
-    ExpectRowShown(GenerateSteps[2]);
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_confirm")));
     EXPECT_EQ(memo->toPlainText(), introSnippet) << "nothing of the failed pass reaches the page";
 }
 

@@ -63,7 +63,9 @@ TEST_F(WizardWindow, FieldsAreNamedByTheirLabels)
 // Where the focus is once each screen has been entered by Next.
 struct FocusCase : NamedRow {
     bool convert;
-    std::vector<const char*> focusAfterEachNext;  // the welcome screen's first
+    // Each screen in the order Next reaches it, from the welcome screen,
+    // with the control that has the focus there.
+    std::vector<std::pair<const char*, const char*>> focusOnScreen;
 };
 
 class ScreenFocus : public StepsWindow, public testing::WithParamInterface<FocusCase> {};
@@ -74,24 +76,28 @@ TEST_P(ScreenFocus, IsOnTheFirstControlTheUserActsOn)
     SetConvertPage();
     if (c.convert)
         Click(QStringLiteral("lblConvert"));
-    for (const char* expected : c.focusAfterEachNext) {
+    for (const auto& [screen, expected] : c.focusOnScreen) {
+        NextUntil(QString::fromLatin1(screen));
         QWidget* focused = window->focusWidget();
-        EXPECT_EQ((focused ? focused->objectName() : QString()).toStdString(), expected)
-            << "on " << Screen().toStdString();
-        if (Screen() == (c.convert ? "cv_confirm" : "gn_complete"))
-            break;
-        Next();
+        EXPECT_EQ((focused ? focused->objectName() : QString()).toStdString(), expected) << "on " << screen;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, ScreenFocus,
-    testing::Values(
-        FocusCase{"Generate",
-                  false,
-                  {"radGenerate", "sbtn_gn_input", "txt_gn_swfoption_height", "btnNext", "sbtn_gn_complete"}},
-        FocusCase{"Convert", true, {"radConvert", "sbtn_cv_input", "rad_cv_output_default", "chk_cv_confirm"}}),
-    RowName<FocusCase>);
+INSTANTIATE_TEST_SUITE_P(Paths, ScreenFocus,
+                         testing::Values(FocusCase{"Generate",
+                                                   false,
+                                                   {{"welcome", "radGenerate"},
+                                                    {"gn_input", "sbtn_gn_input"},
+                                                    {"gn_swfoption", "txt_gn_swfoption_height"},
+                                                    {"gn_confirm", "btnNext"},
+                                                    {"gn_complete", "sbtn_gn_complete"}}},
+                                         FocusCase{"Convert",
+                                                   true,
+                                                   {{"welcome", "radConvert"},
+                                                    {"cv_input", "sbtn_cv_input"},
+                                                    {"cv_output", "rad_cv_output_default"},
+                                                    {"cv_confirm", "chk_cv_confirm"}}}),
+                         RowName<FocusCase>);
 
 TEST_F(StepsWindow, BackToTheWelcomeScreenFocusesTheChosenOption)
 {
@@ -103,9 +109,7 @@ TEST_F(StepsWindow, BackToTheWelcomeScreenFocusesTheChosenOption)
     EXPECT_EQ(window->focusWidget(), Control(QStringLiteral("radConvert")));
 
     Click(QStringLiteral("lblGenerate"));
-    for (int page = 0; page < 4; ++page)
-        Next();
-    ASSERT_EQ(Screen(), "gn_complete");
+    NextUntil(QStringLiteral("gn_complete"));
     Next();  // "&Again"
     EXPECT_EQ(window->focusWidget(), Control(QStringLiteral("radGenerate")));
 }
@@ -119,8 +123,8 @@ namespace {
 // Enter presses the focused push or tool button; on any other control it is
 // Next, and on a completion page the third button.
 struct EnterCase : NamedRow {
-    int nextsBefore;    // Next presses from the welcome screen (generate path)
-    const char* focus;  // the control Enter is pressed on
+    const char* screenBefore;  // reached by Next from the welcome screen (generate path)
+    const char* focus;         // the control Enter is pressed on
     const char* screenAfter;
     int openDialogs;  // the open dialogs Enter opened
     bool endedApplication;
@@ -133,8 +137,7 @@ TEST_P(EnterKey, PressesTheFocusedButtonElseNext)
     const EnterCase& c = GetParam();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    for (int i = 0; i < c.nextsBefore; ++i)
-        Next();
+    NextUntil(QString::fromLatin1(c.screenBefore));
     if (c.openDialogs)
         desktop.CancelFileDialog();
     QWidget* focus = Control(QString::fromLatin1(c.focus));
@@ -148,22 +151,21 @@ TEST_P(EnterKey, PressesTheFocusedButtonElseNext)
 
 INSTANTIATE_TEST_SUITE_P(
     Controls, EnterKey,
-    testing::Values(EnterCase{"OnTheChosenOption", 0, "radGenerate", "gn_input", 0, false},
-                    EnterCase{"OnNext", 0, "btnNext", "gn_input", 0, false},
-                    EnterCase{"OnBrowse", 1, "sbtn_gn_input", "gn_input", 1, false},
-                    EnterCase{"OnBack", 1, "btnBack", "welcome", 0, false},
-                    EnterCase{"InATextBox", 2, "txt_gn_swfoption_name", "gn_confirm", 0, false},
-                    EnterCase{"InTheQualityList", 2, "cmb_gn_swfoption_quality", "gn_confirm", 0, false},
-                    EnterCase{"InTheSnippetOnTheCompletionPage", 4, "mem_gn_complete", "gn_complete", 0, true}),
+    testing::Values(EnterCase{"OnTheChosenOption", "welcome", "radGenerate", "gn_input", 0, false},
+                    EnterCase{"OnNext", "welcome", "btnNext", "gn_input", 0, false},
+                    EnterCase{"OnBrowse", "gn_input", "sbtn_gn_input", "gn_input", 1, false},
+                    EnterCase{"OnBack", "gn_input", "btnBack", "welcome", 0, false},
+                    EnterCase{"InATextBox", "gn_swfoption", "txt_gn_swfoption_name", "gn_confirm", 0, false},
+                    EnterCase{"InTheQualityList", "gn_swfoption", "cmb_gn_swfoption_quality", "gn_confirm", 0, false},
+                    EnterCase{"InTheSnippetOnTheCompletionPage", "gn_complete", "mem_gn_complete", "gn_complete", 0,
+                              true}),
     RowName<EnterCase>);
 
 // ------------------------------------------------------------------ focus --
 
 TEST_F(StepsWindow, TheSnippetBoxShowsWhenItHasTheFocus)
 {
-    for (int page = 0; page < 4; ++page)
-        Next();
-    ASSERT_EQ(Screen(), "gn_complete");
+    NextUntil(QStringLiteral("gn_complete"));
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QWidget* panel = Control(QStringLiteral("Panel1"));

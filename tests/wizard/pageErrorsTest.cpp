@@ -50,10 +50,8 @@ using PageErrors = WizardWindowTest<FailingPages>;
 
 struct EntryFailure : NamedRow {
     const char* failingPage;
-    int nextPresses;  // on the generate path, before the failing move
-    bool byBack;      // the failing move is Back, else Next
-    const char* stays;
-    const TAcPage* row;
+    bool byBack;        // the failing move is Back, else Next
+    const char* stays;  // the screen of the generate path the move starts from
 };
 
 class FailedEntry : public PageErrors, public testing::WithParamInterface<EntryFailure> {};
@@ -61,35 +59,33 @@ class FailedEntry : public PageErrors, public testing::WithParamInterface<EntryF
 TEST_P(FailedEntry, ReportsTheErrorAndTurnsBackToThePageTheUserCameFrom)
 {
     const EntryFailure& c = GetParam();
-    for (int i = 0; i < c.nextPresses; ++i)
-        Next();
+    NextUntil(QString::fromLatin1(c.stays));
     window->failingPage = QString::fromLatin1(c.failingPage);
 
     c.byBack ? Back() : Next();
 
     EXPECT_EQ(desktop.Calls(), (std::vector<FakeDesktop::Call>{{Kind::Error, QString::fromLatin1(OpenFailure)}}));
     EXPECT_EQ(Screen(), c.stays);
-    ExpectRowShown(*c.row);
+    ExpectRowShown(StepRowOf(QString::fromLatin1(c.stays)));
 
     window->failingPage.clear();
     c.byBack ? Back() : Next();
     EXPECT_NE(Screen(), c.stays) << "the wizard goes on once the page can be entered";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moves, FailedEntry,
-    testing::Values(EntryFailure{"FirstPageFromWelcome", "gn_input", 0, false, "welcome", &WelcomeStep},
-                    EntryFailure{"NextPage", "gn_confirm", 2, false, "gn_swfoption", &GenerateSteps[1]},
-                    EntryFailure{"PreviousPage", "gn_swfoption", 3, true, "gn_confirm", &GenerateSteps[2]}),
-    RowName<EntryFailure>);
+INSTANTIATE_TEST_SUITE_P(Moves, FailedEntry,
+                         testing::Values(EntryFailure{"FirstPageFromWelcome", "gn_input", false, "welcome"},
+                                         EntryFailure{"NextPage", "gn_confirm", false, "gn_swfoption"},
+                                         EntryFailure{"PreviousPage", "gn_swfoption", true, "gn_confirm"}),
+                         RowName<EntryFailure>);
 
 TEST_F(PageErrors, FailedCheckKeepsThePageAndItsTitle)
 {
     window->refusingPage = QStringLiteral("gn_input");
-    Next();
+    NextUntil(QStringLiteral("gn_input"));
     Next();
     EXPECT_EQ(Screen(), "gn_input");
-    ExpectRowShown(GenerateSteps[0]);
+    ExpectRowShown(StepRowOf(QStringLiteral("gn_input")));
     EXPECT_TRUE(desktop.Calls().empty());
 }
 
@@ -98,8 +94,7 @@ TEST_F(PageErrors, FailedMoveOnAfterProgressStopsTheTimer)
     window->failingPage = QStringLiteral("cv_complete");
     SetConvertPage();
     Click(QStringLiteral("lblConvert"));
-    for (int i = 0; i < 4; ++i)
-        Next();
+    NextUntil(QStringLiteral("cv_progress"));
     auto* timer = Find<QTimer>(window.get(), QStringLiteral("Timer"));
     ASSERT_TRUE(timer->isActive());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); }, 5000));
