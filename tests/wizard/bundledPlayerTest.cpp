@@ -165,10 +165,7 @@ protected:
     {
         page = SetConvertPage();
         Click(QStringLiteral("lblConvert"));
-        Next();
-        Next();
-        Next();
-        ASSERT_EQ(Screen(), "cv_confirm");
+        NextUntil(QStringLiteral("cv_confirm"));
     }
     void RunToCompletion()
     {
@@ -237,13 +234,12 @@ protected:
     {
         const QString movie = WriteFile(QStringLiteral("intro.swf"),
                                         QByteArray::fromStdString(testmovie::MovieBytes({.tags = tags})));
-        Next();
+        NextUntil(QStringLiteral("gn_input"));
         Control<QLineEdit>(QStringLiteral("txt_gn_input"))->setText(movie);
-        Next();
+        NextUntil(QStringLiteral("gn_swfoption"));
         Control<QLineEdit>(QStringLiteral("txt_gn_swfoption_width"))->setText(QStringLiteral("550"));
         Control<QLineEdit>(QStringLiteral("txt_gn_swfoption_height"))->setText(QStringLiteral("400"));
-        Next();
-        ASSERT_EQ(Screen(), "gn_confirm");
+        NextUntil(QStringLiteral("gn_confirm"));
     }
     QString Shown(const char* label) const { return Control<QLabel>(QString::fromLatin1(label))->text(); }
 };
