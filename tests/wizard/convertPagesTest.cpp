@@ -284,8 +284,7 @@ TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
 {
     const QString first = PickPage(QStringLiteral("index.html"));
     EXPECT_EQ(desktop.TextsOf(Kind::OpenFile), QStringList{PageFilter});
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     EXPECT_EQ(Label("lbl_cv_confirm_htm"), first);
     EXPECT_EQ(Label("lbl_cv_confirm_js"), QDir::toNativeSeparators(site.filePath(QStringLiteral("index.js"))));
     EXPECT_EQ(BackupBox()->text(), "Create backup of index.html");
@@ -306,8 +305,7 @@ TEST_F(ConvertPages, ConfirmPageIsRebuiltFromTheFieldsOnEveryEntry)
 TEST_F(ConvertPages, PlayerIsOffAtFirstAndThePickedOneIsLoadedAfterTheScript)
 {
     const QString page = PickPage(QStringLiteral("index.html"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     auto* box = Control<QCheckBox>(QStringLiteral("chk_cv_confirm_player"));
     EXPECT_FALSE(box->isChecked());
     EXPECT_FALSE(Control(QStringLiteral("txt_cv_confirm_player"))->isEnabled());
@@ -331,8 +329,7 @@ TEST_F(ConvertPages, PlayerIsOffAtFirstAndThePickedOneIsLoadedAfterTheScript)
 TEST_F(ConvertPages, MissingPlayerIsReportedAndThePageKept)
 {
     const QString page = PickPage(QStringLiteral("index.html"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     Control<QCheckBox>(QStringLiteral("chk_cv_confirm_player"))->setChecked(true);
     Control<QLineEdit>(QStringLiteral("txt_cv_confirm_player"))->setText(site.filePath(QStringLiteral("gone.js")));
     desktop.ClearCalls();
@@ -353,8 +350,7 @@ TEST_F(ConvertPages, MissingPlayerIsReportedAndThePageKept)
 TEST_F(ConvertPages, PlayerTypedIsLookedForFromTheWorkingFolderAndBrowseStartsBesideIt)
 {
     PickPage(QStringLiteral("index.html"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     Control<QCheckBox>(QStringLiteral("chk_cv_confirm_player"))->setChecked(true);
     auto* field = Control<QLineEdit>(QStringLiteral("txt_cv_confirm_player"));
     field->setText(QStringLiteral("no such folder/ruffle.js"));
@@ -378,8 +374,7 @@ TEST_F(ConvertPages, APageWithoutABlockIsNotConvertedAndNothingIsWritten)
     const QString page = WriteFile(QStringLiteral("index.html"), converted);
     desktop.ChooseFile(page);
     Click(QStringLiteral("sbtn_cv_input"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     ASSERT_EQ(Screen(), "cv_confirm");
     auto* note = Control<QLabel>(QStringLiteral("lbl_cv_confirm_none"));
     EXPECT_TRUE(note->isVisible());
@@ -410,8 +405,7 @@ TEST_F(ConvertPages, ANameThatLooksLikeMarkupIsShownAsItIs)
     const QString name = QStringLiteral("a <b>bold &amp; & <br>x\ny.html");
     const QString page = PickPage(name);
     const QString script = QDir::toNativeSeparators(site.filePath(QStringLiteral("a <b>bold &amp; & <br>x\ny.js")));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     auto* htm = Control<QLabel>(QStringLiteral("lbl_cv_confirm_htm"));
     auto* js = Control<QLabel>(QStringLiteral("lbl_cv_confirm_js"));
     const std::pair<QString, QString> shown[] = {
@@ -441,8 +435,7 @@ TEST_F(ConvertPages, LongPathsShowTheirFileNamesAndAreConvertedWhole)
                                            "nested folder/and yet one more level of folders");
     Folder(folders);
     const QString page = PickPage(folders + QStringLiteral("/my_favourite_page.html"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     const QString script = QDir::toNativeSeparators(site.filePath(folders + QStringLiteral("/my_favourite_page.js")));
     const std::pair<const char*, QString> shown[] = {{"lbl_cv_confirm_htm", page}, {"lbl_cv_confirm_js", script}};
     for (const auto& [name, path] : shown) {
@@ -500,8 +493,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, FullRun,
 TEST_F(ConvertPages, AgainConvertsTheSamePageOnceMoreKeepingTheChoices)
 {
     const QString page = PickPage(QStringLiteral("index.html"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     BackupBox()->setChecked(false);
     Convert();
 
@@ -509,9 +501,7 @@ TEST_F(ConvertPages, AgainConvertsTheSamePageOnceMoreKeepingTheChoices)
               QByteArray::fromStdString(Page));  // the author puts a new movie on the page
     Next();                                      // "&Again"
     ASSERT_EQ(Screen(), "welcome");
-    Next();
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     EXPECT_FALSE(BackupBox()->isChecked()) << "the cleared backup box stays cleared";
     Convert();
 
@@ -524,8 +514,7 @@ TEST_F(ConvertPages, AgainConvertsTheSamePageOnceMoreKeepingTheChoices)
 TEST_F(ConvertPages, FailedConversionIsReportedAndLeavesTheWizardOnTheConfirmPage)
 {
     const QString page = PickPage(QStringLiteral("index.html"));
-    Next();
-    Next();
+    NextUntil(QStringLiteral("cv_confirm"));
     QFile::remove(page);
     desktop.ClearCalls();
 
