@@ -363,8 +363,10 @@ TEST_F(CliTest, ConversionsIntoOneScriptFileWaitForEachOther)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(first->IsRunning()) << "writes the script while another program holds it";
     EXPECT_TRUE(second->IsRunning());
+#ifndef _WIN32  // Windows locks with a lock file that goes with its last handle
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "js/.sorvane-lock")))
         << "a folder all may read is locked itself";
+#endif
     otherProgram.LetGo();
 
     EXPECT_EQ(first->Wait(), 0);
