@@ -205,6 +205,13 @@ std::uint64_t ClassBits(std::string_view text, std::size_t at)
 template <ByteClassSet Classes>
 std::size_t FindInClass(std::string_view text, std::size_t from)
 {
+#ifdef __SSE2__
+    // 16 bytes at a time while they last: in markup the byte looked for is
+    // most often near, and a 64-byte window would look four times as far.
+    for (; from + 16 <= text.size(); from += 16)
+        if (const unsigned bits = ClassBits16<Classes>(text.data() + from); bits != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(bits));
+#endif
     for (; from < text.size(); from += 64)
         if (const std::uint64_t bits = ClassBits<Classes>(text, from); bits != 0)
             return from + static_cast<std::size_t>(std::countr_zero(bits));
@@ -216,6 +223,11 @@ std::size_t FindInClass(std::string_view text, std::size_t from)
 template <ByteClassSet Classes>
 std::size_t SkipClass(std::string_view text, std::size_t from)
 {
+#ifdef __SSE2__
+    for (; from + 16 <= text.size(); from += 16)
+        if (const unsigned others = ~ClassBits16<Classes>(text.data() + from) & 0xFFFFu; others != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(others));
+#endif
     for (; from < text.size(); from += 64)
         if (const std::uint64_t others = ~ClassBits<Classes>(text, from) & LowBits(text.size() - from); others != 0)
             return from + static_cast<std::size_t>(std::countr_zero(others));
