@@ -29,7 +29,8 @@ namespace {
 
 std::atomic<bool> UnnamedTempFilesAllowed{true};
 
-// Writes of at least this size are handed to the disk at once.
+// Once this much is written and not yet handed to the disk, it is handed
+// over at once.
 constexpr std::size_t WritebackStart = std::size_t{1} << 20;
 // More files than this on one file system are synced with one syncfs, which
 // costs one flush of the disk instead of one per file.
@@ -378,17 +379,21 @@ SystemError TempFile::Write(std::string_view bytes)
     return NoError;
 }
 
-// Hands what was just written to the disk at once, so that the disk works
-// while the rest of a large file is produced and the closing sync has little
-// left to do. Small files are better left to one sync of many.
+// Hands what was written to the disk at once, so that the disk works while
+// the rest of a large file is produced and the closing sync has little left
+// to do. Small files are better left to one sync of many. The bytes are
+// counted across writes: a large file is often written a buffer at a time,
+// each a little under the threshold.
 void TempFile::StartWriteback(std::size_t size)
 {
-#ifdef SYNC_FILE_RANGE_WRITE
-    if (size >= WritebackStart)
-        (void)::sync_file_range(Fd(handle_), static_cast<off_t>(written_), static_cast<off_t>(size),
-                                SYNC_FILE_RANGE_WRITE);
-#endif
     written_ += size;
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (const std::uint64_t pending = written_ - handedOver_; pending >= WritebackStart) {
+        (void)::sync_file_range(Fd(handle_), static_cast<off_t>(handedOver_), static_cast<off_t>(pending),
+                                SYNC_FILE_RANGE_WRITE);
+        handedOver_ = written_;
+    }
+#endif
 }
 
 SystemError TempFile::TakeMetadataOf(const std::string& original)

@@ -118,6 +118,7 @@ private:
     TempNameEntry entry_;
     std::uint64_t device_ = 0;
     std::uint64_t written_ = 0;
+    std::uint64_t handedOver_ = 0;  // the bytes before this were handed to the disk (StartWriteback)
 };
 
 // Makes the content of every file reach the disk. Many files on one file
