@@ -86,8 +86,8 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
     for (std::size_t i = 0; i < text.size();) {
         if (place == Place::Value) {
             // A value's bytes stay as they are, whatever they are.
-            const std::size_t close = text.find(text[valueQuote], i);
-            if (close == npos)
+            const std::size_t close = detail::FindByte(text, i, text[valueQuote]);
+            if (close == text.size())
                 break;
             place = Place::Tag;
             i = close + 1;

@@ -3,7 +3,6 @@
 #include "textSearch.h"
 
 #include <array>
-#include <cstring>
 
 namespace sorvane::detail {
 namespace {
@@ -39,8 +38,8 @@ std::size_t SkipUntil(std::string_view text, std::size_t at, ByteClassSet classe
 // One past the next c, or NotFound.
 std::size_t OnePastNext(std::string_view text, std::size_t at, char c)
 {
-    const std::size_t found = text.find(c, at);
-    return found == NotFound ? NotFound : found + 1;
+    const std::size_t found = FindByte(text, at, c);
+    return found == text.size() ? NotFound : found + 1;
 }
 
 // A token whose end is NotFound runs to the end of the text, unclosed.
@@ -105,10 +104,7 @@ MarkupToken NextToken(std::string_view text, std::size_t from)
 {
     const std::size_t size = text.size();
     while (from < size) {
-        const void* found = std::memchr(text.data() + from, '<', size - from);
-        if (found == nullptr)
-            break;
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        const std::size_t at = FindByte(text, from, '<');
         if (at + 2 > size)
             break;
         const char next = text[at + 1];

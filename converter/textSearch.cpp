@@ -129,29 +129,4 @@ std::size_t FindLowered(std::string_view text, std::string_view needle, std::siz
     return FindLowered(text, {&needle, 1}, from, which);
 }
 
-std::size_t FlattenStops::NextFrom(std::size_t from)
-{
-    constexpr std::size_t Window = 64;
-    while (from < text_.size()) {
-        if (window_ == NotFound || from < window_ || from >= window_ + Window) {
-            window_ = from;
-            stops_ = StopsAt(from);
-        }
-        if (const std::uint64_t ahead = stops_ >> (from - window_); ahead != 0)
-            return from + static_cast<std::size_t>(std::countr_zero(ahead));
-        from = window_ + Window;
-    }
-    return text_.size();
-}
-
-std::uint64_t FlattenStops::StopsAt(std::size_t at) const
-{
-    // A blank starts a run when a blank follows it, the byte after the
-    // window included.
-    const std::uint64_t blanks = ClassBits<FlatBlank>(text_, at);
-    const bool blankAfter = at + 64 < text_.size() && InClass(text_[at + 64], FlatBlank);
-    const std::uint64_t runStarts = blanks & ((blanks >> 1) | (std::uint64_t{blankAfter} << 63));
-    return ClassBits<FlattenSyntax>(text_, at) | runStarts;
-}
-
 }  // namespace sorvane::detail

@@ -234,6 +234,27 @@ std::size_t SkipClass(std::string_view text, std::size_t from)
     return text.size();
 }
 
+// The first offset >= from holding the byte c, or the text's size. Markup
+// mostly looks for a byte a few places ahead (the quote that closes a value,
+// the "<" after a line end), where testing the next 16 bytes in place costs
+// less than a call of memchr; farther on, memchr takes over.
+inline std::size_t FindByte(std::string_view text, std::size_t from, char c)
+{
+#ifdef __SSE2__
+    if (from + 16 <= text.size()) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+        if (bits != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(bits));
+        from += 16;
+    }
+#endif
+    if (from >= text.size())
+        return text.size();
+    const void* found = std::memchr(text.data() + from, c, text.size() - from);
+    return found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+}
+
 // Whether the text begins with the lower-case prefix, A-Z taken as a-z.
 bool StartsWithLowered(std::string_view text, std::string_view lowerPrefix);
 
@@ -276,11 +297,32 @@ public:
     explicit FlattenStops(std::string_view text) : text_(text) {}
 
     // The first stop at or after from, or the text's size.
-    std::size_t NextFrom(std::size_t from);
+    std::size_t NextFrom(std::size_t from)
+    {
+        constexpr std::size_t Window = 64;
+        while (from < text_.size()) {
+            if (window_ == NotFound || from < window_ || from >= window_ + Window) {
+                window_ = from;
+                stops_ = StopsAt(from);
+            }
+            if (const std::uint64_t ahead = stops_ >> (from - window_); ahead != 0)
+                return from + static_cast<std::size_t>(std::countr_zero(ahead));
+            from = window_ + Window;
+        }
+        return text_.size();
+    }
 
 private:
     // Bit i is set when at + i is a stop.
-    std::uint64_t StopsAt(std::size_t at) const;
+    std::uint64_t StopsAt(std::size_t at) const
+    {
+        // A blank starts a run when a blank follows it, the byte after the
+        // window included.
+        const std::uint64_t blanks = ClassBits<FlatBlank>(text_, at);
+        const bool blankAfter = at + 64 < text_.size() && InClass(text_[at + 64], FlatBlank);
+        const std::uint64_t runStarts = blanks & ((blanks >> 1) | (std::uint64_t{blankAfter} << 63));
+        return ClassBits<FlattenSyntax>(text_, at) | runStarts;
+    }
 
     std::string_view text_;
     std::size_t window_ = NotFound;  // the offset that bit 0 of stops_ stands for

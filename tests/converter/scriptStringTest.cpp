@@ -73,6 +73,21 @@ TEST(ByteClasses, VectorAndByteAtATimePathsAgreeOnEverySearchedSet)
     ExpectBothPathsAgreeForEverySet(std::make_index_sequence<detail::SearchedSets.size()>());
 }
 
+TEST(ByteClasses, FindByteAgreesWithAPlainSearch)
+{
+    std::mt19937 random(7);
+    for (const std::size_t size : Lengths) {
+        for (const bool dense : {false, true}) {
+            const auto bytes = RandomBytes(random, size, detail::Quote | detail::TagClose, dense);
+            const std::string_view text(bytes.get(), size);
+            for (std::size_t at = 0; at < size; ++at)
+                for (const char c : {'"', '\'', '>'})
+                    ASSERT_EQ(detail::FindByte(text, at, c), std::min(text.find(c, at), size))
+                        << "byte " << c << ", size " << size << ", at " << at;
+        }
+    }
+}
+
 bool IsShiftJisLead(unsigned char c)
 {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
