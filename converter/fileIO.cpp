@@ -101,6 +101,24 @@ std::optional<detail::PlaceIdentity> detail::NewPlaceIdentity(const std::string&
     return PlaceIdentity{folder.identity, PathBytes(name.filename())};
 }
 
+std::shared_ptr<detail::PinnedFolder> detail::PinFolderOf(const std::string& pagePath, bool searched)
+{
+    if (!searched)
+        return nullptr;
+    auto pinned = std::make_shared<PinnedFolder>();
+    if (const SystemError error = pinned->Open(FolderBytes(pagePath)))
+        throw ConvertError(pagePath + " is left as it is: its folder cannot be reached without a detour ("
+                           + ReasonText(error) + "); a folder on its way was replaced since the folder search");
+    return pinned;
+}
+
+std::string detail::PathIn(const PinnedFolder* pinned, const std::string& path)
+{
+    if (pinned == nullptr || FolderBytes(path) != pinned->Folder())
+        return path;
+    return PathBytes(NativePath(pinned->Place()) / NativePath(path).filename());
+}
+
 bool SameFile(const std::string& first, const std::string& second)
 {
     if (first == second)
@@ -192,7 +210,8 @@ void detail::ReplaceFileContent(const std::string& path, Pieces pieces)
     writer.Commit();
 }
 
-bool detail::CreateNewFile(const std::string& path, std::string_view content, const std::string& metadataFrom)
+bool detail::CreateNewFile(const std::string& path, std::string_view content, const std::string& metadataFrom,
+                           const std::string& shownPath)
 {
     TempFile temp;
     SystemError error = temp.Create(FolderBytes(path));
@@ -207,7 +226,7 @@ bool detail::CreateNewFile(const std::string& path, std::string_view content, co
     if (IsNameTaken(error))
         return false;
     if (error)
-        RaiseCreateError(path, error);
+        RaiseCreateError(shownPath.empty() ? path : shownPath, error);
     const std::string folder = FolderBytes(path);
     SyncFolders({&folder, 1});
     return true;
@@ -215,14 +234,14 @@ bool detail::CreateNewFile(const std::string& path, std::string_view content, co
 
 // ------------------------------------------------------------- reading --
 
-std::optional<std::string> detail::LoadTextFileIfAny(const std::string& path)
+std::optional<std::string> detail::LoadTextFileIfAny(const std::string& path, const std::string& shownPath)
 {
     std::string text;
     const SystemError error = ReadText(path, text);
     if (IsMissing(error))
         return std::nullopt;
     if (error)
-        throw FileError(FileError::Kind::Open, path, ReasonText(error));
+        throw FileError(FileError::Kind::Open, shownPath.empty() ? path : shownPath, ReasonText(error));
     return text;
 }
 

@@ -20,8 +20,19 @@ constexpr std::size_t MostPagesAtOnce = 256;
 constexpr std::size_t MostBytesAtOnce = std::size_t{64} << 20;
 // Open files left to the rest of the program.
 constexpr std::size_t FilesLeftFree = 64;
-// Each page holds its new page and script files open.
-constexpr std::size_t FilesPerConvertedPage = 2;
+// Each page holds its new page and script files open, and its folder.
+constexpr std::size_t FilesPerConvertedPage = 3;
+
+// What tells a folder from every other: its identity, as one folder has
+// many paths (those of pinned folders among them); its path where that
+// cannot be had, for the lock to report.
+std::string FolderKey(const std::string& folder)
+{
+    detail::FileStamp stamp;
+    if (detail::StampOf(folder, stamp) != detail::NoError)
+        return folder;
+    return std::to_string(stamp.identity.device) + ':' + std::to_string(stamp.identity.index);
+}
 
 void SyncFolders(const std::set<std::string>& folders)
 {
@@ -91,7 +102,7 @@ void PlacePages(Pages& pages)
         page.newScript->Place();
         folders.insert(detail::FolderBytes(page.newScript->Target()));
         if (!page.backup.path.empty())
-            folders.insert(detail::FolderBytes(page.backup.path));
+            folders.insert(detail::FolderBytes(page.backup.place));
     });
     SyncFolders(folders);
     folders.clear();
@@ -100,6 +111,8 @@ void PlacePages(Pages& pages)
         // Nothing may fail once the page is in place: its backup would go.
         folders.insert(detail::FolderBytes(page.newPage->Target()));
         page.newPage->Place();
+        // Told, but not undone: the page is converted, and its backup stays.
+        page.outcome.error = detail::PageOffItsPath(page.outcome.pagePath, page.pageTarget);
     });
     SyncFolders(folders);
     for (const auto& page : pages)
@@ -196,7 +209,7 @@ void PageBatch::WaitForPlacing()
 std::shared_ptr<detail::FolderLock> PageBatch::ScriptLock(const std::string& scriptPath,
                                                           const std::string& scriptTarget)
 {
-    const std::string folder = detail::FolderBytes(scriptTarget);
+    const std::string folder = FolderKey(detail::FolderBytes(scriptTarget));
     if (std::shared_ptr<detail::FolderLock> held = folderLocks_[folder].lock())
         return held;
     auto lock = std::make_shared<detail::FolderLock>();

@@ -20,17 +20,18 @@ namespace {
 namespace fs = std::filesystem;
 
 // As in a PageBatch: many pages share one sync, each holding its new file
-// open until the group is placed.
-constexpr std::size_t FilesPerRestoredPage = 1;
+// and its folder open until the group is placed.
+constexpr std::size_t FilesPerRestoredPage = 2;
 
 // The backup's bytes, read from the file of that very name (never through a
 // link, which could lead to any file, a private key among them) when it is
 // a regular file of the page's owner or of the user: a backup that someone
 // else put beside the page would show the web what that someone wants.
-std::string LoadBackup(const std::string& backupPath, const std::string& pageTarget)
+// backupPlace reaches the backup (PathIn), backupPath names it.
+std::string LoadBackup(const std::string& backupPath, const std::string& backupPlace, const std::string& pageTarget)
 {
     detail::InputFile file;
-    detail::SystemError error = file.Open(backupPath, detail::LinkRule::Refuse);
+    detail::SystemError error = file.Open(backupPlace, detail::LinkRule::Refuse);
     bool owned = false;
     if (!error)
         error = file.OwnedByUserOrOwnerOf(pageTarget, owned);
@@ -72,11 +73,13 @@ struct RestoreBatch::Pending {
     void DropKeptCopy() noexcept
     {
         if (!outcome.keptPath.empty())
-            RemoveQuietly(outcome.keptPath);
+            RemoveQuietly(keptPlace);
         outcome.keptPath.clear();
     }
 
     RestoreOutcome outcome;
+    std::shared_ptr<detail::PinnedFolder> folder;  // of a page the search found
+    std::string keptPlace;                         // reaches outcome.keptPath
     std::string pageTarget;
     std::optional<detail::PlaceIdentity> pageIdentity;
     detail::FileStamp pageRead;
@@ -96,14 +99,22 @@ RestoreBatch::~RestoreBatch()
 
 void RestoreBatch::Restore(const RestoreRequest& request)
 {
-    auto page = std::make_unique<Pending>(
-        RestoreOutcome{.pagePath = request.pagePath, .backupPath = request.backupPath});
-    page->pageTarget = detail::LinkTarget(request.pagePath);
+    const std::string& pagePath = request.pagePath;
+    auto page = std::make_unique<Pending>(RestoreOutcome{.pagePath = pagePath, .backupPath = request.backupPath});
+    try {
+        // As in a conversion, a page the search found is written in its own
+        // folder only, and its backup is read there.
+        page->folder = detail::PinFolderOf(pagePath, request.judged.has_value());
+    } catch (...) {
+        page->Fail(std::current_exception());
+    }
+    page->pageTarget = page->folder ? detail::PathIn(page->folder.get(), pagePath) : detail::LinkTarget(pagePath);
     page->pageIdentity = detail::PlaceIdentityOf(page->pageTarget);
     if (IsPending(page->pageIdentity))
         Finish();  // the page given twice: the second restore sees the first
     try {
-        Prepare(*page, request);
+        if (!page->outcome.error)
+            Prepare(*page, request);
     } catch (...) {
         page->Fail(std::current_exception());
     }
@@ -120,7 +131,8 @@ void RestoreBatch::PassOver(const std::string& pagePath)
 void RestoreBatch::Prepare(Pending& page, const RestoreRequest& request)
 {
     const std::string& pagePath = page.outcome.pagePath;
-    const std::string backup = LoadBackup(page.outcome.backupPath, page.pageTarget);
+    const std::string& backupPath = page.outcome.backupPath;
+    const std::string backup = LoadBackup(backupPath, detail::PathIn(page.folder.get(), backupPath), page.pageTarget);
     const detail::FileBytes current(pagePath);
     detail::RefuseReplacedPage(pagePath, current.Stamp(), request.judged);
     page.pageRead = current.Stamp();
@@ -134,10 +146,11 @@ void RestoreBatch::Prepare(Pending& page, const RestoreRequest& request)
     } else if (!request.keepEdits) {
         throw PageEditedError(pagePath, page.outcome.backupPath);
     } else {
-        page.outcome.keptPath = detail::WriteBackup(
-                                    pagePath, current, page.pageTarget, true, [](const std::string&) { return false; },
-                                    KeptPageCandidate)
-                                    .path;
+        const detail::Backup kept = detail::WriteBackup(
+            pagePath, current, page.pageTarget, true, [](const std::string&) { return false; }, KeptPageCandidate,
+            page.folder.get());
+        page.outcome.keptPath = kept.path;
+        page.keptPlace = kept.place;
     }
     page.newPage.emplace(pagePath, page.pageTarget);
     page.newPage->Append(backup);
@@ -169,6 +182,9 @@ void PlaceGroup(std::vector<std::unique_ptr<RestoreBatch::Pending>>& group)
             detail::RefuseChangedPage(page.outcome.pagePath, page.pageTarget, page.pageRead);
             page.newPage->Place();
             folders.insert(detail::FolderBytes(page.pageTarget));
+            // Told, but not undone: the page is restored, and a copy kept of
+            // it stays.
+            page.outcome.error = detail::PageOffItsPath(page.outcome.pagePath, page.pageTarget);
         } catch (...) {
             page.Fail(std::current_exception());
         }

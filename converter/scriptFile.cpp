@@ -280,7 +280,7 @@ bool FreeForBackup(const std::string& candidate, const std::function<bool(const 
 
 detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget,
                                    bool mayLink, const std::function<bool(const std::string&)>& isReserved,
-                                   NameCandidate candidateName)
+                                   NameCandidate candidateName, const PinnedFolder* pinned)
 {
     // A link is the old file itself under a second name: nothing is copied,
     // and it has the page's owner, bits and attributes. A page with other
@@ -289,18 +289,19 @@ detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes&
     mayLink = mayLink && page.Stamp().links == 1;
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = candidateName(pagePath, n, NativePathStyle);
-        if (!FreeForBackup(candidate, isReserved))
+        std::string place = PathIn(pinned, candidate);
+        if (!FreeForBackup(place, isReserved))
             continue;
         if (mayLink) {
-            const SystemError linkError = HardLink(pageTarget, candidate);
+            const SystemError linkError = HardLink(pageTarget, place);
             if (!linkError)
-                return {std::move(candidate), true};
+                return {std::move(candidate), std::move(place), true};
             if (IsNameTaken(linkError))
                 continue;
             mayLink = false;  // another file system, or one without links: copy
         }
-        if (CreateNewFile(candidate, page.view(), pageTarget))
-            return {std::move(candidate), false};
+        if (CreateNewFile(place, page.view(), pageTarget, candidate))
+            return {std::move(candidate), std::move(place), false};
     }
     throw FileError(FileError::Kind::Create, candidateName(pagePath, INT_MAX, NativePathStyle));
 }
@@ -319,9 +320,9 @@ void detail::DetachBackup(const Backup& backup) noexcept
     if (!backup.linked)
         return;
     try {
-        const std::string content = LoadTextFile(backup.path);
+        const std::string content = LoadTextFile(backup.place);
         const std::string_view piece = content;
-        ReplaceFileContent(backup.path, {&piece, 1});
+        ReplaceFileContent(backup.place, {&piece, 1});
     } catch (...) {
         // It stays a second name of the unchanged page: the same bytes.
     }
@@ -331,7 +332,7 @@ void detail::RemoveBackup(const Backup& backup) noexcept
 {
     try {
         std::error_code error;
-        fs::remove(NativePath(backup.path), error);
+        fs::remove(NativePath(backup.place), error);
     } catch (...) {
         // No memory for the path: it stays, the same bytes as the page.
     }

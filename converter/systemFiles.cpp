@@ -14,6 +14,27 @@ std::string OwnReasonText(SystemError error)
     }
 }
 
+namespace {
+
+std::function<void()>& BeforeNamingHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+}  // namespace
+
+void SetBeforeNamingHook(std::function<void()> hook)
+{
+    BeforeNamingHook() = std::move(hook);
+}
+
+void RunBeforeNamingHook()
+{
+    if (BeforeNamingHook())
+        BeforeNamingHook()();
+}
+
 bool SameContentStamp(const FileStamp& a, const FileStamp& b)
 {
     return a.identity == b.identity && a.size == b.size && a.modified == b.modified;

@@ -86,11 +86,17 @@ std::string OpenFileName(int fd)
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
+// Whether open files can be reached by a name (OpenFileName).
+bool OpenFilesHaveNames()
+{
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    return procMounted;
+}
+
 // Unnamed files need O_TMPFILE and /proc to give them a name later.
 bool UnnamedFilesUsable()
 {
-    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
-    return procMounted && UnnamedTempFilesAllowed.load();
+    return OpenFilesHaveNames() && UnnamedTempFilesAllowed.load();
 }
 
 // A folder's own answer to unnamed files: some file systems have none.
@@ -194,15 +200,23 @@ SystemError ReadReplaceFacts(const std::string& target, ReplaceFacts& facts)
 void RemoveLeftoverTempFiles(const std::string& folder)
 {
     static std::mutex clearedGuard;  // a batch places files on a thread of its own
-    static std::set<std::string> cleared;
-    {
-        const std::lock_guard lock(clearedGuard);
-        if (!cleared.insert(folder).second)
-            return;
-    }
+    // By identity: one folder has many paths (a PinnedFolder's among them).
+    static std::set<std::pair<dev_t, ino_t>> cleared;
     DIR* entries = ::opendir(folder.c_str());
     if (entries == nullptr)
         return;
+    struct stat info {};
+    if (::fstat(::dirfd(entries), &info) != 0) {
+        ::closedir(entries);
+        return;
+    }
+    {
+        const std::lock_guard lock(clearedGuard);
+        if (!cleared.insert({info.st_dev, info.st_ino}).second) {
+            ::closedir(entries);
+            return;
+        }
+    }
     while (const dirent* entry = ::readdir(entries)) {
         const long owner = TempFileOwner(entry->d_name);
         if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH)
@@ -419,6 +433,7 @@ SystemError TempFile::Sync()
 
 SystemError TempFile::Replace(const std::string& target)
 {
+    RunBeforeNamingHook();
 #ifdef __linux__
     if (name_.empty()) {
         // The file gets a name just before the rename, so only this short
@@ -448,6 +463,7 @@ SystemError TempFile::Replace(const std::string& target)
 
 SystemError TempFile::PlaceNew(const std::string& target)
 {
+    RunBeforeNamingHook();
 #ifdef __linux__
     if (name_.empty())
         return ::linkat(AT_FDCWD, OpenFileName(Fd(handle_)).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0
@@ -556,7 +572,68 @@ SystemError CheckReplaceable(const std::string& target, bool& exists)
 
 SystemError HardLink(const std::string& existing, const std::string& newName)
 {
+    RunBeforeNamingHook();
     return ::link(existing.c_str(), newName.c_str()) == 0 ? NoError : LastError();
+}
+
+// ---------------------------------------------------------- PinnedFolder --
+
+PinnedFolder::~PinnedFolder()
+{
+    if (handle_ >= 0)
+        ::close(Fd(handle_));
+}
+
+namespace {
+
+// Opens the folder name in the folder at, never through a link. O_PATH asks
+// for no right on the folder itself: one that may be written and not read
+// (mode 0300) opens too.
+int OpenFolderIn(int at, const char* name)
+{
+    return Retrying([&] { return ::openat(at, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); });
+}
+
+// Why a name on the way could not be opened as a folder: a link in its
+// place is told as such.
+SystemError WhyNoFolder(int at, const char* name)
+{
+    const SystemError error = LastError();
+    struct stat info {};
+    if ((error == ENOTDIR || error == ELOOP) && ::fstatat(at, name, &info, AT_SYMLINK_NOFOLLOW) == 0
+        && S_ISLNK(info.st_mode))
+        return IsSymbolicLink;
+    return error;
+}
+
+}  // namespace
+
+SystemError PinnedFolder::Open(const std::string& realFolder)
+{
+    folder_ = place_ = realFolder;
+#ifdef __linux__
+    if (realFolder.empty() || realFolder.front() != '/' || !OpenFilesHaveNames())
+        return NoError;
+    int fd = OpenFolderIn(AT_FDCWD, "/");
+    for (std::size_t start = 1; fd >= 0 && start < realFolder.size();) {
+        const std::size_t end = std::min(realFolder.find('/', start), realFolder.size());
+        const std::string name = realFolder.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".")
+            continue;
+        const int next = OpenFolderIn(fd, name.c_str());
+        const SystemError error = next < 0 ? WhyNoFolder(fd, name.c_str()) : NoError;
+        ::close(fd);
+        if (error)
+            return error;
+        fd = next;
+    }
+    if (fd < 0)
+        return LastError();
+    handle_ = fd;
+    place_ = OpenFileName(fd);
+#endif
+    return NoError;
 }
 
 // ------------------------------------------------------------ FolderLock --

@@ -316,6 +316,7 @@ SystemError TempFile::Sync()
 // it is given the full path of both files.
 SystemError TempFile::Replace(const std::string& target)
 {
+    RunBeforeNamingHook();
     CloseHandle(AsHandle(handle_));  // ReplaceFileW and MoveFileExW need the file closed
     handle_ = NoHandle;
     const std::wstring targetPath = SystemPath(target);
@@ -332,6 +333,7 @@ SystemError TempFile::Replace(const std::string& target)
 
 SystemError TempFile::PlaceNew(const std::string& target)
 {
+    RunBeforeNamingHook();
     CloseHandle(AsHandle(handle_));
     handle_ = NoHandle;
     if (!MoveFileExW(name_.c_str(), SystemPath(target).c_str(), MOVEFILE_WRITE_THROUGH))
@@ -455,5 +457,14 @@ bool FolderLock::IsBusy(SystemError error)
 
 // Windows has no unnamed files: every temporary file is named.
 void AllowUnnamedTempFiles(bool) {}
+
+// The files of a folder are reached by their paths here.
+PinnedFolder::~PinnedFolder() = default;
+
+SystemError PinnedFolder::Open(const std::string& realFolder)
+{
+    folder_ = place_ = realFolder;
+    return NoError;
+}
 
 }  // namespace sorvane::detail

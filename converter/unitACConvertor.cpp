@@ -102,6 +102,23 @@ void detail::RefuseChangedPage(const std::string& pagePath, const std::string& p
     FileStamp now;
     if (StampOf(pageTarget, now) != NoError || !SameContentStamp(now, read))
         throw ConvertError("The page changed during the conversion and was left as it is: " + pagePath);
+    if (pagePath != pageTarget && (StampOf(pagePath, now) != NoError || now.identity != read.identity))
+        throw ConvertError(pagePath
+                           + " is left as it is: its path leads elsewhere now, as a folder on its way was "
+                             "replaced (by a link or another folder) during the run");
+}
+
+std::exception_ptr detail::PageOffItsPath(const std::string& pagePath, const std::string& pageTarget)
+{
+    FileStamp byPath, placed;
+    if (pagePath == pageTarget
+        || (StampOf(pagePath, byPath) == NoError && StampOf(pageTarget, placed) == NoError
+            && byPath.identity == placed.identity))
+        return nullptr;
+    return std::make_exception_ptr(ConvertError(
+        pagePath
+        + " was written in its own folder, but its path leads elsewhere now: a folder on its way was replaced (by a "
+          "link or another folder) during the run"));
 }
 
 void detail::RefuseReplacedPage(const std::string& pagePath, const FileStamp& read,
@@ -136,8 +153,11 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
 {
     const std::string& pagePath = request.pagePath;
     const std::string& scriptPath = request.scriptPath;
-    page.pageTarget = detail::LinkTarget(pagePath);
-    const std::string scriptTarget = detail::LinkTarget(scriptPath);
+    // A page the search found is written in its own folder only, as are the
+    // files beside it (its backup, a script file of that folder).
+    page.folder = detail::PinFolderOf(pagePath, request.judged.has_value());
+    page.pageTarget = page.folder ? detail::PathIn(page.folder.get(), pagePath) : detail::LinkTarget(pagePath);
+    const std::string scriptTarget = detail::LinkTarget(detail::PathIn(page.folder.get(), scriptPath));
     const auto identify = [&] {
         page.pageIdentity = detail::PlaceIdentityOf(page.pageTarget);
         page.scriptIdentity = detail::PlaceIdentityOf(scriptTarget);
@@ -166,7 +186,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
     page.scriptLock = ScriptLock(scriptPath, scriptTarget);
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
-    const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptPath);
+    const std::optional<std::string> existingScript = detail::LoadTextFileIfAny(scriptTarget, scriptPath);
 
     page.newPage.emplace(pagePath, page.pageTarget);
     // The new page: the old one with an include and, per block, a call.
@@ -179,8 +199,9 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
 
     if (request.backup) {
-        page.backup = detail::WriteBackup(pagePath, scan.File(), page.pageTarget, true,
-                                          [&](const std::string& name) { return IsReservedName(name, page); });
+        page.backup = detail::WriteBackup(
+            pagePath, scan.File(), page.pageTarget, true,
+            [&](const std::string& name) { return IsReservedName(name, page); }, BackupCandidate, page.folder.get());
         page.outcome.report.backupPath = page.backup.path;
     }
     page.newScript.emplace(scriptPath, scriptTarget);

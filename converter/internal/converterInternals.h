@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -88,8 +89,9 @@ private:
 void ReplaceFileContent(const std::string& path, Pieces pieces);
 
 // The content of the file at path, or nothing when there is no such file.
-// Raises FileError(Open) when a file exists but cannot be read.
-std::optional<std::string> LoadTextFileIfAny(const std::string& path);
+// Raises FileError(Open) when a file exists but cannot be read, naming
+// shownPath when one is given (path reaches it otherwise).
+std::optional<std::string> LoadTextFileIfAny(const std::string& path, const std::string& shownPath = {});
 
 // Memory for large texts that the system fills cheaply: on Linux, blocks of
 // several MiB are backed by huge pages where the system allows it.
@@ -131,8 +133,9 @@ private:
 // Atomically creates the file at path with the given content and the owner,
 // permission bits and extended attributes of the file at metadataFrom.
 // Returns false, writing nothing, when a file of that name exists; raises
-// FileError(Create, path) on other failures.
-bool CreateNewFile(const std::string& path, std::string_view content, const std::string& metadataFrom);
+// FileError(Create, shownPath) on other failures (path when none is given).
+bool CreateNewFile(const std::string& path, std::string_view content, const std::string& metadataFrom,
+                   const std::string& shownPath = {});
 
 // Scans a page text, registers its blocks in the run and
 // writes the page with its blocks replaced to sink; returns how many blocks
@@ -217,6 +220,7 @@ void WriteScriptAfter(std::string_view existingScript, std::string_view function
 
 struct Backup {
     std::string path;     // "" when none was made
+    std::string place;    // the path that reaches it for a write (PathIn)
     bool linked = false;  // a second name of the page file, not a copy
 };
 
@@ -227,11 +231,13 @@ struct Backup {
 // file the page path leads to); otherwise, or where links fail, the bytes
 // read are copied.
 // candidateName gives the n-th name to try (BackupCandidate, or another
-// scheme of numbered names beside the page).
+// scheme of numbered names beside the page). With the page's folder pinned,
+// the backup is made in that folder (isReserved is asked about the path
+// that reaches it there, as PathIn gives it).
 using NameCandidate = std::string (*)(std::string_view pagePath, int n, PathStyle style);
 Backup WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget, bool mayLink,
                    const std::function<bool(const std::string&)>& isReserved,
-                   NameCandidate candidateName = BackupCandidate);
+                   NameCandidate candidateName = BackupCandidate, const PinnedFolder* pinned = nullptr);
 
 // A backup linked to a page that is not replaced after all would change with
 // every later edit of the page: it becomes a copy of its own (where that
@@ -264,8 +270,30 @@ std::optional<PlaceIdentity> NewPlaceIdentity(const std::string& path);
 std::size_t PagesPerGroup(std::size_t filesPerPage);
 
 // Raises ConvertError when the page file at pageTarget is no longer the one
-// that was read: another file, another size or another time of last write.
+// that was read: another file, another size or another time of last write;
+// and when pagePath no longer leads to that file (a folder on its way was
+// replaced since: the page is written in its pinned folder only while its
+// own path still leads there).
 void RefuseChangedPage(const std::string& pagePath, const std::string& pageTarget, const FileStamp& read);
+
+// After the page at pageTarget was put in place: an error (ConvertError)
+// when pagePath no longer leads to it, as a folder on its way was swapped
+// during the run; the page was written in its own folder, wherever that lies
+// now. Nothing when it does.
+std::exception_ptr PageOffItsPath(const std::string& pagePath, const std::string& pageTarget);
+
+// For a page that a folder search found (a recursive run, on hostile ground:
+// folders others may write), its folder held open (PinnedFolder), so that
+// every file written beside the page lands in the page's own folder even
+// when a folder on the way is swapped for a link meanwhile; nothing for a
+// page given by name. pagePath is a full path whose folder has no links (as
+// the command-line tool makes it). Raises ConvertError naming the page when
+// a folder on its way is a link now or cannot be opened.
+std::shared_ptr<PinnedFolder> PinFolderOf(const std::string& pagePath, bool searched);
+
+// The path that reaches the file at path for a write: in the pinned folder
+// when path names a file of it, path itself otherwise (pinned null too).
+std::string PathIn(const PinnedFolder* pinned, const std::string& path);
 
 // Raises ConvertError when the page file read (read: its stamp) is not the
 // one the search of its folder judged (judged: the identity it saw, nothing

@@ -80,6 +80,7 @@ struct PageBatch::Pending {
     void DropBackup();
 
     PageOutcome outcome;
+    std::shared_ptr<detail::PinnedFolder> folder;  // of a page the search found
     std::string pageTarget;
     std::optional<detail::PlaceIdentity> pageIdentity;
     std::optional<detail::PlaceIdentity> scriptIdentity;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -191,6 +192,40 @@ private:
     std::intptr_t folderHandle_ = -1;  // POSIX: the folder itself, when it can be read
     std::string lockFile_;             // removed when let go, where the system does not do it
 };
+
+// A folder held open, so that the files a run makes, renames and links in it
+// land in that very folder, whatever becomes of the path that led to it: a
+// folder on that path swapped for a symbolic link to another folder, after
+// the folder was opened, leads nothing astray. On Linux the folder is opened
+// one name at a time from the root, never through a link, and its files are
+// reached through the open folder (/proc/self/fd); elsewhere, and where /proc
+// is not mounted, they are reached by their paths as given.
+class PinnedFolder {
+public:
+    PinnedFolder() = default;
+    ~PinnedFolder();
+    PinnedFolder(const PinnedFolder&) = delete;
+    PinnedFolder& operator=(const PinnedFolder&) = delete;
+
+    // realFolder: a full path without symbolic links (as a real path has
+    // none). A link met on the way is refused: IsSymbolicLink.
+    SystemError Open(const std::string& realFolder);
+    // The folder as the path it was opened by.
+    const std::string& Folder() const { return folder_; }
+    // A path that leads into the open folder itself.
+    const std::string& Place() const { return place_; }
+
+private:
+    std::intptr_t handle_ = -1;
+    std::string folder_;
+    std::string place_;
+};
+
+// For tests: a step run just before a file takes a name in a folder (a new
+// file's rename or link, a backup's link), where a test changes the folders
+// on the way to it as another program could meanwhile. Nothing by default.
+void SetBeforeNamingHook(std::function<void()> hook);
+void RunBeforeNamingHook();
 
 // For tests of the named temporary files: false makes TempFile give every
 // new file a temporary name, as on systems without unnamed files.

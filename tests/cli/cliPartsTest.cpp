@@ -9,12 +9,16 @@
 #include "pageRun.h"
 #include "pageSearch.h"
 #include "progressLine.h"
+#include "systemFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <sstream>
+#include <utility>
 
 namespace sorvane::cli {
 namespace {
@@ -228,6 +232,83 @@ const SwapRow swapRows[] = {
     {"RestoreByOtherFile", {"restore", "-r"}, false},
 };
 INSTANTIATE_TEST_SUITE_P(CliParts, SwappedPages, ::testing::ValuesIn(swapRows), RowName<SwapRow>);
+
+#ifndef _WIN32
+// A folder on the way to a page swapped for a link to a folder out of the
+// tree, just before a file of the page takes its name (its backup, its script
+// file, the page itself, the copy kept by restore --force): the run writes
+// in the page's own folder only, leaves the other folder as it was, and
+// says that the page's path leads elsewhere now.
+struct SwappedFolderRow : NamedRow {
+    std::vector<std::string> command;  // run on the folder "s"
+    bool converted;                    // the command runs on a converted tree
+    bool edited;                       // and the page was edited since
+};
+
+class SwappedFolders : public ::testing::TestWithParam<SwappedFolderRow> {
+protected:
+    void TearDown() override { detail::SetBeforeNamingHook(nullptr); }
+
+    // Every file under the folder, with its bytes.
+    static std::map<std::string, std::string> Files(const std::filesystem::path& root)
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+            files[entry.path().string()] = entry.is_regular_file() ? testkit::ReadFile(entry.path()) : "(folder)";
+        return files;
+    }
+
+    testkit::TempFolder folder;
+};
+
+TEST_P(SwappedFolders, NeverLeadAWriteOutOfTheTree)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::canonical(folder.path());
+    const std::string page = (root / "s/sub/a.htm").string();
+    fs::create_directories(root / "s/sub");
+    fs::create_directories(root / "o");
+    testkit::WriteFile(page, "<html><head></head><body><object>1</object></body></html>\n");
+    std::ostringstream out, err;
+    if (GetParam().converted) {
+        const std::vector<std::string> convert{"convert", "-r", (root / "s").string()};
+        ASSERT_EQ(RunCommandLine(convert, {out, err}), 0) << err.str();
+    }
+    if (GetParam().edited)
+        testkit::WriteFile(page, testkit::ReadFile(page) + "edited\n");
+    // The other folder holds files of the names the run writes.
+    testkit::WriteFile(root / "o/a.htm", testkit::ReadFile(page));
+    const std::map<std::string, std::string> otherBefore = Files(root / "o");
+    // A name made there and removed again would change the folder's time.
+    const fs::file_time_type otherTime = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(root / "o", otherTime);
+    bool swapped = false;
+    detail::SetBeforeNamingHook([&] {
+        if (std::exchange(swapped, true))
+            return;
+        fs::rename(root / "s/sub", root / "s/moved");
+        fs::create_directory_symlink(root / "o", root / "s/sub");
+    });
+    std::vector<std::string> arguments = GetParam().command;
+    arguments.push_back((root / "s").string());
+
+    EXPECT_EQ(RunCommandLine(arguments, {out, err}), 1);
+
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(Files(root / "o"), otherBefore);
+    EXPECT_EQ(fs::last_write_time(root / "o"), otherTime);
+    EXPECT_NE(err.str().find(page), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("a folder on its way was replaced"), std::string::npos) << err.str();
+}
+
+const SwappedFolderRow swappedFolderRows[] = {
+    {"ConvertBeforeTheBackup", {"convert", "-r"}, false, false},
+    {"ConvertBeforeTheScript", {"convert", "-r", "--no-backup"}, false, false},
+    {"RestoreBeforeThePage", {"restore", "-r"}, true, false},
+    {"RestoreForcedBeforeTheKeptCopy", {"restore", "-r", "--force"}, true, true},
+};
+INSTANTIATE_TEST_SUITE_P(CliParts, SwappedFolders, ::testing::ValuesIn(swappedFolderRows), RowName<SwappedFolderRow>);
+#endif
 
 }  // namespace
 }  // namespace sorvane::cli
