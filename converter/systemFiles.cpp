@@ -18,8 +18,8 @@ namespace {
 
 std::function<void()>& BeforeNamingHook()
 {
-    static std::function<void()> hook;
-    return hook;
+    static std::function<void()> beforeNaming;
+    return beforeNaming;
 }
 
 }  // namespace
