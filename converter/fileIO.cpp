@@ -106,9 +106,13 @@ std::shared_ptr<detail::PinnedFolder> detail::PinFolderOf(const std::string& pag
     if (!searched)
         return nullptr;
     auto pinned = std::make_shared<PinnedFolder>();
-    if (const SystemError error = pinned->Open(FolderBytes(pagePath)))
-        throw ConvertError(pagePath + " is left as it is: its folder cannot be reached without a detour ("
-                           + ReasonText(error) + "); a folder on its way was replaced since the folder search");
+    const SystemError error = pinned->Open(FolderBytes(pagePath));
+    if (error == IsSymbolicLink)
+        throw ConvertError(pagePath
+                           + " is left as it is: a folder on its way is a symbolic link now (it was replaced since "
+                             "the folder search)");
+    if (error)
+        throw ConvertError(pagePath + " is left as it is: its folder cannot be opened: " + ReasonText(error));
     return pinned;
 }
 

@@ -202,21 +202,17 @@ void RemoveLeftoverTempFiles(const std::string& folder)
     static std::mutex clearedGuard;  // a batch places files on a thread of its own
     // By identity: one folder has many paths (a PinnedFolder's among them).
     static std::set<std::pair<dev_t, ino_t>> cleared;
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return;
+    {
+        const std::lock_guard lock(clearedGuard);
+        if (!cleared.insert({info.st_dev, info.st_ino}).second)
+            return;
+    }
     DIR* entries = ::opendir(folder.c_str());
     if (entries == nullptr)
         return;
-    struct stat info {};
-    if (::fstat(::dirfd(entries), &info) != 0) {
-        ::closedir(entries);
-        return;
-    }
-    {
-        const std::lock_guard lock(clearedGuard);
-        if (!cleared.insert({info.st_dev, info.st_ino}).second) {
-            ::closedir(entries);
-            return;
-        }
-    }
     while (const dirent* entry = ::readdir(entries)) {
         const long owner = TempFileOwner(entry->d_name);
         if (owner > 0 && ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH)

@@ -528,5 +528,29 @@ INSTANTIATE_TEST_SUITE_P(
     testkit::RowName<SameFileRow>);
 #endif
 
+#ifdef __linux__
+// A page's folder is opened from the root, never through a link: one reached
+// through a link is refused, and files saved through one held open land in
+// it after its path was swapped for a link to another folder.
+TEST_F(FileIOTest, PinnedFolderRefusesLinksAndKeepsItsFilesAfterASwap)
+{
+    const fs::path root = fs::canonical(folder.path());
+    fs::create_directories(root / "s/sub");
+    fs::create_directories(root / "o");
+    fs::create_directory_symlink(root / "s", root / "lnk");
+    detail::PinnedFolder throughLink;
+    EXPECT_EQ(throughLink.Open((root / "lnk/sub").string()), detail::IsSymbolicLink);
+
+    detail::PinnedFolder pinned;
+    ASSERT_EQ(pinned.Open((root / "s/sub").string()), detail::NoError);
+    fs::rename(root / "s/sub", root / "s/moved");
+    fs::create_directory_symlink(root / "o", root / "s/sub");
+    SaveTextFile("new", detail::PathIn(&pinned, (root / "s/sub/a.htm").string()));
+
+    EXPECT_EQ(ReadFile(root / "s/moved/a.htm"), "new");
+    EXPECT_TRUE(fs::is_empty(root / "o"));
+}
+#endif
+
 }  // namespace
 }  // namespace sorvane
