@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
+#include <string>
+#include <tuple>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -200,14 +204,17 @@ SystemError ReadReplaceFacts(const std::string& target, ReplaceFacts& facts)
 void RemoveLeftoverTempFiles(const std::string& folder)
 {
     static std::mutex clearedGuard;  // a batch places files on a thread of its own
-    // By identity: one folder has many paths (a PinnedFolder's among them).
-    static std::set<std::pair<dev_t, ino_t>> cleared;
+    // By identity and real path: one folder has many paths (a PinnedFolder's
+    // among them), and the identity of a folder removed during the run may
+    // come back for a new folder elsewhere, which must be cleared too.
+    static std::set<std::tuple<dev_t, ino_t, std::string>> cleared;
     struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0)
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr), &std::free);
+    if (!real || ::stat(real.get(), &info) != 0)
         return;
     {
         const std::lock_guard lock(clearedGuard);
-        if (!cleared.insert({info.st_dev, info.st_ino}).second)
+        if (!cleared.emplace(info.st_dev, info.st_ino, real.get()).second)
             return;
     }
     DIR* entries = ::opendir(folder.c_str());

@@ -298,13 +298,18 @@ TEST_F(FileIOTest, NewContentHasNoNameUntilItIsInPlace)
 // A writer killed in the moment between naming its new file and renaming it
 // leaves the name; the next write into the folder removes it, but not the
 // name of a writer that still runs.
-TEST_F(FileIOTest, WriteRemovesNamesLeftByWritersThatNoLongerRun)
+std::string NameLeftByAWriterGone()
 {
     const pid_t gone = ::fork();
     if (gone == 0)
         ::_exit(0);
     ::waitpid(gone, nullptr, 0);
-    const std::string leftByGone = ".sorvane-" + std::to_string(gone) + "-abcdefghij.tmp";
+    return ".sorvane-" + std::to_string(gone) + "-abcdefghij.tmp";
+}
+
+TEST_F(FileIOTest, WriteRemovesNamesLeftByWritersThatNoLongerRun)
+{
+    const std::string leftByGone = NameLeftByAWriterGone();
     const std::string ofLiveWriter = ".sorvane-" + std::to_string(::getpid()) + "-abcdefghij.tmp";
     for (const std::string& name : {leftByGone, ofLiveWriter, std::string(".sorvane-notes.tmp")})
         WriteFile(folder / name, "left");
@@ -312,6 +317,39 @@ TEST_F(FileIOTest, WriteRemovesNamesLeftByWritersThatNoLongerRun)
     SaveTextFile("new", file);
 
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{ofLiveWriter, ".sorvane-notes.tmp", "page.htm"}));
+}
+
+// A folder is cleared once per run, at its first write. A folder made after
+// one was removed may get the removed one's identity (device and inode), and
+// is cleared all the same.
+TEST_F(FileIOTest, WriteClearsANewFolderThatTookARemovedOnesIdentity)
+{
+    const std::string first = folder / "first";
+    fs::create_directory(first);
+    SaveTextFile("new", first + "/page.htm");
+    const auto inodeOf = [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    const ino_t removed = inodeOf(first);
+    fs::remove_all(first);
+    std::string heir;
+    for (int i = 0; i < 64 && heir.empty(); ++i) {
+        const std::string candidate = folder / ("next" + std::to_string(i));
+        fs::create_directory(candidate);
+        if (inodeOf(candidate) == removed)
+            heir = candidate;
+    }
+    if (heir.empty())
+        GTEST_SKIP() << "the file system gave the removed folder's identity to none of 64 new folders";
+    WriteFile(heir + "/" + NameLeftByAWriterGone(), "left");
+
+    SaveTextFile("new", heir + "/page.htm");
+
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(heir))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"page.htm"});
 }
 
 // Where files must have a name from the start, an interrupted writer removes
