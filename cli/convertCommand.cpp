@@ -210,7 +210,8 @@ int RunConvert(Arguments arguments, Streams streams)
                                   .scriptPath = ScriptPathFor(pages[i], scriptFolder),
                                   .backup = !options.noBackup,
                                   .playerSource = player->Source(),
-                                  .judged = found.identities[i]};
+                                  .judged = found.identities[i],
+                                  .searchedFolder = found.searchedFolders[i]};
         if (preview)
             report(PreviewOutcome(*preview, request));
         else

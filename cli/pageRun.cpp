@@ -202,6 +202,7 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
         if (!IsFolder(argument)) {
             all.pages.push_back(argument);
             all.identities.emplace_back();
+            all.searchedFolders.emplace_back();
         } else if (!options.recursive) {
             all.errors.push_back(argument + " is a folder; add -r to " + std::string(options.verb)
                                  + " the pages under it");
@@ -211,6 +212,8 @@ FoundPages PagesOfArguments(const std::vector<std::string>& arguments, const Pag
                 all.notes.push_back("no pages found under " + argument);
             all.pages.insert(all.pages.end(), found.pages.begin(), found.pages.end());
             all.identities.insert(all.identities.end(), found.identities.begin(), found.identities.end());
+            all.searchedFolders.insert(all.searchedFolders.end(), found.pages.size(),
+                                       RealFolderPath(NativePath(argument)));
             all.errors.insert(all.errors.end(), found.errors.begin(), found.errors.end());
             all.skipped.insert(all.skipped.end(), found.skipped.begin(), found.skipped.end());
         }

@@ -27,8 +27,11 @@ struct SkippedFile {
 struct FoundPages {
     std::vector<std::string> pages;
     std::vector<std::optional<FileIdentity>> identities;  // one per page
-    std::vector<std::string> errors;                      // messages naming the file and the system's reason
-    std::vector<std::string> notes;  // what the user may want to know, such as a folder without pages
+    // One per page: the real path of the folder whose search found it
+    // (nothing for a page named itself).
+    std::vector<std::optional<std::string>> searchedFolders;
+    std::vector<std::string> errors;  // messages naming the file and the system's reason
+    std::vector<std::string> notes;   // what the user may want to know, such as a folder without pages
     std::vector<SkippedFile> skipped;
 };
 

@@ -3,10 +3,12 @@
 #include "unitACConvertor.h"
 
 #include "converterInternals.h"
+#include "nativePath.h"
 #include "pageBatch.h"
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 
 namespace sorvane {
 
@@ -130,6 +132,20 @@ void detail::RefuseReplacedPage(const std::string& pagePath, const FileStamp& re
                              "another file), and it is left as it is");
 }
 
+void detail::RefuseScriptOutOfFolder(const std::string& pagePath, const std::string& scriptPath,
+                                     const std::string& scriptTarget, const std::optional<std::string>& searchedFolder)
+{
+    if (!searchedFolder || !PathBelow(NativePath(*searchedFolder), NativePath(scriptPath)))
+        return;  // a script folder chosen out of the tree is the user's to choose
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(NativePath(scriptTarget), error);
+    if (!error && PathBelow(NativePath(*searchedFolder), target))
+        return;
+    throw ConvertError(pagePath + " is left as it is: its script file " + scriptPath + " is a symbolic link out of "
+                       + *searchedFolder + ", to " + (error ? scriptTarget : PathBytes(target))
+                       + ", which is never written through");
+}
+
 FileError::FileError(Kind kind, std::string path, std::string reason)
     : ConvertError(FileErrorMessage(kind, path)), kind_(kind), path_(std::move(path)), reason_(std::move(reason))
 {}
@@ -180,6 +196,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
         return;
     }
 
+    detail::RefuseScriptOutOfFolder(pagePath, scriptPath, scriptTarget, request.searchedFolder);
     // From the read of the script file to its write, no other conversion may
     // write it: both would number from the same point and one page would
     // lose its movies.
@@ -222,6 +239,7 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
         preview.report.leftUnchanged = true;
         return preview;
     }
+    detail::RefuseScriptOutOfFolder(pagePath, scriptPath, detail::LinkTarget(scriptPath), request.searchedFolder);
     // A script file planned before has only numbers below the run's counter, so
     // only one not yet planned is read for them.
     const auto planned = scripts_.find(scriptPath);

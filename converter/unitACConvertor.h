@@ -194,6 +194,10 @@ struct PageRequest {
     // (the page was replaced by a link or another file since), the page fails
     // and nothing of it is written.
     std::optional<FileIdentity> judged;
+    // For a page found by a search of a folder, that folder (its real path):
+    // a script file within it that is a symbolic link leading out of it is
+    // never written through; the page fails and nothing of it is written.
+    std::optional<std::string> searchedFolder;
 };
 
 // Converts the page file at pagePath in place and appends the whole of

@@ -301,6 +301,13 @@ std::string PathIn(const PinnedFolder* pinned, const std::string& path);
 // could lead the write anywhere, out of the tree among others.
 void RefuseReplacedPage(const std::string& pagePath, const FileStamp& read, const std::optional<FileIdentity>& judged);
 
+// Raises ConvertError, naming the page, when its script file (scriptPath)
+// lies in the folder searched (nothing: no search) but leads out of it
+// (scriptTarget: where its links lead), so that a link put in a site never
+// takes a write elsewhere.
+void RefuseScriptOutOfFolder(const std::string& pagePath, const std::string& scriptPath,
+                             const std::string& scriptTarget, const std::optional<std::string>& searchedFolder);
+
 // The name WriteBackup would take now (passing over the names isReserved
 // claims), writing nothing.
 std::string FreeBackupName(const std::string& pagePath, const std::function<bool(const std::string&)>& isReserved);

@@ -1648,6 +1648,57 @@ TEST_F(CliTest, RecursiveWritesThroughNoLinkAndSaysWhy)
         << json.out;
 }
 
+// A script file of the tree that is a link is written through only while
+// it stays in the tree: one that leads out leaves its page as it is, in a
+// dry run too. A script folder the user names out of the tree is theirs.
+struct ScriptLinkRow : testkit::NamedRow {
+    std::string link;                     // s/a.js leads there ("" for no link)
+    std::vector<std::string_view> extra;  // more arguments
+    bool refused;
+};
+
+class CliScriptLink : public CliTest, public ::testing::WithParamInterface<ScriptLinkRow> {};
+
+TEST_P(CliScriptLink, OutOfTheTreeIsNeverWrittenThrough)
+{
+    WriteTreeFile(folder / "o/secret", "SECRET\n");
+    WriteTreeFile(folder / "s/a.htm", FlashPage);
+    WriteTreeFile(folder / "s/sub/b.js", "");
+    fs::create_symlink("../../o/secret", folder / "s/sub/hop.js");
+    if (!GetParam().link.empty())
+        fs::create_symlink(GetParam().link, folder / "s/a.js");
+    const std::string outside = TreeSnapshot(folder / "o");
+    std::vector<std::string_view> arguments{"convert", "-r"};
+    arguments.insert(arguments.end(), GetParam().extra.begin(), GetParam().extra.end());
+    arguments.push_back("s");
+
+    const Outcome outcome = Run(arguments);
+
+    if (GetParam().refused) {
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_NE(outcome.err.find(folder / "s/a.htm" + " is left as it is: its script file " + folder / "s/a.js"
+                                   + " is a symbolic link out of " + folder / "s"),
+                  std::string::npos)
+            << outcome.err;
+        EXPECT_EQ(ReadFile(folder / "s/a.htm"), FlashPage);
+        EXPECT_FALSE(fs::exists(folder / "s/a_backup.htm"));
+        EXPECT_EQ(TreeSnapshot(folder / "o"), outside);
+    } else {
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(ReadFile(folder / "o/secret"), "SECRET\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliScriptLink,
+                         ::testing::Values(ScriptLinkRow{{"ToAFileOutside"}, "../o/secret", {}, true},
+                                           ScriptLinkRow{{"ToANewFileOutside"}, "../o/new.js", {}, true},
+                                           ScriptLinkRow{{"ThroughALinkOfTheTree"}, "sub/hop.js", {}, true},
+                                           ScriptLinkRow{{"InADryRun"}, "../o/secret", {"--dry-run"}, true},
+                                           ScriptLinkRow{{"ToAFileOfTheTree"}, "sub/b.js", {}, false},
+                                           ScriptLinkRow{
+                                               {"InAScriptFolderChosenOutside"}, "", {"--script-dir", "o"}, false}),
+                         testkit::RowName<ScriptLinkRow>);
+
 // A page with no block to convert gets nothing: no include, no script file,
 // no backup. So a second run over a converted site writes nothing at all.
 TEST_F(CliTest, PagesWithoutBlocksAreLeftAloneSoASecondRunChangesNothing)
