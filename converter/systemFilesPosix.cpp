@@ -13,7 +13,6 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <tuple>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -204,17 +203,16 @@ SystemError ReadReplaceFacts(const std::string& target, ReplaceFacts& facts)
 void RemoveLeftoverTempFiles(const std::string& folder)
 {
     static std::mutex clearedGuard;  // a batch places files on a thread of its own
-    // By identity and real path: one folder has many paths (a PinnedFolder's
-    // among them), and the identity of a folder removed during the run may
-    // come back for a new folder elsewhere, which must be cleared too.
-    static std::set<std::tuple<dev_t, ino_t, std::string>> cleared;
-    struct stat info {};
+    // By real path: one folder has many paths (a PinnedFolder's among them),
+    // and its identity is no key either, as that of a folder removed during
+    // the run may come back for a new folder elsewhere.
+    static std::set<std::string> cleared;
     const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.c_str(), nullptr), &std::free);
-    if (!real || ::stat(real.get(), &info) != 0)
+    if (!real)
         return;
     {
         const std::lock_guard lock(clearedGuard);
-        if (!cleared.emplace(info.st_dev, info.st_ino, real.get()).second)
+        if (!cleared.emplace(real.get()).second)
             return;
     }
     DIR* entries = ::opendir(folder.c_str());

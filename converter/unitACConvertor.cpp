@@ -95,6 +95,15 @@ public:
     void Append(std::string_view) override {}
 };
 
+// Whether the page's own path still leads to the file of that identity in
+// its pinned place (pageTarget): not once a folder on its way was swapped.
+bool PathLeadsTo(const std::string& pagePath, const std::string& pageTarget, const FileIdentity& identity)
+{
+    detail::FileStamp byPath;
+    return pagePath == pageTarget
+           || (detail::StampOf(pagePath, byPath) == detail::NoError && byPath.identity == identity);
+}
+
 }  // namespace
 
 // An editor may save the page while it is converted; replacing it then would
@@ -104,7 +113,7 @@ void detail::RefuseChangedPage(const std::string& pagePath, const std::string& p
     FileStamp now;
     if (StampOf(pageTarget, now) != NoError || !SameContentStamp(now, read))
         throw ConvertError("The page changed during the conversion and was left as it is: " + pagePath);
-    if (pagePath != pageTarget && (StampOf(pagePath, now) != NoError || now.identity != read.identity))
+    if (!PathLeadsTo(pagePath, pageTarget, read.identity))
         throw ConvertError(pagePath
                            + " is left as it is: its path leads elsewhere now, as a folder on its way was "
                              "replaced (by a link or another folder) during the run");
@@ -112,10 +121,9 @@ void detail::RefuseChangedPage(const std::string& pagePath, const std::string& p
 
 std::exception_ptr detail::PageOffItsPath(const std::string& pagePath, const std::string& pageTarget)
 {
-    FileStamp byPath, placed;
+    FileStamp placed;
     if (pagePath == pageTarget
-        || (StampOf(pagePath, byPath) == NoError && StampOf(pageTarget, placed) == NoError
-            && byPath.identity == placed.identity))
+        || (StampOf(pageTarget, placed) == NoError && PathLeadsTo(pagePath, pageTarget, placed.identity)))
         return nullptr;
     return std::make_exception_ptr(ConvertError(
         pagePath
@@ -135,11 +143,14 @@ void detail::RefuseReplacedPage(const std::string& pagePath, const FileStamp& re
 void detail::RefuseScriptOutOfFolder(const std::string& pagePath, const std::string& scriptPath,
                                      const std::string& scriptTarget, const std::optional<std::string>& searchedFolder)
 {
-    if (!searchedFolder || !PathBelow(NativePath(*searchedFolder), NativePath(scriptPath)))
+    if (!searchedFolder)
+        return;
+    const std::filesystem::path folder = NativePath(*searchedFolder);
+    if (!PathBelow(folder, NativePath(scriptPath)))
         return;  // a script folder chosen out of the tree is the user's to choose
     std::error_code error;
     const std::filesystem::path target = std::filesystem::weakly_canonical(NativePath(scriptTarget), error);
-    if (!error && PathBelow(NativePath(*searchedFolder), target))
+    if (!error && PathBelow(folder, target))
         return;
     throw ConvertError(pagePath + " is left as it is: its script file " + scriptPath + " is a symbolic link out of "
                        + *searchedFolder + ", to " + (error ? scriptTarget : PathBytes(target))
