@@ -68,18 +68,17 @@ constexpr std::string_view CallEnd = "(); </script>";
 constexpr std::string_view NoscriptOpen = "<noscript>";
 constexpr std::string_view NoscriptClose = "</noscript>";
 
-// Raises the run's blockCounter and appends the block's function line to its
-// scriptBuffer; returns the block's number. The block is flattened into
-// `flat` first, room that the caller keeps so that the blocks of a page share
-// it.
-int RegisterBlock(ConversionRun& run, std::string_view block, LeadByteTest isLeadByte, std::string& flat)
+// Raises the run's blockCounter and appends the block's function line to
+// functions; returns the block's number. The block is flattened into `flat`
+// first, room that the caller keeps so that the blocks of a page share it.
+int RegisterBlock(ConversionRun& run, std::string_view block, LeadByteTest isLeadByte, std::string& flat,
+                  std::string& functions)
 {
     if (run.blockCounter == INT_MAX)
         throw ConvertError("Too many movie blocks: no function number is left for the next one");
     const int number = ++run.blockCounter;
     flat.clear();
     detail::AppendFlattened(flat, block);
-    std::string& functions = run.scriptBuffer;
     functions.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
     detail::AppendEscapedForScript(functions, flat, isLeadByte);
     functions.append("'); }\r\n");
@@ -156,7 +155,7 @@ private:
 std::string RegisterFlashBlock(ConversionRun& run, std::string_view block)
 {
     std::string flat;
-    const int number = RegisterBlock(run, block, nullptr, flat);
+    const int number = RegisterBlock(run, block, nullptr, flat, run.scriptBuffer);
     StringSink replacement;
     PageRenderer(block, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
@@ -271,32 +270,80 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Where a rewrite puts the function lines of its blocks: the run's
+// scriptBuffer, or room of its own that goes on to a sink whenever it holds
+// a piece worth writing, and is used again.
+class FunctionLines {
+public:
+    FunctionLines(ConversionRun& run, detail::ByteSink* sink, std::size_t pageSize)
+        : sink_(sink), room_(sink ? own_ : run.scriptBuffer)
+    {
+        if (sink) {
+            own_.reserve(PieceSize + PieceSize / 4);
+            return;
+        }
+        // The function lines take about as many bytes as the blocks, which
+        // take at most the whole page: room made once spares the copies of a
+        // buffer that doubles block by block.
+        room_.reserve(room_.size() + pageSize);
+        detail::PreferHugePages(room_.data() + room_.size(), room_.capacity() - room_.size());
+    }
+
+    std::string& Room() { return room_; }
+
+    // After each block: its line is whole.
+    void LineDone()
+    {
+        if (sink_ && own_.size() >= PieceSize)
+            Pass();
+    }
+
+    void Finish()
+    {
+        if (sink_ && !own_.empty())
+            Pass();
+    }
+
+private:
+    static constexpr std::size_t PieceSize = std::size_t{1} << 20;
+
+    void Pass()
+    {
+        sink_->Append(own_);
+        own_.clear();
+    }
+
+    detail::ByteSink* sink_;
+    std::string own_;
+    std::string& room_;
+};
+
+}  // namespace
+
 int detail::RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
-                        std::string_view include, std::string_view lineEnd, ByteSink& sink)
+                        std::string_view include, std::string_view lineEnd, ByteSink& sink, ByteSink* functionLines)
 {
     BlockScan scan(pageText);
     const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
     std::string flat;
-
-    // The function lines take about as many bytes as the blocks, which take
-    // at most the whole page: room made once spares the copies of a buffer
-    // that doubles block by block.
-    std::string& functions = run.scriptBuffer;
-    functions.reserve(functions.size() + pageText.size());
-    PreferHugePages(functions.data() + functions.size(), functions.capacity() - functions.size());
-
+    FunctionLines functions(run, functionLines, pageText.size());
     PageRenderer renderer(pageText, includeAt, include, lineEnd, sink);
     int blocks = 0;
     std::size_t copied = 0;  // the page text before this is written
     for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
         // Registered and written in one go, while the block is in the cache.
         renderer.CopyPage(copied, start);
-        renderer.ReplaceBlock(start, end, RegisterBlock(run, pageText.substr(start, end - start), isLeadByte, flat));
+        const std::string_view block = pageText.substr(start, end - start);
+        renderer.ReplaceBlock(start, end, RegisterBlock(run, block, isLeadByte, flat, functions.Room()));
+        functions.LineDone();
         copied = end;
         ++blocks;
     }
     renderer.CopyPage(copied, pageText.size());
     renderer.Finish();
+    functions.Finish();
     return blocks;
 }
 

@@ -36,16 +36,14 @@ std::string_view FirstLineEnd(std::string_view text)
     return text[at] == '\n' ? "\n" : text.compare(at, 2, "\r\n") == 0 ? "\r\n" : "\r";
 }
 
-// Function lines with each CR LF made lineEnd. The lines hold no other CR
-// or LF: those of the blocks are escaped in the script strings.
-std::string WithLineEnds(std::string_view functionLines, std::string_view lineEnd)
+// Appends function lines with each CR LF made lineEnd. The lines hold no
+// other CR or LF: those of the blocks are escaped in the script strings.
+void AppendWithLineEnds(std::string& out, std::string_view functionLines, std::string_view lineEnd)
 {
-    std::string converted;
-    converted.reserve(functionLines.size());
     std::size_t copied = 0;
     for (std::size_t at; (at = functionLines.find("\r\n", copied)) != std::string_view::npos; copied = at + 2)
-        converted.append(functionLines.substr(copied, at - copied)).append(lineEnd);
-    return converted.append(functionLines.substr(copied));
+        out.append(functionLines.substr(copied, at - copied)).append(lineEnd);
+    out.append(functionLines.substr(copied));
 }
 
 std::string_view WithoutLineEnd(std::string_view line)
@@ -109,9 +107,11 @@ std::string_view FunctionHead(std::string_view line)
     return line.substr(0, digitsEnd + 1);
 }
 
+}  // namespace
+
 // The names and function lines of an existing script file, to tell which new
 // lines would define one of its names a second time with other markup.
-class ExistingFunctions {
+class detail::ExistingFunctions {
 public:
     explicit ExistingFunctions(std::string_view script)
     {
@@ -140,12 +140,12 @@ private:
     std::unordered_set<std::string_view> lines_;
 };
 
-// The function lines minus those that clash with the existing script; each
-// one left out takes the empty line before it along.
-std::string UnclashedLines(std::string_view functionLines, const ExistingFunctions& existing)
+namespace {
+
+// Appends the function lines minus those that clash with the existing
+// script; each one left out takes the empty line before it along.
+void AppendUnclashedLines(std::string& kept, std::string_view functionLines, const detail::ExistingFunctions& existing)
 {
-    std::string kept;
-    kept.reserve(functionLines.size());
     std::size_t emptyLineStart = std::string::npos;
     ForEachLine(functionLines, [&](std::string_view line) {
         const std::string_view content = WithoutLineEnd(line);
@@ -158,12 +158,7 @@ std::string UnclashedLines(std::string_view functionLines, const ExistingFunctio
         emptyLineStart = content.empty() ? kept.size() : std::string::npos;
         kept += line;
     });
-    return kept;
 }
-
-}  // namespace
-
-namespace {
 
 std::function<void(const std::string&)> LockWaitNotice;
 
@@ -203,21 +198,36 @@ void detail::RaiseBlockCounterAbove(ConversionRun& run, std::string_view existin
                           [&run](int number) { run.blockCounter = std::max(run.blockCounter, number); });
 }
 
-detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines,
-                                     std::string_view newScriptLineEnd)
+detail::ScriptJoin::ScriptJoin(std::string_view existingScript, std::string_view newScriptLineEnd)
 {
     std::string_view lineEnd = FirstLineEnd(existingScript);
-    if (lineEnd.empty())
-        lineEnd = newScriptLineEnd;
-    header_ = ScriptHeader(lineEnd);
-    std::string_view lines = functionLines;
-    if (lineEnd != "\r\n")
-        lines = converted_ = WithLineEnds(functionLines, lineEnd);
-    const ExistingFunctions existing(existingScript);
-    if (!existing.Empty())
-        lines = kept_ = UnclashedLines(lines, existing);
-    pieces_ = {existingScript, header_, lines, header_};
+    lineEnd_ = lineEnd.empty() ? newScriptLineEnd : lineEnd;
+    header_ = ScriptHeader(lineEnd_);
+    if (auto existing = std::make_unique<ExistingFunctions>(existingScript); !existing->Empty())
+        existing_ = std::move(existing);
 }
+
+detail::ScriptJoin::~ScriptJoin() = default;
+
+std::string_view detail::ScriptJoin::Lines(std::string_view functionLines)
+{
+    if (lineEnd_ != "\r\n") {
+        converted_.clear();
+        AppendWithLineEnds(converted_, functionLines, lineEnd_);
+        functionLines = converted_;
+    }
+    if (!existing_)
+        return functionLines;
+    kept_.clear();
+    AppendUnclashedLines(kept_, functionLines, *existing_);
+    return kept_;
+}
+
+detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines,
+                                     std::string_view newScriptLineEnd)
+    : join_(existingScript, newScriptLineEnd),
+      pieces_{existingScript, join_.Header(), join_.Lines(functionLines), join_.Header()}
+{}
 
 std::string detail::NewScriptText::Joined() const
 {
@@ -227,12 +237,30 @@ std::string detail::NewScriptText::Joined() const
     return text;
 }
 
+detail::ScriptFileLines::ScriptFileLines(std::string_view existingScript, std::string_view newScriptLineEnd,
+                                         ByteSink& file)
+    : join_(existingScript, newScriptLineEnd), file_(file)
+{
+    file_.Append(existingScript);
+    file_.Append(join_.Header());
+}
+
+void detail::ScriptFileLines::Append(std::string_view functionLines)
+{
+    file_.Append(join_.Lines(functionLines));
+}
+
+void detail::ScriptFileLines::Finish()
+{
+    file_.Append(join_.Header());
+}
+
 void detail::WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
                               std::string_view newScriptLineEnd, ByteSink& sink)
 {
-    const NewScriptText text(existingScript, functionLines, newScriptLineEnd);
-    for (const std::string_view piece : text.Parts())
-        sink.Append(piece);
+    ScriptFileLines lines(existingScript, newScriptLineEnd, sink);
+    lines.Append(functionLines);
+    lines.Finish();
 }
 
 std::vector<int> detail::FunctionNumbers(std::string_view scriptText)

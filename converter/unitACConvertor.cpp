@@ -67,15 +67,18 @@ public:
 
     // An existing script file is read before the scan: its function numbers
     // must not be handed out again, or one name would get two definitions.
+    // The function lines go to the run's scriptBuffer, or to functionLines.
     int Rewrite(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath,
-                const std::optional<std::string>& existingScript, detail::ByteSink& sink) const
+                const std::optional<std::string>& existingScript, detail::ByteSink& sink,
+                detail::ByteSink* functionLines = nullptr) const
     {
         if (existingScript)
             detail::RaiseBlockCounterAbove(run, *existingScript);
         std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath), lineEnd_);
         if (player_ && !LoadsScript(Page(), *player_, pagePath))
             include += PlayerIncludeLine(*player_, lineEnd_);
-        return detail::RewritePage(run, Page(), detail::IncludePosition(Page()), include, lineEnd_, sink);
+        return detail::RewritePage(run, Page(), detail::IncludePosition(Page()), include, lineEnd_, sink,
+                                   functionLines);
     }
 
 private:
@@ -219,9 +222,16 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
     page.newPage.emplace(pagePath, page.pageTarget);
     // The new page: the old one with an include and, per block, a call.
     page.newPage->Reserve(scan.Page().size() + scan.Page().size() / 8 + 4096);
-    if (rules_.content == ScriptContent::ThisPage)
+    // A script file of the page's own functions is written as they are
+    // found; one of the whole run gets them all once the page is done.
+    std::optional<detail::ScriptFileLines> ownLines;
+    if (rules_.content == ScriptContent::ThisPage) {
         run_.scriptBuffer.clear();
-    page.outcome.report.blocksConverted = scan.Rewrite(run_, pagePath, scriptPath, existingScript, *page.newPage);
+        page.newScript.emplace(scriptPath, scriptTarget);
+        ownLines.emplace(existingScript.value_or(std::string()), scan.LineEnd(), *page.newScript);
+    }
+    page.outcome.report.blocksConverted = scan.Rewrite(run_, pagePath, scriptPath, existingScript, *page.newPage,
+                                                       ownLines ? &*ownLines : nullptr);
     page.outcome.report.scriptPath = scriptPath;
     page.pageRead = scan.File().Stamp();
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
@@ -232,9 +242,13 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
             [&](const std::string& name) { return IsReservedName(name, page); }, BackupCandidate, page.folder.get());
         page.outcome.report.backupPath = page.backup.path;
     }
-    page.newScript.emplace(scriptPath, scriptTarget);
-    detail::WriteScriptAfter(existingScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd(),
-                             *page.newScript);
+    if (ownLines) {
+        ownLines->Finish();
+    } else {
+        page.newScript.emplace(scriptPath, scriptTarget);
+        detail::WriteScriptAfter(existingScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd(),
+                                 *page.newScript);
+    }
     page.newScript->Finish();
 }
 

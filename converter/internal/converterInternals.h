@@ -142,9 +142,12 @@ bool CreateNewFile(const std::string& path, std::string_view content, const std:
 // it replaced. With includeAt, the include goes before everything that stands
 // for the page byte at that offset (or at the end when the offset is the
 // page's size). The calls and noscript elements end their lines with
-// lineEnd (PageLineEnd).
+// lineEnd (PageLineEnd). The blocks' function lines go to run.scriptBuffer,
+// or with functionLines, to that sink in pieces of whole lines as the scan
+// goes (a page of many MiB then needs no room for all of them at once).
 int RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
-                std::string_view include, std::string_view lineEnd, ByteSink& sink);
+                std::string_view include, std::string_view lineEnd, ByteSink& sink,
+                ByteSink* functionLines = nullptr);
 
 // The line end of what a conversion adds to a page and to a new script file:
 // LF for a page with LF line ends and no CR at all, CR LF for any other.
@@ -194,10 +197,37 @@ std::vector<int> FunctionNumbers(std::string_view scriptText);
 // in an existing script file, so that new blocks never reuse one of its names.
 void RaiseBlockCounterAbove(ConversionRun& run, std::string_view existingScript);
 
+class ExistingFunctions;
+
+// How function lines join an existing script file: the header around them,
+// their line end (the one the existing script's first line has, or
+// newScriptLineEnd when it has no line end: PageLineEnd of the page), and
+// which of them are left out, as they would define one of its names with
+// other markup.
+class ScriptJoin {
+public:
+    ScriptJoin(std::string_view existingScript, std::string_view newScriptLineEnd);
+    ~ScriptJoin();
+    ScriptJoin(const ScriptJoin&) = delete;
+    ScriptJoin& operator=(const ScriptJoin&) = delete;
+
+    const std::string& Header() const { return header_; }
+    // Whole function lines, as the converter writes them, the way they go
+    // into the file. Refers to functionLines or to room of this object
+    // that the next call reuses.
+    std::string_view Lines(std::string_view functionLines);
+
+private:
+    std::string header_;
+    std::string lineEnd_;
+    std::unique_ptr<ExistingFunctions> existing_;  // null when it names no function
+    std::string converted_;                        // with the script's line end, where that is not CR LF
+    std::string kept_;
+};
+
 // A script file's new text: existingScript + header + the function lines
-// that do not clash with it + header. Refers to both texts given. Header and
-// function lines end as the first line of the existing script does, or with
-// newScriptLineEnd when it has no line end (PageLineEnd of the page).
+// that do not clash with it + header (see ScriptJoin). Refers to both texts
+// given.
 class NewScriptText {
 public:
     NewScriptText(std::string_view existingScript, std::string_view functionLines, std::string_view newScriptLineEnd);
@@ -208,10 +238,23 @@ public:
     std::string Joined() const;
 
 private:
-    std::string header_;
-    std::string converted_;  // the function lines with the script's line end, where that is not CR LF
-    std::string kept_;
+    ScriptJoin join_;
     std::array<std::string_view, 4> pieces_;
+};
+
+// Writes a script file's new text, as NewScriptText makes it, to file while
+// the function lines are still coming: the existing script and the header
+// at once, each piece of whole function lines as it is appended, and the
+// header again at Finish.
+class ScriptFileLines final : public ByteSink {
+public:
+    ScriptFileLines(std::string_view existingScript, std::string_view newScriptLineEnd, ByteSink& file);
+    void Append(std::string_view functionLines) override;
+    void Finish();
+
+private:
+    ScriptJoin join_;
+    ByteSink& file_;
 };
 
 // Appends NewScriptText's pieces to sink.
