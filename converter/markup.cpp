@@ -92,9 +92,10 @@ public:
 };
 
 // Writes a page with its blocks replaced, and the include where it belongs.
+// Offsets are the page's; what they name lies in the page's window.
 class PageRenderer {
 public:
-    PageRenderer(std::string_view page, std::optional<std::size_t> includeAt, std::string_view include,
+    PageRenderer(const detail::PageText& page, std::optional<std::size_t> includeAt, std::string_view include,
                  std::string_view lineEnd, detail::ByteSink& sink)
         : page_(page), includeAt_(includeAt), include_(include), lineEnd_(lineEnd), sink_(sink)
     {}
@@ -104,11 +105,11 @@ public:
     {
         if (includeAt_ && *includeAt_ >= from && *includeAt_ < to) {
             const std::size_t at = *includeAt_;  // WriteInclude empties it
-            sink_.Append(page_.substr(from, at - from));
+            sink_.Append(Bytes(from, at));
             WriteInclude();
             from = at;
         }
-        sink_.Append(page_.substr(from, to - from));
+        sink_.Append(Bytes(from, to));
     }
 
     // The block [start, end) of the page, replaced by the call of its
@@ -137,13 +138,18 @@ public:
     }
 
 private:
+    std::string_view Bytes(std::size_t from, std::size_t to) const
+    {
+        return page_.Window().substr(from - page_.Start(), to - from);
+    }
+
     void WriteInclude()
     {
         sink_.Append(include_);
         includeAt_.reset();
     }
 
-    std::string_view page_;
+    const detail::PageText& page_;
     std::optional<std::size_t> includeAt_;
     std::string_view include_;
     std::string_view lineEnd_;
@@ -157,7 +163,8 @@ std::string RegisterFlashBlock(ConversionRun& run, std::string_view block)
     std::string flat;
     const int number = RegisterBlock(run, block, nullptr, flat, run.scriptBuffer);
     StringSink replacement;
-    PageRenderer(block, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
+    const detail::PageText text(block);
+    PageRenderer(text, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
 }
 
@@ -216,10 +223,19 @@ public:
                 return false;
             blockStart = open->start;
             blockEnd = rest_ = end;
+            if (rest_ >= commentEnd_)
+                resumable_ = rest_;
             return true;
         }
         return false;
     }
+
+    // Where a scan of the same text may start afresh and find what this one
+    // finds from there on: the end of the last piece of markup that the
+    // text holds whole and that is not inside a comment. A scan of a window
+    // of the page that did not reach the page's end starts over there with
+    // more of the page.
+    std::size_t Resumable() const { return resumable_; }
 
 private:
     // The start tag of the next object, a token of another kind when the
@@ -231,6 +247,8 @@ private:
             const std::size_t start = objectsInComments_.FirstFrom(rest_);
             if (start == npos || start >= commentEnd_) {
                 rest_ = commentEnd_;
+                if (commentClosed_)
+                    resumable_ = rest_;
                 return MarkupToken{TokenKind::Comment, rest_, rest_};
             }
             return NextToken(pageText_, start);
@@ -241,6 +259,7 @@ private:
         rest_ = token.end;
         if (token.kind == TokenKind::Comment) {
             commentEnd_ = token.end;
+            commentClosed_ = token.closed;
             rest_ = token.start + 4;
         } else if (token.kind == TokenKind::StartTag) {
             if (StartsAt(pageText_, token.start, ObjectStart))
@@ -259,6 +278,8 @@ private:
                 rest_ = raw.after;
             }
         }
+        if (token.closed && rest_ >= commentEnd_)
+            resumable_ = rest_;
         return MarkupToken{TokenKind::Other, token.start, rest_};
     }
 
@@ -266,6 +287,8 @@ private:
     ForwardSearch objectsInComments_;
     std::size_t rest_ = 0;        // the page text before this is scanned
     std::size_t commentEnd_ = 0;  // the scan is inside a comment before this
+    bool commentClosed_ = true;   // that comment ends within the text
+    std::size_t resumable_ = 0;
 };
 
 }  // namespace
@@ -322,35 +345,76 @@ private:
 
 }  // namespace
 
-int detail::RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
+int detail::RewritePage(ConversionRun& run, PageText& page, std::optional<std::size_t> includeAt,
                         std::string_view include, std::string_view lineEnd, ByteSink& sink, ByteSink* functionLines)
 {
-    BlockScan scan(pageText);
-    const LeadByteTest isLeadByte = DeclaredLeadByteTest(pageText);
+    page.Rewind();
+    const LeadByteTest isLeadByte = DeclaredLeadByteTest(page.Window());
     std::string flat;
-    FunctionLines functions(run, functionLines, pageText.size());
-    PageRenderer renderer(pageText, includeAt, include, lineEnd, sink);
+    FunctionLines functions(run, functionLines, page.Size());
+    PageRenderer renderer(page, includeAt, include, lineEnd, sink);
     int blocks = 0;
-    std::size_t copied = 0;  // the page text before this is written
-    for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
-        // Registered and written in one go, while the block is in the cache.
-        renderer.CopyPage(copied, start);
-        const std::string_view block = pageText.substr(start, end - start);
-        renderer.ReplaceBlock(start, end, RegisterBlock(run, block, isLeadByte, flat, functions.Room()));
-        functions.LineDone();
-        copied = end;
-        ++blocks;
+    std::size_t copied = 0;  // the page before this is written
+    for (;;) {
+        const std::size_t base = page.Start();
+        const std::string_view window = page.Window();
+        BlockScan scan(window);
+        for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
+            if (base + start < copied)
+                continue;  // written before the window moved on
+            // Registered and written in one go, while the block is in the cache.
+            renderer.CopyPage(copied, base + start);
+            const int number = RegisterBlock(run, window.substr(start, end - start), isLeadByte, flat,
+                                             functions.Room());
+            renderer.ReplaceBlock(base + start, base + end, number);
+            functions.LineDone();
+            copied = base + end;
+            ++blocks;
+        }
+        if (page.AtEnd())
+            break;
+        // What the scan has not decided yet is scanned again with more of the
+        // page; what lies before is written and let go of.
+        const std::size_t resumable = base + scan.Resumable();
+        if (resumable > copied) {
+            renderer.CopyPage(copied, resumable);
+            copied = resumable;
+        }
+        page.LetGo(resumable);
+        page.ReadMore();
     }
-    renderer.CopyPage(copied, pageText.size());
+    renderer.CopyPage(copied, page.Size());
     renderer.Finish();
     functions.Finish();
     return blocks;
 }
 
+int detail::RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
+                        std::string_view include, std::string_view lineEnd, ByteSink& sink, ByteSink* functionLines)
+{
+    PageText page(pageText);
+    return RewritePage(run, page, includeAt, include, lineEnd, sink, functionLines);
+}
+
+bool detail::HasFlashBlocks(PageText& page)
+{
+    page.Rewind();
+    for (;;) {
+        BlockScan scan(page.Window());
+        std::size_t start = 0, end = 0;
+        if (scan.Next(start, end))
+            return true;
+        if (page.AtEnd())
+            return false;
+        page.LetGo(page.Start() + scan.Resumable());
+        page.ReadMore();
+    }
+}
+
 bool HasFlashBlocks(std::string_view pageText)
 {
-    std::size_t start = 0, end = 0;
-    return BlockScan(pageText).Next(start, end);
+    detail::PageText page(pageText);
+    return detail::HasFlashBlocks(page);
 }
 
 std::string RewriteBlocks(ConversionRun& run, std::string_view pageText)
@@ -374,7 +438,14 @@ constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 // elsewhere, so the include goes before the base element then. Only markup
 // counts: tags in comments, in a script's text or in another tag's quoted
 // value are passed over.
-std::size_t detail::IncludePosition(std::string_view pageText)
+namespace {
+
+struct IncludeFound {
+    std::size_t position;
+    bool atHeadEnd;  // by the head's end tag: more text after it changes nothing
+};
+
+IncludeFound FindIncludePosition(std::string_view pageText)
 {
     const std::size_t size = pageText.size();
     std::size_t openHead = npos, body = npos, html = npos, base = npos;
@@ -384,7 +455,7 @@ std::size_t detail::IncludePosition(std::string_view pageText)
             break;
         at = token.end;
         if (token.kind == TokenKind::EndTag && StartsAt(pageText, token.start, "</head>"))
-            return std::min(base, token.start);
+            return {std::min(base, token.start), true};
         if (token.kind != TokenKind::StartTag)
             continue;
         if (base == npos && TagNamed(pageText, token.start, "base"))
@@ -403,7 +474,25 @@ std::size_t detail::IncludePosition(std::string_view pageText)
                               : html != npos                            ? html
                               : pageText.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size()
                                                                         : 0;
-    return std::min(base, place);
+    return {std::min(base, place), false};
+}
+
+}  // namespace
+
+std::size_t detail::IncludePosition(std::string_view pageText)
+{
+    return FindIncludePosition(pageText).position;
+}
+
+std::size_t detail::IncludePosition(PageText& page)
+{
+    page.Rewind();
+    for (;;) {
+        const IncludeFound found = FindIncludePosition(page.Window());
+        if (found.atHeadEnd || page.AtEnd())
+            return found.position;
+        page.ReadMore();
+    }
 }
 
 std::string detail::IncludeMarkup(std::string_view scriptReference, std::string_view lineEnd)

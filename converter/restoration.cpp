@@ -147,8 +147,8 @@ void RestoreBatch::Prepare(Pending& page, const RestoreRequest& request)
         throw PageEditedError(pagePath, page.outcome.backupPath);
     } else {
         const detail::Backup kept = detail::WriteBackup(
-            pagePath, current, page.pageTarget, true, [](const std::string&) { return false; }, KeptPageCandidate,
-            page.folder.get());
+            pagePath, {current.Stamp(), [&current] { return current.view(); }}, page.pageTarget, true,
+            [](const std::string&) { return false; }, KeptPageCandidate, page.folder.get());
         page.outcome.keptPath = kept.path;
         page.keptPlace = kept.place;
     }

@@ -225,8 +225,8 @@ std::string_view detail::ScriptJoin::Lines(std::string_view functionLines)
 
 detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines,
                                      std::string_view newScriptLineEnd)
-    : join_(existingScript, newScriptLineEnd),
-      pieces_{existingScript, join_.Header(), join_.Lines(functionLines), join_.Header()}
+    : join_(existingScript, newScriptLineEnd), pieces_{existingScript, join_.Header(), join_.Lines(functionLines),
+                                                       join_.Header()}
 {}
 
 std::string detail::NewScriptText::Joined() const
@@ -306,7 +306,7 @@ bool FreeForBackup(const std::string& candidate, const std::function<bool(const 
 
 }  // namespace
 
-detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget,
+detail::Backup detail::WriteBackup(const std::string& pagePath, const PageAsRead& page, const std::string& pageTarget,
                                    bool mayLink, const std::function<bool(const std::string&)>& isReserved,
                                    NameCandidate candidateName, const PinnedFolder* pinned)
 {
@@ -314,7 +314,7 @@ detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes&
     // and it has the page's owner, bits and attributes. A page with other
     // names is copied instead, so that the backup does not change when the
     // page is changed through one of them.
-    mayLink = mayLink && page.Stamp().links == 1;
+    mayLink = mayLink && page.stamp.links == 1;
     for (int n = 0; n < INT_MAX; ++n) {
         std::string candidate = candidateName(pagePath, n, NativePathStyle);
         std::string place = PathIn(pinned, candidate);
@@ -328,7 +328,7 @@ detail::Backup detail::WriteBackup(const std::string& pagePath, const FileBytes&
                 continue;
             mayLink = false;  // another file system, or one without links: copy
         }
-        if (CreateNewFile(place, page.view(), pageTarget, candidate))
+        if (CreateNewFile(place, page.bytes(), pageTarget, candidate))
             return {std::move(candidate), std::move(place), false};
     }
     throw FileError(FileError::Kind::Create, candidateName(pagePath, INT_MAX, NativePathStyle));
@@ -369,7 +369,8 @@ void detail::RemoveBackup(const Backup& backup) noexcept
 std::string BackupPage(const std::string& pagePath)
 {
     const detail::FileBytes page(pagePath);
-    return detail::WriteBackup(pagePath, page, PathBytes(detail::ResolveLinks(pagePath)), false,
+    return detail::WriteBackup(pagePath, {page.Stamp(), [&page] { return page.view(); }},
+                               PathBytes(detail::ResolveLinks(pagePath)), false,
                                [](const std::string&) { return false; })
         .path;
 }

@@ -304,6 +304,12 @@ SystemError InputFile::OwnedByUserOrOwnerOf(const std::string& otherPath, bool& 
 
 SystemError InputFile::ReadAll(char* into, std::size_t size)
 {
+    const SystemError error = ReadNext(into, size);
+    return error ? error : ReadEnd();
+}
+
+SystemError InputFile::ReadNext(char* into, std::size_t size)
+{
     std::size_t done = 0;
     while (done < size) {
         const ssize_t got = Retrying([&] { return ::read(Fd(handle_), into + done, size - done); });
@@ -313,11 +319,21 @@ SystemError InputFile::ReadAll(char* into, std::size_t size)
             return ChangedWhileRead;
         done += static_cast<std::size_t>(got);
     }
+    return NoError;
+}
+
+SystemError InputFile::ReadEnd()
+{
     char extra = 0;
     const ssize_t beyond = Retrying([&] { return ::read(Fd(handle_), &extra, 1); });
     if (beyond < 0)
         return LastError();
     return beyond == 0 ? NoError : ChangedWhileRead;
+}
+
+SystemError InputFile::Rewind()
+{
+    return ::lseek(Fd(handle_), 0, SEEK_SET) == 0 ? NoError : LastError();
 }
 
 // -------------------------------------------------------------- TempFile --

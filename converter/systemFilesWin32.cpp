@@ -221,6 +221,12 @@ SystemError InputFile::OwnedByUserOrOwnerOf(const std::string& otherPath, bool& 
 
 SystemError InputFile::ReadAll(char* into, std::size_t size)
 {
+    const SystemError error = ReadNext(into, size);
+    return error ? error : ReadEnd();
+}
+
+SystemError InputFile::ReadNext(char* into, std::size_t size)
+{
     std::size_t done = 0;
     while (done < size) {
         DWORD got = 0;
@@ -231,11 +237,22 @@ SystemError InputFile::ReadAll(char* into, std::size_t size)
             return ChangedWhileRead;
         done += got;
     }
+    return NoError;
+}
+
+SystemError InputFile::ReadEnd()
+{
     char extra = 0;
     DWORD beyond = 0;
     if (!ReadFile(AsHandle(handle_), &extra, 1, &beyond, nullptr))
         return LastError();
     return beyond == 0 ? NoError : ChangedWhileRead;
+}
+
+SystemError InputFile::Rewind()
+{
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN) ? NoError : LastError();
 }
 
 // -------------------------------------------------------------- TempFile --

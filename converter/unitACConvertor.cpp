@@ -29,38 +29,32 @@ void RefuseSameFile(bool same, const std::string& scriptPath)
         throw ConvertError("The page and the script file are the same file: " + scriptPath);
 }
 
-// A UTF-16 page would get ASCII bytes before its byte-order mark and become
-// unreadable; a NUL byte marks a picture or another binary file with a page's
-// name. Such files are left alone before anything is written.
-void RefuseUnlessEightBitText(const std::string& pagePath, std::string_view page)
-{
-    const bool utf16 = page.starts_with("\xFF\xFE") || page.starts_with("\xFE\xFF");
-    if (!utf16 && page.find('\0') == std::string_view::npos)
-        return;
-    throw ConvertError(pagePath + " is not a web page in an 8-bit encoding: "
-                       + (utf16 ? "it starts with a UTF-16 byte-order mark" : "it holds NUL bytes"));
-}
-
 // The steps every conversion of a page takes before anything is written: the
 // read of the page and its refusals, the existing script file's function
 // numbers, and the page with its blocks replaced, into sink. The caller has
-// refused a script file that is the page.
+// refused a script file that is the page. A UTF-16 page would get ASCII
+// bytes before its byte-order mark and become unreadable; a NUL byte marks
+// a picture or another binary file with a page's name: the page's reads
+// refuse both (PageText).
 class PageScan {
 public:
     // playerMayBeNew: the player script is one the run creates before the
     // page is written (a preview of a copied player), so it need not exist.
-    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource, bool playerMayBeNew = false)
-        : pageFile_(pagePath),
+    // A page is read whole where the whole of it is asked for (a preview
+    // keeps it; the check whether it loads the player reads all of it), else
+    // a window at a time.
+    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource, bool preview,
+             bool playerMayBeNew = false)
+        : page_(pagePath,
+                preview || playerSource ? detail::PageText::Reading::Whole : detail::PageText::Reading::Windows),
           player_(playerSource ? std::optional(playerMayBeNew ? detail::PlayerAddress(*playerSource, pagePath)
                                                               : PlayerReference(*playerSource, pagePath))
-                               : std::nullopt)
-    {
-        RefuseUnlessEightBitText(pagePath, Page());
-        lineEnd_ = detail::PageLineEnd(Page());
-    }
+                               : std::nullopt),
+          lineEnd_(page_.LineEnd())
+    {}
 
-    const detail::FileBytes& File() const { return pageFile_; }
-    std::string_view Page() const { return pageFile_.view(); }
+    detail::PageText& Text() { return page_; }
+    const detail::FileStamp& Stamp() const { return page_.Stamp(); }
     // What the conversion adds to the page and to a new script file ends
     // its lines as the page does.
     std::string_view LineEnd() const { return lineEnd_; }
@@ -70,19 +64,18 @@ public:
     // The function lines go to the run's scriptBuffer, or to functionLines.
     int Rewrite(ConversionRun& run, const std::string& pagePath, const std::string& scriptPath,
                 const std::optional<std::string>& existingScript, detail::ByteSink& sink,
-                detail::ByteSink* functionLines = nullptr) const
+                detail::ByteSink* functionLines = nullptr)
     {
         if (existingScript)
             detail::RaiseBlockCounterAbove(run, *existingScript);
         std::string include = detail::IncludeMarkup(RelativePath(pagePath, scriptPath), lineEnd_);
-        if (player_ && !LoadsScript(Page(), *player_, pagePath))
+        if (player_ && !LoadsScript(page_.Whole(), *player_, pagePath))
             include += PlayerIncludeLine(*player_, lineEnd_);
-        return detail::RewritePage(run, Page(), detail::IncludePosition(Page()), include, lineEnd_, sink,
-                                   functionLines);
+        return detail::RewritePage(run, page_, detail::IncludePosition(page_), include, lineEnd_, sink, functionLines);
     }
 
 private:
-    detail::FileBytes pageFile_;
+    detail::PageText page_;
     std::optional<std::string> player_;
     std::string_view lineEnd_;
 };
@@ -201,9 +194,9 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
         // share it see the file, and must find this page waiting to write it.
         identify();
     }
-    const PageScan scan(pagePath, request.playerSource);
-    detail::RefuseReplacedPage(pagePath, scan.File().Stamp(), request.judged);
-    if (rules_.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
+    PageScan scan(pagePath, request.playerSource, false);
+    detail::RefuseReplacedPage(pagePath, scan.Stamp(), request.judged);
+    if (rules_.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !detail::HasFlashBlocks(scan.Text())) {
         page.outcome.report.leftUnchanged = true;
         page.pageIdentity.reset();  // it writes nothing
         page.scriptIdentity.reset();
@@ -221,7 +214,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
 
     page.newPage.emplace(pagePath, page.pageTarget);
     // The new page: the old one with an include and, per block, a call.
-    page.newPage->Reserve(scan.Page().size() + scan.Page().size() / 8 + 4096);
+    page.newPage->Reserve(scan.Text().Size() + scan.Text().Size() / 8 + 4096);
     // A script file of the page's own functions is written as they are
     // found; one of the whole run gets them all once the page is done.
     std::optional<detail::ScriptFileLines> ownLines;
@@ -233,12 +226,12 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
     page.outcome.report.blocksConverted = scan.Rewrite(run_, pagePath, scriptPath, existingScript, *page.newPage,
                                                        ownLines ? &*ownLines : nullptr);
     page.outcome.report.scriptPath = scriptPath;
-    page.pageRead = scan.File().Stamp();
+    page.pageRead = scan.Stamp();
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);
 
     if (request.backup) {
         page.backup = detail::WriteBackup(
-            pagePath, scan.File(), page.pageTarget, true,
+            pagePath, {scan.Stamp(), [&scan] { return scan.Text().Whole(); }}, page.pageTarget, true,
             [&](const std::string& name) { return IsReservedName(name, page); }, BackupCandidate, page.folder.get());
         page.outcome.report.backupPath = page.backup.path;
     }
@@ -258,9 +251,9 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     const std::string& scriptPath = request.scriptPath;
     const std::optional<std::string>& player = request.playerSource;
     RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
-    const PageScan scan(pagePath, player, player && *player == newPlayerScript_);
+    PageScan scan(pagePath, player, true, player && *player == newPlayerScript_);
     PagePreview preview;
-    if (options_.rules.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !HasFlashBlocks(scan.Page())) {
+    if (options_.rules.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !detail::HasFlashBlocks(scan.Text())) {
         preview.report.leftUnchanged = true;
         return preview;
     }
@@ -284,7 +277,7 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     if (!preview.scriptExists && planned == scripts_.end())
         newScripts_.emplace(FileNamePart(scriptPath), scriptPath);
     if (options_.keepTexts) {
-        preview.oldPage = scan.Page();
+        preview.oldPage = scan.Text().Whole();
         preview.newPage = std::move(newPage.text);
         preview.newScript =
             detail::NewScriptText(oldScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd()).Joined();

@@ -130,6 +130,62 @@ private:
     FileStamp stamp_;
 };
 
+// A page's text, read from its file a window at a time or whole, or given
+// in memory. The window holds the page from Start() on as far as it was
+// read; a scan asks for more at the window's end and lets go of what lies
+// behind it, so that a page of many MiB needs room for its largest piece of
+// markup rather than for all of it, room that stays in the processor's
+// cache. Every byte read is checked: a page that is no text in an 8-bit
+// encoding (a UTF-16 byte-order mark, a NUL byte) raises ConvertError
+// naming the page, from whichever read finds it.
+class PageText {
+public:
+    enum class Reading { Windows, Whole };
+    // Raises FileError(Open) for a file that cannot be read.
+    PageText(const std::string& path, Reading reading);
+    // A text held elsewhere, in one window.
+    explicit PageText(std::string_view text);
+    PageText(const PageText&) = delete;
+    PageText& operator=(const PageText&) = delete;
+
+    std::string_view Window() const { return inMemory_ ? text_ : std::string_view(memory_.data(), filled_); }
+    // The page offset of the window's first byte.
+    std::size_t Start() const { return start_; }
+    std::size_t Size() const { return size_; }
+    bool AtEnd() const { return start_ + filled_ == size_; }
+    // The file as it was when it was opened (nothing for a text in memory).
+    const FileStamp& Stamp() const { return file_.Stamp(); }
+
+    // Reads on: the window grows by as much as it holds (at least a MiB);
+    // when nothing was let go of since the last read, by the rest of the
+    // page. A scan that starts over on the larger window so costs linear time.
+    void ReadMore();
+    // The page before that offset is not needed any more.
+    void LetGo(std::size_t offset);
+    // The window starts at the page's start again.
+    void Rewind();
+    // The whole page in the window (read again if it was let go of).
+    std::string_view Whole();
+    // PageLineEnd of the whole page: read through once when the first window
+    // cannot tell; the window is at the start again afterwards.
+    std::string_view LineEnd();
+
+private:
+    void Fill(std::size_t windowSize);
+    [[noreturn]] void RefuseAsNotEightBitText(std::string_view why) const;
+
+    std::string path_;
+    InputFile file_;
+    MemoryBlock memory_;
+    std::size_t capacity_ = 0;
+    std::size_t filled_ = 0;
+    std::string_view text_;
+    bool inMemory_ = false;
+    std::size_t start_ = 0;
+    std::size_t startAtLastRead_ = 0;
+    std::size_t size_ = 0;
+};
+
 // Atomically creates the file at path with the given content and the owner,
 // permission bits and extended attributes of the file at metadataFrom.
 // Returns false, writing nothing, when a file of that name exists; raises
@@ -145,9 +201,13 @@ bool CreateNewFile(const std::string& path, std::string_view content, const std:
 // lineEnd (PageLineEnd). The blocks' function lines go to run.scriptBuffer,
 // or with functionLines, to that sink in pieces of whole lines as the scan
 // goes (a page of many MiB then needs no room for all of them at once).
+int RewritePage(ConversionRun& run, PageText& page, std::optional<std::size_t> includeAt, std::string_view include,
+                std::string_view lineEnd, ByteSink& sink, ByteSink* functionLines = nullptr);
 int RewritePage(ConversionRun& run, std::string_view pageText, std::optional<std::size_t> includeAt,
-                std::string_view include, std::string_view lineEnd, ByteSink& sink,
-                ByteSink* functionLines = nullptr);
+                std::string_view include, std::string_view lineEnd, ByteSink& sink, ByteSink* functionLines = nullptr);
+
+// HasFlashBlocks of a page read a window at a time.
+bool HasFlashBlocks(PageText& page);
 
 // The line end of what a conversion adds to a page and to a new script file:
 // LF for a page with LF line ends and no CR at all, CR LF for any other.
@@ -159,6 +219,7 @@ std::string_view PageLineEnd(std::string_view pageText);
 // holds none of the tags looked for, the offset found in a page before its
 // rewriting gives the same place as in the rewritten page.
 std::size_t IncludePosition(std::string_view pageText);
+std::size_t IncludePosition(PageText& page);
 
 // The include line that loads the script file from the page, between two
 // line ends; the reference goes in as EscapeUrlAttribute makes it.
@@ -278,7 +339,13 @@ struct Backup {
 // the backup is made in that folder (isReserved is asked about the path
 // that reaches it there, as PathIn gives it).
 using NameCandidate = std::string (*)(std::string_view pagePath, int n, PathStyle style);
-Backup WriteBackup(const std::string& pagePath, const FileBytes& page, const std::string& pageTarget, bool mayLink,
+// The page is given by the stamp of its read and its bytes as read, asked
+// for only when a copy is made.
+struct PageAsRead {
+    const FileStamp& stamp;
+    std::function<std::string_view()> bytes;
+};
+Backup WriteBackup(const std::string& pagePath, const PageAsRead& page, const std::string& pageTarget, bool mayLink,
                    const std::function<bool(const std::string&)>& isReserved,
                    NameCandidate candidateName = BackupCandidate, const PinnedFolder* pinned = nullptr);
 

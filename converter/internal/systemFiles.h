@@ -75,6 +75,14 @@ public:
     const FileStamp& Stamp() const { return stamp_; }
     // Reads exactly size bytes from the start (the size the stamp gives).
     SystemError ReadAll(char* into, std::size_t size);
+    // Reads exactly size bytes from where the last read ended:
+    // ChangedWhileRead when the file ends before.
+    SystemError ReadNext(char* into, std::size_t size);
+    // Whether the file ends where the last read ended: ChangedWhileRead when
+    // it goes on.
+    SystemError ReadEnd();
+    // The next read starts at the file's start again.
+    SystemError Rewind();
 
 private:
     std::intptr_t handle_ = -1;
