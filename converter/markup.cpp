@@ -1,5 +1,6 @@
 // The rewriting of the page text: finding the movie blocks, turning each into
 // a script function and a call, and inserting the script include.
+#include "backgroundWork.h"
 #include "converterInternals.h"
 #include "markupTokens.h"
 #include "restoration.h"
@@ -68,21 +69,25 @@ constexpr std::string_view CallEnd = "(); </script>";
 constexpr std::string_view NoscriptOpen = "<noscript>";
 constexpr std::string_view NoscriptClose = "</noscript>";
 
-// Raises the run's blockCounter and appends the block's function line to
-// functions; returns the block's number. The block is flattened into `flat`
-// first, room that the caller keeps so that the blocks of a page share it.
-int RegisterBlock(ConversionRun& run, std::string_view block, LeadByteTest isLeadByte, std::string& flat,
-                  std::string& functions)
+// Raises the run's blockCounter; returns the next block's number.
+int NextBlockNumber(ConversionRun& run)
 {
     if (run.blockCounter == INT_MAX)
         throw ConvertError("Too many movie blocks: no function number is left for the next one");
-    const int number = ++run.blockCounter;
+    return ++run.blockCounter;
+}
+
+// Appends the function line of the block of that number to functions. The
+// block is flattened into `flat` first, room that the caller keeps so that
+// the blocks of a page share it.
+void AppendFunctionLine(std::string& functions, int number, std::string_view block, LeadByteTest isLeadByte,
+                        std::string& flat)
+{
     flat.clear();
     detail::AppendFlattened(flat, block);
     functions.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
     detail::AppendEscapedForScript(functions, flat, isLeadByte);
     functions.append("'); }\r\n");
-    return number;
 }
 
 class StringSink final : public detail::ByteSink {
@@ -161,7 +166,8 @@ private:
 std::string RegisterFlashBlock(ConversionRun& run, std::string_view block)
 {
     std::string flat;
-    const int number = RegisterBlock(run, block, nullptr, flat, run.scriptBuffer);
+    const int number = NextBlockNumber(run);
+    AppendFunctionLine(run.scriptBuffer, number, block, nullptr, flat);
     StringSink replacement;
     const detail::PageText text(block);
     PageRenderer(text, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
@@ -343,15 +349,88 @@ private:
     std::string& room_;
 };
 
+// Makes the function lines of a page's blocks on a thread of its own while
+// the scan goes on: flattening and escaping a block take about as long as
+// finding it and writing the page. Blocks are handed over as copies, in
+// batches, as the scan's window is used again; a page with less than a batch
+// of blocks has its lines made here, at Finish.
+class FunctionLineMaker {
+public:
+    FunctionLineMaker(ConversionRun& run, detail::ByteSink* sink, std::size_t pageSize, LeadByteTest isLeadByte)
+        : functions_(run, sink, pageSize), isLeadByte_(isLeadByte)
+    {}
+    FunctionLineMaker(const FunctionLineMaker&) = delete;
+    FunctionLineMaker& operator=(const FunctionLineMaker&) = delete;
+    ~FunctionLineMaker() { (void)work_.Finish(); }
+
+    void Add(std::string_view block, int number)
+    {
+        filling_.bytes.append(block);
+        filling_.blocks.push_back({filling_.bytes.size(), number});
+        if (filling_.bytes.size() >= BatchSize)
+            HandOver();
+    }
+
+    // All lines made and passed on; raises what making them raised.
+    void Finish()
+    {
+        Wait();
+        Make(filling_);
+        functions_.Finish();
+    }
+
+private:
+    static constexpr std::size_t BatchSize = std::size_t{1} << 20;
+
+    struct Batch {
+        std::string bytes;
+        struct Block {
+            std::size_t end;  // in bytes, where the next one starts
+            int number;
+        };
+        std::vector<Block> blocks;
+    };
+
+    void HandOver()
+    {
+        Wait();
+        std::swap(filling_, made_);
+        filling_.bytes.clear();
+        filling_.blocks.clear();
+        work_.Start([this] { Make(made_); });
+    }
+
+    void Wait()
+    {
+        if (const std::exception_ptr error = work_.Finish())
+            std::rethrow_exception(error);
+    }
+
+    void Make(const Batch& batch)
+    {
+        std::size_t start = 0;
+        for (const Batch::Block& block : batch.blocks) {
+            AppendFunctionLine(functions_.Room(), block.number,
+                               std::string_view(batch.bytes).substr(start, block.end - start), isLeadByte_, flat_);
+            functions_.LineDone();
+            start = block.end;
+        }
+    }
+
+    FunctionLines functions_;
+    LeadByteTest isLeadByte_;
+    std::string flat_;
+    Batch filling_, made_;
+    BackgroundWork work_;  // last: it ends first, while what it works on is still there
+};
+
 }  // namespace
 
 int detail::RewritePage(ConversionRun& run, PageText& page, std::optional<std::size_t> includeAt,
                         std::string_view include, std::string_view lineEnd, ByteSink& sink, ByteSink* functionLines)
 {
     page.Rewind();
-    const LeadByteTest isLeadByte = DeclaredLeadByteTest(page.Window());
-    std::string flat;
-    FunctionLines functions(run, functionLines, page.Size());
+    FunctionLineMaker functions(run, functionLines, page.Size(), DeclaredLeadByteTest(page.Window()));
     PageRenderer renderer(page, includeAt, include, lineEnd, sink);
     int blocks = 0;
     std::size_t copied = 0;  // the page before this is written
@@ -362,12 +441,10 @@ int detail::RewritePage(ConversionRun& run, PageText& page, std::optional<std::s
         for (std::size_t start = 0, end = 0; scan.Next(start, end);) {
             if (base + start < copied)
                 continue;  // written before the window moved on
-            // Registered and written in one go, while the block is in the cache.
             renderer.CopyPage(copied, base + start);
-            const int number = RegisterBlock(run, window.substr(start, end - start), isLeadByte, flat,
-                                             functions.Room());
+            const int number = NextBlockNumber(run);
             renderer.ReplaceBlock(base + start, base + end, number);
-            functions.LineDone();
+            functions.Add(window.substr(start, end - start), number);
             copied = base + end;
             ++blocks;
         }
@@ -440,6 +517,8 @@ constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 // value are passed over.
 namespace {
 
+// Where the include goes in a text, and whether its place is sure
+// whatever follows the text.
 struct IncludeFound {
     std::size_t position;
     bool atHeadEnd;  // by the head's end tag: more text after it changes nothing

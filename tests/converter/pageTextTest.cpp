@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace sorvane {
 namespace {
 
@@ -118,6 +121,57 @@ TEST(PageTextInclude, WithoutAHeadEndInTheFirstWindowGoesWhereTheWholePageSaysIt
         const std::string page = "<html><head><title>t</title>" + Filler(2 * Window) + late + "<body>";
         WriteFile(path, page);
         EXPECT_EQ(RewriteInWindows(path), RewriteWhole(page)) << late;
+    }
+}
+
+// Blocks enough for their function lines to be made in several batches on
+// a thread of their own, of several lengths and with lines to flatten.
+std::vector<std::string> ManyBlocks()
+{
+    std::vector<std::string> blocks;
+    for (int n = 0; n < 3000; ++n)
+        blocks.push_back("<object data=\"m" + std::to_string(n) + ".swf\">\r\n  <param name='a' value='x  y'>"
+                         + std::string(static_cast<std::size_t>(n % 7) * 100, ' ') + "\r\n</object>");
+    return blocks;
+}
+
+TEST(FunctionLines, OfManyBlocksComeInTheBlocksOrder)
+{
+    std::string page, expected;
+    ConversionRun oneByOne;
+    for (const std::string& block : ManyBlocks()) {
+        page += "<p>text</p>\r\n" + block + "\r\n";
+        (void)RegisterFlashBlock(oneByOne, block);
+    }
+    const testkit::TempFolder folder;
+    WriteFile(folder / "page.htm", page);
+    EXPECT_EQ(RewriteWhole(page).functions, oneByOne.scriptBuffer);
+    EXPECT_EQ(RewriteInWindows(folder / "page.htm").functions, oneByOne.scriptBuffer);
+}
+
+class FailingSink final : public detail::ByteSink {
+public:
+    void Append(std::string_view bytes) override
+    {
+        if ((taken += bytes.size()) > 1000)
+            throw FileError(FileError::Kind::Create, "script.js", "No space left on device");
+    }
+    std::size_t taken = 0;
+};
+
+TEST(FunctionLines, ThatCannotBeWrittenFailTheRewrite)
+{
+    std::string page;
+    for (const std::string& block : ManyBlocks())
+        page += block;
+    ConversionRun run;
+    StringSink newPage;
+    FailingSink script;
+    try {
+        (void)detail::RewritePage(run, page, std::nullopt, "", "\r\n", newPage, &script);
+        FAIL() << "the script's write error was not raised";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.reason(), "No space left on device");
     }
 }
 
