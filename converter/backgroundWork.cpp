@@ -5,27 +5,69 @@
 
 namespace sorvane {
 
+BackgroundWork::~BackgroundWork()
+{
+    (void)Finish();
+    if (!thread_.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
 void BackgroundWork::Start(std::function<void()> work)
 {
-    const auto run = [this, work = std::move(work)] {
+    if (!thread_.joinable()) {
         try {
-            work();
-        } catch (...) {
-            error_ = std::current_exception();
+            thread_ = std::thread([this] { Serve(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the work is done here and now.
+            try {
+                work();
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+            return;
         }
-    };
-    try {
-        thread_ = std::thread(run);
-    } catch (const std::system_error&) {
-        run();  // no thread to be had: the work is done here and now
     }
+    {
+        const std::lock_guard lock(mutex_);
+        work_ = std::move(work);
+        busy_ = true;
+    }
+    changed_.notify_all();
 }
 
 std::exception_ptr BackgroundWork::Finish() noexcept
 {
-    if (thread_.joinable())
-        thread_.join();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
     return std::exchange(error_, nullptr);
+}
+
+void BackgroundWork::Serve()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return busy_ || stopping_; });
+        if (!busy_)
+            return;  // stopping, with nothing left to do
+        std::function<void()> work = std::exchange(work_, nullptr);
+        lock.unlock();
+        std::exception_ptr error;
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        error_ = error;
+        busy_ = false;
+        changed_.notify_all();
+    }
 }
 
 }  // namespace sorvane

@@ -1,10 +1,15 @@
 // One piece of work at a time on a thread of its own, so that a batch can
-// write out and place one group of files while it reads the next. The batches
-// of conversions and of restores both use it.
+// write out and place one group of files while it reads the next, and a
+// conversion can make a page's script lines and write its new file while it
+// scans on. The thread is made for the first piece and kept for the next
+// ones: work handed over a MiB at a time would otherwise pay for a new
+// thread as often.
 #pragma once
 
+#include <condition_variable>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace sorvane {
@@ -14,18 +19,25 @@ public:
     BackgroundWork() = default;
     BackgroundWork(const BackgroundWork&) = delete;
     BackgroundWork& operator=(const BackgroundWork&) = delete;
-    ~BackgroundWork() { Finish(); }
+    ~BackgroundWork();
 
-    // Starts work on a thread of its own, or does it here and now when no
-    // thread can be had. The work started before must have been finished.
+    // Starts work on the thread, or does it here and now when no thread can
+    // be had. The work started before must have been finished.
     void Start(std::function<void()> work);
     // Waits for the work started last, if any, and gives what it threw (null
     // when it threw nothing or nothing was started).
     std::exception_ptr Finish() noexcept;
 
 private:
-    std::thread thread_;
+    void Serve();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> work_;  // handed over, not yet done
+    bool busy_ = false;           // work_ is waiting or being done
+    bool stopping_ = false;
     std::exception_ptr error_;
+    std::thread thread_;
 };
 
 }  // namespace sorvane

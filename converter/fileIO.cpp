@@ -8,7 +8,9 @@
 #include "unitACConvertor.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <utility>
 
 namespace sorvane {
 namespace fs = std::filesystem;
@@ -149,8 +151,9 @@ detail::AtomicFileWriter::AtomicFileWriter(const std::string& path, std::string 
 void detail::AtomicFileWriter::Append(std::string_view bytes)
 {
     if (buffer_.size() + bytes.size() > WriteBuffer)
-        Flush();
+        HandOver();
     if (bytes.size() >= WriteBuffer) {
+        WaitForWrite();
         if (const SystemError error = temp_.Write(bytes))
             Fail(error);
     } else {
@@ -165,8 +168,12 @@ void detail::AtomicFileWriter::Reserve(std::size_t bytes)
 
 void detail::AtomicFileWriter::Finish()
 {
-    Flush();
+    WaitForWrite();
+    writer_.reset();
+    if (const SystemError error = temp_.Write(buffer_))
+        Fail(error);
     std::string().swap(buffer_);  // a batch holds many finished writers
+    std::string().swap(writing_);
     if (!targetExists_)
         return;  // a new file keeps the bits it was made with
     if (const SystemError error = temp_.TakeMetadataOf(target_))
@@ -194,11 +201,27 @@ void detail::AtomicFileWriter::Commit()
     SyncFolders({&folder, 1});
 }
 
-void detail::AtomicFileWriter::Flush()
+// The full buffer is written on the writer's thread while the next one
+// fills here: the write's copy into the system's cache takes about as long
+// as making the bytes.
+void detail::AtomicFileWriter::HandOver()
 {
-    if (const SystemError error = temp_.Write(buffer_))
-        Fail(error);
+    WaitForWrite();
+    std::swap(buffer_, writing_);
     buffer_.clear();
+    if (!writer_)
+        writer_.emplace();
+    writer_->Start([this] { writeError_ = temp_.Write(writing_); });
+}
+
+void detail::AtomicFileWriter::WaitForWrite()
+{
+    if (!writer_)
+        return;
+    if (const std::exception_ptr error = writer_->Finish())
+        std::rethrow_exception(error);
+    if (const SystemError error = std::exchange(writeError_, NoError))
+        Fail(error);
 }
 
 void detail::AtomicFileWriter::Fail(SystemError error) const

@@ -1,6 +1,7 @@
 // Pieces shared by the converter's source files; not part of its interface.
 #pragma once
 
+#include "backgroundWork.h"
 #include "systemFiles.h"
 #include "unitACConvertor.h"
 
@@ -75,13 +76,19 @@ public:
     const std::string& Target() const { return target_; }
 
 private:
-    void Flush();
+    void HandOver();
+    void WaitForWrite();
 
     std::string path_;
     std::string target_;
     bool targetExists_ = false;
     TempFile temp_;
     std::string buffer_;
+    // A large file is written on a thread of its own while its next buffer
+    // fills: the buffer handed over, and what its write gave.
+    std::string writing_;
+    SystemError writeError_ = NoError;
+    std::optional<BackgroundWork> writer_;  // last: it ends first
 };
 
 // Atomically replaces the content of the file at path with the pieces, one

@@ -510,6 +510,17 @@ INSTANTIATE_TEST_SUITE_P(Files, FileErrorReason,
                                                      },
                                                      FileError::Kind::Create,
                                                      "page.htm",
+                                                     "File too large"},
+                                           // Written a buffer at a time on the writer's thread.
+                                           ReasonRow{{"FullDiskInALargeFile"},
+                                                     [](auto& f) {
+                                                         testkit::FileSizeLimit diskFull(3 << 19);
+                                                         const std::string piece(1000, 'n');
+                                                         const std::vector<std::string_view> pieces(4000, piece);
+                                                         detail::ReplaceFileContent(f / "page.htm", pieces);
+                                                     },
+                                                     FileError::Kind::Create,
+                                                     "page.htm",
                                                      "File too large"}),
                          testkit::RowName<ReasonRow>);
 
