@@ -27,6 +27,8 @@ public:
     // Waits for the work started last, if any, and gives what it threw (null
     // when it threw nothing or nothing was started).
     std::exception_ptr Finish() noexcept;
+    // Whether the work started last is still being done.
+    bool Busy();
 
 private:
     void Serve();

@@ -336,7 +336,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t PieceSize = std::size_t{1} << 20;
+    static constexpr std::size_t PieceSize = std::size_t{1} << 18;
 
     void Pass()
     {
@@ -352,8 +352,11 @@ private:
 // Makes the function lines of a page's blocks on a thread of its own while
 // the scan goes on: flattening and escaping a block take about as long as
 // finding it and writing the page. Blocks are handed over as copies, in
-// batches, as the scan's window is used again; a page with less than a batch
-// of blocks has its lines made here, at Finish.
+// batches, as the scan's window is used again. While the thread still makes
+// the lines of the batch before, the lines of a full batch are made here,
+// block by block until the thread is free for the rest, so that neither
+// side waits for the other; a page with less than a batch of blocks has its
+// lines made here, at Finish.
 class FunctionLineMaker {
 public:
     FunctionLineMaker(ConversionRun& run, detail::ByteSink* sink, std::size_t pageSize, LeadByteTest isLeadByte)
@@ -380,7 +383,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t BatchSize = std::size_t{1} << 20;
+    static constexpr std::size_t BatchSize = std::size_t{1} << 18;
 
     struct Batch {
         std::string bytes;
@@ -389,15 +392,26 @@ private:
             int number;
         };
         std::vector<Block> blocks;
+        std::size_t made = 0;  // the first blocks, whose lines were made already
+
+        void Clear()
+        {
+            bytes.clear();
+            blocks.clear();
+            made = 0;
+        }
     };
 
     void HandOver()
     {
+        if (work_.Busy() && MakeHereWhileBusy(filling_)) {
+            filling_.Clear();
+            return;
+        }
         Wait();
         std::swap(filling_, made_);
-        filling_.bytes.clear();
-        filling_.blocks.clear();
         work_.Start([this] { Make(made_); });
+        filling_.Clear();
     }
 
     void Wait()
@@ -406,20 +420,42 @@ private:
             std::rethrow_exception(error);
     }
 
+    static std::string_view BlockBytes(const Batch& batch, std::size_t n)
+    {
+        const std::size_t start = n == 0 ? 0 : batch.blocks[n - 1].end;
+        return std::string_view(batch.bytes).substr(start, batch.blocks[n].end - start);
+    }
+
+    // The lines of the batch's blocks not made yet; on the thread, or here
+    // once it is done.
     void Make(const Batch& batch)
     {
-        std::size_t start = 0;
-        for (const Batch::Block& block : batch.blocks) {
-            AppendFunctionLine(functions_.Room(), block.number,
-                               std::string_view(batch.bytes).substr(start, block.end - start), isLeadByte_, flat_);
+        for (std::size_t n = batch.made; n < batch.blocks.size(); ++n) {
+            AppendFunctionLine(functions_.Room(), batch.blocks[n].number, BlockBytes(batch, n), isLeadByte_, flat_);
             functions_.LineDone();
-            start = block.end;
         }
+    }
+
+    // While the thread makes the batch before: the lines of the batch's
+    // blocks, one after the other until the thread is done; they follow its
+    // lines then. Whether all of them were made.
+    bool MakeHereWhileBusy(Batch& batch)
+    {
+        hereLines_.clear();
+        do {
+            const std::size_t n = batch.made++;
+            AppendFunctionLine(hereLines_, batch.blocks[n].number, BlockBytes(batch, n), isLeadByte_, hereFlat_);
+        } while (batch.made < batch.blocks.size() && work_.Busy());
+        Wait();
+        functions_.Room().append(hereLines_);
+        functions_.LineDone();
+        return batch.made == batch.blocks.size();
     }
 
     FunctionLines functions_;
     LeadByteTest isLeadByte_;
-    std::string flat_;
+    std::string flat_;                  // the thread's
+    std::string hereFlat_, hereLines_;  // this side's
     Batch filling_, made_;
     BackgroundWork work_;  // last: it ends first, while what it works on is still there
 };
