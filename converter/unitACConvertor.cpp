@@ -40,13 +40,11 @@ class PageScan {
 public:
     // playerMayBeNew: the player script is one the run creates before the
     // page is written (a preview of a copied player), so it need not exist.
-    // A page is read whole where the whole of it is asked for (a preview
-    // keeps it; the check whether it loads the player reads all of it), else
-    // a window at a time.
-    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource, bool preview,
-             bool playerMayBeNew = false)
-        : page_(pagePath,
-                preview || playerSource ? detail::PageText::Reading::Whole : detail::PageText::Reading::Windows),
+    // A preview that keeps the page reads it whole; so does the check whether
+    // the page loads the player already.
+    PageScan(const std::string& pagePath, std::optional<std::string_view> playerSource,
+             detail::PageText::Reading reading, bool playerMayBeNew = false)
+        : page_(pagePath, playerSource ? detail::PageText::Reading::Whole : reading),
           player_(playerSource ? std::optional(playerMayBeNew ? detail::PlayerAddress(*playerSource, pagePath)
                                                               : PlayerReference(*playerSource, pagePath))
                                : std::nullopt),
@@ -194,7 +192,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
         // share it see the file, and must find this page waiting to write it.
         identify();
     }
-    PageScan scan(pagePath, request.playerSource, false);
+    PageScan scan(pagePath, request.playerSource, detail::PageText::Reading::Windows);
     detail::RefuseReplacedPage(pagePath, scan.Stamp(), request.judged);
     if (rules_.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !detail::HasFlashBlocks(scan.Text())) {
         page.outcome.report.leftUnchanged = true;
@@ -251,7 +249,9 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     const std::string& scriptPath = request.scriptPath;
     const std::optional<std::string>& player = request.playerSource;
     RefuseSameFile(SameFile(pagePath, scriptPath), scriptPath);
-    PageScan scan(pagePath, player, true, player && *player == newPlayerScript_);
+    PageScan scan(pagePath, player,
+                  options_.keepTexts ? detail::PageText::Reading::Whole : detail::PageText::Reading::Windows,
+                  player && *player == newPlayerScript_);
     PagePreview preview;
     if (options_.rules.withoutBlocks == PagesWithoutBlocks::LeaveUnchanged && !detail::HasFlashBlocks(scan.Text())) {
         preview.report.leftUnchanged = true;
