@@ -48,12 +48,6 @@ std::exception_ptr BackgroundWork::Finish() noexcept
     return std::exchange(error_, nullptr);
 }
 
-bool BackgroundWork::Busy()
-{
-    const std::lock_guard lock(mutex_);
-    return busy_;
-}
-
 void BackgroundWork::Serve()
 {
     std::unique_lock lock(mutex_);

@@ -1,9 +1,8 @@
 // One piece of work at a time on a thread of its own, so that a batch can
 // write out and place one group of files while it reads the next, and a
-// conversion can make a page's script lines and write its new file while it
-// scans on. The thread is made for the first piece and kept for the next
-// ones: work handed over a MiB at a time would otherwise pay for a new
-// thread as often.
+// large file is written while its next buffer fills. The thread is made for
+// the first piece and kept for the next ones: work handed over a MiB at a
+// time would otherwise pay for a new thread as often.
 #pragma once
 
 #include <condition_variable>
@@ -27,8 +26,6 @@ public:
     // Waits for the work started last, if any, and gives what it threw (null
     // when it threw nothing or nothing was started).
     std::exception_ptr Finish() noexcept;
-    // Whether the work started last is still being done.
-    bool Busy();
 
 private:
     void Serve();

@@ -1,7 +1,7 @@
 // The rewriting of the page text: finding the movie blocks, turning each into
 // a script function and a call, and inserting the script include.
-#include "backgroundWork.h"
 #include "converterInternals.h"
+#include "functionLines.h"
 #include "markupTokens.h"
 #include "restoration.h"
 #include "textSearch.h"
@@ -75,19 +75,6 @@ int NextBlockNumber(ConversionRun& run)
     if (run.blockCounter == INT_MAX)
         throw ConvertError("Too many movie blocks: no function number is left for the next one");
     return ++run.blockCounter;
-}
-
-// Appends the function line of the block of that number to functions. The
-// block is flattened into `flat` first, room that the caller keeps so that
-// the blocks of a page share it.
-void AppendFunctionLine(std::string& functions, int number, std::string_view block, LeadByteTest isLeadByte,
-                        std::string& flat)
-{
-    flat.clear();
-    detail::AppendFlattened(flat, block);
-    functions.append("\r\nfunction displaySWF_").append(std::to_string(number)).append("() { document.write('");
-    detail::AppendEscapedForScript(functions, flat, isLeadByte);
-    functions.append("'); }\r\n");
 }
 
 class StringSink final : public detail::ByteSink {
@@ -167,7 +154,7 @@ std::string RegisterFlashBlock(ConversionRun& run, std::string_view block)
 {
     std::string flat;
     const int number = NextBlockNumber(run);
-    AppendFunctionLine(run.scriptBuffer, number, block, nullptr, flat);
+    detail::AppendFunctionLine(run.scriptBuffer, number, block, nullptr, flat);
     StringSink replacement;
     const detail::PageText text(block);
     PageRenderer(text, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
@@ -295,169 +282,6 @@ private:
     std::size_t commentEnd_ = 0;  // the scan is inside a comment before this
     bool commentClosed_ = true;   // that comment ends within the text
     std::size_t resumable_ = 0;
-};
-
-}  // namespace
-
-namespace {
-
-// Where a rewrite puts the function lines of its blocks: the run's
-// scriptBuffer, or room of its own that goes on to a sink whenever it holds
-// a piece worth writing, and is used again.
-class FunctionLines {
-public:
-    FunctionLines(ConversionRun& run, detail::ByteSink* sink, std::size_t pageSize)
-        : sink_(sink), room_(sink ? own_ : run.scriptBuffer)
-    {
-        if (sink) {
-            own_.reserve(PieceSize + PieceSize / 4);
-            return;
-        }
-        // The function lines take about as many bytes as the blocks, which
-        // take at most the whole page: room made once spares the copies of a
-        // buffer that doubles block by block.
-        room_.reserve(room_.size() + pageSize);
-        detail::PreferHugePages(room_.data() + room_.size(), room_.capacity() - room_.size());
-    }
-
-    std::string& Room() { return room_; }
-
-    // After each block: its line is whole.
-    void LineDone()
-    {
-        if (sink_ && own_.size() >= PieceSize)
-            Pass();
-    }
-
-    void Finish()
-    {
-        if (sink_ && !own_.empty())
-            Pass();
-    }
-
-private:
-    static constexpr std::size_t PieceSize = std::size_t{1} << 18;
-
-    void Pass()
-    {
-        sink_->Append(own_);
-        own_.clear();
-    }
-
-    detail::ByteSink* sink_;
-    std::string own_;
-    std::string& room_;
-};
-
-// Makes the function lines of a page's blocks on a thread of its own while
-// the scan goes on: flattening and escaping a block take about as long as
-// finding it and writing the page. Blocks are handed over as copies, in
-// batches, as the scan's window is used again. While the thread still makes
-// the lines of the batch before, the lines of a full batch are made here,
-// block by block until the thread is free for the rest, so that neither
-// side waits for the other; a page with less than a batch of blocks has its
-// lines made here, at Finish.
-class FunctionLineMaker {
-public:
-    FunctionLineMaker(ConversionRun& run, detail::ByteSink* sink, std::size_t pageSize, LeadByteTest isLeadByte)
-        : functions_(run, sink, pageSize), isLeadByte_(isLeadByte)
-    {}
-    FunctionLineMaker(const FunctionLineMaker&) = delete;
-    FunctionLineMaker& operator=(const FunctionLineMaker&) = delete;
-    ~FunctionLineMaker() { (void)work_.Finish(); }
-
-    void Add(std::string_view block, int number)
-    {
-        filling_.bytes.append(block);
-        filling_.blocks.push_back({filling_.bytes.size(), number});
-        if (filling_.bytes.size() >= BatchSize)
-            HandOver();
-    }
-
-    // All lines made and passed on; raises what making them raised.
-    void Finish()
-    {
-        Wait();
-        Make(filling_);
-        functions_.Finish();
-    }
-
-private:
-    static constexpr std::size_t BatchSize = std::size_t{1} << 18;
-
-    struct Batch {
-        std::string bytes;
-        struct Block {
-            std::size_t end;  // in bytes, where the next one starts
-            int number;
-        };
-        std::vector<Block> blocks;
-        std::size_t made = 0;  // the first blocks, whose lines were made already
-
-        void Clear()
-        {
-            bytes.clear();
-            blocks.clear();
-            made = 0;
-        }
-    };
-
-    void HandOver()
-    {
-        if (work_.Busy() && MakeHereWhileBusy(filling_)) {
-            filling_.Clear();
-            return;
-        }
-        Wait();
-        std::swap(filling_, made_);
-        work_.Start([this] { Make(made_); });
-        filling_.Clear();
-    }
-
-    void Wait()
-    {
-        if (const std::exception_ptr error = work_.Finish())
-            std::rethrow_exception(error);
-    }
-
-    static std::string_view BlockBytes(const Batch& batch, std::size_t n)
-    {
-        const std::size_t start = n == 0 ? 0 : batch.blocks[n - 1].end;
-        return std::string_view(batch.bytes).substr(start, batch.blocks[n].end - start);
-    }
-
-    // The lines of the batch's blocks not made yet; on the thread, or here
-    // once it is done.
-    void Make(const Batch& batch)
-    {
-        for (std::size_t n = batch.made; n < batch.blocks.size(); ++n) {
-            AppendFunctionLine(functions_.Room(), batch.blocks[n].number, BlockBytes(batch, n), isLeadByte_, flat_);
-            functions_.LineDone();
-        }
-    }
-
-    // While the thread makes the batch before: the lines of the batch's
-    // blocks, one after the other until the thread is done; they follow its
-    // lines then. Whether all of them were made.
-    bool MakeHereWhileBusy(Batch& batch)
-    {
-        hereLines_.clear();
-        do {
-            const std::size_t n = batch.made++;
-            AppendFunctionLine(hereLines_, batch.blocks[n].number, BlockBytes(batch, n), isLeadByte_, hereFlat_);
-        } while (batch.made < batch.blocks.size() && work_.Busy());
-        Wait();
-        functions_.Room().append(hereLines_);
-        functions_.LineDone();
-        return batch.made == batch.blocks.size();
-    }
-
-    FunctionLines functions_;
-    LeadByteTest isLeadByte_;
-    std::string flat_;                  // the thread's
-    std::string hereFlat_, hereLines_;  // this side's
-    Batch filling_, made_;
-    BackgroundWork work_;  // last: it ends first, while what it works on is still there
 };
 
 }  // namespace

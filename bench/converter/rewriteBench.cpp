@@ -39,10 +39,25 @@ void RewritePage(benchmark::State& state, PageKind kind)
     state.counters["blocks"] = blocks;
 }
 
-BENCHMARK_CAPTURE(RewritePage, ordinary, PageKind::Ordinary)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(RewritePage, unclosed, PageKind::UnclosedObjects)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(RewritePage, noscript, PageKind::AllInNoscript)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(RewritePage, blanks, PageKind::BlankRuns)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RewritePage, ordinary, PageKind::Ordinary)
+    ->Arg(8)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(RewritePage, unclosed, PageKind::UnclosedObjects)
+    ->Arg(8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(RewritePage, noscript, PageKind::AllInNoscript)
+    ->Arg(8)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(RewritePage, blanks, PageKind::BlankRuns)
+    ->Arg(8)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(RewritePage, scripts, PageKind::InScripts)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RewritePage, values, PageKind::QuotedValues)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(RewritePage, quotes, PageKind::LongQuotes)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
