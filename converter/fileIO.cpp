@@ -166,10 +166,15 @@ void detail::AtomicFileWriter::Reserve(std::size_t bytes)
     buffer_.reserve(std::min(bytes, WriteBuffer));
 }
 
-void detail::AtomicFileWriter::Finish()
+void detail::AtomicFileWriter::StopWritingAhead()
 {
     WaitForWrite();
     writer_.reset();
+}
+
+void detail::AtomicFileWriter::Finish()
+{
+    StopWritingAhead();
     if (const SystemError error = temp_.Write(buffer_))
         Fail(error);
     std::string().swap(buffer_);  // a batch holds many finished writers

@@ -223,6 +223,7 @@ void PageBatch::Prepare(Pending& page, const PageRequest& request)
     }
     page.outcome.report.blocksConverted = scan.Rewrite(run_, pagePath, scriptPath, existingScript, *page.newPage,
                                                        ownLines ? &*ownLines : nullptr);
+    page.newPage->StopWritingAhead();
     page.outcome.report.scriptPath = scriptPath;
     page.pageRead = scan.Stamp();
     detail::RefuseChangedPage(pagePath, page.pageTarget, page.pageRead);

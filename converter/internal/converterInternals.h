@@ -69,6 +69,9 @@ public:
     void Reserve(std::size_t bytes);
     // The bytes appended and not yet written to the file.
     std::size_t BufferedBytes() const { return buffer_.size(); }
+    // Waits for the buffer handed to the writer's thread and lets the thread
+    // go: a writer that waits in a batch for its turn holds none.
+    void StopWritingAhead();
     void Place();
     [[noreturn]] void Fail(SystemError error) const;
 

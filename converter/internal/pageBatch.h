@@ -30,6 +30,12 @@ public:
         Try([&] { writer_.Finish(); });
     }
     void Reserve(std::size_t bytes) { writer_.Reserve(bytes); }
+    // Once the scan is done: the page waits for its group with no thread of
+    // its own (see AtomicFileWriter::StopWritingAhead).
+    void StopWritingAhead()
+    {
+        Try([&] { writer_.StopWritingAhead(); });
+    }
     std::size_t BufferedBytes() const { return writer_.BufferedBytes(); }
     detail::TempFile* Temp() { return error_ ? nullptr : &writer_.Temp(); }
     void KeepSyncError(detail::SystemError error)
