@@ -5,17 +5,22 @@
 
 namespace sorvane {
 
+void StopServingThread(std::thread& thread, std::mutex& mutex, std::condition_variable& changed, bool& stopping)
+{
+    if (!thread.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    thread.join();
+}
+
 BackgroundWork::~BackgroundWork()
 {
     (void)Finish();
-    if (!thread_.joinable())
-        return;
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
+    StopServingThread(thread_, mutex_, changed_, stopping_);
 }
 
 void BackgroundWork::Start(std::function<void()> work)

@@ -13,6 +13,10 @@
 
 namespace sorvane {
 
+// Ends a thread that serves work until `stopping` is set (under the mutex,
+// the condition notified), and waits for it; nothing when none was started.
+void StopServingThread(std::thread& thread, std::mutex& mutex, std::condition_variable& changed, bool& stopping);
+
 class BackgroundWork {
 public:
     BackgroundWork() = default;

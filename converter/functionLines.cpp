@@ -2,6 +2,8 @@
 // scan (see FunctionLineMaker).
 #include "functionLines.h"
 
+#include "backgroundWork.h"
+
 #include <system_error>
 #include <utility>
 
@@ -43,14 +45,7 @@ FunctionLineMaker::FunctionLineMaker(ConversionRun& run, ByteSink* sink, std::si
 
 FunctionLineMaker::~FunctionLineMaker()
 {
-    if (!thread_.joinable())
-        return;
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
+    StopServingThread(thread_, mutex_, changed_, stopping_);
 }
 
 void FunctionLineMaker::Add(std::string_view block, int number)
