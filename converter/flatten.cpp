@@ -125,6 +125,13 @@ void detail::AppendFlattened(std::string& out, std::string_view markup)
             }
         } else if (c == '=') {
             valueQuote = ValueQuoteAfter(text, i);
+            if (valueQuote == i + 1) {
+                // The quote right after the "=" (the usual case): the value
+                // starts at once, no blank run between to look at.
+                place = Place::Value;
+                i += 2;
+                continue;
+            }
         }
         ++i;
     }

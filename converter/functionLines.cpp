@@ -13,9 +13,6 @@ namespace {
 constexpr std::size_t BatchSize = std::size_t{1} << 18;
 // Batches waiting for the thread before the scan makes one itself.
 constexpr std::size_t MostWaiting = 4;
-// Lines gathered before they go on to a sink: less than a file writer's
-// buffer, so that the writer copies them and writes on its own thread.
-constexpr std::size_t PieceSize = std::size_t{1} << 18;
 
 }  // namespace
 
@@ -30,17 +27,15 @@ void AppendFunctionLine(std::string& functions, int number, std::string_view blo
 }
 
 FunctionLineMaker::FunctionLineMaker(ConversionRun& run, ByteSink* sink, std::size_t pageSize, LeadByteTest isLeadByte)
-    : sink_(sink), lines_(sink ? own_ : run.scriptBuffer), isLeadByte_(isLeadByte), filling_(std::make_unique<Batch>())
+    : sink_(sink), scriptBuffer_(run.scriptBuffer), isLeadByte_(isLeadByte), filling_(std::make_unique<Batch>())
 {
-    if (sink) {
-        own_.reserve(PieceSize + PieceSize / 4);
+    if (sink)
         return;
-    }
     // The function lines take about as many bytes as the blocks, which take
     // at most the whole page: room made once spares the copies of a buffer
     // that doubles block by block.
-    lines_.reserve(lines_.size() + pageSize);
-    PreferHugePages(lines_.data() + lines_.size(), lines_.capacity() - lines_.size());
+    scriptBuffer_.reserve(scriptBuffer_.size() + pageSize);
+    PreferHugePages(scriptBuffer_.data() + scriptBuffer_.size(), scriptBuffer_.capacity() - scriptBuffer_.size());
 }
 
 FunctionLineMaker::~FunctionLineMaker()
@@ -68,8 +63,6 @@ void FunctionLineMaker::Finish()
     }
     changed_.wait(lock, [this] { return queue_.empty() || error_; });
     RaiseAnyError();
-    if (sink_ && !own_.empty())
-        sink_->Append(own_);
 }
 
 void FunctionLineMaker::Queue()
@@ -140,11 +133,12 @@ void FunctionLineMaker::PassOnMade()
             std::unique_ptr<Batch> batch = std::move(queue_.front());
             queue_.pop_front();
             --claimed_;
-            lines_.append(batch->lines);
-            if (sink_ && own_.size() >= PieceSize) {
-                sink_->Append(own_);
-                own_.clear();
-            }
+            // A batch's lines, about 256 KiB, are a piece the sink's file
+            // writer copies and writes on its own thread.
+            if (sink_)
+                sink_->Append(batch->lines);
+            else
+                scriptBuffer_.append(batch->lines);
             batch->bytes.clear();
             batch->blocks.clear();
             batch->lines.clear();

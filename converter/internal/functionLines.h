@@ -31,8 +31,8 @@ void AppendFunctionLine(std::string& functions, int number, std::string_view blo
 // oldest itself before it goes on, so that the copies take little room and
 // neither side waits for the other. Whichever side finishes the oldest batch
 // passes the lines on, in the blocks' order: to the run's scriptBuffer, or
-// with a sink, to the sink in pieces of whole lines. A page with less than a
-// batch of blocks has its lines made at Finish, without a thread.
+// with a sink, to the sink a batch's whole lines at a time. A page with less
+// than a batch of blocks has its lines made at Finish, without a thread.
 class FunctionLineMaker {
 public:
     FunctionLineMaker(ConversionRun& run, ByteSink* sink, std::size_t pageSize, LeadByteTest isLeadByte);
@@ -65,11 +65,9 @@ private:
     void PassOnMade();
     void RaiseAnyError();
 
-    // Where the lines go: the run's scriptBuffer, or room of its own that
-    // goes on to the sink whenever it holds a piece worth writing.
+    // Where the lines go: the sink, or without one the run's scriptBuffer.
     ByteSink* sink_;
-    std::string own_;
-    std::string& lines_;
+    std::string& scriptBuffer_;
     LeadByteTest isLeadByte_;
     std::unique_ptr<Batch> filling_;
 
