@@ -77,12 +77,6 @@ int NextBlockNumber(ConversionRun& run)
     return ++run.blockCounter;
 }
 
-class StringSink final : public detail::ByteSink {
-public:
-    void Append(std::string_view bytes) override { text.append(bytes); }
-    std::string text;
-};
-
 // Writes a page with its blocks replaced, and the include where it belongs.
 // Offsets are the page's; what they name lies in the page's window.
 class PageRenderer {
@@ -155,7 +149,7 @@ std::string RegisterFlashBlock(ConversionRun& run, std::string_view block)
     std::string flat;
     const int number = NextBlockNumber(run);
     detail::AppendFunctionLine(run.scriptBuffer, number, block, nullptr, flat);
-    StringSink replacement;
+    detail::StringSink replacement;
     const detail::PageText text(block);
     PageRenderer(text, std::nullopt, {}, "\r\n", replacement).ReplaceBlock(0, block.size(), number);
     return replacement.text;
@@ -356,7 +350,7 @@ bool HasFlashBlocks(std::string_view pageText)
 
 std::string RewriteBlocks(ConversionRun& run, std::string_view pageText)
 {
-    StringSink output;
+    detail::StringSink output;
     output.text.reserve(pageText.size() + pageText.size() / 4);
     detail::RewritePage(run, pageText, std::nullopt, {}, detail::PageLineEnd(pageText), output);
     return output.text;

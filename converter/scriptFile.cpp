@@ -223,20 +223,6 @@ std::string_view detail::ScriptJoin::Lines(std::string_view functionLines)
     return kept_;
 }
 
-detail::NewScriptText::NewScriptText(std::string_view existingScript, std::string_view functionLines,
-                                     std::string_view newScriptLineEnd)
-    : join_(existingScript, newScriptLineEnd), pieces_{existingScript, join_.Header(), join_.Lines(functionLines),
-                                                       join_.Header()}
-{}
-
-std::string detail::NewScriptText::Joined() const
-{
-    std::string text;
-    for (const std::string_view piece : pieces_)
-        text += piece;
-    return text;
-}
-
 detail::ScriptFileLines::ScriptFileLines(std::string_view existingScript, std::string_view newScriptLineEnd,
                                          ByteSink& file)
     : join_(existingScript, newScriptLineEnd), file_(file)

@@ -78,12 +78,6 @@ private:
     std::string_view lineEnd_;
 };
 
-class StringSink final : public detail::ByteSink {
-public:
-    void Append(std::string_view bytes) override { text.append(bytes); }
-    std::string text;
-};
-
 class DiscardingSink final : public detail::ByteSink {
 public:
     void Append(std::string_view) override {}
@@ -264,7 +258,7 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     const auto planned = scripts_.find(scriptPath);
     const std::optional<std::string> oldScript = planned != scripts_.end() ? std::optional(planned->second)
                                                                            : detail::LoadTextFileIfAny(scriptPath);
-    StringSink newPage;
+    detail::StringSink newPage;
     DiscardingSink discarded;
     if (options_.rules.content == ScriptContent::ThisPage)
         run_.scriptBuffer.clear();
@@ -280,8 +274,9 @@ PagePreview ConversionPreview::Preview(const PageRequest& request)
     if (options_.keepTexts) {
         preview.oldPage = scan.Text().Whole();
         preview.newPage = std::move(newPage.text);
-        preview.newScript =
-            detail::NewScriptText(oldScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd()).Joined();
+        detail::StringSink newScript;
+        detail::WriteScriptAfter(oldScript.value_or(std::string()), run_.scriptBuffer, scan.LineEnd(), newScript);
+        preview.newScript = std::move(newScript.text);
         preview.oldScript = oldScript;
     }
     scripts_[scriptPath] = preview.newScript;

@@ -5,7 +5,6 @@
 #include "systemFiles.h"
 #include "unitACConvertor.h"
 
-#include <array>
 #include <cstddef>
 #include <exception>
 #include <filesystem>
@@ -30,6 +29,13 @@ public:
 
 protected:
     ~ByteSink() = default;
+};
+
+// Gathers an output text in a string.
+class StringSink final : public ByteSink {
+public:
+    void Append(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
 };
 
 // The folder that holds file, as bytes: "." for a bare file name.
@@ -296,24 +302,8 @@ private:
     std::string kept_;
 };
 
-// A script file's new text: existingScript + header + the function lines
-// that do not clash with it + header (see ScriptJoin). Refers to both texts
-// given.
-class NewScriptText {
-public:
-    NewScriptText(std::string_view existingScript, std::string_view functionLines, std::string_view newScriptLineEnd);
-    NewScriptText(const NewScriptText&) = delete;
-    NewScriptText& operator=(const NewScriptText&) = delete;
-
-    Pieces Parts() const { return pieces_; }
-    std::string Joined() const;
-
-private:
-    ScriptJoin join_;
-    std::array<std::string_view, 4> pieces_;
-};
-
-// Writes a script file's new text, as NewScriptText makes it, to file while
+// Writes a script file's new text, existingScript + header + the function
+// lines that do not clash with it + header (see ScriptJoin), to file while
 // the function lines are still coming: the existing script and the header
 // at once, each piece of whole function lines as it is appended, and the
 // header again at Finish.
@@ -328,7 +318,8 @@ private:
     ByteSink& file_;
 };
 
-// Appends NewScriptText's pieces to sink.
+// Writes the script file's new text, as ScriptFileLines does, with all the
+// function lines at once.
 void WriteScriptAfter(std::string_view existingScript, std::string_view functionLines,
                       std::string_view newScriptLineEnd, ByteSink& sink);
 

@@ -20,12 +20,6 @@ using testkit::WriteFile;
 
 constexpr std::size_t Window = std::size_t{1} << 20;  // a window's first size
 
-class StringSink final : public detail::ByteSink {
-public:
-    void Append(std::string_view bytes) override { text.append(bytes); }
-    std::string text;
-};
-
 struct Rewritten {
     int blocks = 0;
     std::string page, functions;
@@ -38,7 +32,7 @@ Rewritten RewriteWhole(std::string_view text)
 {
     Rewritten out;
     ConversionRun run;
-    StringSink page;
+    detail::StringSink page;
     out.includeAt = detail::IncludePosition(text);
     out.hasBlocks = HasFlashBlocks(text);
     out.blocks = detail::RewritePage(run, text, out.includeAt, "[include]", "\r\n", page);
@@ -51,7 +45,7 @@ Rewritten RewriteInWindows(const std::string& path)
 {
     Rewritten out;
     ConversionRun run;
-    StringSink page, functions;
+    detail::StringSink page, functions;
     detail::PageText text(path, detail::PageText::Reading::Windows);
     out.hasBlocks = detail::HasFlashBlocks(text);
     out.includeAt = detail::IncludePosition(text);
@@ -165,7 +159,7 @@ TEST(FunctionLines, ThatCannotBeWrittenFailTheRewrite)
     for (const std::string& block : ManyBlocks())
         page += block;
     ConversionRun run;
-    StringSink newPage;
+    detail::StringSink newPage;
     FailingSink script;
     try {
         (void)detail::RewritePage(run, page, std::nullopt, "", "\r\n", newPage, &script);
@@ -230,8 +224,9 @@ TEST_P(ScriptLinesInPieces, MakeTheTextTheyMakeWhole)
     const std::string lines = "\r\nfunction displaySWF_1() { document.write('a'); }\r\n"
                               "\r\nfunction displaySWF_2() { document.write('b'); }\r\n"
                               "\r\nfunction displaySWF_3() { document.write('c'); }\r\n";
-    const std::string whole = detail::NewScriptText(GetParam().existing, lines, "\n").Joined();
-    StringSink file;
+    detail::StringSink whole;
+    detail::WriteScriptAfter(GetParam().existing, lines, "\n", whole);
+    detail::StringSink file;
     detail::ScriptFileLines pieces(GetParam().existing, "\n", file);
     for (std::size_t at = 0; at < lines.size();) {  // a block's two lines at a time
         const std::size_t end = lines.find("\r\n\r\n", at + 2);
@@ -240,7 +235,7 @@ TEST_P(ScriptLinesInPieces, MakeTheTextTheyMakeWhole)
         at = next;
     }
     pieces.Finish();
-    EXPECT_EQ(file.text, whole);
+    EXPECT_EQ(file.text, whole.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
