@@ -29,12 +29,11 @@ PageText::PageText(std::string_view text) : text_(text), inMemory_(true), size_(
 
 void PageText::Fill(std::size_t windowSize)
 {
-    if (windowSize > capacity_) {
+    if (windowSize > memory_.size()) {
         MemoryBlock larger(windowSize);
         if (filled_ > 0)
             std::memcpy(larger.data(), memory_.data(), filled_);
         memory_ = std::move(larger);
-        capacity_ = windowSize;
     }
     char* const fresh = memory_.data() + filled_;
     const std::size_t count = windowSize - filled_;

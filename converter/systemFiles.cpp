@@ -35,6 +35,12 @@ void RunBeforeNamingHook()
         BeforeNamingHook()();
 }
 
+SystemError InputFile::ReadAll(char* into, std::size_t size)
+{
+    const SystemError error = ReadNext(into, size);
+    return error ? error : ReadEnd();
+}
+
 bool SameContentStamp(const FileStamp& a, const FileStamp& b)
 {
     return a.identity == b.identity && a.size == b.size && a.modified == b.modified;

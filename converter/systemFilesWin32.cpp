@@ -219,12 +219,6 @@ SystemError InputFile::OwnedByUserOrOwnerOf(const std::string& otherPath, bool& 
     return NoError;
 }
 
-SystemError InputFile::ReadAll(char* into, std::size_t size)
-{
-    const SystemError error = ReadNext(into, size);
-    return error ? error : ReadEnd();
-}
-
 SystemError InputFile::ReadNext(char* into, std::size_t size)
 {
     std::size_t done = 0;

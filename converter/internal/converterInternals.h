@@ -120,6 +120,7 @@ public:
     MemoryBlock& operator=(MemoryBlock&& other) noexcept;
 
     char* data() const { return data_; }
+    std::size_t size() const { return size_; }
 
 private:
     char* data_ = nullptr;
@@ -193,7 +194,6 @@ private:
     std::string path_;
     InputFile file_;
     MemoryBlock memory_;
-    std::size_t capacity_ = 0;
     std::size_t filled_ = 0;
     std::string_view text_;
     bool inMemory_ = false;
